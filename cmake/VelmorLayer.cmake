@@ -1,0 +1,16 @@
+# velmor_layer(NAME [DEPS ...]): one library per folder, sources found by glob so a new
+# file needs no build edit.
+function(velmor_layer name)
+  cmake_parse_arguments(L "" "" "DEPS" ${ARGN})
+  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  file(GLOB hdrs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  if(srcs)
+    add_library(velmor_${name} STATIC ${srcs} ${hdrs})
+    target_include_directories(velmor_${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(velmor_${name} PUBLIC ${L_DEPS})
+  else()
+    add_library(velmor_${name} INTERFACE)
+    target_include_directories(velmor_${name} INTERFACE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(velmor_${name} INTERFACE ${L_DEPS})
+  endif()
+endfunction()

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Builds the engine and plays the bundled demo: in a window when a display exists, headless otherwise.
+set -euo pipefail
+here="$(cd "$(dirname "$0")/.." && pwd)"
+"$here/scripts/setup.sh" release | tail -n 1
+bin="$here/build/bin"
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  exec "$bin/velmor" "$here/demo/demo.vsc"
+fi
+echo "No display found: playing the demo headless."
+out="$here/build/demo-run"
+mkdir -p "$out"
+QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy \
+  "$bin/velmor-headless" --shots "$out" "$here/demo/demo.vsc"
+echo "Screenshots and transcript are in $out"

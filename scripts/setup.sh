@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# One place for everything a fresh Debian 12 machine needs, then configure and build.
+# Usage: scripts/setup.sh [release|asan]   (default: release)
+set -euo pipefail
+here="$(cd "$(dirname "$0")/.." && pwd)"
+kind="${1:-release}"
+
+packages=(
+  build-essential cmake ninja-build pkg-config git
+  qt6-base-dev libgl-dev
+  libsdl2-dev libvorbis-dev libogg-dev libjpeg-dev zlib1g-dev libpng-dev
+  libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev
+  libcdio-paranoia-dev libxrandr-dev
+  fonts-ipafont-gothic
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth x11-utils imagemagick
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ "${#missing[@]}" -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  sudo_cmd=""
+  [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
+  $sudo_cmd apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq "${missing[@]}"
+fi
+
+case "$kind" in
+  release) dir="$here/build";      opts=(-DCMAKE_BUILD_TYPE=RelWithDebInfo) ;;
+  asan)    dir="$here/build-asan"; opts=(-DCMAKE_BUILD_TYPE=Debug -DVELMOR_SANITIZE=ON) ;;
+  *) echo "setup: unknown build kind $kind" >&2; exit 2 ;;
+esac
+
+cmake -S "$here" -B "$dir" -G Ninja "${opts[@]}" >/dev/null
+cmake --build "$dir" -j "$(nproc)"
+echo "$dir"
