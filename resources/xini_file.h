@@ -56,6 +56,9 @@ private:
     TStringList m_OwnLines;
     TStringList* m_Lines;
     bool m_Modified = false;
+    // Written since the last successful UpdateFile: an explicit update followed by the
+    // destructor must not write a second, possibly stale, copy.
+    bool m_Unsaved = false;
     bool m_ReadOnly;
     std::string m_FileName;
 };
