@@ -273,11 +273,16 @@ std::vector<DirEntry> FileSystem::ListDirectory(const std::string& folder) {
         std::string name = e->d_name;
         if (name == "." || name == "..") continue;
         bool isDir = e->d_type == DT_DIR;
-        if (e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) {
+        bool isLink = e->d_type == DT_LNK;
+        if (e->d_type == DT_UNKNOWN) {
+            struct stat st;
+            isLink = lstat(JoinHost(host, name).c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+        }
+        if (e->d_type == DT_UNKNOWN || isLink) {
             struct stat st;
             isDir = stat(JoinHost(host, name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
         }
-        entries.push_back({EngineName(name), isDir});
+        entries.push_back({EngineName(name), isDir, isLink});
     }
     closedir(dir);
     return entries;

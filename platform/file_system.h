@@ -19,7 +19,8 @@ struct DriveInfo {
 
 struct DirEntry {
     std::string name;  // Shift-JIS
-    bool isDirectory = false;
+    bool isDirectory = false;  // a link to a folder counts as a folder
+    bool isSymlink = false;
 };
 
 class FileSystem {
