@@ -25,6 +25,9 @@ public:
     void Fill(uint32_t colour);
     uint32_t Pixel(int x, int y) const;
     void SetPixel(int x, int y, uint32_t colour);
+    // Opacity of a pixel of a picture decoded with an alpha channel (255 elsewhere).
+    uint8_t Alpha(int x, int y) const;
+    bool HasAlpha() const;
     // Windows bitmap file bytes (BITMAPFILEHEADER first); false and unchanged when corrupt.
     bool LoadFromBmp(const uint8_t* data, size_t size);
     // PNG, BMP, JPEG ... by the host's image readers; false and unchanged when corrupt.

@@ -1,0 +1,160 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/velmor_int_variable.h"
+#include "engine/velmor_script_position.h"
+#include "engine/velmor_system_data.h"
+#include "engine/velmor_system_state.h"
+#include "graphics/display_surface.h"
+#include "graphics/sprite.h"
+#include "resources/string_list.h"
+
+class TyxDllRes;
+class TyxWitch;
+class TyxBCLManager;
+
+// The script engine: the project's settings, the player's state, the script and its layers.
+class TVelmor {
+public:
+    enum GameMode : uint8_t {
+        kModeNone = 0, kModeScript, kModeChoice, kModeMovie, kModeGallery, kModeSceneList,
+        kModeImageSelect, kModeWarpMap, kModePlugin
+    };
+    // CD requests of the main window (open, play, stop, close, ...).
+    using CDControl = std::function<void(int request)>;
+    static constexpr int kCDOpen = 1, kCDPlay = 2, kCDStop = 3, kCDClose = 8;
+
+    // Throws EEngineError when the start script cannot be loaded.
+    TVelmor(const std::string& scriptConfigPath, TyxDllRes* dllRes, TStringList* errorList,
+            TStringList* historyList, const std::string& fontName, uint8_t pixelFormat,
+            TDisplaySurface* display, TyxWitch* witch, TyxBCLManager* manager);
+    // Writes the system state; a write failure is reported, never thrown.
+    ~TVelmor();
+    TVelmor(const TVelmor&) = delete;
+    TVelmor& operator=(const TVelmor&) = delete;
+
+    // Writes the system-state file now; throws EEngineError on failure.
+    void WriteSystemState();
+
+    const TVelmorSystemData& SystemData() const { return m_Data; }
+    TVelmorSystemState& SystemState() { return m_State; }
+    const TVelmorSystemState& SystemState() const { return m_State; }
+    const std::string& SystemStatePath() const { return m_StatePath; }
+    const std::string& ScriptConfigPath() const { return m_ScriptConfigPath; }
+    int ScreenWidth() const { return m_Data.Width; }
+    int ScreenHeight() const { return m_Data.Height; }
+    const std::string& Title() const { return m_Data.Title; }
+
+    // Scripts and positions.
+    bool LoadScript(const std::string& name);
+    const TStringList& ScriptLines() const { return m_ScriptLines; }
+    const TVelmorScriptPosition& Position() const { return m_Position; }
+    const TVelmorScriptPosition& JumpBuffer() const { return m_JumpBuffer; }
+    const TVelmorScriptPosition& TitlePosition() const { return m_TitlePosition; }
+    // A script dropped on the window in developer mode: runs from its first line.
+    bool LoadDroppedScript(const std::string& name);
+
+    // Variables.
+    const std::vector<TVelmorIntVariable>& Variables() const { return m_Variables; }
+    void SetIntVariable(const std::string& name, int32_t value);
+    // False when no variable has that name (compared without regard to case).
+    bool GetIntVariable(const std::string& name, int32_t& value) const;
+    std::function<void()> OnVariablesChanged;
+
+    // Errors and history.
+    void AddErrorRecord(const std::string& message);
+    TStringList* ErrorList() const { return m_ErrorList; }
+    TStringList& HistoryList() { return *m_History; }
+    std::function<void(const std::string&)> OnMessageLogged;
+
+    GameMode Mode() const { return m_GameMode; }
+    void EnterGameMode(GameMode mode);
+    bool ClickWait() const { return m_ClickWait; }
+
+    // Scene.
+    TSprite& ScreenLayer() { return *m_Screen; }
+    TSprite& BackgroundLayer() { return *m_Background; }
+    TSprite& FaceLayer() { return *m_Face; }
+    TSprite& MessageWindowLayer() { return *m_MessageWindow; }
+    int MiniFaceCount() const { return static_cast<int>(m_MiniFaces.size()); }
+    TSprite& MiniFaceLayer(int i) { return *m_MiniFaces.at(static_cast<size_t>(i)); }
+    void ComposeFrame();
+    void PresentFrame();
+    void SetDisplay(TDisplaySurface* display) { m_Display = display; }
+
+    // Text geometry derived from the message window.
+    const TRect& TextArea() const { return m_TextArea; }
+    const TRect& ShadowRect(int i) const { return m_ShadowRects[i]; }
+    const TRect& ChoiceRow(int i) const { return m_ChoiceRows[i]; }
+    int FontHeight() const { return m_FontHeight; }
+
+    // CD.
+    void SetCDControl(CDControl control) { m_CDControl = std::move(control); }
+    void CDControlRequest(int request) {
+        if (m_CDControl) m_CDControl(request);
+    }
+    const std::string& CDDrive() const { return m_CDDrive; }
+
+    // Locates the game's CD from a project value; empty when none (messages shown).
+    static std::string LocateCD(const std::string& value);
+
+private:
+    void BuildLayers();
+    void DeriveGeometry();
+    std::unique_ptr<TSprite> NewLayer();
+    std::string ResolveSystemStatePath() const;
+
+    std::string m_ScriptConfigPath;
+    TyxDllRes* m_DllRes;
+    TStringList* m_ErrorList;
+    std::string m_FontName;
+    uint8_t m_PixelFormat;
+    TDisplaySurface* m_Display;
+    TyxWitch* m_Witch;
+    TyxBCLManager* m_Manager;
+
+    TVelmorSystemData m_Data;
+    TVelmorSystemState m_State;
+    std::string m_StatePath;
+
+    TStringList m_ScriptLines;
+    TVelmorScriptPosition m_Position;
+    TVelmorScriptPosition m_JumpBuffer;
+    TVelmorScriptPosition m_TitlePosition;
+    TVelmorScriptPosition m_SceneReturnPosition;
+    TVelmorScriptPosition m_SoundPosition;
+    TVelmorScriptPosition m_VoicePosition;
+    std::vector<TVelmorIntVariable> m_Variables;
+    std::string m_ChannelFiles[4];
+    int32_t m_CDTrack = 0;
+
+    std::unique_ptr<TSprite> m_Screen, m_Background, m_Face, m_MessageWindow;
+    std::vector<std::unique_ptr<TSprite>> m_MiniFaces;
+
+    TRect m_TextArea;
+    TRect m_ShadowRects[8];
+    TRect m_ChoiceRows[4];
+    int m_FontHeight = 0;
+    bool m_MessageDraw = true;
+    bool m_ShadowDraw = true;
+
+    GameMode m_GameMode = kModeNone;
+    bool m_ClickWait = false;
+    bool m_PopupEnabled = false;
+    bool m_AutoPlay = false;
+    bool m_ParagraphRead = false;
+    bool m_Redraw = false;
+    bool m_Crossfade = false;
+    bool m_Busy = false;
+    bool m_Skip = false;
+    bool m_WindowHidden = false;
+
+    std::unique_ptr<TStringList> m_OwnHistory;
+    TStringList* m_History;
+    CDControl m_CDControl;
+    std::string m_CDDrive;
+};

@@ -1,0 +1,47 @@
+#include "engine/velmor_system_state.h"
+
+#include "resources/xini_file.h"
+
+namespace {
+const char* const kState = "SystemState";
+const char* const kSound = "Sound";
+}
+
+void TVelmorSystemState::Read(const std::string& fileName, bool defaultWindowMode,
+                              bool defaultAntiAlias, const std::string& defaultFontName) {
+    TXiniFile ini(fileName, true);
+    WindowMode = ini.ReadBool(kState, "WindowMode", defaultWindowMode);
+    NoReadTextSkip = ini.ReadBool(kState, "NoReadTextSkip", false);
+    MessageAnimation = ini.ReadBool(kState, "MessageAnimation", true);
+    MessageAnimationSpeed = ini.ReadInteger(kState, "MessageAnimationSpeed", 10);
+    AntiAliasText = ini.ReadBool(kState, "AntiAliasText", defaultAntiAlias);
+    FontName = ini.ReadString(kState, "FontName", defaultFontName);
+    ini.ReadSectionLines("Paragraph", ReadParagraphs);
+    ini.ReadSectionLines("EventCG", EventCG);
+    ini.ReadSectionLines("EventScene", EventScene);
+    Finished = ini.ReadBool(kState, "Finished", false);
+    BGMVolume = ini.ReadInteger(kSound, "BGMVolume", 10);
+    BGEVolume = ini.ReadInteger(kSound, "BGEVolume", 10);
+    SoundVolume = ini.ReadInteger(kSound, "SoundVolume", 10);
+    VoiceVolume = ini.ReadInteger(kSound, "VoiceVolume", 10);
+}
+
+void TVelmorSystemState::Write(const std::string& fileName) const {
+    TXiniFile ini(fileName, false);
+    ini.WriteBool(kState, "WindowMode", WindowMode);
+    ini.WriteBool(kState, "NoReadTextSkip", NoReadTextSkip);
+    ini.WriteBool(kState, "MessageAnimation", MessageAnimation);
+    ini.WriteInteger(kState, "MessageAnimationSpeed", MessageAnimationSpeed);
+    ini.WriteBool(kState, "AntiAliasText", AntiAliasText);
+    ini.WriteString(kState, "FontName", FontName);
+    ini.WriteSectionLines("Paragraph", ReadParagraphs);
+    ini.WriteSectionLines("EventCG", EventCG);
+    ini.WriteSectionLines("EventScene", EventScene);
+    // A game once finished stays finished: false never overwrites a stored 1.
+    if (Finished) ini.WriteBool(kState, "Finished", true);
+    ini.WriteInteger(kSound, "BGMVolume", BGMVolume);
+    ini.WriteInteger(kSound, "BGEVolume", BGEVolume);
+    ini.WriteInteger(kSound, "SoundVolume", SoundVolume);
+    ini.WriteInteger(kSound, "VoiceVolume", VoiceVolume);
+    ini.UpdateFile();
+}

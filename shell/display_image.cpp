@@ -1,0 +1,38 @@
+#include "shell/display_image.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "platform/bitmap_qt.h"
+
+TDisplayImage::TDisplayImage(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+}
+
+void TDisplayImage::SetImageSize(int width, int height) {
+    m_Image = QImage(width, height, QImage::Format_RGB32);
+    m_Image.fill(Qt::white);
+    setFixedSize(width, height);
+}
+
+void TDisplayImage::Present(const platform::Bitmap& frame, int left, int top) {
+    QPainter painter(&m_Image);
+    painter.drawImage(left, top, platform::QImageOf(frame));
+    painter.end();
+    // A synchronous repaint, so the frame is on screen before any wait that follows.
+    if (isVisible()) repaint();
+}
+
+void TDisplayImage::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.drawImage(0, 0, m_Image);
+}
+
+void TDisplayImage::mouseReleaseEvent(QMouseEvent* event) {
+    if (OnMouseUp) OnMouseUp(event->button(), event->position().toPoint().x(), event->position().toPoint().y());
+}
+
+void TDisplayImage::mouseMoveEvent(QMouseEvent* event) {
+    if (OnMouseMove) OnMouseMove(event->position().toPoint().x(), event->position().toPoint().y());
+}

@@ -1,0 +1,29 @@
+#pragma once
+#include <QImage>
+#include <QWidget>
+#include <functional>
+
+#include "graphics/display_surface.h"
+
+// m_ImgPrim: the control every frame is presented on, at the project's screen size.
+class TDisplayImage : public QWidget, public TDisplaySurface {
+    Q_OBJECT
+public:
+    explicit TDisplayImage(QWidget* parent);
+    int Width() const override { return m_Image.width(); }
+    int Height() const override { return m_Image.height(); }
+    void Present(const platform::Bitmap& frame, int left, int top) override;
+    void SetImageSize(int width, int height);
+    const QImage& Image() const { return m_Image; }
+
+    std::function<void(Qt::MouseButton, int, int)> OnMouseUp;
+    std::function<void(int, int)> OnMouseMove;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    QImage m_Image;
+};

@@ -1,0 +1,81 @@
+#pragma once
+#include <QIcon>
+#include <QWidget>
+#include <memory>
+#include <string>
+
+#include "platform/bitmap.h"
+#include "platform/image_list.h"
+#include "resources/string_list.h"
+
+class QTimer;
+class QAction;
+class TDisplayImage;
+class TFormInfo;
+class TFormLog;
+class TVelmor;
+class TyxDllRes;
+class TyxWitch;
+class TyxBCLManager;
+
+// The game window: builds the shared services, the engine and the auxiliary windows, runs the
+// game from its idle handler and releases everything in reverse order on close.
+class TFormMain : public QWidget {
+    Q_OBJECT
+public:
+    TFormMain();
+    ~TFormMain() override;
+
+    // Runs the start-up sequence; false when the game cannot start (the player was told why
+    // and nothing is shown). args are the command-line arguments after the program name.
+    bool FormCreate(const std::vector<std::string>& args);
+    void Shutdown();
+    // Orderly stop after a fatal script error.
+    void StopAfterFatalError();
+
+    TVelmor* Engine() { return m_Engine.get(); }
+    TDisplayImage* ImgPrim() { return m_ImgPrim; }
+    TFormInfo* FormInfo() { return m_FormInfo; }
+    TFormLog* FormLog() { return m_FormLog; }
+    const std::string& ScriptConfigPath() const { return m_ScriptConfigPath; }
+    bool DeveloperMode() const { return m_DeveloperMode; }
+    const platform::ImageList& MenuImages() const { return m_ILSysPM; }
+    // One pass of the idle handler; returns false once it has been removed.
+    bool IdlePass();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    bool StartUp();
+    bool ScenarioLookup();
+    void InstallIdleHandler();
+    void RemoveIdleHandler();
+    void CDControl(int request);
+    void ToggleInfoWindow();
+
+    std::string m_ScriptConfigPath;
+    std::string m_ProgramFolder;
+    TDisplayImage* m_ImgPrim;
+    QAction* m_ActAbout;
+    QTimer* m_IdleTimer = nullptr;
+    bool m_InIdle = false;
+    bool m_ShutDown = false;
+    bool m_DeveloperMode = false;
+
+    QIcon m_AppIcon;
+    platform::Bitmap m_Wallpaper;
+    std::unique_ptr<TyxDllRes> m_DllRes;
+    std::unique_ptr<TyxWitch> m_Witch;
+    std::unique_ptr<TyxBCLManager> m_Manager;
+    const int m_SysMenuCommand = 10;
+    const uint8_t m_PixelFormat = 7;
+    bool m_JoystickPresent = false;
+    platform::ImageList m_ILSysPM;
+
+    TFormInfo* m_FormInfo = nullptr;
+    TFormLog* m_FormLog = nullptr;
+    std::unique_ptr<TVelmor> m_Engine;
+};

@@ -1,0 +1,72 @@
+#include "shell/form_select.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QPainter>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "platform/bitmap_qt.h"
+#include "platform/sjis.h"
+#include "resources/xini_file.h"
+
+TFormSelect::TFormSelect(QWidget* owner, platform::Bitmap* wallpaper)
+    : QDialog(owner), m_Wallpaper(wallpaper) {
+    setWindowTitle(QString::fromUtf8("シナリオ選択"));
+    setFixedSize(305, 253);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(QString::fromUtf8("複数のシナリオが検出されました。"), this));
+    layout->addWidget(new QLabel(QString::fromUtf8("起動するシナリオを選択してください。"), this));
+    m_LVTitle = new QListWidget(this);
+    m_LVTitle->setIconSize(QSize(32, 32));
+    layout->addWidget(m_LVTitle);
+    m_BtnOK = new QPushButton(QString::fromUtf8("起動(&S)"), this);
+    m_BtnOK->setEnabled(false);
+    layout->addWidget(m_BtnOK);
+    connect(m_LVTitle, &QListWidget::itemSelectionChanged, this,
+            [this] { m_BtnOK->setEnabled(!m_LVTitle->selectedItems().isEmpty()); });
+    connect(m_BtnOK, &QPushButton::clicked, this, [this] { Choose(); });
+    connect(m_LVTitle, &QListWidget::itemDoubleClicked, this, [this] { Choose(); });
+}
+
+void TFormSelect::SetCandidates(const TStringList& candidates, TyxBCLManager* manager) {
+    m_Candidates = candidates;
+    m_Manager = manager;
+    for (const auto& path : m_Candidates) {
+        TXiniFile ini(path, true);
+        const std::string title = ini.ReadString("velmor", "Title", "");
+        const std::string icon = ini.ReadString("velmor", "Icon", "");
+        QIcon picture = windowIcon();
+        if (!icon.empty()) {
+            QIcon loaded(QString::fromStdString(platform::SjisToUtf8(icon)));
+            if (!loaded.isNull()) picture = loaded;
+        }
+        m_LVTitle->addItem(new QListWidgetItem(picture, QString::fromStdString(platform::SjisToUtf8(title))));
+    }
+}
+
+void TFormSelect::Choose() {
+    const int row = m_LVTitle->currentRow();
+    if (row < 0 || m_LVTitle->selectedItems().isEmpty()) return;
+    m_ChosenPath = m_Candidates[static_cast<size_t>(row)];
+    accept();
+}
+
+void TFormSelect::paintEvent(QPaintEvent*) {
+    if (!m_Wallpaper || m_Wallpaper->Empty()) return;
+    QPainter painter(this);
+    painter.drawTiledPixmap(rect(), QPixmap::fromImage(platform::QImageOf(*m_Wallpaper)));
+}
+
+void TFormSelect::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        reject();
+        return;
+    }
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && m_LVTitle->hasFocus()) {
+        Choose();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
