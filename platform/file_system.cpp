@@ -311,7 +311,7 @@ bool FileSystem::MoveToTrash(const std::string& path) {
     if (host.empty() || lstat(host.c_str(), &st) != 0) return false;
     std::string dataFolder;
     if (!UserDataFolder(dataFolder)) return false;
-    std::string trash = ToHostPath(dataFolder) + "Trash/";
+    std::string trash = WithSlash(ToHostPath(dataFolder)) + "Trash/";
     std::error_code ec;
     std::filesystem::create_directories(trash + "files", ec);
     std::filesystem::create_directories(trash + "info", ec);
@@ -391,8 +391,13 @@ bool FileSystem::ExpandEnvironment(std::string& text) {
             continue;
         }
         size_t close = c == '%' ? text.find('%', i + 1) : std::string::npos;
-        if (close == std::string::npos || close == i + 1) {
+        if (close == std::string::npos) {
             out += text[i++];
+            continue;
+        }
+        if (close == i + 1) {  // "%%" names nothing and stays as it is
+            out += "%%";
+            i += 2;
             continue;
         }
         const char* value = getenv(SjisToUtf8(text.substr(i + 1, close - i - 1)).c_str());

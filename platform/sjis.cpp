@@ -75,28 +75,42 @@ size_t Utf8SequenceLength(unsigned char lead) {
     return 0;
 }
 
-// Length of the well-formed UTF-8 character at the start of s, 0 when it is not one.
-size_t Utf8CharLength(std::string_view s) {
-    unsigned char lead = s[0];
-    size_t n = Utf8SequenceLength(lead);
-    if (n == 0 || n > s.size()) return 0;
-    for (size_t i = 1; i < n; ++i) {
-        unsigned char c = s[i];
-        if ((c & 0xC0) != 0x80) return 0;
-    }
-    if (n >= 3) {
-        unsigned char second = s[1];
-        if (lead == 0xE0 && second < 0xA0) return 0;  // overlong
-        if (lead == 0xED && second >= 0xA0) return 0;  // surrogate
-        if (lead == 0xF0 && second < 0x90) return 0;  // overlong
-        if (lead == 0xF4 && second >= 0x90) return 0;  // beyond U+10FFFF
-    }
-    return n;
+// The range a lead byte allows for the byte after it (overlongs, surrogates, > U+10FFFF out).
+bool SecondByteFits(unsigned char lead, unsigned char second) {
+    if ((second & 0xC0) != 0x80) return false;
+    if (lead == 0xE0) return second >= 0xA0;
+    if (lead == 0xED) return second < 0xA0;
+    if (lead == 0xF0) return second >= 0x90;
+    if (lead == 0xF4) return second < 0x90;
+    return true;
 }
 
+// How many bytes at the start of s begin a well-formed character (at most its full length).
+size_t Utf8ValidPrefix(std::string_view s, size_t& full) {
+    unsigned char lead = s[0];
+    full = Utf8SequenceLength(lead);
+    if (full <= 1) return full;
+    size_t i = 1;
+    while (i < full && i < s.size()) {
+        unsigned char c = s[i];
+        if (i == 1 ? !SecondByteFits(lead, c) : (c & 0xC0) != 0x80) break;
+        ++i;
+    }
+    return i;
+}
+
+// Length of the well-formed UTF-8 character at the start of s, 0 when it is not one.
+size_t Utf8CharLength(std::string_view s) {
+    size_t full = 0;
+    size_t valid = Utf8ValidPrefix(s, full);
+    return valid == full ? full : 0;
+}
+
+// A broken sequence is replaced as one piece: as far as it could still have been valid.
 size_t Utf8BadLength(std::string_view s) {
-    size_t n = Utf8CharLength(s);
-    return n == 0 ? 1 : n;
+    size_t full = 0;
+    size_t valid = Utf8ValidPrefix(s, full);
+    return valid == 0 ? 1 : valid;
 }
 
 }  // namespace

@@ -12,6 +12,11 @@ int VirtualClock::StartTimer(uint32_t periodMs, TimerCallback callback) {
 void VirtualClock::StopTimer(int id) { m_Timers.erase(id); }
 
 void VirtualClock::Advance(uint32_t ms) {
+    if (m_Firing) {
+        m_Now += ms;
+        m_Elapsed += ms;
+        return;
+    }
     const uint64_t target = m_Elapsed + ms;
     for (;;) {
         // The earliest deadline fires first; equal deadlines in the order the timers started.
@@ -29,6 +34,11 @@ void VirtualClock::Advance(uint32_t ms) {
         due->second.next += due->second.period;
         // A copy: the callback may stop its own timer.
         TimerCallback callback = due->second.callback;
+        struct FiringScope {
+            bool& firing;
+            explicit FiringScope(bool& f) : firing(f) { firing = true; }
+            ~FiringScope() { firing = false; }
+        } scope(m_Firing);
         callback();
     }
     // A callback that slept may already have moved time past the target.

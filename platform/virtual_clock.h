@@ -13,7 +13,8 @@ public:
     int StartTimer(uint32_t periodMs, TimerCallback callback) override;
     void StopTimer(int id) override;
     void Sleep(uint32_t ms) override { Advance(ms); }
-    // Moves time on, firing due timers in order of their deadlines.
+    // Moves time on, firing due timers in order of their deadlines. Called from inside a
+    // timer's callback it only moves time; the timers then fire late, as real ones would.
     void Advance(uint32_t ms);
 
 private:
@@ -26,6 +27,7 @@ private:
     uint64_t m_Elapsed = 0;
     std::map<int, Timer> m_Timers;
     int m_NextId = 1;
+    bool m_Firing = false;
 };
 
 }  // namespace platform
