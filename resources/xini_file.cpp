@@ -69,13 +69,23 @@ TXiniFile::TXiniFile(const std::string& fileName, bool readOnly)
 
 TXiniFile::TXiniFile(TStringList& lines) : m_Lines(&lines), m_ReadOnly(true) {}
 
+namespace {
+void LogFailure(const std::string& fileName, const char* what) noexcept {
+    try {
+        std::cerr << "TXiniFile(" << platform::SjisToUtf8(fileName)
+                  << "): " << platform::SjisToUtf8(what) << std::endl;
+    } catch (...) {
+    }
+}
+}  // namespace
+
 TXiniFile::~TXiniFile() {
     try {
         UpdateFile();
     } catch (const std::exception& e) {
-        std::cerr << "TXiniFile: " << platform::SjisToUtf8(e.what()) << std::endl;
+        LogFailure(m_FileName, e.what());
     } catch (...) {
-        std::cerr << "TXiniFile: write failed" << std::endl;
+        LogFailure(m_FileName, "write failed");
     }
 }
 
