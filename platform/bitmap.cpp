@@ -1,6 +1,5 @@
 #include "platform/bitmap.h"
 
-#include <QBuffer>
 #include <QImage>
 
 #include "platform/bitmap_qt.h"
@@ -17,6 +16,48 @@ QRgb ToQRgb(uint32_t colour) {
 uint32_t FromQRgb(QRgb rgb) {
     return static_cast<uint32_t>(qRed(rgb)) | (static_cast<uint32_t>(qGreen(rgb)) << 8) |
            (static_cast<uint32_t>(qBlue(rgb)) << 16);
+}
+
+uint32_t U32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
+           (static_cast<uint32_t>(p[3]) << 24);
+}
+
+uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+
+// The host's BMP reader happily fills in a picture far larger than the bytes given, so the
+// headers are checked against the data first.
+bool PlausibleBmp(const uint8_t* data, size_t size) {
+    if (data == nullptr || size < 26 || data[0] != 'B' || data[1] != 'M') return false;
+    const uint32_t offBits = U32(data + 10);
+    const uint32_t infoSize = U32(data + 14);
+    if (infoSize != 12 && (infoSize < 40 || infoSize > 124)) return false;
+    if (size < 14 + static_cast<size_t>(infoSize) || offBits < 14 + infoSize || offBits > size) return false;
+    int64_t width = 0, height = 0;
+    uint32_t planes = 0, bits = 0, compression = 0;
+    if (infoSize == 12) {
+        width = U16(data + 18);
+        height = U16(data + 20);
+        planes = U16(data + 22);
+        bits = U16(data + 24);
+    } else {
+        width = static_cast<int32_t>(U32(data + 18));
+        height = static_cast<int32_t>(U32(data + 22));
+        planes = U16(data + 26);
+        bits = U16(data + 28);
+        compression = U32(data + 30);
+    }
+    if (height < 0) height = -height;
+    constexpr int64_t kMaxSide = 32768;
+    if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide || planes != 1) return false;
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return false;
+    const bool rle = (compression == 1 && bits == 8) || (compression == 2 && bits == 4);
+    if (compression != 0 && compression != 3 && !rle) return false;
+    if (!rle) {
+        const uint64_t stride = ((static_cast<uint64_t>(width) * bits + 31) / 32) * 4;
+        if (offBits + stride * static_cast<uint64_t>(height) > size) return false;
+    }
+    return true;
 }
 
 bool Decode(const uint8_t* data, size_t size, const char* format, QImage& out) {
@@ -73,16 +114,12 @@ void Bitmap::SetPixel(int x, int y, uint32_t colour) {
 }
 
 bool Bitmap::LoadFromBmp(const uint8_t* data, size_t size) {
-    // BITMAPFILEHEADER (14) + the smallest info header (12); the pixel offset must lie inside.
-    if (data == nullptr || size < 26 || data[0] != 'B' || data[1] != 'M') return false;
-    const uint32_t offBits = static_cast<uint32_t>(data[10]) | (static_cast<uint32_t>(data[11]) << 8) |
-                             (static_cast<uint32_t>(data[12]) << 16) |
-                             (static_cast<uint32_t>(data[13]) << 24);
-    if (offBits < 26 || offBits > size) return false;
+    if (!PlausibleBmp(data, size)) return false;
     return Decode(data, size, "BMP", m_Impl->image);
 }
 
 bool Bitmap::LoadFromEncoded(const uint8_t* data, size_t size) {
+    if (data != nullptr && size >= 2 && data[0] == 'B' && data[1] == 'M' && !PlausibleBmp(data, size)) return false;
     return Decode(data, size, nullptr, m_Impl->image);
 }
 
