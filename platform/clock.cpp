@@ -15,6 +15,8 @@ Clock& Clock::Current() {
     return systemClock;
 }
 
-void Clock::SetCurrent(Clock* clock) { g_Current.store(clock); }
+void Clock::SetCurrent(Clock* clock) {
+    g_Current.store(clock);
+}
 
 }  // namespace platform

@@ -16,11 +16,11 @@ namespace platform {
 namespace {
 
 const std::set<std::string> kPseudoTypes = {
-    "proc",     "sysfs",     "cgroup",    "cgroup2",    "devpts",      "mqueue",
-    "devtmpfs", "securityfs", "debugfs",  "tracefs",    "pstore",      "bpf",
-    "configfs", "fusectl",   "hugetlbfs", "autofs",     "binfmt_misc", "efivarfs",
-    "selinuxfs", "nsfs",     "rpc_pipefs", "overlay",   "squashfs",    "fuse.gvfsd-fuse",
-    "fuse.portal", "fuse.lxcfs", "ramfs_internal", "aufs", "shiftfs"};
+    "proc",        "sysfs",      "cgroup",         "cgroup2", "devpts",      "mqueue",
+    "devtmpfs",    "securityfs", "debugfs",        "tracefs", "pstore",      "bpf",
+    "configfs",    "fusectl",    "hugetlbfs",      "autofs",  "binfmt_misc", "efivarfs",
+    "selinuxfs",   "nsfs",       "rpc_pipefs",     "overlay", "squashfs",    "fuse.gvfsd-fuse",
+    "fuse.portal", "fuse.lxcfs", "ramfs_internal", "aufs",    "shiftfs"};
 
 bool IsSystemMountPoint(const std::string& point) {
     for (const char* prefix : {"/proc", "/sys", "/dev", "/run", "/snap", "/var/lib/docker"}) {
@@ -83,7 +83,8 @@ std::map<std::string, std::string> LabelsByDevice() {
     for (const auto& entry : std::filesystem::directory_iterator("/dev/disk/by-label", ec)) {
         struct stat st;
         if (stat(entry.path().c_str(), &st) != 0 || !S_ISBLK(st.st_mode)) continue;
-        std::string key = std::to_string(major(st.st_rdev)) + ":" + std::to_string(minor(st.st_rdev));
+        std::string key =
+            std::to_string(major(st.st_rdev)) + ":" + std::to_string(minor(st.st_rdev));
         labels[key] = Utf8ToSjis(DriveTable::DecodeLabel(entry.path().filename().string()));
     }
     return labels;
@@ -94,8 +95,8 @@ std::map<std::string, std::string> LabelsByDevice() {
 std::string DriveTable::DecodeLabel(const std::string& name) {
     std::string out;
     for (size_t i = 0; i < name.size(); ++i) {
-        if (name[i] == '\\' && i + 3 < name.size() &&
-            name[i + 1] == 'x' && isxdigit(static_cast<unsigned char>(name[i + 2])) &&
+        if (name[i] == '\\' && i + 3 < name.size() && name[i + 1] == 'x' &&
+            isxdigit(static_cast<unsigned char>(name[i + 2])) &&
             isxdigit(static_cast<unsigned char>(name[i + 3]))) {
             out += static_cast<char>(std::stoi(name.substr(i + 2, 2), nullptr, 16));
             i += 3;

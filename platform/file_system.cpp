@@ -19,7 +19,9 @@ namespace {
 
 const std::vector<DriveInfo>* g_TestDrives = nullptr;
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+bool IsSeparator(char c) {
+    return c == '\\' || c == '/';
+}
 
 // Splits an engine path at '\' and '/', never at the trail byte of a double-byte character.
 std::vector<std::string> SplitComponents(std::string_view path) {
@@ -346,7 +348,9 @@ bool FileSystem::MoveToTrash(const std::string& path) {
     return false;
 }
 
-std::string FileSystem::CurrentFolder() { return WithSlash(FromHostPath(HostCurrentFolder())); }
+std::string FileSystem::CurrentFolder() {
+    return WithSlash(FromHostPath(HostCurrentFolder()));
+}
 
 bool FileSystem::SetCurrentFolder(const std::string& path) {
     std::string host = ToHostPath(path);

@@ -11,14 +11,14 @@ namespace platform {
 enum class DriveType { Unknown, NoRootDir, Removable, Fixed, Remote, CdRom, RamDisk };
 
 struct DriveInfo {
-    char letter = 'c';        // lower case
-    std::string hostRoot;     // mount point, UTF-8, with trailing '/'
-    std::string label;        // volume label, Shift-JIS
+    char letter = 'c';     // lower case
+    std::string hostRoot;  // mount point, UTF-8, with trailing '/'
+    std::string label;     // volume label, Shift-JIS
     DriveType type = DriveType::Unknown;
 };
 
 struct DirEntry {
-    std::string name;  // Shift-JIS
+    std::string name;          // Shift-JIS
     bool isDirectory = false;  // a link to a folder counts as a folder
     bool isSymlink = false;
 };

@@ -15,6 +15,8 @@ MessageBox& MessageBox::Current() {
     return qtBox;
 }
 
-void MessageBox::SetCurrent(MessageBox* box) { g_Current.store(box); }
+void MessageBox::SetCurrent(MessageBox* box) {
+    g_Current.store(box);
+}
 
 }  // namespace platform

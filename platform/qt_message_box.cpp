@@ -10,15 +10,22 @@
 namespace platform {
 namespace {
 
-QString FromSjis(const std::string& text) { return QString::fromStdString(SjisToUtf8(text)); }
+QString FromSjis(const std::string& text) {
+    return QString::fromStdString(SjisToUtf8(text));
+}
 
 QMessageBox::Icon QtIcon(MessageIcon icon) {
     switch (icon) {
-        case MessageIcon::Information: return QMessageBox::Information;
-        case MessageIcon::Warning: return QMessageBox::Warning;
-        case MessageIcon::Question: return QMessageBox::Question;
-        case MessageIcon::Stop: return QMessageBox::Critical;
-        case MessageIcon::None: break;
+        case MessageIcon::Information:
+            return QMessageBox::Information;
+        case MessageIcon::Warning:
+            return QMessageBox::Warning;
+        case MessageIcon::Question:
+            return QMessageBox::Question;
+        case MessageIcon::Stop:
+            return QMessageBox::Critical;
+        case MessageIcon::None:
+            break;
     }
     return QMessageBox::NoIcon;
 }
@@ -29,10 +36,13 @@ MessageAnswer AnswerWithoutWindow(const std::string& caption, const std::string&
                                   MessageButtons buttons) {
     std::fprintf(stderr, "%s: %s\n", SjisToUtf8(caption).c_str(), SjisToUtf8(text).c_str());
     switch (buttons) {
-        case MessageButtons::Ok: return MessageAnswer::Ok;
-        case MessageButtons::YesNo: return MessageAnswer::No;
+        case MessageButtons::Ok:
+            return MessageAnswer::Ok;
+        case MessageButtons::YesNo:
+            return MessageAnswer::No;
         case MessageButtons::OkCancel:
-        case MessageButtons::YesNoCancel: break;
+        case MessageButtons::YesNoCancel:
+            break;
     }
     return MessageAnswer::Cancel;
 }
@@ -61,9 +71,12 @@ MessageAnswer QtMessageBox::Show(const std::string& caption, const std::string& 
         cancel = box.addButton(QString::fromUtf8("キャンセル"), QMessageBox::RejectRole);
     }
     box.setDefaultButton(ok ? ok : yes);
-    if (cancel) box.setEscapeButton(cancel);
-    else if (no) box.setEscapeButton(no);
-    else box.setEscapeButton(ok);
+    if (cancel)
+        box.setEscapeButton(cancel);
+    else if (no)
+        box.setEscapeButton(no);
+    else
+        box.setEscapeButton(ok);
     box.exec();
 
     QAbstractButton* clicked = box.clickedButton();

@@ -22,7 +22,9 @@ std::string LockFileName(const std::string& name) {
 
 }  // namespace
 
-SingleInstance::~SingleInstance() { Release(); }
+SingleInstance::~SingleInstance() {
+    Release();
+}
 
 bool SingleInstance::Exists(const std::string& name) {
     int fd = open(LockFileName(name).c_str(), O_RDONLY | O_CLOEXEC);

@@ -41,7 +41,8 @@ SystemClock::~SystemClock() {
 
 uint32_t SystemClock::TickCount() const {
     auto now = std::chrono::steady_clock::now().time_since_epoch();
-    return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+    return static_cast<uint32_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
 }
 
 int SystemClock::StartTimer(uint32_t periodMs, TimerCallback callback) {
@@ -90,6 +91,8 @@ void SystemClock::StopTimer(int id) {
     }
 }
 
-void SystemClock::Sleep(uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void SystemClock::Sleep(uint32_t ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
 }  // namespace platform

@@ -9,7 +9,9 @@ int VirtualClock::StartTimer(uint32_t periodMs, TimerCallback callback) {
     return id;
 }
 
-void VirtualClock::StopTimer(int id) { m_Timers.erase(id); }
+void VirtualClock::StopTimer(int id) {
+    m_Timers.erase(id);
+}
 
 void VirtualClock::Advance(uint32_t ms) {
     if (m_Firing) {
@@ -22,7 +24,8 @@ void VirtualClock::Advance(uint32_t ms) {
         // The earliest deadline fires first; equal deadlines in the order the timers started.
         auto due = m_Timers.end();
         for (auto it = m_Timers.begin(); it != m_Timers.end(); ++it) {
-            if (it->second.next <= target && (due == m_Timers.end() || it->second.next < due->second.next)) {
+            if (it->second.next <= target &&
+                (due == m_Timers.end() || it->second.next < due->second.next)) {
                 due = it;
             }
         }

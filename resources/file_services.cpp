@@ -17,7 +17,7 @@ using platform::FileSystem;
 
 constexpr int CSIDL_LOCAL_APPDATA = 28;
 
-const char* const kRootNames[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE",
+const char* const kRootNames[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER",   "HKEY_LOCAL_MACHINE",
                                   "HKEY_USERS",        "HKEY_CURRENT_CONFIG", "HKEY_DYN_DATA"};
 
 std::vector<DriveInfo> DrivesInLetterOrder() {
@@ -27,7 +27,9 @@ std::vector<DriveInfo> DrivesInLetterOrder() {
     return drives;
 }
 
-std::string RootOf(const DriveInfo& drive) { return std::string(1, drive.letter) + ":\\"; }
+std::string RootOf(const DriveInfo& drive) {
+    return std::string(1, drive.letter) + ":\\";
+}
 
 }  // namespace
 
@@ -64,7 +66,9 @@ std::string FindDriveWithFile(const std::string& relativeName) {
     return {};
 }
 
-bool ExpandEnvironment(std::string& text) { return FileSystem::ExpandEnvironment(text); }
+bool ExpandEnvironment(std::string& text) {
+    return FileSystem::ExpandEnvironment(text);
+}
 
 bool SpecialFolder(int folderId, std::string& path) {
     if (folderId != CSIDL_APPDATA && folderId != CSIDL_LOCAL_APPDATA) return false;
@@ -74,8 +78,8 @@ bool SpecialFolder(int folderId, std::string& path) {
     return true;
 }
 
-bool AppDataFolder(const std::string& level1, const std::string& level2,
-                   const std::string& level3, std::string& path) {
+bool AppDataFolder(const std::string& level1, const std::string& level2, const std::string& level3,
+                   std::string& path) {
     std::string folder;
     if (!SpecialFolder(CSIDL_APPDATA, folder)) {
         if (!RegReadPath(

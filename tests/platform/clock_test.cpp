@@ -1,9 +1,10 @@
+#include "platform/clock.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "platform/clock.h"
 #include "platform/virtual_clock.h"
 
 using namespace platform;

@@ -13,7 +13,8 @@ TEST(DriveTable, LettersRealMountsAndSkipsSystemOnes) {
     char tmpl[] = "/tmp/velmor-mnt-XXXXXX";
     ASSERT_NE(mkdtemp(tmpl), nullptr);
     const std::string root = tmpl;
-    for (const char* d : {"/cd", "/net", "/ram", "/my disk", "/data"}) fs::create_directory(root + d);
+    for (const char* d : {"/cd", "/net", "/ram", "/my disk", "/data"})
+        fs::create_directory(root + d);
     std::ofstream(root + "/file") << "bind-mounted file";
 
     const std::string info =
@@ -22,13 +23,27 @@ TEST(DriveTable, LettersRealMountsAndSkipsSystemOnes) {
         "24 23 0:22 / /dev/shm rw - tmpfs tmpfs rw\n"
         "31 30 0:28 / /sys/fs/cgroup/cpu rw - cgroup cgroup rw\n"
         "40 26 0:40 / /run/user/1000 rw - tmpfs tmpfs rw\n"
-        "41 26 11:0 / " + root + "/cd ro shared:5 master:2 - iso9660 /dev/sr0 ro\n"
-        "42 26 0:42 / " + root + "/net rw - nfs4 host:/x rw\n"
-        "43 26 0:43 / " + root + "/ram rw - tmpfs tmpfs rw\n"
-        "44 26 0:998 / " + root + "/my\\040disk rw - ext4 /dev/none rw\n"
-        "45 26 0:998 / " + root + "/file rw - ext4 /dev/none rw\n"
-        "46 26 0:998 / " + root + "/data rw - ext4 /dev/none rw\n"
-        "47 26 0:998 / " + root + "/data rw - ext4 /dev/none rw\n"
+        "41 26 11:0 / " +
+        root +
+        "/cd ro shared:5 master:2 - iso9660 /dev/sr0 ro\n"
+        "42 26 0:42 / " +
+        root +
+        "/net rw - nfs4 host:/x rw\n"
+        "43 26 0:43 / " +
+        root +
+        "/ram rw - tmpfs tmpfs rw\n"
+        "44 26 0:998 / " +
+        root +
+        "/my\\040disk rw - ext4 /dev/none rw\n"
+        "45 26 0:998 / " +
+        root +
+        "/file rw - ext4 /dev/none rw\n"
+        "46 26 0:998 / " +
+        root +
+        "/data rw - ext4 /dev/none rw\n"
+        "47 26 0:998 / " +
+        root +
+        "/data rw - ext4 /dev/none rw\n"
         "garbage line\n";
     std::vector<DriveInfo> drives = DriveTable::Parse(info);
     ASSERT_EQ(drives.size(), 6u);

@@ -4,8 +4,8 @@
 #include <stdlib.h>
 #include <unistd.h>
 
-#include <filesystem>
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 
 #include "platform/sjis.h"
@@ -66,7 +66,9 @@ TEST_F(FileSystemTest, FindsShiftJisNamesSpelledEitherWay) {
     // Host name in UTF-8; the engine's backslash-trail byte is not a separator.
     EXPECT_EQ(Read(kHyouji + "\\" + kGazou + ".PNG"), "utf8 name");
     // Raw Shift-JIS folder name on the host, full-width letters in another case.
-    const std::string bgm = "\x82\x82\x82\x87\x82\x8D" "01.ogg";  // ｂｇｍ01.ogg
+    const std::string bgm =
+        "\x82\x82\x82\x87\x82\x8D"
+        "01.ogg";  // ｂｇｍ01.ogg
     EXPECT_EQ(Read(kOngaku + "/" + bgm), "raw folder, utf8 file");
     EXPECT_EQ(FileSystem::ToHostPath(kOngaku), m_Root + "/" + kOngaku);
 
@@ -90,7 +92,8 @@ TEST_F(FileSystemTest, KeepsMissingComponentsSoTheyCanBeCreated) {
     ASSERT_TRUE(FileSystem::WriteFileAtomic("DATA\\" + shinki + "\\SAVE.DAT", {'t', 'w', 'o'}));
     EXPECT_EQ(Read(file), "two");
     // Nothing but the file and the folder is left beside it.
-    EXPECT_EQ(std::distance(fs::directory_iterator(m_Root + "/Data/新規"), fs::directory_iterator()), 2);
+    EXPECT_EQ(
+        std::distance(fs::directory_iterator(m_Root + "/Data/新規"), fs::directory_iterator()), 2);
     // A write into a folder that does not exist fails instead of creating it.
     EXPECT_FALSE(FileSystem::WriteFileAtomic("nowhere\\x.dat", {'x'}));
 }
@@ -157,8 +160,10 @@ TEST_F(FileSystemTest, MoveToTrashUsesTheDesktopTrash) {
     EXPECT_EQ(line1, "[Trash Info]");
     EXPECT_EQ(line2, "Path=" + m_Root + "/a%20b.txt");
 
-    if (old) setenv("XDG_DATA_HOME", saved.c_str(), 1);
-    else unsetenv("XDG_DATA_HOME");
+    if (old)
+        setenv("XDG_DATA_HOME", saved.c_str(), 1);
+    else
+        unsetenv("XDG_DATA_HOME");
 }
 
 TEST(FileSystem, ExpandEnvironmentChangesTextOnlyOnSuccess) {

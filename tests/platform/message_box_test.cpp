@@ -1,6 +1,7 @@
+#include "platform/message_box.h"
+
 #include <gtest/gtest.h>
 
-#include "platform/message_box.h"
 #include "platform/test_message_responder.h"
 
 using namespace platform;
@@ -10,9 +11,9 @@ TEST(TestMessageResponder, RecordsBoxesAndGivesScriptedAnswers) {
     MessageBox::SetCurrent(&responder);
     responder.PushAnswer(MessageAnswer::No);
     const std::string caption = "\x8A\x6D\x94\x46";  // 確認
-    EXPECT_EQ(MessageBox::Current().Show(caption, "quit?", MessageIcon::Question,
-                                         MessageButtons::YesNo),
-              MessageAnswer::No);
+    EXPECT_EQ(
+        MessageBox::Current().Show(caption, "quit?", MessageIcon::Question, MessageButtons::YesNo),
+        MessageAnswer::No);
     // Unscripted boxes get the affirmative answer their buttons offer.
     EXPECT_EQ(MessageBox::Current().Show("t", "x", MessageIcon::None, MessageButtons::YesNoCancel),
               MessageAnswer::Yes);

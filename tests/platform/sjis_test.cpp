@@ -28,7 +28,7 @@ TEST(Sjis, TellsUtf8FromShiftJis) {
     EXPECT_TRUE(IsValidUtf8("ascii"));
     EXPECT_TRUE(IsValidUtf8("表示"));
     EXPECT_FALSE(IsValidUtf8(Utf8ToSjis("表示")));
-    EXPECT_FALSE(IsValidUtf8("\xC0\x80"));          // overlong
-    EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));      // surrogate
-    EXPECT_FALSE(IsValidUtf8("\xE8\xA1"));          // cut short
+    EXPECT_FALSE(IsValidUtf8("\xC0\x80"));      // overlong
+    EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));  // surrogate
+    EXPECT_FALSE(IsValidUtf8("\xE8\xA1"));      // cut short
 }

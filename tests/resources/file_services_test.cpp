@@ -30,8 +30,10 @@ protected:
         setenv("XDG_DATA_HOME", (m_Root + "/share").c_str(), 1);
     }
     void TearDown() override {
-        if (m_HadXdg) setenv("XDG_DATA_HOME", m_OldXdg.c_str(), 1);
-        else unsetenv("XDG_DATA_HOME");
+        if (m_HadXdg)
+            setenv("XDG_DATA_HOME", m_OldXdg.c_str(), 1);
+        else
+            unsetenv("XDG_DATA_HOME");
         FileSystem::SetDriveTableForTests(nullptr);
         platform::Registry::ClearValuesForTests();
         fs::remove_all(m_Root);
