@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+#include "engine/velmor.h"
+#include "platform/file_system.h"
+#include "platform/message_box.h"
+#include "platform/test_message_responder.h"
+#include "resources/engine_key.h"
+#include "resources/sjis_text.h"
+#include "shell/display_image.h"
+#include "shell/form_main.h"
+#include "windows/form_info.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+class FormMainTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::MessageBox::SetCurrent(&m_Boxes);
+        m_SavedFolder = platform::FileSystem::CurrentFolder();
+    }
+    void TearDown() override {
+        platform::FileSystem::SetCurrentFolder(m_SavedFolder);
+        platform::MessageBox::SetCurrent(nullptr);
+    }
+    std::string Project(const std::string& name = "game.vsc") const {
+        return platform::FileSystem::FromHostPath(m_Dir.Str() + name);
+    }
+    std::vector<std::string> Texts() const {
+        std::vector<std::string> out;
+        for (const auto& r : m_Boxes.Records()) out.push_back(platform::SjisToUtf8(r.text));
+        return out;
+    }
+
+    TempFolder m_Dir;
+    TempFolder m_Home;
+    ScopedDataHome m_DataHome{m_Home.Str()};
+    platform::TestMessageResponder m_Boxes;
+    std::string m_SavedFolder;
+};
+
+TEST_F(FormMainTest, StartsAWindowOfTheProjectSizeAndWritesStateOnClose) {
+    m_Dir.WriteSjis("game.vsc",
+                    "<velmor>\nTitle=灯台\nStartScript=start.txt\n</velmor>\n"
+                    "<Screen>\nWidth=640\nHeight=480\n</Screen>\n");
+    m_Dir.WriteSjis("start.txt", "#start\nはじまり\n");
+    m_Dir.WriteSjis("game.vss", "<SystemState>\nWindowMode=1\n</SystemState>\n");
+    {
+        TFormMain form;
+        ASSERT_TRUE(form.FormCreate({Project()}));
+        EXPECT_TRUE(Texts().empty());
+        EXPECT_TRUE(form.isVisible());
+        EXPECT_TRUE(form.isEnabled());
+        EXPECT_EQ(form.windowTitle(), QString::fromUtf8("灯台"));
+        EXPECT_EQ(form.ImgPrim()->Image().size(), QSize(640, 480));
+        EXPECT_EQ(form.ImgPrim()->Image().pixel(10, 10), qRgb(255, 255, 255));
+        EXPECT_FALSE(form.DeveloperMode());
+        EXPECT_EQ(form.MenuImages().Count(), 9);
+        // The current folder is the project's, so game paths resolve there.
+        EXPECT_EQ(platform::FileSystem::ToHostPath("START.TXT"), m_Dir.Str() + "start.txt");
+        form.Engine()->SystemState().MessageAnimationSpeed = 70;
+        form.close();
+        EXPECT_EQ(form.Engine(), nullptr);
+    }
+    EXPECT_NE(m_Dir.ReadUtf8(m_Dir.Path() / "game.vss").find("MessageAnimationSpeed=70"), std::string::npos);
+}
+
+TEST_F(FormMainTest, MissingArchivesAreNamedInOneMessageAndTheGameGoesOn) {
+    m_Dir.WriteBytes("present.bcl", "");
+    m_Dir.WriteSjis("game.vsc", "<BCL>\n" + m_Dir.Str() + "gone1.bcl\n" + m_Dir.Str() + "present.bcl\n" +
+                                    m_Dir.Str() + "gone2.bcx\n</BCL>\n");
+    TFormMain form;
+    ASSERT_TRUE(form.FormCreate({Project()}));
+    ASSERT_EQ(Texts().size(), 1u);
+    EXPECT_EQ(Texts()[0], m_Dir.Str() + "gone1.bcl\r\n" + m_Dir.Str() + "gone2.bcx\r\n以上のファイルが見つかりません。");
+    EXPECT_EQ(m_Boxes.Records()[0].icon, platform::MessageIcon::Warning);
+    form.close();
+}
+
+TEST_F(FormMainTest, MissingStartScriptStopsStartUpWithItsMessage) {
+    m_Dir.WriteSjis("game.vsc", "<velmor>\nStartScript=nothere.txt\n</velmor>\n");
+    TFormMain form;
+    EXPECT_FALSE(form.FormCreate({Project()}));
+    ASSERT_EQ(Texts().size(), 1u);
+    EXPECT_EQ(Texts()[0], "TVelmor : nothere.txt がロードできません");
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(form.Engine(), nullptr);
+}
+
+TEST_F(FormMainTest, MarkerFileEnablesDeveloperModeAndMissingIconIsRecorded) {
+    m_Dir.WriteSjis("game.vsc", "<velmor>\nIcon=none.ico\n</velmor>\n");
+    m_Dir.WriteBytes(platform::SjisToUtf8(EngineKeyText()), "");
+    TFormMain form;
+    ASSERT_TRUE(form.FormCreate({Project()}));
+    EXPECT_TRUE(form.DeveloperMode());
+    EXPECT_FALSE(form.FormInfo()->Restricted());
+    EXPECT_TRUE(form.acceptDrops());
+    ASSERT_EQ(form.FormInfo()->ErrorLines().size(), 1u);
+    EXPECT_EQ(platform::SjisToUtf8(form.FormInfo()->ErrorLines()[0]), "-1: アイコンファイル none.ico が見つからない : ");
+    form.close();
+}
+
+TEST_F(FormMainTest, AnArgumentThatIsNoProjectFileIsIgnored) {
+    // With no project found beside the program, the player is asked and declines.
+    m_Boxes.PushAnswer(platform::MessageAnswer::Ok);
+    m_Boxes.PushAnswer(platform::MessageAnswer::No);
+    TFormMain form;
+    EXPECT_FALSE(form.FormCreate({Project("readme.txt")}));
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"シナリオファイルが見つかりません。",
+                                                 "シナリオファイルを直接指定しますか？", "終了します"}));
+    EXPECT_EQ(platform::SjisToUtf8(m_Boxes.Records()[1].caption), "確認");
+}
+
+}  // namespace
