@@ -48,11 +48,13 @@ int main(int argc, char** argv) {
                 for (int e = 0; e < edits; ++e) {
                     switch (rng() % 3) {
                         case 0:
-                            if (!mutated.empty()) mutated[rng() % mutated.size()] = static_cast<uint8_t>(rng());
+                            if (!mutated.empty())
+                                mutated[rng() % mutated.size()] = static_cast<uint8_t>(rng());
                             break;
                         case 1:
-                            mutated.insert(mutated.begin() + (mutated.empty() ? 0 : rng() % mutated.size()),
-                                           static_cast<uint8_t>(rng()));
+                            mutated.insert(
+                                mutated.begin() + (mutated.empty() ? 0 : rng() % mutated.size()),
+                                static_cast<uint8_t>(rng()));
                             break;
                         default:
                             if (!mutated.empty()) mutated.resize(rng() % mutated.size());

@@ -42,8 +42,7 @@ int FindKey(const TStringList& lines, const SectionRange& r, const std::string& 
     for (int i = r.header + 1; i < r.end; ++i) {
         const std::string& line = lines[i];
         size_t eq = line.find('=');
-        if (eq != std::string::npos && line.compare(0, eq, key) == 0)
-            return i;
+        if (eq != std::string::npos && line.compare(0, eq, key) == 0) return i;
     }
     return -1;
 }
@@ -63,7 +62,8 @@ TXiniFile::TXiniFile(const std::string& fileName, bool readOnly)
     if (fileName.empty() || !platform::FileSystem::FileExists(fileName)) return;
     std::vector<uint8_t> bytes;
     if (!platform::FileSystem::ReadFile(fileName, bytes))
-        throw EEngineError("TXiniFile : " + SJ("ファイルを読み込めません:") + "\"" + fileName + "\"");
+        throw EEngineError("TXiniFile : " + SJ("ファイルを読み込めません:") + "\"" + fileName +
+                           "\"");
     SplitLines(std::string(bytes.begin(), bytes.end()), m_OwnLines);
 }
 

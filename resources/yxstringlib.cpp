@@ -12,9 +12,8 @@ namespace {
 // Length in bytes of the character starting at i: 2 for a lead byte with its trail, else 1.
 // A lead byte cut off at the end of the text stands alone.
 inline size_t CharLen(std::string_view text, size_t i) {
-    return platform::IsSjisLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size()
-               ? 2
-               : 1;
+    return platform::IsSjisLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2
+                                                                                                : 1;
 }
 
 inline bool IsSeparator(std::string_view separators, char c) {
@@ -29,7 +28,9 @@ size_t FindOnBoundary(std::string_view text, std::string_view what) {
     return std::string_view::npos;
 }
 
-inline bool IsPathDelimiter(char c) { return c == '\\' || c == '/' || c == ':'; }
+inline bool IsPathDelimiter(char c) {
+    return c == '\\' || c == '/' || c == ':';
+}
 
 // Index of the last single-byte character satisfying pred, or npos.
 template <typename Pred>
@@ -106,8 +107,9 @@ int SplitNonEmpty(std::string_view text, std::string_view separators, TStringLis
 }
 
 void RemoveEmpty(TStringList& list) {
-    list.erase(std::remove_if(list.begin(), list.end(), [](const std::string& s) { return s.empty(); }),
-               list.end());
+    list.erase(
+        std::remove_if(list.begin(), list.end(), [](const std::string& s) { return s.empty(); }),
+        list.end());
 }
 
 std::string GetField(std::string_view text, std::string_view separators, int index) {
@@ -206,13 +208,16 @@ std::string LowerCaseAscii(std::string_view text) {
     std::string out(text);
     for (size_t i = 0; i < out.size();) {
         size_t len = CharLen(out, i);
-        if (len == 1 && out[i] >= 'A' && out[i] <= 'Z') out[i] = static_cast<char>(out[i] - 'A' + 'a');
+        if (len == 1 && out[i] >= 'A' && out[i] <= 'Z')
+            out[i] = static_cast<char>(out[i] - 'A' + 'a');
         i += len;
     }
     return out;
 }
 
-std::string UpperCaseAscii(std::string_view text) { return Fold(text, false); }
+std::string UpperCaseAscii(std::string_view text) {
+    return Fold(text, false);
+}
 
 bool TryStrToInt(std::string_view text, int32_t& value) {
     size_t i = 0;
@@ -223,7 +228,8 @@ bool TryStrToInt(std::string_view text, int32_t& value) {
     if (i < text.size() && (text[i] == '$' || text[i] == 'x' || text[i] == 'X')) {
         hex = true;
         ++i;
-    } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+    } else if (i + 1 < text.size() && text[i] == '0' &&
+               (text[i + 1] == 'x' || text[i + 1] == 'X')) {
         hex = true;
         i += 2;
     }
@@ -255,7 +261,9 @@ int32_t StrToIntDef(std::string_view text, int32_t def) {
     return TryStrToInt(text, v) ? v : def;
 }
 
-std::string IntToStr(int64_t value) { return std::to_string(value); }
+std::string IntToStr(int64_t value) {
+    return std::to_string(value);
+}
 
 std::string ExtractFilePath(std::string_view path) {
     size_t pos = FindLastSingle(path, IsPathDelimiter);

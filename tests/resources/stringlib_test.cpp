@@ -6,11 +6,13 @@
 #include "resources/yxstringlib.h"
 
 // Shift-JIS characters whose second byte is an ASCII separator or letter.
-#define HYO "\x95\x5C"  // 表: trail byte '\'
-#define SO "\x83\x5C"   // ソ: trail byte '\'
-#define PO "\x83\x7C"   // ポ: trail byte '|'
+#define HYO "\x95\x5C"     // 表: trail byte '\'
+#define SO "\x83\x5C"      // ソ: trail byte '\'
+#define PO "\x83\x7C"      // ポ: trail byte '|'
 #define A_KANA "\x83\x41"  // ア: trail byte 'A'
-#define DA_KANA "\x83\x5F" "\x83\x61"  // ダ (0x835F) + a character with trail byte 'a'
+#define DA_KANA \
+    "\x83\x5F"  \
+    "\x83\x61"              // ダ (0x835F) + a character with trail byte 'a'
 #define FW_A_UP "\x82\x60"  // Ａ
 #define FW_A_LO "\x82\x81"  // ａ
 #define FW_Z_LO "\x82\x9A"  // ｚ
@@ -175,19 +177,37 @@ TEST(StringLib, IntegerConversion) {
         bool ok;
         int32_t value;
     } cases[] = {
-        {"12", true, 12},          {"  12", true, 12},      {"\t-12", true, -12},
-        {"+7", true, 7},           {"$1F", true, 31},       {"x1f", true, 31},
-        {"X10", true, 16},         {"0x10", true, 16},      {"0X1a", true, 26},
-        {"-$10", true, -16},       {"$FFFFFFFF", true, -1}, {"$80000000", true, INT32_MIN},
-        {"$000000001", true, 1},   {"2147483647", true, INT32_MAX},
+        {"12", true, 12},
+        {"  12", true, 12},
+        {"\t-12", true, -12},
+        {"+7", true, 7},
+        {"$1F", true, 31},
+        {"x1f", true, 31},
+        {"X10", true, 16},
+        {"0x10", true, 16},
+        {"0X1a", true, 26},
+        {"-$10", true, -16},
+        {"$FFFFFFFF", true, -1},
+        {"$80000000", true, INT32_MIN},
+        {"$000000001", true, 1},
+        {"2147483647", true, INT32_MAX},
         {"-2147483648", true, INT32_MIN},
         {"007", true, 7},
-        {"2147483648", false, 0},  {"-2147483649", false, 0}, {"$100000000", false, 0},
+        {"2147483648", false, 0},
+        {"-2147483649", false, 0},
+        {"$100000000", false, 0},
         {"99999999999999999999", false, 0},
-        {"", false, 0},            {" ", false, 0},         {"-", false, 0},
-        {"$", false, 0},           {"0x", false, 0},        {"12 ", false, 0},
-        {"1a", false, 0},          {"1.5", false, 0},       {"--1", false, 0},
-        {"$G", false, 0},          {"0b1", false, 0},
+        {"", false, 0},
+        {" ", false, 0},
+        {"-", false, 0},
+        {"$", false, 0},
+        {"0x", false, 0},
+        {"12 ", false, 0},
+        {"1a", false, 0},
+        {"1.5", false, 0},
+        {"--1", false, 0},
+        {"$G", false, 0},
+        {"0b1", false, 0},
     };
     for (const Case& c : cases) {
         int32_t v = 4242;

@@ -1,3 +1,5 @@
+#include "resources/xini_file.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -7,7 +9,6 @@
 
 #include "resources/engine_error.h"
 #include "resources/sjis_text.h"
-#include "resources/xini_file.h"
 
 namespace fs = std::filesystem;
 using TL = TStringList;
@@ -56,8 +57,8 @@ TEST(XiniLines, SplitsAtEveryLineEndAndStopsAtNul) {
 }
 
 TEST(XiniRead, KeysAreExactAndValuesRunToTheLineEnd) {
-    TL lines{"<S>", "Foo =1", "foo=2", "a=b=c", "=empty key", "free line", "e=", "Foo=3",
-             "Foo=4", "</S>"};
+    TL lines{"<S>",       "Foo =1", "foo=2", "a=b=c", "=empty key",
+             "free line", "e=",     "Foo=3", "Foo=4", "</S>"};
     TXiniFile ini(lines);
     EXPECT_EQ(ini.ReadString("S", "Foo", "d"), "3");  // not "Foo " nor "foo"; first match wins
     EXPECT_EQ(ini.ReadInteger("S", "foo", 0), 2);
@@ -74,8 +75,8 @@ TEST(XiniRead, KeysAreExactAndValuesRunToTheLineEnd) {
 
 TEST(XiniRead, SectionBoundaries) {
     // Only the first header counts; a section without an end line runs to the end of the file.
-    TL lines{"<Data>", "k=1", "</Data>", "<Data>", "k=2", "j=2", "</Data>", "<Open>", "k=3",
-             "<Inner>", "n=4", "</Inner>"};
+    TL lines{"<Data>",  "k=1",    "</Data>", "<Data>",  "k=2", "j=2",
+             "</Data>", "<Open>", "k=3",     "<Inner>", "n=4", "</Inner>"};
     TXiniFile ini(lines);
     EXPECT_EQ(ini.ReadInteger("Data", "k", 0), 1);
     EXPECT_EQ(ini.ReadInteger("Data", "j", 0), 0);
@@ -99,8 +100,9 @@ TEST(XiniRead, SectionBoundaries) {
 }
 
 TEST(XiniRead, TypedValues) {
-    TL lines{"<S>", "b0=0", "b1=1", "bx=x", "b00=01", "be=", "p1=12", "p2=12,", "p3=12,x",
-             "p4=3,-4", "p5=,7", "hex=$10", "neg=-5", "big=2147483648", "</S>"};
+    TL lines{"<S>",   "b0=0",    "b1=1",   "bx=x",           "b00=01",
+             "be=",   "p1=12",   "p2=12,", "p3=12,x",        "p4=3,-4",
+             "p5=,7", "hex=$10", "neg=-5", "big=2147483648", "</S>"};
     TXiniFile ini(lines);
     EXPECT_FALSE(ini.ReadBool("S", "b0", true));
     EXPECT_TRUE(ini.ReadBool("S", "b1", false));
@@ -170,13 +172,13 @@ TEST(XiniRead, SectionNames) {
 TEST(XiniWrite, KeyPlacement) {
     TL lines{"<S>", "a=1", "</S>", "<T>", "x=1"};
     TXiniFile ini(lines);
-    ini.WriteString("S", "a", "2");      // replaced in place
-    ini.WriteInteger("S", "b", -3);      // inserted before the end line
-    ini.WriteBool("T", "y", true);       // no end line: after the last line
-    ini.WriteBool("New", "z", false);    // exactly three lines at the end
+    ini.WriteString("S", "a", "2");    // replaced in place
+    ini.WriteInteger("S", "b", -3);    // inserted before the end line
+    ini.WriteBool("T", "y", true);     // no end line: after the last line
+    ini.WriteBool("New", "z", false);  // exactly three lines at the end
     EXPECT_TRUE(ini.Modified());
-    EXPECT_EQ(lines, (TL{"<S>", "a=2", "b=-3", "</S>", "<T>", "x=1", "y=1", "<New>", "z=0",
-                         "</New>"}));
+    EXPECT_EQ(lines,
+              (TL{"<S>", "a=2", "b=-3", "</S>", "<T>", "x=1", "y=1", "<New>", "z=0", "</New>"}));
     // Line ends and NUL cannot survive a save; they become blanks.
     ini.WriteString("S", "a", std::string("p\r\nq\0r", 6));
     EXPECT_EQ(lines[1], "a=p  q r");
@@ -188,8 +190,8 @@ TEST(XiniWrite, SectionLines) {
     ini.WriteSectionLines("A", TL{"n1", "n2", "n3"});
     ini.WriteSectionLines("B", TL{"x"});  // end line added right after the header
     ini.WriteSectionLines("C", TL{});
-    EXPECT_EQ(lines, (TL{"<A>", "n1", "n2", "n3", "</A>", "<B>", "x", "</B>", "b1", "<C>",
-                         "</C>"}));
+    EXPECT_EQ(lines,
+              (TL{"<A>", "n1", "n2", "n3", "</A>", "<B>", "x", "</B>", "b1", "<C>", "</C>"}));
     // Our own lines as the source.
     ini.WriteSectionLines("A", ini.Lines());
     EXPECT_EQ(lines.size(), 19u);
@@ -253,9 +255,8 @@ TEST_F(XiniFileTest, MissingFileAndFolderChain) {
     }
     EXPECT_EQ(Get("one/two/three/s.xin"), "<S>\r\nk=5\r\n</S>\r\n");
     // No temporary file is left beside it.
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "one/two/three"),
-                            fs::directory_iterator()),
-              1);
+    EXPECT_EQ(
+        std::distance(fs::directory_iterator(dir_ / "one/two/three"), fs::directory_iterator()), 1);
 }
 
 TEST_F(XiniFileTest, FolderThatCannotBeMade) {
