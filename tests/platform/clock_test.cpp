@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/system_clock.h"
 #include "platform/virtual_clock.h"
 
 using namespace platform;
@@ -60,4 +61,20 @@ TEST(Clock, CurrentIsReplaceable) {
     EXPECT_EQ(Clock::Current().TickCount(), 42u);
     Clock::SetCurrent(nullptr);
     EXPECT_NE(&Clock::Current(), static_cast<Clock*>(&clock));
+}
+
+TEST(SystemClock, TimersStartAndStopWithoutWaiting) {
+    SystemClock clock;
+    EXPECT_EQ(clock.StartTimer(0, [] {}), 0);
+    EXPECT_EQ(clock.StartTimer(5, nullptr), 0);
+    int a = clock.StartTimer(1, [] {});
+    int b = clock.StartTimer(1000, [] {});
+    EXPECT_NE(a, 0);
+    EXPECT_NE(a, b);
+    clock.StopTimer(a);
+    clock.StopTimer(a);  // already stopped
+    clock.StopTimer(12345);
+    uint32_t t0 = clock.TickCount();
+    EXPECT_LT(clock.TickCount() - t0, 1000u);
+    // b is still running when the clock goes away.
 }
