@@ -403,7 +403,8 @@ QImage TitlePicture() {
 }
 
 QImage DialogButton(bool ok, bool pressed) {
-    const int w = 88, h = 30;
+    // The size of the options dialog's picture buttons.
+    const int w = 141, h = 38;
     QImage image(w, h, QImage::Format_ARGB32_Premultiplied);
     image.fill(QColor::fromRgb(palette::kPaper));
     QPainter p(&image);
@@ -413,7 +414,7 @@ QImage DialogButton(bool ok, bool pressed) {
     if (!pressed) {
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(0, 0, 0, 28));
-        p.drawRoundedRect(body.translated(0, 1.5), 6, 6);
+        p.drawRoundedRect(body.translated(0, 1.5), 8, 8);
     }
     QLinearGradient fill(0, body.top(), 0, body.bottom());
     QColor top, bottom, border, text;
@@ -434,13 +435,13 @@ QImage DialogButton(bool ok, bool pressed) {
     pen.setWidthF(1.0);
     p.setPen(pen);
     p.setBrush(fill);
-    p.drawRoundedRect(body, 6, 6);
+    p.drawRoundedRect(body, 8, 8);
     if (!pressed) {
         p.setPen(QPen(QColor(255, 255, 255, ok ? 70 : 200), 1.0));
-        p.drawLine(QPointF(body.left() + 6, body.top() + 1.5), QPointF(body.right() - 6, body.top() + 1.5));
+        p.drawLine(QPointF(body.left() + 8, body.top() + 1.5), QPointF(body.right() - 8, body.top() + 1.5));
     }
     p.setPen(text);
-    p.setFont(UiFont(13, ok ? QFont::Bold : QFont::Normal));
+    p.setFont(UiFont(15, ok ? QFont::Bold : QFont::Normal));
     p.drawText(body.translated(0, 0.5), Qt::AlignCenter,
                ok ? QStringLiteral("OK") : QString::fromUtf8("キャンセル"));
     p.end();
