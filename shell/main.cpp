@@ -1,10 +1,18 @@
 // The program entry: one copy at a time, then the game window.
 #include <QApplication>
+#include <QTimer>
+#include <atomic>
+#include <csignal>
 #include <filesystem>
 
 #include "platform/file_system.h"
 #include "platform/single_instance.h"
 #include "shell/form_main.h"
+
+namespace {
+std::atomic<bool> g_QuitRequested{false};
+extern "C" void OnQuitSignal(int) { g_QuitRequested = true; }
+}  // namespace
 
 int main(int argc, char** argv) {
     if (platform::SingleInstance::Exists("velmor")) return 1;
@@ -25,6 +33,16 @@ int main(int argc, char** argv) {
     {
         TFormMain form;
         if (!form.FormCreate(args)) return 0;
+        // Being told to stop (logout, Ctrl+C) closes the window like the player would, so the
+        // player's settings and progress are still written.
+        std::signal(SIGTERM, OnQuitSignal);
+        std::signal(SIGINT, OnQuitSignal);
+        std::signal(SIGHUP, OnQuitSignal);
+        QTimer quitWatch;
+        QObject::connect(&quitWatch, &QTimer::timeout, &form, [&form] {
+            if (g_QuitRequested) form.close();
+        });
+        quitWatch.start(100);
         app.exec();
     }
     instance.Release();
