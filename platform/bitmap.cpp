@@ -93,6 +93,48 @@ void Bitmap::SetSize(int width, int height) {
     m_Impl->image.fill(qRgb(0, 0, 0));
 }
 
+void Bitmap::SetFormat(int width, int height, int bitsPerPixel) {
+    if (width <= 0 || height <= 0) {
+        m_Impl->image = QImage();
+        return;
+    }
+    QImage::Format format = QImage::Format_RGB32;
+    switch (bitsPerPixel) {
+        case 1: format = QImage::Format_Mono; break;
+        case 8: format = QImage::Format_Indexed8; break;
+        case 24: format = QImage::Format_BGR888; break;
+        default: break;
+    }
+    QImage image(width, height, format);
+    if (bitsPerPixel == 8) {
+        QList<QRgb> grey(256);
+        for (int i = 0; i < 256; ++i) grey[i] = qRgb(i, i, i);
+        image.setColorTable(grey);
+    } else if (bitsPerPixel == 1) {
+        image.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
+    }
+    image.fill(0);
+    m_Impl->image = std::move(image);
+}
+
+uint8_t* Bitmap::ScanLine(int y) {
+    QImage& image = m_Impl->image;
+    return image.isNull() || y < 0 || y >= image.height() ? nullptr : image.scanLine(y);
+}
+
+const uint8_t* Bitmap::ScanLine(int y) const {
+    const QImage& image = m_Impl->image;
+    return image.isNull() || y < 0 || y >= image.height() ? nullptr : image.constScanLine(y);
+}
+
+int Bitmap::BytesPerLine() const { return static_cast<int>(m_Impl->image.bytesPerLine()); }
+
+void Bitmap::SetPalette(const uint32_t* colours, int count) {
+    QList<QRgb> table;
+    for (int i = 0; i < count; ++i) table.push_back(ToQRgb(colours[i]));
+    m_Impl->image.setColorTable(table);
+}
+
 void Bitmap::Fill(uint32_t colour) {
     if (!m_Impl->image.isNull()) m_Impl->image.fill(QColor::fromRgb(ToQRgb(colour)));
 }

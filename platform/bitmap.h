@@ -21,6 +21,15 @@ public:
     bool Empty() const;
     // 32 bits per pixel, every pixel 0 (black).
     void SetSize(int width, int height);
+    // A blank picture of the given depth. Rows are top-down and 32-bit aligned: 32 bits are
+    // B, G, R, unused bytes; 24 bits B, G, R; 8 bits a palette index (grey ramp at first);
+    // 1 bit most significant bit first. Other depths arrive with the drawing layer.
+    void SetFormat(int width, int height, int bitsPerPixel);
+    uint8_t* ScanLine(int y);
+    const uint8_t* ScanLine(int y) const;
+    int BytesPerLine() const;
+    // Palette of an 8- or 1-bit picture, colours 0x00BBGGRR.
+    void SetPalette(const uint32_t* colours, int count);
     // Colours are 0x00BBGGRR as settings files store them.
     void Fill(uint32_t colour);
     uint32_t Pixel(int x, int y) const;
