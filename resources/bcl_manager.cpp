@@ -1,41 +1,117 @@
 #include "resources/bcl_manager.h"
 
 #include "platform/file_system.h"
+#include "resources/bcl.h"
+#include "resources/bcx.h"
 #include "resources/dir_list.h"
+#include "resources/picture_decoder.h"
 #include "resources/yxstringlib.h"
 
-void TyxBCLManager::Open(const std::string& fileName) {
-    std::string ext = yx::ExtractFileExt(fileName);
-    TStringList* list = nullptr;
-    if (yx::SameTextAscii(ext, ".bcx")) list = &m_Bcxs;
-    else if (yx::SameTextAscii(ext, ".bcl")) list = &m_Bcls;
-    if (!list || yx::IndexOfText(*list, fileName, true) >= 0) return;
-    list->insert(list->begin(), fileName);
-}
+TyxBCLManager::TyxBCLManager(TyxWitch* witch) : m_Witch(witch) {}
 
-bool TyxBCLManager::AddArchive(const std::string& fileName) {
-    if (!platform::FileSystem::FileExists(fileName)) return false;
-    Open(fileName);
-    return true;
-}
-
-bool TyxBCLManager::AddFolder(const std::string& folder, int depth) {
-    if (!platform::FileSystem::DirectoryExists(folder)) return false;
-    TDirList dirs(folder, depth);
-    for (const char* pattern : {".bcx", ".bcl"}) {
-        TStringList found;
-        dirs.FindFiles(found, pattern);
-        for (const auto& name : found) Open(name);
-    }
-    return true;
-}
+TyxBCLManager::~TyxBCLManager() { Clear(); }
 
 void TyxBCLManager::Clear() {
     m_Bcxs.clear();
     m_Bcls.clear();
 }
 
-bool TyxBCLManager::LoadStrings(TStringList&, const std::string&) { return false; }
-bool TyxBCLManager::LoadBitmap(platform::Bitmap&, const std::string&) { return false; }
-bool TyxBCLManager::LoadStream(TMemoryStream&, const std::string&) { return false; }
-bool TyxBCLManager::LoadIconFile(TMemoryStream&, const std::string&) { return false; }
+void TyxBCLManager::NoteError(const TyxArchive& archive) {
+    if (!archive.LastError().empty())
+        m_OpenErrors.push_back(archive.IndexFileName() + ": " + archive.LastError());
+}
+
+void TyxBCLManager::OpenBcx(const std::string& fileName) {
+    // Compared with the index name: the data file's name would let the same archive in twice.
+    for (const auto& open : m_Bcxs)
+        if (yx::SameText(open->IndexFileName(), fileName)) return;
+    auto archive = std::make_unique<TyxBCX>(m_Witch);
+    archive->Open(fileName);
+    NoteError(*archive);
+    m_Bcxs.insert(m_Bcxs.begin(), std::move(archive));
+}
+
+void TyxBCLManager::OpenBcl(const std::string& fileName) {
+    for (const auto& open : m_Bcls)
+        if (yx::SameText(open->IndexFileName(), fileName)) return;
+    auto archive = std::make_unique<TyxBCL>(m_Witch);
+    archive->Open(fileName);
+    NoteError(*archive);
+    m_Bcls.insert(m_Bcls.begin(), std::move(archive));
+}
+
+bool TyxBCLManager::AddArchive(const std::string& fileName) {
+    if (!platform::FileSystem::FileExists(fileName)) return false;
+    const std::string ext = yx::ExtractFileExt(fileName);
+    if (yx::SameTextAscii(ext, ".bcx")) OpenBcx(fileName);
+    else if (yx::SameTextAscii(ext, ".bcl")) OpenBcl(fileName);
+    return true;
+}
+
+bool TyxBCLManager::AddFolder(const std::string& folder, int depth) {
+    if (!platform::FileSystem::DirectoryExists(folder)) return false;
+    TDirList dirs(folder, depth);
+    TStringList found;
+    dirs.FindFiles(found, ".bcx");
+    for (const auto& name : found) OpenBcx(name);
+    found.clear();
+    dirs.FindFiles(found, ".bcl");
+    for (const auto& name : found) OpenBcl(name);
+    return true;
+}
+
+const TyxArchive* TyxBCLManager::Find(const std::string& name) const {
+    for (const auto& archive : m_Bcxs)
+        if (archive->Contains(name)) return archive.get();
+    for (const auto& archive : m_Bcls)
+        if (archive->Contains(name)) return archive.get();
+    return nullptr;
+}
+
+bool TyxBCLManager::LoadStrings(TStringList& list, const std::string& name) const {
+    const TyxArchive* archive = Find(name);
+    return archive != nullptr && archive->LoadStrings(list, name);
+}
+
+bool TyxBCLManager::LoadBitmap(platform::Bitmap& bitmap, const std::string& name) const {
+    const TyxArchive* archive = Find(name);
+    return archive != nullptr && archive->LoadBitmap(bitmap, name);
+}
+
+bool TyxBCLManager::LoadMaskedImage(TyxPictureDecoder* decoder, platform::Bitmap& bitmap,
+                                    platform::Bitmap& maskBitmap, const std::string& name) const {
+    const TyxArchive* archive = Find(name);
+    return archive != nullptr && archive->LoadMaskedImage(decoder, bitmap, maskBitmap, name);
+}
+
+bool TyxBCLManager::LoadPng(platform::Bitmap& bitmap, platform::Bitmap* alphaBitmap,
+                            const std::string& name, bool& hasAlpha) const {
+    const TyxArchive* archive = Find(name);
+    return archive != nullptr && archive->LoadPng(bitmap, alphaBitmap, name, hasAlpha);
+}
+
+bool TyxBCLManager::LoadStream(TMemoryStream& stream, const std::string& name) const {
+    const TyxArchive* archive = Find(name);
+    return archive != nullptr && archive->LoadStream(stream, name);
+}
+
+bool TyxBCLManager::LoadIconFile(TMemoryStream& stream, const std::string& name) const {
+    auto tryArchive = [&](const TyxArchive& archive) {
+        if (!archive.Contains(name)) return false;
+        TMemoryStream fresh;
+        if (!archive.LoadStream(fresh, name)) return false;
+        stream = std::move(fresh);
+        return true;
+    };
+    for (const auto& archive : m_Bcxs)
+        if (tryArchive(*archive)) return true;
+    for (const auto& archive : m_Bcls)
+        if (tryArchive(*archive)) return true;
+    return false;
+}
+
+bool TyxBCLManager::LoadIcon(platform::Bitmap& icon, const std::string& name) const {
+    TMemoryStream stream;
+    if (!LoadIconFile(stream, name)) return false;
+    return TyxPictureDecoder::Current().DecodeIcon(stream.Data(), stream.Size(), icon);
+}

@@ -1,41 +1,66 @@
 #pragma once
+// Finds game files inside BCX and BCL archives: every BCX archive, newest first, then every
+// BCL archive, newest first. Loose files are the callers' business.
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/bitmap.h"
 #include "resources/memory_stream.h"
 #include "resources/string_list.h"
 
 class TyxWitch;
+class TyxArchive;
+class TyxBCL;
+class TyxBCX;
+class TyxPictureDecoder;
 
-// Finds game files inside BCX and BCL archives, newest first, BCX before BCL.
-// Reading archive members arrives with the archive readers; until then the manager records
-// the archives it was given and every load reports "not found".
 class TyxBCLManager {
 public:
-    explicit TyxBCLManager(TyxWitch* witch) : m_Witch(witch) {}
-    ~TyxBCLManager() { Clear(); }
+    explicit TyxBCLManager(TyxWitch* witch);
+    ~TyxBCLManager();
     TyxBCLManager(const TyxBCLManager&) = delete;
     TyxBCLManager& operator=(const TyxBCLManager&) = delete;
 
-    // False when the file does not exist; true otherwise, whatever its extension.
+    // False when the file does not exist; true otherwise, whatever its extension (only
+    // ".bcx" and ".bcl" open anything).
     bool AddArchive(const std::string& fileName);
-    // False when the folder does not exist.
+    // Every archive in the folder and the subfolders listed for depth (0: direct
+    // subfolders). False when the folder does not exist.
     bool AddFolder(const std::string& folder, int depth);
     void Clear();
 
-    bool LoadStrings(TStringList& list, const std::string& name);
-    bool LoadBitmap(platform::Bitmap& bitmap, const std::string& name);
-    bool LoadStream(TMemoryStream& stream, const std::string& name);
-    bool LoadIconFile(TMemoryStream& stream, const std::string& name);
+    // The archive that answers for name, or nullptr.
+    const TyxArchive* Find(const std::string& name) const;
+    // Each is true when an archive delivered the member; the first archive holding the name
+    // answers, success or not.
+    bool LoadStrings(TStringList& list, const std::string& name) const;
+    bool LoadBitmap(platform::Bitmap& bitmap, const std::string& name) const;
+    bool LoadMaskedImage(TyxPictureDecoder* decoder, platform::Bitmap& bitmap,
+                         platform::Bitmap& maskBitmap, const std::string& name) const;
+    bool LoadPng(platform::Bitmap& bitmap, platform::Bitmap* alphaBitmap, const std::string& name,
+                 bool& hasAlpha) const;
+    bool LoadStream(TMemoryStream& stream, const std::string& name) const;
+    // The raw bytes of an icon file: unlike the other loads, an archive that holds the name
+    // but cannot read it hands over to the next one that holds it.
+    bool LoadIconFile(TMemoryStream& stream, const std::string& name) const;
+    // The same, decoded.
+    bool LoadIcon(platform::Bitmap& icon, const std::string& name) const;
 
-    // Archive file names, in search order.
-    const TStringList& Bcxs() const { return m_Bcxs; }
-    const TStringList& Bcls() const { return m_Bcls; }
+    // In search order.
+    const std::vector<std::unique_ptr<TyxBCX>>& Bcxs() const { return m_Bcxs; }
+    const std::vector<std::unique_ptr<TyxBCL>>& Bcls() const { return m_Bcls; }
     TyxWitch* Witch() const { return m_Witch; }
+    // One line per index that was there but could not be read whole: file, then why.
+    const TStringList& OpenErrors() const { return m_OpenErrors; }
 
 private:
-    void Open(const std::string& fileName);
+    void OpenBcx(const std::string& fileName);
+    void OpenBcl(const std::string& fileName);
+    void NoteError(const TyxArchive& archive);
+
     TyxWitch* m_Witch;
-    TStringList m_Bcxs;
-    TStringList m_Bcls;
+    std::vector<std::unique_ptr<TyxBCX>> m_Bcxs;
+    std::vector<std::unique_ptr<TyxBCL>> m_Bcls;
+    TStringList m_OpenErrors;
 };

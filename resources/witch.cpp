@@ -7,19 +7,32 @@ TyxWitch::TyxWitch(int32_t kind) : m_Kind(kind), m_HasRoutine(kind == 0) {
     if (kind == 0) m_Extension = ".`a0";
 }
 
-void TyxWitch::Decode(uint8_t* buffer, size_t size) const {
-    if (!m_HasRoutine || m_Key.empty()) return;
+bool TyxWitch::Decode(uint8_t* buffer, size_t size) const {
+    if (!m_HasRoutine) return true;
+    // An empty key would leave the bytes scrambled while callers go on as if they were not.
+    if (m_Key.empty()) return false;
     size_t k = 0;
+    const size_t keySize = m_Key.size();
     for (size_t i = 0; i < size; ++i) {
         buffer[i] ^= static_cast<uint8_t>(m_Key[k]);
-        if (++k == m_Key.size()) k = 0;
+        if (++k == keySize) k = 0;
     }
+    return true;
 }
 
-void TyxWitch::DecodeStream(TMemoryStream& stream) const {
-    if (!m_HasRoutine) return;
-    Decode(stream.Bytes().data(), stream.Size());
+bool TyxWitch::DecodeStream(TMemoryStream& stream) const {
+    if (!m_HasRoutine) return true;
+    const bool done = Decode(stream.Bytes().data(), stream.Size());
     stream.SetPosition(0);
+    return done;
+}
+
+bool TyxWitch::StripAndDecode(uint8_t* buffer, size_t size, std::string& name) const {
+    while (IsScrambled(name)) {
+        if (!Decode(buffer, size)) return false;
+        name.resize(name.size() - m_Extension.size());
+    }
+    return true;
 }
 
 std::string TyxWitch::ExtensionOf(const std::string& fileName) {
@@ -43,7 +56,7 @@ bool TyxWitch::IsScrambled(const std::string& fileName) const {
 
 std::string TyxWitch::StripScrambleExtension(const std::string& fileName) const {
     std::string name = fileName;
-    while (IsScrambled(name)) name.resize(name.size() - ExtensionOf(name).size());
+    while (IsScrambled(name)) name.resize(name.size() - m_Extension.size());
     return name;
 }
 
