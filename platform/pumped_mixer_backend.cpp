@@ -1,0 +1,9 @@
+#include "platform/pumped_mixer_backend.h"
+
+namespace platform {
+
+bool PumpedMixerBackend::Open(Mixer&, const WaveFormatEx&) { return true; }
+
+void PumpedMixerBackend::Close() {}
+
+}  // namespace platform

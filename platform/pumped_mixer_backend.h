@@ -1,0 +1,14 @@
+#pragma once
+// Opens without a device: nothing pulls the sound except whoever calls Mixer::Mix, so tests
+// decide exactly how far the play cursors move.
+#include "platform/mixer_backend.h"
+
+namespace platform {
+
+class PumpedMixerBackend : public MixerBackend {
+public:
+    bool Open(Mixer& mixer, const WaveFormatEx& format) override;
+    void Close() override;
+};
+
+}  // namespace platform

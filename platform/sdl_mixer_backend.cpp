@@ -1,0 +1,58 @@
+#include "platform/sdl_mixer_backend.h"
+
+#include <SDL.h>
+
+#include "platform/mixer.h"
+
+namespace platform {
+
+SdlMixerBackend::~SdlMixerBackend() { Close(); }
+
+bool SdlMixerBackend::Open(Mixer& mixer, const WaveFormatEx& format) {
+    Close();
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+    m_SubsystemStarted = true;
+    m_Mixer = &mixer;
+    m_BlockAlign = format.nBlockAlign;
+    SDL_AudioSpec want{};
+    SDL_AudioSpec have{};
+    want.freq = static_cast<int>(format.nSamplesPerSec);
+    want.format = AUDIO_S16SYS;
+    want.channels = static_cast<Uint8>(format.nChannels);
+    // About 12 ms at 44.1 kHz: short enough that notifications arrive on time.
+    want.samples = 512;
+    want.callback = &SdlMixerBackend::Callback;
+    want.userdata = this;
+    // No allowed changes: SDL converts to whatever the card wants.
+    m_Device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+    if (m_Device == 0) {
+        Close();
+        return false;
+    }
+    SDL_PauseAudioDevice(m_Device, 0);
+    return true;
+}
+
+void SdlMixerBackend::Close() {
+    if (m_Device != 0) {
+        SDL_CloseAudioDevice(m_Device);
+        m_Device = 0;
+    }
+    if (m_SubsystemStarted) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        m_SubsystemStarted = false;
+    }
+    m_Mixer = nullptr;
+}
+
+void SdlMixerBackend::Callback(void* user, uint8_t* stream, int length) {
+    auto* self = static_cast<SdlMixerBackend*>(user);
+    if (!self->m_Mixer || self->m_BlockAlign == 0 || length <= 0) {
+        SDL_memset(stream, 0, static_cast<size_t>(length > 0 ? length : 0));
+        return;
+    }
+    self->m_Mixer->Mix(reinterpret_cast<int16_t*>(stream),
+                       static_cast<size_t>(length) / self->m_BlockAlign);
+}
+
+}  // namespace platform

@@ -1,0 +1,243 @@
+#include "platform/sound_buffer.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "platform/auto_reset_event.h"
+#include "platform/mixer.h"
+
+namespace platform {
+
+namespace {
+
+SDL_AudioFormat SdlFormat(const WaveFormatEx& f) {
+    return f.wBitsPerSample == 8 ? AUDIO_U8 : AUDIO_S16LSB;
+}
+
+uint8_t SilenceByte(const WaveFormatEx& f) { return f.wBitsPerSample == 8 ? 0x80 : 0; }
+
+}  // namespace
+
+
+SoundBuffer::SoundBuffer(std::shared_ptr<Mixer> mixer, const DSBufferDesc& desc)
+    : m_Mixer(std::move(mixer)),
+      m_Format(desc.wfxFormat),
+      m_Flags(desc.dwFlags),
+      m_Data(desc.dwBufferBytes, SilenceByte(desc.wfxFormat)) {
+    m_Format.cbSize = 0;
+}
+
+SoundBuffer::~SoundBuffer() {
+    std::lock_guard<std::mutex> lock(m_Mixer->m_Mutex);
+    auto& list = m_Mixer->m_Buffers;
+    list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    if (m_Converter) SDL_FreeAudioStream(static_cast<SDL_AudioStream*>(m_Converter));
+}
+
+bool SoundBuffer::OpenConverter(const WaveFormatEx& output) {
+    if (m_Converter) SDL_FreeAudioStream(static_cast<SDL_AudioStream*>(m_Converter));
+    m_Converter = nullptr;
+    m_SameFormat = m_Format.wBitsPerSample == 16 && m_Format.nChannels == output.nChannels &&
+                   m_Format.nSamplesPerSec == output.nSamplesPerSec;
+    if (m_SameFormat) return true;
+    m_Converter = SDL_NewAudioStream(SdlFormat(m_Format), static_cast<Uint8>(m_Format.nChannels),
+                                     static_cast<int>(m_Format.nSamplesPerSec), AUDIO_S16SYS,
+                                     static_cast<Uint8>(output.nChannels),
+                                     static_cast<int>(output.nSamplesPerSec));
+    return m_Converter != nullptr;
+}
+
+void SoundBuffer::ClearConverter() {
+    if (m_Converter) SDL_AudioStreamClear(static_cast<SDL_AudioStream*>(m_Converter));
+}
+
+bool SoundBuffer::Lock(uint32_t offset, uint32_t bytes, void** region1, uint32_t* length1,
+                       void** region2, uint32_t* length2) {
+    std::lock_guard<std::mutex> lock(m_Mixer->m_Mutex);
+    uint32_t size = Size();
+    if (!region1 || !length1 || m_Lost || m_Locked || offset >= size || bytes == 0 ||
+        bytes > size) {
+        return false;
+    }
+    m_LockStage.resize(bytes);
+    uint32_t first = std::min(bytes, size - offset);
+    std::memcpy(m_LockStage.data(), m_Data.data() + offset, first);
+    std::memcpy(m_LockStage.data() + first, m_Data.data(), bytes - first);
+    *region1 = m_LockStage.data();
+    *length1 = first;
+    if (region2) *region2 = bytes > first ? m_LockStage.data() + first : nullptr;
+    if (length2) *length2 = bytes - first;
+    if (!region2 && bytes > first) return false;
+    m_LockOffset = offset;
+    m_Locked = true;
+    return true;
+}
+
+bool SoundBuffer::Unlock(void* region1, uint32_t length1, void* region2, uint32_t length2) {
+    std::lock_guard<std::mutex> lock(m_Mixer->m_Mutex);
+    if (!m_Locked || region1 != m_LockStage.data()) return false;
+    m_Locked = false;
+    uint32_t size = Size();
+    uint32_t first = std::min<uint32_t>(length1, size - m_LockOffset);
+    first = std::min<uint32_t>(first, static_cast<uint32_t>(m_LockStage.size()));
+    std::memcpy(m_Data.data() + m_LockOffset, m_LockStage.data(), first);
+    if (region2 && length2 > 0) {
+        const uint8_t* second = static_cast<const uint8_t*>(region2);
+        const uint8_t* stageEnd = m_LockStage.data() + m_LockStage.size();
+        if (second < m_LockStage.data() || second > stageEnd) return false;
+        uint32_t n = std::min<uint32_t>(length2, static_cast<uint32_t>(stageEnd - second));
+        n = std::min(n, m_LockOffset);
+        std::memcpy(m_Data.data(), second, n);
+    }
+    return true;
+}
+
+bool SoundBuffer::Play(uint32_t flags) {
+    std::lock_guard<std::mutex> lock(m_Mixer->m_Mutex);
+    if (m_Lost) return false;
+    m_Looping = (flags & DSBPLAY_LOOPING) != 0;
+    m_Playing = true;
+    return true;
+}
+
+bool SoundBuffer::Stop() {
+    std::lock_guard<std::mutex> lock(m_Mixer->m_Mutex);
+    m_Playing = false;
+    ClearConverter();
+    return true;
+}
+
+bool SoundBuffer::SetCurrentPosition(uint32_t position) {
+    std::lock_guard<std::mutex> lock(m_Mixer->m_Mutex);
+    if (position >= Size()) return false;
+    m_Cursor = position - position % m_Format.nBlockAlign;
+    ClearConverter();
+    return true;
+}
+
+bool SoundBuffer::GetCurrentPosition(uint32_t* play, uint32_t* write) const {
+    std::lock_guard<std::mutex> lock(m_Mixer->m_Mutex);
+    if (play) *play = m_Cursor;
+    // Writing is safe right behind what the converter has taken.
+    if (write) *write = m_Cursor;
+    return true;
+}
+
+bool SoundBuffer::GetStatus(uint32_t* status) const {
+    if (!status) return false;
+    std::lock_guard<std::mutex> lock(m_Mixer->m_Mutex);
+    uint32_t s = 0;
+    if (m_Playing) s |= DSBSTATUS_PLAYING;
+    if (m_Playing && m_Looping) s |= DSBSTATUS_LOOPING;
+    if (m_Lost) s |= DSBSTATUS_BUFFERLOST;
+    *status = s;
+    return true;
+}
+
+bool SoundBuffer::Restore() {
+    std::lock_guard<std::mutex> lock(m_Mixer->m_Mutex);
+    if (!m_Mixer->m_Open) return false;
+    m_Lost = false;
+    return true;
+}
+
+bool SoundBuffer::SetVolume(int32_t volume) {
+    if (!(m_Flags & DSBCAPS_CTRLVOLUME)) return false;
+    if (volume < DSBVOLUME_MIN || volume > DSBVOLUME_MAX) return false;
+    std::lock_guard<std::mutex> lock(m_Mixer->m_Mutex);
+    m_Volume = volume;
+    m_Gain = volume <= DSBVOLUME_MIN ? 0.0f
+                                     : static_cast<float>(std::pow(10.0, volume / 2000.0));
+    return true;
+}
+
+bool SoundBuffer::GetVolume(int32_t* volume) const {
+    if (!volume) return false;
+    std::lock_guard<std::mutex> lock(m_Mixer->m_Mutex);
+    *volume = m_Volume;
+    return true;
+}
+
+bool SoundBuffer::SetNotificationPositions(uint32_t count, const DSBPositionNotify* notifies) {
+    if (!(m_Flags & DSBCAPS_CTRLPOSITIONNOTIFY)) return false;
+    if (count > 0 && !notifies) return false;
+    for (uint32_t i = 0; i < count; ++i) {
+        if (notifies[i].dwOffset >= Size() || !notifies[i].hEventNotify) return false;
+    }
+    std::lock_guard<std::mutex> lock(m_Mixer->m_Mutex);
+    m_Notifies.assign(notifies, notifies + count);
+    return true;
+}
+
+void SoundBuffer::Consume(uint8_t* out, uint32_t bytes) {
+    uint32_t size = Size();
+    while (bytes > 0) {
+        if (!m_Playing) {
+            std::memset(out, SilenceByte(m_Format), bytes);
+            return;
+        }
+        uint32_t n = std::min(bytes, size - m_Cursor);
+        // Reaching an offset means the byte there is about to be played.
+        for (const DSBPositionNotify& note : m_Notifies) {
+            if (note.dwOffset >= m_Cursor && note.dwOffset < m_Cursor + n) {
+                note.hEventNotify->Set();
+            }
+        }
+        std::memcpy(out, m_Data.data() + m_Cursor, n);
+        out += n;
+        bytes -= n;
+        m_Cursor += n;
+        if (m_Cursor >= size) {
+            m_Cursor = 0;
+            if (!m_Looping) m_Playing = false;
+        }
+    }
+}
+
+void SoundBuffer::MixInto(float* accumulator, size_t frames, const WaveFormatEx& output) {
+    size_t channels = output.nChannels;
+    size_t wanted = frames * channels * sizeof(int16_t);
+    m_Converted.resize(frames * channels);
+    size_t got = 0;
+    if (m_SameFormat) {
+        // Consume at most one buffer's length per pass so every notification is seen.
+        auto* out = reinterpret_cast<uint8_t*>(m_Converted.data());
+        while (got < wanted) {
+            uint32_t n = static_cast<uint32_t>(std::min<size_t>(wanted - got, Size()));
+            Consume(out + got, n);
+            got += n;
+        }
+    } else {
+        auto* stream = static_cast<SDL_AudioStream*>(m_Converter);
+        // The resampler holds some input back, so feed until the output is there.
+        for (int pass = 0; pass < 64 && m_Playing; ++pass) {
+            int available = SDL_AudioStreamAvailable(stream);
+            if (available < 0 || static_cast<size_t>(available) >= wanted) break;
+            size_t missingFrames = (wanted - static_cast<size_t>(available)) /
+                                   (channels * sizeof(int16_t));
+            uint64_t sourceFrames = missingFrames * static_cast<uint64_t>(m_Format.nSamplesPerSec) /
+                                        output.nSamplesPerSec +
+                                    1;
+            uint32_t bytes = static_cast<uint32_t>(
+                std::min<uint64_t>(sourceFrames * m_Format.nBlockAlign, Size()));
+            m_Feed.resize(bytes);
+            Consume(m_Feed.data(), bytes);
+            if (SDL_AudioStreamPut(stream, m_Feed.data(), static_cast<int>(bytes)) != 0) break;
+        }
+        if (!m_Playing) SDL_AudioStreamFlush(stream);
+        int n = SDL_AudioStreamGet(stream, m_Converted.data(), static_cast<int>(wanted));
+        got = n > 0 ? static_cast<size_t>(n) : 0;
+        if (!m_Playing) SDL_AudioStreamClear(stream);
+    }
+    size_t samples = got / sizeof(int16_t);
+    if (m_Gain == 1.0f) {
+        for (size_t i = 0; i < samples; ++i) accumulator[i] += m_Converted[i];
+    } else if (m_Gain > 0.0f) {
+        for (size_t i = 0; i < samples; ++i) accumulator[i] += m_Converted[i] * m_Gain;
+    }
+}
+
+}  // namespace platform

@@ -1,0 +1,135 @@
+#include "sound/ogg_format.h"
+
+#include <climits>
+#include <cstring>
+
+namespace {
+// Undecodable stretches in a row before a damaged stream is given up.
+constexpr int kMaxHoles = 64;
+}  // namespace
+
+TyxOggFormat::TyxOggFormat() {
+    std::memset(&m_Decoder, 0, sizeof m_Decoder);
+    m_Callbacks.read_func = &TyxOggFormat::ReadCallback;
+    m_Callbacks.seek_func = &TyxOggFormat::SeekCallback;
+    m_Callbacks.close_func = &TyxOggFormat::CloseCallback;
+    m_Callbacks.tell_func = &TyxOggFormat::TellCallback;
+}
+
+TyxOggFormat::~TyxOggFormat() { Clear(); }
+
+void TyxOggFormat::Clear() {
+    if (m_Stream) ov_clear(&m_Decoder);
+    m_Stream = nullptr;
+}
+
+size_t TyxOggFormat::ReadCallback(void* buffer, size_t size, size_t count, void* self) {
+    auto* ogg = static_cast<TyxOggFormat*>(self);
+    if (size == 0 || count > SIZE_MAX / size) return 0;
+    return ogg->m_Stream->Read(buffer, size * count);
+}
+
+int TyxOggFormat::SeekCallback(void* self, ogg_int64_t offset, int origin) {
+    auto* ogg = static_cast<TyxOggFormat*>(self);
+    int64_t target;
+    switch (origin) {
+        case SEEK_SET:
+            target = ogg->m_Start + offset;
+            if (target > INT32_MAX) return -1;
+            break;
+        case SEEK_CUR:
+            target = ogg->m_Stream->Position() + offset;
+            break;
+        case SEEK_END:
+            target = ogg->m_Stream->Size() + offset;
+            break;
+        default:
+            return -1;
+    }
+    // vorbisfile takes -1 as the failure; anything else counts as done.
+    return ogg->m_Stream->Seek(target) ? 0 : -1;
+}
+
+int TyxOggFormat::CloseCallback(void*) { return 0; }
+
+long TyxOggFormat::TellCallback(void* self) {
+    auto* ogg = static_cast<TyxOggFormat*>(self);
+    int64_t position = ogg->m_Stream->Position() - ogg->m_Start;
+    return position < 0 ? -1 : static_cast<long>(position);
+}
+
+bool TyxOggFormat::Open(TyxSoundStream* stream) {
+    Clear();
+    m_Format = {};
+    m_Ended = false;
+    m_Failed = false;
+    m_TotalLength = 0;
+    if (!stream) return false;
+    m_Stream = stream;
+    m_Start = stream->Position();
+    // vorbisfile clears its own state when it refuses the stream.
+    if (ov_open_callbacks(this, &m_Decoder, nullptr, 0, m_Callbacks) != 0) {
+        m_Stream = nullptr;
+        std::memset(&m_Decoder, 0, sizeof m_Decoder);
+        return false;
+    }
+    vorbis_info* info = ov_info(&m_Decoder, -1);
+    if (!info || info->channels <= 0 || info->channels > 0xFFFF || info->rate <= 0 ||
+        info->rate > INT32_MAX / 4 / info->channels) {
+        Clear();
+        return false;
+    }
+    m_Format.wFormatTag = platform::WAVE_FORMAT_PCM;
+    m_Format.nChannels = static_cast<uint16_t>(info->channels);
+    m_Format.nSamplesPerSec = static_cast<uint32_t>(info->rate);
+    m_Format.wBitsPerSample = 16;
+    m_Format.nBlockAlign = static_cast<uint16_t>(info->channels * 16 / 8);
+    m_Format.nAvgBytesPerSec = m_Format.nBlockAlign * m_Format.nSamplesPerSec;
+    m_Format.cbSize = 0;
+    double total = ov_time_total(&m_Decoder, -1);
+    if (total > 0 && total * 1000.0 < INT_MAX) m_TotalLength = static_cast<int>(total * 1000.0);
+    return true;
+}
+
+bool TyxOggFormat::Rewind() {
+    if (!m_Stream) return false;
+    m_Ended = false;
+    return ov_time_seek(&m_Decoder, 0.0) == 0;
+}
+
+uint32_t TyxOggFormat::Read(void* buffer, uint32_t length, bool loop) {
+    auto* out = static_cast<char*>(buffer);
+    uint32_t count = 0;
+    if (!m_Stream || m_Failed) {
+        std::memset(out, 0, length);
+        m_Ended = true;
+        return 0;
+    }
+    int holes = 0;
+    bool sinceRewindEmpty = false;  // a rewind that gave nothing means an empty stream
+    while (count < length) {
+        long got = ov_read(&m_Decoder, out + count, static_cast<int>(length - count), 0, 2, 1,
+                           nullptr);
+        if (got > 0) {
+            count += static_cast<uint32_t>(got);
+            holes = 0;
+            sinceRewindEmpty = false;
+        } else if (got == 0) {
+            if (loop && !sinceRewindEmpty) {
+                Rewind();
+                sinceRewindEmpty = true;
+                continue;
+            }
+            std::memset(out + count, 0, length - count);
+            m_Ended = true;
+            if (loop) m_Failed = true;
+            return count;
+        } else if (++holes > kMaxHoles || got == OV_EBADLINK || got == OV_EINVAL) {
+            std::memset(out + count, 0, length - count);
+            m_Ended = true;
+            m_Failed = true;
+            return count;
+        }
+    }
+    return count;
+}
