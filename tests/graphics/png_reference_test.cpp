@@ -1,0 +1,181 @@
+// Every picture of the shared PNG collections decodes to what the reference library makes of
+// it, and every damaged file is refused with the decoder's error or decodes without harm.
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <algorithm>
+#include <csetjmp>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "graphics/gldpng.h"
+#include "resources/engine_error.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<uint8_t>;
+
+fs::path TestData() { return fs::path(VELMOR_TESTDATA_DIR); }
+
+Bytes ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes((std::istreambuf_iterator<char>(in)), {});
+}
+
+std::vector<fs::path> PngsIn(const fs::path& folder) {
+    std::vector<fs::path> files;
+    for (const auto& e : fs::directory_iterator(folder))
+        if (e.is_regular_file() && e.path().extension() == ".png") files.push_back(e.path());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+// The reference: 8-bit RGBA with palette, low-depth grey and tRNS expanded, 16 bits cut to
+// their high byte (what the engine keeps), no gamma.
+struct Reference {
+    bool ok = false;
+    int width = 0;
+    int height = 0;
+    Bytes rgba;
+};
+
+struct ReadState {
+    const Bytes* data;
+    size_t pos;
+};
+
+void ReadFromMemory(png_structp png, png_bytep out, png_size_t size) {
+    auto* state = static_cast<ReadState*>(png_get_io_ptr(png));
+    if (state->pos + size > state->data->size()) png_error(png, "end of data");
+    std::memcpy(out, state->data->data() + state->pos, size);
+    state->pos += size;
+}
+
+Reference DecodeWithLibpng(const Bytes& data) {
+    Reference ref;
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    ReadState state{&data, 0};
+    std::vector<png_bytep> rows;
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        return Reference{};
+    }
+    png_set_read_fn(png, &state, ReadFromMemory);
+    png_read_info(png, info);
+    png_set_expand(png);
+    png_set_strip_16(png);
+    png_set_gray_to_rgb(png);
+    png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER);
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    ref.width = int(png_get_image_width(png, info));
+    ref.height = int(png_get_image_height(png, info));
+    ref.rgba.assign(size_t(ref.width) * size_t(ref.height) * 4, 0);
+    for (int y = 0; y < ref.height; ++y) rows.push_back(ref.rgba.data() + size_t(y) * size_t(ref.width) * 4);
+    png_read_image(png, rows.data());
+    png_destroy_read_struct(&png, &info, nullptr);
+    ref.ok = true;
+    return ref;
+}
+
+// Compares one file; returns a description of the first difference, or "".
+std::string CompareWithReference(const fs::path& path) {
+    Bytes data = ReadFile(path);
+    Reference ref = DecodeWithLibpng(data);
+    if (!ref.ok) return "reference decoder refused it";
+    TGLDPNG png;
+    try {
+        png.LoadFromMemory(data.data(), data.size());
+    } catch (const EEngineError& e) {
+        return std::string("decoder raised ") + e.what();
+    }
+    const platform::Bitmap& image = png.Image();
+    if (image.Width() != ref.width || image.Height() != ref.height) return "size differs";
+    const platform::Bitmap& map = png.AlphaBitmap();
+    if (png.HasAlpha() && (map.Width() != ref.width || map.Height() != ref.height || map.BitsPerPixel() != 8))
+        return "map has the wrong shape";
+    for (int y = 0; y < ref.height; ++y) {
+        for (int x = 0; x < ref.width; ++x) {
+            const uint8_t* p = ref.rgba.data() + (size_t(y) * size_t(ref.width) + size_t(x)) * 4;
+            const uint32_t expected = uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16);
+            const uint32_t colour = image.Pixel(x, y);
+            const std::string where = " at " + std::to_string(x) + "," + std::to_string(y);
+            if (colour != expected) return "colour differs" + where;
+            const uint8_t alpha = p[3];
+            if (png.HasAlpha()) {
+                if (map.ScanLine(y)[x] != 255 - alpha) return "map differs" + where;
+            } else if (png.Transparent()) {
+                // One transparent colour stands for alpha: fully clear pixels must carry it.
+                if (alpha != 0 && alpha != 255) return "partial alpha without a map" + where;
+                if (alpha == 0 && colour != png.TransparentColor()) return "clear pixel not transparent colour" + where;
+            } else if (alpha != 255) {
+                return "transparency lost" + where;
+            }
+        }
+    }
+    return "";
+}
+
+TEST(PngReferenceTest, EveryCollectionPictureMatchesTheReference) {
+    std::vector<fs::path> files;
+    for (const char* folder : {"pngsuite", "pngsuite/interlaced", "testpngs", "testpngs/png-3"})
+        for (const fs::path& f : PngsIn(TestData() / folder)) files.push_back(f);
+    ASSERT_GT(files.size(), 150u) << "test data missing at " << TestData();
+    int transparentColours = 0;
+    int maps = 0;
+    for (const fs::path& f : files) {
+        EXPECT_EQ(CompareWithReference(f), "") << f;
+        TGLDPNG png;
+        Bytes data = ReadFile(f);
+        try {
+            png.LoadFromMemory(data.data(), data.size());
+        } catch (const EEngineError&) {
+        }
+        transparentColours += png.Transparent();
+        maps += png.HasAlpha();
+    }
+    // The collections exercise both forms of transparency.
+    EXPECT_GT(transparentColours, 10);
+    EXPECT_GT(maps, 10);
+}
+
+TEST(PngReferenceTest, DamagedFilesAreRefusedOrDecodeSafely) {
+    const std::set<std::string> messages = {
+        "PNG LoadStream: Not PNG Format",         "Read Header(PNG): appear two IHDR",
+        "Read Header(PNG): Error ColorType",      "Read Header(PNG): not support Compression",
+        "Read Header(PNG): not supprt Filter",    "Read Header(PNG): not interlace type",
+        "Read Header(PNG): not Use AlphaChannel", "Read Header(PNG): Error Bitdepth",
+        "Read Header(PNG): Error BitDepth",       "PNG LoadStream: Error ZLIB",
+        "Read Image (PNG): Read Error"};
+    std::vector<fs::path> files = PngsIn(TestData() / "testpngs/crashers");
+    for (const fs::path& f : PngsIn(TestData() / "testpngs/badpal")) files.push_back(f);
+    ASSERT_GT(files.size(), 20u);
+    for (const fs::path& f : files) {
+        Bytes data = ReadFile(f);
+        // Exactly the file's bytes on the heap, so any read past them is caught by the sanitizer.
+        std::unique_ptr<uint8_t[]> exact(new uint8_t[data.size()]);
+        std::memcpy(exact.get(), data.data(), data.size());
+        TGLDPNG png;
+        try {
+            png.LoadFromMemory(exact.get(), data.size());
+            const platform::Bitmap& image = png.Image();
+            EXPECT_FALSE(image.Empty()) << f;
+            if (png.HasAlpha()) {
+                EXPECT_EQ(png.AlphaBitmap().Width(), image.Width()) << f;
+                EXPECT_EQ(png.AlphaBitmap().Height(), image.Height()) << f;
+            }
+        } catch (const EEngineError& e) {
+            EXPECT_TRUE(messages.count(e.what())) << f << ": " << e.what();
+        }
+    }
+}
+
+}  // namespace
