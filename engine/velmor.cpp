@@ -15,7 +15,6 @@
 #include "resources/yxstringlib.h"
 
 namespace {
-constexpr size_t kErrorListCap = 255;
 const char* const kFinishedVariable = "velmor@FINISHED";
 }  // namespace
 
@@ -146,75 +145,6 @@ void TVelmor::DeriveGeometry() {
     // A non-positive percentage has no meaning; keep the default size rather than divide by it.
     m_FontHeight = m_Data.Height / (m_Data.FontHeightPercent > 0 ? m_Data.FontHeightPercent : 32);
     m_Screen->SetFontHeight(m_FontHeight);
-}
-
-bool TVelmor::LoadScript(const std::string& name) {
-    TStringList lines;
-    std::vector<uint8_t> bytes;
-    if (platform::FileSystem::FileExists(name) && platform::FileSystem::ReadFile(name, bytes)) {
-        TXiniFile::SplitLines(std::string(bytes.begin(), bytes.end()), lines);
-    } else if (!m_Manager || !m_Manager->LoadStrings(lines, name)) {
-        return false;
-    }
-    m_ScriptLines = std::move(lines);
-    m_Position.Script = name;
-    return true;
-}
-
-bool TVelmor::LoadDroppedScript(const std::string& name) {
-    if (!LoadScript(name)) return false;
-    m_Position.Line = -1;
-    return true;
-}
-
-void TVelmor::SetIntVariable(const std::string& name, int32_t value) {
-    for (auto& v : m_Variables)
-        if (yx::SameText(v.Name, name)) {
-            v.Value = value;
-            if (OnVariablesChanged) OnVariablesChanged();
-            return;
-        }
-    m_Variables.push_back({name, value});
-    if (OnVariablesChanged) OnVariablesChanged();
-}
-
-bool TVelmor::GetIntVariable(const std::string& name, int32_t& value) const {
-    for (const auto& v : m_Variables)
-        if (yx::SameText(v.Name, name)) {
-            value = v.Value;
-            return true;
-        }
-    return false;
-}
-
-void TVelmor::AddErrorRecord(const std::string& message) {
-    if (!m_ErrorList) return;
-    const int32_t line = m_Position.Line;
-    std::string present;
-    if (line >= 0 && static_cast<size_t>(line) < m_ScriptLines.size()) present = m_ScriptLines[line];
-    m_ErrorList->push_back(yx::IntToStr(line) + ": " + message + " : " + present);
-    while (m_ErrorList->size() > kErrorListCap) m_ErrorList->erase(m_ErrorList->begin());
-}
-
-void TVelmor::EnterGameMode(GameMode mode) {
-    m_GameMode = mode;
-    if (mode == kModeScript) m_ClickWait = false;
-    else if (mode != kModeNone) m_ClickWait = true;
-}
-
-void TVelmor::ComposeFrame() {
-    TSprite& screen = *m_Screen;
-    if (m_Background->Visible()) m_Background->DrawTo(screen);
-    else screen.Fill(m_Background->FillColour());
-    if (m_Face->Visible()) m_Face->DrawTo(screen);
-    for (auto& mini : m_MiniFaces)
-        if (mini->Visible()) mini->DrawTo(screen);
-    if (m_MessageWindow->Visible() && !m_WindowHidden) m_MessageWindow->DrawTo(screen);
-}
-
-void TVelmor::PresentFrame() {
-    ComposeFrame();
-    if (m_Display) m_Screen->Present(*m_Display);
 }
 
 std::string TVelmor::LocateCD(const std::string& value) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/velmor_int_variable.h"
+#include "engine/velmor_monitor.h"
 #include "engine/velmor_script_position.h"
 #include "engine/velmor_system_data.h"
 #include "engine/velmor_system_state.h"
@@ -50,6 +51,10 @@ public:
     const std::string& Title() const { return m_Data.Title; }
 
     // Scripts and positions.
+    enum LineKind : uint8_t {
+        kLineEmpty, kLineComment, kLineLabel, kLineCommand, kLineSystem, kLineVariable,
+        kLineEnd, kLineMessage
+    };
     bool LoadScript(const std::string& name);
     const TStringList& ScriptLines() const { return m_ScriptLines; }
     const TVelmorScriptPosition& Position() const { return m_Position; }
@@ -57,12 +62,58 @@ public:
     const TVelmorScriptPosition& TitlePosition() const { return m_TitlePosition; }
     // A script dropped on the window in developer mode: runs from its first line.
     bool LoadDroppedScript(const std::string& name);
+    static LineKind ClassifyLine(const std::string& line);
+    // The line at Line; past the end, or with no script, the end of the scenario.
+    LineKind ClassifyPresentLine() const;
+    // Cuts line into the token list: quoted runs are one token, empty tokens are dropped.
+    void Tokenise(const std::string& line, const char* delimiters);
+    const TStringList& Tokens() const { return m_Tokens; }
+    void MarkParagraph(const std::string& label);
+    bool ParagraphRead() const { return m_ParagraphRead; }
+    // Fatal (EEngineError) when the script cannot be loaded or the label is missing.
+    bool CommandJump(const std::string& paragraph, const std::string& script);
+    void CommandReturn();
+    static constexpr const char* kCommandDelimiters = "* ,";
+    static constexpr const char* kVariableDelimiters = "? ,*";
+    static constexpr const char* kSystemDelimiters = ": ,";
+
+    // The interpreter. Tick runs one line or one reveal step; true when it did either.
+    bool Tick();
+    bool MustWait();
+    void RunLine(LineKind kind);
+    // What the idle loop may do after a tick: run again at once, sleep until a tick-count
+    // deadline, or sleep until the next input.
+    struct IdleWait {
+        enum Kind { kRun, kDeadline, kInput } kind = kRun;
+        uint32_t deadline = 0;
+    };
+    IdleWait NextWait() const;
+    // Script lines run since construction (the runner's line limit counts them).
+    uint64_t LinesRun() const { return m_LinesRun; }
+    // The present mode's handlers; nothing happens when none is installed.
+    void Input(int code, int x, int y);
+    void MouseMove(int x, int y);
+    void ScriptModeInput(int code, int x, int y);
+    // Installs the handlers of a mode other than script mode (the modes' own code does).
+    void SetInputHandlers(std::function<void(int, int, int)> input,
+                          std::function<void(int, int)> mouseMove);
+    [[noreturn]] void FatalScriptError(const std::string& message);
+
+    // Commands.
+    void ScriptCommandExecute(const TStringList& tokens);
+    void ScriptSVCParser(const std::string& line);
+    void ScriptSetFlag(const std::string& line);
 
     // Variables.
     const std::vector<TVelmorIntVariable>& Variables() const { return m_Variables; }
-    void SetIntVariable(const std::string& name, int32_t value);
+    // False only for an empty name.
+    bool SetIntVariable(const std::string& name, int32_t value);
     // False when no variable has that name (compared without regard to case).
     bool GetIntVariable(const std::string& name, int32_t& value) const;
+    // A number (hexadecimal forms too), else the value of the variable of that name.
+    bool ParseValue(const std::string& token, int32_t& value) const;
+    void ClearAllVariables();
+    void GameClearFlagSet(bool flag);
     std::function<void()> OnVariablesChanged;
 
     // Errors and history.
@@ -70,10 +121,32 @@ public:
     TStringList* ErrorList() const { return m_ErrorList; }
     TStringList& HistoryList() { return *m_History; }
     std::function<void(const std::string&)> OnMessageLogged;
+    void SetMonitor(TVelmorMonitor* monitor) { m_Monitor = monitor; }
 
     GameMode Mode() const { return m_GameMode; }
     void EnterGameMode(GameMode mode);
     bool ClickWait() const { return m_ClickWait; }
+    void SetClickWait(bool on) { m_ClickWait = on; }
+    bool Busy() const { return m_Busy; }
+    void SetBusy(bool on) { m_Busy = on; }
+    bool Skip() const { return m_Skip; }
+    void SetSkip(bool on) { m_Skip = on; }
+    bool AutoPlay() const { return m_AutoPlay; }
+    void SetAutoPlay(bool on) { m_AutoPlay = on; }
+    bool WindowHidden() const { return m_WindowHidden; }
+    bool PopupEnabled() const { return m_PopupEnabled; }
+    void SetPopupEnabled(bool on) { m_PopupEnabled = on; }
+    // The timed wait: the tick holds until the tick count reaches deadline, then runs onEnd.
+    void SetTimedWait(uint32_t deadline, std::function<void()> onEnd);
+    uint32_t TimedWaitDeadline() const { return m_WaitDeadline; }
+
+    // The message and its reveal.
+    const std::string& MessageText() const { return m_Message; }
+    bool Animating() const { return m_Animating; }
+    int32_t Revealed() const { return m_Revealed; }
+    void StartReveal();
+    bool RevealStep();
+    void DrawMessage();
 
     // Scene.
     TSprite& ScreenLayer() { return *m_Screen; }
@@ -152,6 +225,24 @@ private:
     bool m_Busy = false;
     bool m_Skip = false;
     bool m_WindowHidden = false;
+
+    // Interpreter.
+    void MessageLine();
+    void ShowWindowInput();
+    bool WouldWait() const;
+    std::string m_PresentLine;
+    TStringList m_Tokens;
+    uint64_t m_LinesRun = 0;
+    bool m_Animating = false;
+    uint32_t m_WaitDeadline = 0;
+    std::function<void()> m_WaitEnd;
+    uint32_t m_AutoPlayDeadline = 0;
+    std::string m_Message;
+    int32_t m_Total = 0;
+    int32_t m_Revealed = 1;
+    std::function<void(int, int, int)> m_InputHandler;
+    std::function<void(int, int)> m_MouseMoveHandler;
+    TVelmorMonitor* m_Monitor = nullptr;
 
     std::unique_ptr<TStringList> m_OwnHistory;
     TStringList* m_History;

@@ -6,13 +6,18 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
+#include <QCursor>
 #include <QFontDatabase>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QScreen>
 #include <QTimer>
 #include <QUrl>
+#include <QWheelEvent>
 
 #include "engine/velmor.h"
+#include "engine/velmor_monitor.h"
+#include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/sjis.h"
 #include "resources/application.h"
@@ -64,6 +69,7 @@ bool TFormMain::FormCreate(const std::vector<std::string>& args) {
         Shutdown();
         return false;
     }
+    m_Engine->ComposeFrame();
     m_Engine->PresentFrame();
     InstallIdleHandler();
     return true;
@@ -128,6 +134,7 @@ bool TFormMain::StartUp() {
         app.Warn(e.Text());
         return false;
     }
+    m_Engine->SetMonitor(m_Monitor);
     const TVelmorSystemData& data = m_Engine->SystemData();
     // 13. The project's icon.
     if (!data.Icon.empty()) {
@@ -161,7 +168,10 @@ bool TFormMain::StartUp() {
     m_FormInfo->ShowAbout(m_ScriptConfigPath, data.Title);
     m_FormInfo->OnSetVariable = [this](const std::string& name, int32_t value) {
         int32_t old;
-        if (m_Engine && m_Engine->GetIntVariable(name, old)) m_Engine->SetIntVariable(name, value);
+        if (!m_Engine || !m_Engine->GetIntVariable(name, old)) return;
+        m_Engine->SetIntVariable(name, value);
+        if (m_Engine->OnVariablesChanged) m_Engine->OnVariablesChanged();
+        WakeIdle();
     };
     m_FormInfo->ShowErrorPage();
     // 20. Developer mode, marked by a file named after the key text in the project folder.
@@ -169,6 +179,10 @@ bool TFormMain::StartUp() {
     if (m_DeveloperMode) m_FormInfo->Unrestrict();
     else m_FormInfo->Restrict();
     setAcceptDrops(m_DeveloperMode);
+    m_ImgPrim->OnMouseUp = [this](Qt::MouseButton button, int x, int y) {
+        m_ImgPrimMouseUp(button, x, y);
+    };
+    m_ImgPrim->OnMouseMove = [this](int x, int y) { DeliverMouseMove(x, y); };
     // 21. Menu pictures.
     for (const char* name : {"IDB_MI_MESSWINDOW", "IDB_MI_SKIP", "IDB_MI_AUTOPLAY", "IDB_MI_SAVE",
                              "IDB_MI_RETURN", "IDB_MI_OPTION", "IDB_MI_LOG", "IDB_MI_SNAP",
@@ -232,40 +246,178 @@ bool TFormMain::ScenarioLookup() {
 }
 
 void TFormMain::InstallIdleHandler() {
-    if (m_IdleTimer) return;
+    if (m_IdleInstalled) return;
+    m_IdleInstalled = true;
+    if (m_ExternalDriver) return;
+    // Idle passes run back to back while the game has work; when it waits for a deadline or
+    // an input the zero timer stops, and the deadline timer or the input restarts it.
     m_IdleTimer = new QTimer(this);
-    // The interpreter tick decides when it next has work; until it does, idle passes are cheap.
-    m_IdleTimer->setInterval(10);
+    m_IdleTimer->setInterval(0);
     connect(m_IdleTimer, &QTimer::timeout, this, [this] { IdlePass(); });
+    m_WakeTimer = new QTimer(this);
+    m_WakeTimer->setSingleShot(true);
+    m_WakeTimer->setTimerType(Qt::PreciseTimer);
+    connect(m_WakeTimer, &QTimer::timeout, this, [this] { WakeIdle(); });
     m_IdleTimer->start();
 }
 
 void TFormMain::RemoveIdleHandler() {
-    if (!m_IdleTimer) return;
-    m_IdleTimer->stop();
-    m_IdleTimer->deleteLater();
-    m_IdleTimer = nullptr;
+    m_IdleInstalled = false;
+    for (QTimer** timer : {&m_IdleTimer, &m_WakeTimer}) {
+        if (!*timer) continue;
+        (*timer)->stop();
+        (*timer)->deleteLater();
+        *timer = nullptr;
+    }
 }
 
 bool TFormMain::IdlePass() {
-    if (!m_IdleTimer || !m_Engine || m_InIdle) return m_IdleTimer != nullptr;
+    // Effects pump events between their frames; a pass must not start inside another.
+    if (!m_IdleInstalled || !m_Engine || m_InIdle) return m_IdleInstalled;
     m_InIdle = true;
     try {
-        // The script tick arrives with the interpreter.
+        switch (m_Engine->Mode()) {
+            case TVelmor::kModeNone:
+            case TVelmor::kModeScript:
+            case TVelmor::kModeChoice: m_Engine->Tick(); break;
+            default: break;  // the warp map's tick and the plug-in's clock come with them
+        }
     } catch (const EEngineError& e) {
         m_InIdle = false;
-        RemoveIdleHandler();
-        TyxApplication::Instance().Warn(e.Text());
-        StopAfterFatalError();
+        FatalError(e.Text());
         return false;
     }
     m_InIdle = false;
+    RestUntilNeeded();
     return true;
+}
+
+TFormMain::Rest TFormMain::NextRest(uint32_t& deadline) const {
+    deadline = 0;
+    if (!m_Engine) return Rest::Input;
+    switch (m_Engine->Mode()) {
+        case TVelmor::kModeNone:
+        case TVelmor::kModeScript:
+        case TVelmor::kModeChoice: break;
+        default: return Rest::Input;
+    }
+    const TVelmor::IdleWait wait = m_Engine->NextWait();
+    if (wait.kind == TVelmor::IdleWait::kDeadline) {
+        deadline = wait.deadline;
+        return Rest::Deadline;
+    }
+    return wait.kind == TVelmor::IdleWait::kInput ? Rest::Input : Rest::Run;
+}
+
+void TFormMain::RestUntilNeeded() {
+    if (!m_IdleTimer) return;
+    uint32_t deadline = 0;
+    const Rest rest = NextRest(deadline);
+    if (rest == Rest::Run) return;
+    m_IdleTimer->stop();
+    if (rest == Rest::Deadline) {
+        const uint32_t now = platform::Clock::Current().TickCount();
+        const uint32_t ms = deadline > now ? deadline - now : 0;
+        m_WakeTimer->start(static_cast<int>(std::min<uint32_t>(ms, 1u << 30)));
+    } else {
+        m_WakeTimer->stop();
+    }
+}
+
+void TFormMain::WakeIdle() {
+    if (!m_IdleTimer) return;
+    m_WakeTimer->stop();
+    if (!m_IdleTimer->isActive()) m_IdleTimer->start();
+}
+
+void TFormMain::FatalError(const std::string& text) {
+    // The handler goes first, so no tick runs while the boxes are open.
+    RemoveIdleHandler();
+    if (m_Monitor) m_Monitor->Fatal(text);
+    TyxApplication::Instance().Warn(text);
+    StopAfterFatalError();
 }
 
 void TFormMain::StopAfterFatalError() {
     TyxApplication::Instance().Stop(SJ("問題が発生したので終了します"));
     close();
+}
+
+void TFormMain::DeliverInput(int code, int x, int y) {
+    if (!m_Engine || m_ShutDown) return;
+    try {
+        m_Engine->Input(code, x, y);
+    } catch (const EEngineError& e) {
+        FatalError(e.Text());
+        return;
+    }
+    WakeIdle();
+}
+
+void TFormMain::DeliverMouseMove(int x, int y) {
+    if (!m_Engine || m_ShutDown) return;
+    try {
+        m_Engine->MouseMove(x, y);
+    } catch (const EEngineError& e) {
+        FatalError(e.Text());
+        return;
+    }
+    WakeIdle();
+}
+
+void TFormMain::m_ImgPrimMouseUp(Qt::MouseButton button, int x, int y) {
+    if (button == Qt::LeftButton) DeliverInput(1, x, y);
+}
+
+void TFormMain::ClickAtPointer() {
+    const QPoint p = m_ImgPrim->mapFromGlobal(QCursor::pos());
+    m_ImgPrimMouseUp(Qt::LeftButton, p.x(), p.y());
+}
+
+void TFormMain::keyPressEvent(QKeyEvent* event) {
+    const bool alt = event->modifiers() & Qt::AltModifier;
+    auto movePointer = [](int dx, int dy) { QCursor::setPos(QCursor::pos() + QPoint(dx, dy)); };
+    switch (event->key()) {
+        case Qt::Key_Shift: DeliverInput(3, -1, -1); break;
+        case Qt::Key_Control: DeliverInput(2, -1, -1); break;
+        case Qt::Key_Left: alt ? movePointer(-8, 0) : DeliverInput(7, -1, -1); break;
+        case Qt::Key_Right: alt ? movePointer(8, 0) : DeliverInput(8, -1, -1); break;
+        case Qt::Key_Up: alt ? movePointer(0, -8) : DeliverInput(5, -1, -1); break;
+        case Qt::Key_Down: alt ? movePointer(0, 8) : DeliverInput(6, -1, -1); break;
+        case Qt::Key_PageUp: DeliverInput(5, -1, -1); break;
+        case Qt::Key_PageDown: DeliverInput(6, -1, -1); break;
+        default: QWidget::keyPressEvent(event); return;
+    }
+    event->accept();
+}
+
+void TFormMain::keyReleaseEvent(QKeyEvent* event) {
+    if (event->isAutoRepeat() && event->key() != Qt::Key_Shift) {
+        event->accept();
+        return;
+    }
+    switch (event->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Space:
+            if (event->modifiers() & Qt::AltModifier) ClickAtPointer();
+            else DeliverInput(1, -1, -1);
+            break;
+        case Qt::Key_Shift:
+            if (!event->isAutoRepeat()) DeliverInput(4, -1, -1);
+            break;
+        default: QWidget::keyReleaseEvent(event); return;
+    }
+    event->accept();
+}
+
+void TFormMain::wheelEvent(QWheelEvent* event) {
+    // Turning the wheel towards the player is a click where the pointer is.
+    if (event->angleDelta().y() < 0) {
+        const QPoint p = m_ImgPrim->mapFrom(this, event->position().toPoint());
+        m_ImgPrimMouseUp(Qt::LeftButton, p.x(), p.y());
+    }
+    event->accept();
 }
 
 void TFormMain::CDControl(int /*request*/) {
@@ -308,4 +460,5 @@ void TFormMain::dropEvent(QDropEvent* event) {
     if (!m_DeveloperMode || !m_Engine || event->mimeData()->urls().isEmpty()) return;
     const QString path = event->mimeData()->urls().first().toLocalFile();
     m_Engine->LoadDroppedScript(platform::FileSystem::FromHostPath(path.toStdString()));
+    WakeIdle();
 }

@@ -9,6 +9,7 @@
 #include "resources/string_list.h"
 
 class QTimer;
+class TVelmorMonitor;
 class QAction;
 class TDisplayImage;
 class TFormInfo;
@@ -42,9 +43,23 @@ public:
     const platform::ImageList& MenuImages() const { return m_ILSysPM; }
     // One pass of the idle handler; returns false once it has been removed.
     bool IdlePass();
+    bool IdleHandlerInstalled() const { return m_IdleInstalled; }
+    // What the game needs next: run at once, a tick-count deadline, or an input.
+    enum class Rest { Run, Deadline, Input };
+    Rest NextRest(uint32_t& deadline) const;
+    // A driver of its own (the headless runner) calls IdlePass itself; no timers run then.
+    void SetExternalDriver(bool on) { m_ExternalDriver = on; }
+    // Set before FormCreate; handed to the engine when it is built.
+    void SetMonitor(TVelmorMonitor* monitor) { m_Monitor = monitor; }
+    // An input code with its display-image position to the present mode's handler.
+    void DeliverInput(int code, int x, int y);
+    void DeliverMouseMove(int x, int y);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -53,6 +68,12 @@ private:
     bool ScenarioLookup();
     void InstallIdleHandler();
     void RemoveIdleHandler();
+    // Stops the idle passes until the next deadline or input, when the game has nothing to do.
+    void RestUntilNeeded();
+    void WakeIdle();
+    void FatalError(const std::string& text);
+    void m_ImgPrimMouseUp(Qt::MouseButton button, int x, int y);
+    void ClickAtPointer();
     void CDControl(int request);
     void ToggleInfoWindow();
 
@@ -61,7 +82,11 @@ private:
     TDisplayImage* m_ImgPrim;
     QAction* m_ActAbout;
     QTimer* m_IdleTimer = nullptr;
+    QTimer* m_WakeTimer = nullptr;
+    bool m_IdleInstalled = false;
+    bool m_ExternalDriver = false;
     bool m_InIdle = false;
+    TVelmorMonitor* m_Monitor = nullptr;
     bool m_ShutDown = false;
     bool m_DeveloperMode = false;
 

@@ -1,103 +1,507 @@
-// Plays a game folder without a display: Qt offscreen, time from a virtual clock, message
-// boxes answered and written to the transcript, the screen saved as PNG files.
+// Plays a game folder without a display: Qt offscreen, time from a virtual clock that moves
+// to the engine's next deadline whenever it waits on one, input from a list, message boxes
+// answered from the list, and a JSON-lines transcript of what the engine did.
+#include <QAction>
 #include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <cstdio>
+#include <cstdlib>
+#include <deque>
 #include <filesystem>
 #include <fstream>
+#include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "engine/velmor.h"
+#include "engine/velmor_monitor.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/message_box.h"
 #include "platform/sjis.h"
 #include "platform/virtual_clock.h"
+#include "resources/sjis_text.h"
 #include "shell/display_image.h"
 #include "shell/form_main.h"
 
 namespace {
 
+// Guards against scripts that loop for ever without waiting.
+constexpr uint64_t kDefaultMaxLines = 1000000;
+// Automatic inputs in a row that run no line end the run: the game no longer listens.
+constexpr int kAutoStall = 1000;
+
+std::string Json(const std::string& utf8) {
+    std::string out = "\"";
+    for (unsigned char c : utf8) {
+        switch (c) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            default:
+                if (c < 0x20) {
+                    char buf[8];
+                    std::snprintf(buf, sizeof buf, "\\u%04x", c);
+                    out += buf;
+                } else {
+                    out += static_cast<char>(c);
+                }
+        }
+    }
+    return out + "\"";
+}
+std::string JsonSjis(const std::string& sjis) { return Json(platform::SjisToUtf8(sjis)); }
+
 class Transcript {
 public:
+    explicit Transcript(platform::VirtualClock& clock) : m_Clock(clock) {}
     void Open(const std::string& path) { m_File.open(path, std::ios::out | std::ios::trunc); }
-    void Line(const std::string& utf8) {
-        std::printf("%s\n", utf8.c_str());
-        if (m_File) m_File << utf8 << '\n';
+    // fields: the event's members after "event", already in JSON (",\"k\":v...").
+    void Event(const char* name, const std::string& fields = {}) {
+        const std::string line = "{\"t\":" + std::to_string(m_Clock.TickCount()) +
+                                 ",\"event\":\"" + name + "\"" + fields + "}";
+        std::printf("%s\n", line.c_str());
+        std::fflush(stdout);
+        if (m_File) m_File << line << '\n' << std::flush;
     }
 
 private:
+    platform::VirtualClock& m_Clock;
     std::ofstream m_File;
 };
 
-// Answers every box as a player would by default (yes, OK) and records it.
-class HeadlessResponder : public platform::MessageBox {
+struct Snapshot {
+    std::string script, paragraph, variables = "{}";
+    int32_t line = -1;
+    void Take(const TVelmor& engine) {
+        script = engine.Position().Script;
+        line = engine.Position().Line;
+        paragraph = engine.Position().Paragraph;
+        std::string v = "{";
+        for (const auto& var : engine.Variables()) {
+            if (v.size() > 1) v += ",";
+            v += JsonSjis(var.Name) + ":" + std::to_string(var.Value);
+        }
+        variables = v + "}";
+    }
+};
+
+class Monitor : public TVelmorMonitor {
 public:
-    explicit HeadlessResponder(Transcript& t) : m_Transcript(t) {}
+    Monitor(Transcript& t, TFormMain& form) : m_T(t), m_Form(form) {}
+    void Message(const std::string& text) override { m_T.Event("message", ",\"text\":" + JsonSjis(text)); }
+    void Record(const std::string& line) override { m_T.Event("record", ",\"text\":" + JsonSjis(line)); }
+    void ModeChanged(int mode) override { m_T.Event("mode", ",\"mode\":" + std::to_string(mode)); }
+    void Jumped(const std::string& script, const std::string& paragraph) override {
+        m_T.Event("jump", ",\"script\":" + JsonSjis(script) + ",\"paragraph\":" + JsonSjis(paragraph));
+    }
+    void Choices(const TStringList& captions) override {
+        std::string list = "[";
+        for (const auto& c : captions) list += (list.size() > 1 ? "," : "") + JsonSjis(c);
+        m_T.Event("choices", ",\"captions\":" + list + "]");
+    }
+    void Sound(int channel, int op, const std::string& file) override {
+        m_T.Event("sound", ",\"channel\":" + std::to_string(channel) + ",\"op\":" + std::to_string(op) +
+                               ",\"file\":" + JsonSjis(file));
+    }
+    void Fatal(const std::string& text) override {
+        m_T.Event("fatal", ",\"text\":" + JsonSjis(text));
+        fatalText = text;
+        if (m_Form.Engine()) end.Take(*m_Form.Engine());
+    }
+    std::optional<std::string> fatalText;
+    Snapshot end;
+
+private:
+    Transcript& m_T;
+    TFormMain& m_Form;
+};
+
+struct Inputs {
+    std::deque<std::string> lines;
+    std::deque<platform::MessageAnswer> answers;
+    // The next line that is neither blank nor a comment.
+    std::string* Peek() {
+        while (!lines.empty()) {
+            std::string& l = lines.front();
+            const auto first = l.find_first_not_of(" \t");
+            if (first != std::string::npos && l[first] != '#') return &l;
+            lines.pop_front();
+        }
+        return nullptr;
+    }
+};
+
+std::vector<std::string> Words(const std::string& line) {
+    std::istringstream in(line);
+    std::vector<std::string> out;
+    for (std::string w; in >> w;) out.push_back(w);
+    return out;
+}
+
+std::optional<platform::MessageAnswer> AnswerOf(const std::string& word) {
+    if (word == "yes") return platform::MessageAnswer::Yes;
+    if (word == "no") return platform::MessageAnswer::No;
+    if (word == "ok") return platform::MessageAnswer::Ok;
+    if (word == "cancel") return platform::MessageAnswer::Cancel;
+    return std::nullopt;
+}
+
+class Responder : public platform::MessageBox {
+public:
+    Responder(Transcript& t, Inputs& inputs) : m_T(t), m_Inputs(inputs) {}
     platform::MessageAnswer Show(const std::string& caption, const std::string& text,
                                  platform::MessageIcon icon, platform::MessageButtons buttons) override {
-        static const char* const kIcons[] = {"none", "information", "warning", "question", "stop"};
-        const auto answer = (buttons == platform::MessageButtons::YesNo ||
-                             buttons == platform::MessageButtons::YesNoCancel)
-                                ? platform::MessageAnswer::Yes
-                                : platform::MessageAnswer::Ok;
-        m_Transcript.Line(std::string("box ") + kIcons[static_cast<int>(icon)] + " [" +
-                          platform::SjisToUtf8(caption) + "] " + platform::SjisToUtf8(text));
+        const bool yesNo = buttons == platform::MessageButtons::YesNo ||
+                           buttons == platform::MessageButtons::YesNoCancel;
+        platform::MessageAnswer answer = yesNo ? platform::MessageAnswer::Yes : platform::MessageAnswer::Ok;
+        if (!m_Inputs.answers.empty()) {
+            answer = m_Inputs.answers.front();
+            m_Inputs.answers.pop_front();
+        } else if (std::string* next = m_Inputs.Peek()) {
+            const auto w = Words(*next);
+            if (w.size() == 2 && w[0] == "answer" && AnswerOf(w[1])) {
+                answer = *AnswerOf(w[1]);
+                m_Inputs.lines.pop_front();
+            }
+        }
+        static const char* const kKinds[] = {"info", "info", "warn", "confirm", "stop"};
+        static const char* const kAnswers[] = {"ok", "cancel", "yes", "no"};
+        m_T.Event("box", std::string(",\"kind\":\"") + kKinds[static_cast<int>(icon)] +
+                             "\",\"caption\":" + JsonSjis(caption) + ",\"text\":" + JsonSjis(text) +
+                             ",\"answer\":\"" + kAnswers[static_cast<int>(answer)] + "\"");
         return answer;
     }
 
 private:
-    Transcript& m_Transcript;
+    Transcript& m_T;
+    Inputs& m_Inputs;
 };
 
-int Usage() {
+int KeyOf(const std::string& name) {
+    static const std::pair<const char*, int> kKeys[] = {
+        {"Enter", Qt::Key_Return},    {"Space", Qt::Key_Space},       {"Shift", Qt::Key_Shift},
+        {"Ctrl", Qt::Key_Control},    {"Escape", Qt::Key_Escape},     {"Up", Qt::Key_Up},
+        {"Down", Qt::Key_Down},       {"Left", Qt::Key_Left},         {"Right", Qt::Key_Right},
+        {"PageUp", Qt::Key_PageUp},   {"PageDown", Qt::Key_PageDown}, {"F4", Qt::Key_F4},
+        {"F5", Qt::Key_F5},           {"F8", Qt::Key_F8},             {"F9", Qt::Key_F9},
+        {"F12", Qt::Key_F12}};
+    for (const auto& [n, k] : kKeys)
+        if (name == n) return k;
+    return 0;
+}
+
+int Usage(const char* why = nullptr) {
+    if (why) std::fprintf(stderr, "velmor-headless: %s\n", why);
     std::fprintf(stderr,
                  "usage: velmor-headless [--inputs FILE] [--auto] [--choices 0,1,...] "
                  "[--max-lines N] [--shots DIR] PROJECT.vsc\n");
     return 2;
 }
 
+class Runner {
+public:
+    Runner(TFormMain& form, platform::VirtualClock& clock, Transcript& t, Inputs& inputs)
+        : m_Form(form), m_Clock(clock), m_T(t), m_Inputs(inputs) {}
+    bool autoPlay = false;
+    std::deque<int> choices;
+    uint64_t maxLines = kDefaultMaxLines;
+    std::string shotsDir;
+
+    // Plays until the game ends or stops listening; returns the end reason.
+    std::string Run();
+
+private:
+    bool Ended() const { return !m_Form.IdleHandlerInstalled() || !m_Form.Engine(); }
+    bool OverLimit() const { return m_Form.Engine() && m_Form.Engine()->LinesRun() >= maxLines; }
+    void Advance(uint32_t to) {
+        const uint32_t now = m_Clock.TickCount();
+        if (to > now) m_Clock.Advance(to - now);
+    }
+    void Pass() {
+        m_Form.IdlePass();
+        m_Worked = true;
+        m_Instant = false;
+    }
+    // Runs the engine until it waits; false when the game ended or hit the line limit.
+    bool Settle();
+    void Wait(uint32_t ms);
+    void Deliver(const std::string& line);
+    void Key(int key, bool press, bool release);
+    void Shot(const std::string& file);
+    std::string ShotPath(const std::string& file) const {
+        if (shotsDir.empty() || std::filesystem::path(file).is_absolute()) return file;
+        return shotsDir + "/" + file;
+    }
+
+    TFormMain& m_Form;
+    platform::VirtualClock& m_Clock;
+    Transcript& m_T;
+    Inputs& m_Inputs;
+    Qt::KeyboardModifiers m_Held = Qt::NoModifier;
+    bool m_Worked = false;
+    // Inputs go in when the game waits for one; right after a "wait" they go in at once, until
+    // the game works again, so a list can act in the middle of a reveal or a timed wait.
+    bool m_Instant = false;
+    int m_AutoShot = 0;
+    std::string m_EndReason;
+};
+
+bool Runner::Settle() {
+    for (;;) {
+        if (Ended()) return false;
+        if (OverLimit()) {
+            m_EndReason = "max-lines";
+            return false;
+        }
+        uint32_t deadline;
+        if (m_Form.NextRest(deadline) != TFormMain::Rest::Run) return true;
+        Pass();
+    }
+}
+
+void Runner::Wait(uint32_t ms) {
+    const uint32_t target = m_Clock.TickCount() + ms;
+    while (Settle()) {
+        uint32_t deadline;
+        const auto rest = m_Form.NextRest(deadline);
+        if (rest == TFormMain::Rest::Deadline && deadline <= target) {
+            Advance(deadline);
+            continue;
+        }
+        Advance(target);
+        return;
+    }
+}
+
+void Runner::Shot(const std::string& file) {
+    const std::string path = ShotPath(file);
+    if (m_Form.ImgPrim()->Image().save(QString::fromStdString(path), "PNG"))
+        m_T.Event("shot", ",\"file\":" + Json(path));
+    else
+        std::fprintf(stderr, "velmor-headless: cannot write %s\n", path.c_str());
+}
+
+void Runner::Key(int key, bool press, bool release) {
+    Qt::KeyboardModifier mod = key == Qt::Key_Shift     ? Qt::ShiftModifier
+                               : key == Qt::Key_Control ? Qt::ControlModifier
+                                                        : Qt::NoModifier;
+    if (press) {
+        // A shortcut belongs to its action, as the window system would route it.
+        for (QAction* action : m_Form.findChildren<QAction*>())
+            if (action->shortcut() == QKeySequence(QKeyCombination(m_Held, Qt::Key(key))) &&
+                action->isEnabled()) {
+                action->trigger();
+                return;
+            }
+        if (mod != Qt::NoModifier) m_Held |= mod;
+        QKeyEvent e(QEvent::KeyPress, key, m_Held);
+        QApplication::sendEvent(&m_Form, &e);
+    }
+    if (release && m_Form.Engine()) {
+        QKeyEvent e(QEvent::KeyRelease, key, m_Held);
+        QApplication::sendEvent(&m_Form, &e);
+        if (mod != Qt::NoModifier) m_Held &= ~mod;
+    }
+}
+
+void Runner::Deliver(const std::string& line) {
+    const auto w = Words(line);
+    auto num = [&](size_t i) { return i < w.size() ? std::atoi(w[i].c_str()) : 0; };
+    const std::string& cmd = w[0];
+    if (cmd == "confirm") {
+        m_Form.DeliverInput(1, -1, -1);
+    } else if (cmd == "code") {
+        m_Form.DeliverInput(num(1), -1, -1);
+    } else if (cmd == "click" || cmd == "move") {
+        const QPointF local(num(1), num(2));
+        const QPointF global = m_Form.ImgPrim()->mapToGlobal(local);
+        QMouseEvent e(cmd == "click" ? QEvent::MouseButtonRelease : QEvent::MouseMove, local, global,
+                      cmd == "click" ? Qt::LeftButton : Qt::NoButton, Qt::NoButton, m_Held);
+        QApplication::sendEvent(m_Form.ImgPrim(), &e);
+    } else if (cmd == "key" || cmd == "keydown" || cmd == "keyup") {
+        const int key = w.size() > 1 ? KeyOf(w[1]) : 0;
+        if (!key) {
+            std::fprintf(stderr, "velmor-headless: unknown key in \"%s\"\n", line.c_str());
+            return;
+        }
+        Key(key, cmd != "keyup", cmd != "keydown");
+    } else if (cmd == "shot" && w.size() > 1) {
+        Shot(w[1]);
+    } else if (cmd == "menu" && w.size() > 1) {
+        auto* action = m_Form.findChild<QAction*>(QString::fromStdString(w[1]));
+        if (action && action->isEnabled()) action->trigger();
+        else std::fprintf(stderr, "velmor-headless: no enabled action %s\n", w[1].c_str());
+    } else {
+        std::fprintf(stderr, "velmor-headless: ignored input \"%s\"\n", line.c_str());
+    }
+    QApplication::processEvents();
+}
+
+std::string Runner::Run() {
+    int autoInRow = 0;
+    while (Settle()) {
+        uint32_t deadline;
+        const auto rest = m_Form.NextRest(deadline);
+        if (rest == TFormMain::Rest::Input && m_Worked) {
+            m_Worked = false;
+            if (!shotsDir.empty()) {
+                char name[32];
+                std::snprintf(name, sizeof name, "shot-%04d.png", ++m_AutoShot);
+                Shot(name);
+            }
+        }
+        if (std::string* next = m_Inputs.Peek()) {
+            const std::string line = *next;
+            const auto w = Words(line);
+            if (w[0] == "answer") {
+                m_Inputs.lines.pop_front();
+                if (w.size() > 1 && AnswerOf(w[1])) m_Inputs.answers.push_back(*AnswerOf(w[1]));
+                continue;
+            }
+            if (w[0] == "wait") {
+                m_Inputs.lines.pop_front();
+                Wait(static_cast<uint32_t>(std::max(0, w.size() > 1 ? std::atoi(w[1].c_str()) : 0)));
+                m_Instant = true;
+                continue;
+            }
+            if (rest == TFormMain::Rest::Input || m_Instant) {
+                m_Inputs.lines.pop_front();
+                Deliver(line);
+                continue;
+            }
+            Advance(deadline);
+            continue;
+        }
+        if (rest == TFormMain::Rest::Deadline) {
+            Advance(deadline);
+            continue;
+        }
+        if (!autoPlay) return "inputs-done";
+        const uint64_t before = m_Form.Engine()->LinesRun();
+        if (m_Form.Engine()->Mode() == TVelmor::kModeChoice) {
+            int n = 0;
+            if (!choices.empty()) {
+                n = choices.front();
+                choices.pop_front();
+            }
+            m_Form.DeliverInput(7, -1, -1);
+            for (int i = 0; i < n; ++i) m_Form.DeliverInput(6, -1, -1);
+            m_Form.DeliverInput(1, -1, -1);
+        } else {
+            m_Form.DeliverInput(1, -1, -1);
+        }
+        Settle();
+        autoInRow = m_Form.Engine() && m_Form.Engine()->LinesRun() == before ? autoInRow + 1 : 0;
+        if (autoInRow >= kAutoStall) return "inputs-done";
+    }
+    return m_EndReason;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string shots, project;
+    std::string inputsFile, shots, project;
+    bool autoPlay = false;
+    std::deque<int> choices;
+    uint64_t maxLines = kDefaultMaxLines;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--shots" && i + 1 < argc) shots = argv[++i];
-        else if ((arg == "--inputs" || arg == "--choices" || arg == "--max-lines") && i + 1 < argc) ++i;
-        else if (arg == "--auto") continue;
-        else if (!arg.empty() && arg[0] == '-') return Usage();
-        else project = arg;
+        auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
+        if (arg == "--auto") {
+            autoPlay = true;
+        } else if (arg == "--inputs" || arg == "--shots" || arg == "--choices" || arg == "--max-lines") {
+            const char* v = value();
+            if (!v) return Usage(("missing value of " + arg).c_str());
+            if (arg == "--inputs") inputsFile = v;
+            else if (arg == "--shots") shots = v;
+            else if (arg == "--max-lines") {
+                char* end = nullptr;
+                const long long n = std::strtoll(v, &end, 10);
+                if (!*v || *end || n < 0) return Usage("--max-lines needs a number");
+                maxLines = static_cast<uint64_t>(n);
+            } else {
+                std::stringstream list(v);
+                for (std::string item; std::getline(list, item, ',');) {
+                    char* end = nullptr;
+                    const long n = std::strtol(item.c_str(), &end, 10);
+                    if (item.empty() || *end || n < 0 || n > 3) return Usage("--choices needs numbers 0 to 3");
+                    choices.push_back(static_cast<int>(n));
+                }
+            }
+        } else if (!arg.empty() && arg[0] == '-') {
+            return Usage(("unknown option " + arg).c_str());
+        } else if (project.empty()) {
+            project = arg;
+        } else {
+            return Usage("one project only");
+        }
     }
     if (project.empty()) return Usage();
-    if (shots.empty()) shots = ".";
-    std::filesystem::create_directories(shots);
-    shots = std::filesystem::absolute(shots).string();
+    if (!std::ifstream(project)) return Usage(("cannot read " + project).c_str());
+    Inputs inputs;
+    if (!inputsFile.empty()) {
+        std::ifstream in(inputsFile);
+        if (!in) return Usage(("cannot read " + inputsFile).c_str());
+        for (std::string line; std::getline(in, line);) {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            inputs.lines.push_back(line);
+        }
+    }
+    if (!shots.empty()) {
+        std::error_code ec;
+        std::filesystem::create_directories(shots, ec);
+        shots = std::filesystem::absolute(shots).string();
+    }
 
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (!std::getenv("SDL_AUDIODRIVER")) setenv("SDL_AUDIODRIVER", "dummy", 1);
     QApplication app(argc, argv);
     platform::VirtualClock clock;
     platform::Clock::SetCurrent(&clock);
-    Transcript transcript;
-    transcript.Open(shots + "/transcript.txt");
-    HeadlessResponder responder(transcript);
+    Transcript transcript(clock);
+    if (!shots.empty()) transcript.Open(shots + "/transcript.jsonl");
+    Responder responder(transcript, inputs);
     platform::MessageBox::SetCurrent(&responder);
 
     const std::string full = std::filesystem::absolute(project).string();
-    transcript.Line("start " + full);
     int status = 0;
     {
         TFormMain form;
+        Monitor monitor(transcript, form);
+        form.SetMonitor(&monitor);
+        form.SetExternalDriver(true);
         if (!form.FormCreate({platform::FileSystem::FromHostPath(full)})) {
-            transcript.Line("start-up failed");
-            status = 1;
+            std::fprintf(stderr, "velmor-headless: the game did not start\n");
+            status = 2;
         } else {
-            QApplication::processEvents();
-            const std::string shot = shots + "/shot-0001.png";
-            if (form.ImgPrim()->Image().save(QString::fromStdString(shot), "PNG"))
-                transcript.Line("shot " + shot);
-            form.close();
-            transcript.Line("end");
+            Runner runner(form, clock, transcript, inputs);
+            runner.autoPlay = autoPlay;
+            runner.choices = choices;
+            runner.maxLines = maxLines;
+            runner.shotsDir = shots;
+            std::string reason = runner.Run();
+            Snapshot end = monitor.end;
+            if (monitor.fatalText) {
+                const bool scenarioEnd =
+                    monitor.fatalText->rfind(SJ("scriptAction : シナリオの終了信号を検出しました"), 0) == 0;
+                reason = scenarioEnd ? "scenario-end" : "fatal";
+                status = scenarioEnd ? 0 : 3;
+            } else {
+                if (reason.empty()) reason = "inputs-done";
+                if (form.Engine()) end.Take(*form.Engine());
+                form.close();
+            }
+            transcript.Event("end", ",\"reason\":\"" + reason + "\",\"script\":" + JsonSjis(end.script) +
+                                        ",\"line\":" + std::to_string(end.line) +
+                                        ",\"paragraph\":" + JsonSjis(end.paragraph) +
+                                        ",\"variables\":" + end.variables);
         }
+        form.SetMonitor(nullptr);
     }
     platform::MessageBox::SetCurrent(nullptr);
     platform::Clock::SetCurrent(nullptr);

@@ -1,0 +1,264 @@
+// The interpreter: the tick, the rules that hold the script, the dispatcher, message lines and
+// their reveal, the script mode's input, error records and fatal script errors.
+#include "engine/velmor.h"
+#include "platform/clock.h"
+#include "platform/sjis.h"
+#include "resources/application.h"
+#include "resources/sjis_text.h"
+#include "resources/yxstringlib.h"
+
+namespace {
+constexpr size_t kErrorListCap = 255;
+
+uint32_t Now() { return platform::Clock::Current().TickCount(); }
+
+// Second bytes after 0x81 of 、 。 ， ． ？ ！ （ ） 「 」 『 』: revealed with the character before.
+bool IsJoinedPunctuation(unsigned char trail) {
+    switch (trail) {
+        case 0x41: case 0x42: case 0x43: case 0x44: case 0x48: case 0x49:
+        case 0x69: case 0x6A: case 0x75: case 0x76: case 0x77: case 0x78: return true;
+        default: return false;
+    }
+}
+
+// A deadline of 0 means "none"; a wrapped sum that lands on it waits one more millisecond.
+uint32_t Deadline(uint32_t now, int32_t ms) {
+    const uint32_t d = now + static_cast<uint32_t>(ms < 0 ? 0 : ms);
+    return d == 0 ? 1 : d;
+}
+}  // namespace
+
+bool TVelmor::Tick() {
+    if (m_WaitDeadline != 0) {
+        if (Now() < m_WaitDeadline) return false;
+        m_WaitDeadline = 0;
+        auto end = std::move(m_WaitEnd);
+        m_WaitEnd = nullptr;
+        if (end) end();
+    }
+    if (m_Animating && RevealStep()) return true;
+    if (MustWait()) return false;
+    if (m_ScriptLines.empty()) {
+        RunLine(kLineEnd);
+        return true;
+    }
+    if (m_Position.Line < static_cast<int32_t>(m_ScriptLines.size())) ++m_Position.Line;
+    const LineKind kind = ClassifyPresentLine();
+    RunLine(kind);
+    if (kind == kLineEmpty) return false;
+    if (OnVariablesChanged) OnVariablesChanged();
+    return true;
+}
+
+bool TVelmor::WouldWait() const {
+    if (m_WindowHidden) return true;
+    if (m_AutoPlay && Now() > m_AutoPlayDeadline) return false;
+    if (m_State.NoReadTextSkip || m_ParagraphRead) return !m_Skip && m_ClickWait;
+    // Unread text: skip mode does not pass it.
+    return m_ClickWait;
+}
+
+bool TVelmor::MustWait() {
+    if (WouldWait()) return true;
+    const bool autoPassed = !m_WindowHidden && m_AutoPlay && Now() > m_AutoPlayDeadline;
+    if (!autoPassed) m_ClickWait = false;
+    return false;
+}
+
+TVelmor::IdleWait TVelmor::NextWait() const {
+    const uint32_t now = Now();
+    if (m_WaitDeadline != 0) {
+        if (now < m_WaitDeadline) return {IdleWait::kDeadline, m_WaitDeadline};
+        return {IdleWait::kRun, 0};
+    }
+    if (m_Animating && !m_WindowHidden) return {IdleWait::kRun, 0};
+    if (!WouldWait()) return {IdleWait::kRun, 0};
+    // Held by a click wait that auto play will pass once its deadline is behind us.
+    if (m_AutoPlay && !m_WindowHidden) return {IdleWait::kDeadline, Deadline(m_AutoPlayDeadline, 1)};
+    return {IdleWait::kInput, 0};
+}
+
+void TVelmor::RunLine(LineKind kind) {
+    const int32_t line = m_Position.Line;
+    m_PresentLine = line >= 0 && static_cast<size_t>(line) < m_ScriptLines.size()
+                        ? m_ScriptLines[static_cast<size_t>(line)]
+                        : std::string();
+    ++m_LinesRun;
+    switch (kind) {
+        case kLineEmpty:
+        case kLineComment: break;
+        case kLineMessage: MessageLine(); break;
+        case kLineLabel: MarkParagraph(m_PresentLine); break;
+        case kLineCommand:
+            Tokenise(m_PresentLine, kCommandDelimiters);
+            if (!m_Tokens.empty()) {
+                const TStringList tokens = m_Tokens;
+                ScriptCommandExecute(tokens);
+            }
+            break;
+        case kLineSystem: ScriptSVCParser(m_PresentLine); break;
+        case kLineVariable: ScriptSetFlag(m_PresentLine); break;
+        case kLineEnd:
+            FatalScriptError(SJ("scriptAction : シナリオの終了信号を検出しました\n") +
+                             m_Position.Script + ":" + yx::IntToStr(m_Position.Line));
+    }
+}
+
+void TVelmor::MessageLine() {
+    m_Message = m_PresentLine;
+    m_ClickWait = true;
+    if (m_AutoPlay)
+        m_AutoPlayDeadline = Now() + static_cast<uint32_t>(m_Message.size() / 2) * 100u;
+    if (m_Monitor) m_Monitor->Message(m_Message);
+    if (OnMessageLogged) OnMessageLogged(m_Message);
+    m_MessageWindow->SetVisible(true);
+    ComposeFrame();
+    PresentFrame();
+}
+
+void TVelmor::SetTimedWait(uint32_t deadline, std::function<void()> onEnd) {
+    m_WaitDeadline = deadline;
+    m_WaitEnd = std::move(onEnd);
+}
+
+void TVelmor::EnterGameMode(GameMode mode) {
+    m_GameMode = mode;
+    if (mode == kModeScript) m_ClickWait = false;
+    else if (mode != kModeNone) m_ClickWait = true;
+    m_InputHandler = nullptr;
+    m_MouseMoveHandler = nullptr;
+    if (mode == kModeScript) {
+        m_InputHandler = [this](int code, int x, int y) { ScriptModeInput(code, x, y); };
+        m_MouseMoveHandler = [](int, int) {};
+    }
+    if (m_Monitor) m_Monitor->ModeChanged(mode);
+}
+
+void TVelmor::SetInputHandlers(std::function<void(int, int, int)> input,
+                               std::function<void(int, int)> mouseMove) {
+    m_InputHandler = std::move(input);
+    m_MouseMoveHandler = std::move(mouseMove);
+}
+
+void TVelmor::Input(int code, int x, int y) {
+    if (m_InputHandler) m_InputHandler(code, x, y);
+}
+
+void TVelmor::MouseMove(int x, int y) {
+    if (m_MouseMoveHandler) m_MouseMoveHandler(x, y);
+}
+
+void TVelmor::ScriptModeInput(int code, int /*x*/, int /*y*/) {
+    m_Skip = false;
+    if (m_AutoPlay) {
+        m_AutoPlay = false;
+        return;
+    }
+    switch (code) {
+        case 1: break;
+        case 2:
+            if (!m_State.NoReadTextSkip && !m_ParagraphRead) return;
+            break;
+        case 3:
+            if (!m_WindowHidden) {
+                m_WindowHidden = true;
+                ComposeFrame();
+                PresentFrame();
+            }
+            return;
+        case 4: ShowWindowInput(); return;
+        default: return;
+    }
+    if (m_Busy) return;
+    if (m_WindowHidden) {
+        if (code != 2) ShowWindowInput();
+        return;
+    }
+    if (m_Animating) {
+        ComposeFrame();
+        DrawMessage();
+        PresentFrame();
+        m_Animating = false;
+        return;
+    }
+    m_ClickWait = false;
+}
+
+void TVelmor::ShowWindowInput() {
+    if (!m_WindowHidden) return;
+    m_WindowHidden = false;
+    const bool animation = m_State.MessageAnimation;
+    m_State.MessageAnimation = false;
+    ComposeFrame();
+    PresentFrame();
+    m_State.MessageAnimation = animation;
+}
+
+void TVelmor::ComposeFrame() {
+    TSprite& screen = *m_Screen;
+    if (m_Background->Visible()) m_Background->DrawTo(screen);
+    else screen.Fill(m_Background->FillColour());
+    if (m_Face->Visible()) m_Face->DrawTo(screen);
+    if (m_WindowHidden) return;
+    for (auto& mini : m_MiniFaces)
+        if (mini->Visible()) mini->DrawTo(screen);
+    if (!m_MessageWindow->Visible()) return;
+    m_MessageWindow->DrawTo(screen);
+    if (m_GameMode == kModeScript) {
+        if (m_State.MessageAnimation) StartReveal();
+        else DrawMessage();
+    }
+    // Choices are drawn here in choice mode once they exist.
+}
+
+void TVelmor::PresentFrame() {
+    // The cross-fade arrives with the transitions; until then the frame is shown at once.
+    if (m_Display) m_Screen->Present(*m_Display);
+    m_Redraw = false;
+    m_Crossfade = false;
+}
+
+void TVelmor::StartReveal() {
+    m_Animating = true;
+    m_Total = static_cast<int32_t>(m_Message.size());
+    m_Revealed = 1;
+}
+
+void TVelmor::DrawMessage() {
+    // The message text is drawn by the text renderer when it arrives.
+}
+
+bool TVelmor::RevealStep() {
+    if (m_WindowHidden) return false;
+    if (m_Skip && (m_State.NoReadTextSkip || m_ParagraphRead)) {
+        DrawMessage();
+        m_Animating = false;
+        PresentFrame();
+        return true;
+    }
+    m_WaitDeadline = Deadline(Now(), m_State.MessageAnimationSpeed);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(m_Message.data());
+    const int32_t start = m_Revealed - 1;
+    // One whole character; a trail byte may look like a lead byte, so only the first byte
+    // decides. A lead byte at the very end is a piece of its own.
+    int32_t n = start + 1 < m_Total && platform::IsSjisLeadByte(bytes[start]) ? 2 : 1;
+    const int32_t end = start + n;
+    if (end + 1 < m_Total && bytes[end] == 0x81 && IsJoinedPunctuation(bytes[end + 1])) n += 2;
+    // The piece is drawn here by the text renderer when it arrives.
+    m_Revealed += n;
+    if (m_Revealed > m_Total) m_Animating = false;
+    PresentFrame();
+    return true;
+}
+
+void TVelmor::AddErrorRecord(const std::string& message) {
+    const std::string record = yx::IntToStr(m_Position.Line) + ": " + message + " : " + m_PresentLine;
+    if (m_Monitor) m_Monitor->Record(record);
+    if (!m_ErrorList) return;
+    m_ErrorList->push_back(record);
+    while (m_ErrorList->size() > kErrorListCap) m_ErrorList->erase(m_ErrorList->begin());
+}
+
+void TVelmor::FatalScriptError(const std::string& message) {
+    TyxApplication::Instance().RaiseEngineError(message);
+}

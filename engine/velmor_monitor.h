@@ -1,0 +1,21 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "resources/string_list.h"
+
+// Watches what the engine does, for the headless runner and tests: each call happens at the
+// moment the engine does it. Texts are Shift-JIS. The engine never depends on a monitor.
+class TVelmorMonitor {
+public:
+    virtual ~TVelmorMonitor() = default;
+    virtual void Message(const std::string& /*text*/) {}
+    // The whole error record line, also when no error list exists.
+    virtual void Record(const std::string& /*line*/) {}
+    virtual void ModeChanged(int /*mode*/) {}
+    virtual void Jumped(const std::string& /*script*/, const std::string& /*paragraph*/) {}
+    virtual void Choices(const TStringList& /*captions*/) {}
+    virtual void Sound(int /*channel*/, int /*op*/, const std::string& /*file*/) {}
+    // Reported by the shell just before the fatal error's boxes, while the engine still lives.
+    virtual void Fatal(const std::string& /*text*/) {}
+};
