@@ -19,7 +19,7 @@ public:
         for (size_t i = 0; i < lines.size(); ++i) {
             const std::string& line = lines[i];
             if (line.size() >= 2 && line.front() == '<' && line.back() == '>')
-                m_FirstTagLine.emplace(line, i);
+                m_TagLines[line].push_back(i);
             const size_t eq = line.find('=');
             if (eq == std::string::npos) continue;
             for (size_t k = 0; k < keys.size(); ++k)
@@ -29,12 +29,18 @@ public:
 
     // The value of key number k in section, or def.
     std::string Read(const std::string& section, size_t k, const std::string& def) const {
-        auto header = m_FirstTagLine.find("<" + section + ">");
-        if (header == m_FirstTagLine.end()) return def;
-        auto endLine = m_FirstTagLine.find("</" + section + ">");
-        const size_t end = endLine == m_FirstTagLine.end() ? m_Lines.size() : endLine->second;
+        auto headers = m_TagLines.find("<" + section + ">");
+        if (headers == m_TagLines.end()) return def;
+        const size_t header = headers->second.front();
+        // The section ends at the first end line after its header.
+        size_t end = m_Lines.size();
+        auto ends = m_TagLines.find("</" + section + ">");
+        if (ends != m_TagLines.end()) {
+            auto e = std::upper_bound(ends->second.begin(), ends->second.end(), header);
+            if (e != ends->second.end()) end = *e;
+        }
         const std::vector<size_t>& at = m_KeyLines[k];
-        auto it = std::upper_bound(at.begin(), at.end(), header->second);
+        auto it = std::upper_bound(at.begin(), at.end(), header);
         if (it == at.end() || *it >= end) return def;
         const std::string& line = m_Lines[*it];
         return line.substr(line.find('=') + 1);
@@ -42,7 +48,7 @@ public:
 
 private:
     const TStringList& m_Lines;
-    std::unordered_map<std::string, size_t> m_FirstTagLine;  // first line of each text
+    std::unordered_map<std::string, std::vector<size_t>> m_TagLines;  // lines of each tag text
     std::vector<std::vector<size_t>> m_KeyLines;             // per key, ascending
 };
 
