@@ -192,7 +192,7 @@ bool Unfilter(uint8_t type, uint8_t* cur, const uint8_t* prev, size_t n, size_t 
 // ---- row conversion ----------------------------------------------------------------------
 
 // How a row of samples becomes bitmap bytes.
-enum class RowKind { Bits1, Bits2, Bits4, Byte8, Grey16, GreyA8, GreyA16, Rgb8, Rgb16, Rgba8, Rgba16 };
+enum class RowKind { Bits1, Bits2, Bits4, Nibble2, Nibble4, Byte8, Grey16, GreyA8, GreyA16, Rgb8, Rgb16, Rgba8, Rgba16 };
 
 // Calls f(sample index, target column) for the n samples of a row or of an Adam7 pass row.
 template <typename F>
@@ -202,6 +202,12 @@ inline void EachColumn(int n, int x0, int dx, F f) {
     } else {
         for (int i = 0, x = x0; i < n; ++i, x += dx) f(i, x);
     }
+}
+
+// 4-bit rows keep the left pixel in the high nibble.
+inline void SetNibble(uint8_t* row, int x, int v) {
+    uint8_t& b = row[x >> 1];
+    b = (x & 1) ? uint8_t((b & 0xF0) | v) : uint8_t((b & 0x0F) | (v << 4));
 }
 
 void ConvertRow(RowKind kind, const uint8_t* s, int n, int x0, int dx, uint8_t* out, uint8_t* map) {
@@ -224,6 +230,15 @@ void ConvertRow(RowKind kind, const uint8_t* s, int n, int x0, int dx, uint8_t* 
             break;
         case RowKind::Bits4:
             EachColumn(n, x0, dx, [&](int i, int x) { out[x] = (s[i >> 1] >> (4 - 4 * (i & 1))) & 15; });
+            break;
+        case RowKind::Nibble2:
+            EachColumn(n, x0, dx, [&](int i, int x) { SetNibble(out, x, (s[i >> 2] >> (6 - 2 * (i & 3))) & 3); });
+            break;
+        case RowKind::Nibble4:
+            if (dx == 1)
+                std::memcpy(out, s, (size_t(n) + 1) / 2);
+            else
+                EachColumn(n, x0, dx, [&](int i, int x) { SetNibble(out, x, (s[i >> 1] >> (4 - 4 * (i & 1))) & 15); });
             break;
         case RowKind::Byte8:
             if (dx == 1)
@@ -470,7 +485,15 @@ void TGLDPNGReadStream::ReadImage(const uint8_t* body, size_t size) {
     if (rawSize > available * kMaxInflateRatio + 4096) Fail(kReadError);
 
     platform::Bitmap& image = m_Owner.Image();
-    image.SetFormat(width, height, bitmapBits);
+    if (kind == RowKind::Bits2 || kind == RowKind::Bits4) {
+        // 2- and 4-bit samples go to a 4-bit bitmap; where the platform has none, to 8 bits.
+        image.SetFormat(width, height, 4);
+        if (image.BitsPerPixel() == 4) {
+            bitmapBits = 4;
+            kind = kind == RowKind::Bits2 ? RowKind::Nibble2 : RowKind::Nibble4;
+        }
+    }
+    if (bitmapBits != 4) image.SetFormat(width, height, bitmapBits);
     if (image.Empty() || image.Width() != width || image.Height() != height || image.BitsPerPixel() != bitmapBits)
         Fail(kReadError);
     if (m_ColorType == 0 && !m_AlphaChannel && m_Depth < 8) {
@@ -589,8 +612,10 @@ void TGLDPNGReadStream::SettleTransparency() {
         for (int y = 0; y < height; ++y) {
             const uint8_t* s = image.ScanLine(y);
             uint8_t* m = map.ScanLine(y);
-            if (m_Depth == 1) {
+            if (image.BitsPerPixel() == 1) {
                 for (int x = 0; x < width; ++x) m[x] = inverse[(s[x >> 3] >> (7 - (x & 7))) & 1];
+            } else if (image.BitsPerPixel() == 4) {
+                for (int x = 0; x < width; ++x) m[x] = inverse[(s[x >> 1] >> (4 - 4 * (x & 1))) & 15];
             } else {
                 for (int x = 0; x < width; ++x) m[x] = inverse[s[x]];
             }

@@ -87,11 +87,10 @@ Reference DecodeWithLibpng(const Bytes& data) {
 }
 
 // Compares one file; returns a description of the first difference, or "".
-std::string CompareWithReference(const fs::path& path) {
+std::string CompareWithReference(const fs::path& path, TGLDPNG& png) {
     Bytes data = ReadFile(path);
     Reference ref = DecodeWithLibpng(data);
     if (!ref.ok) return "reference decoder refused it";
-    TGLDPNG png;
     try {
         png.LoadFromMemory(data.data(), data.size());
     } catch (const EEngineError& e) {
@@ -107,17 +106,17 @@ std::string CompareWithReference(const fs::path& path) {
             const uint8_t* p = ref.rgba.data() + (size_t(y) * size_t(ref.width) + size_t(x)) * 4;
             const uint32_t expected = uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16);
             const uint32_t colour = image.Pixel(x, y);
-            const std::string where = " at " + std::to_string(x) + "," + std::to_string(y);
-            if (colour != expected) return "colour differs" + where;
+            auto where = [&] { return " at " + std::to_string(x) + "," + std::to_string(y); };
+            if (colour != expected) return "colour differs" + where();
             const uint8_t alpha = p[3];
             if (png.HasAlpha()) {
-                if (map.ScanLine(y)[x] != 255 - alpha) return "map differs" + where;
+                if (map.ScanLine(y)[x] != 255 - alpha) return "map differs" + where();
             } else if (png.Transparent()) {
                 // One transparent colour stands for alpha: fully clear pixels must carry it.
-                if (alpha != 0 && alpha != 255) return "partial alpha without a map" + where;
-                if (alpha == 0 && colour != png.TransparentColor()) return "clear pixel not transparent colour" + where;
+                if (alpha != 0 && alpha != 255) return "partial alpha without a map" + where();
+                if (alpha == 0 && colour != png.TransparentColor()) return "clear pixel not transparent colour" + where();
             } else if (alpha != 255) {
-                return "transparency lost" + where;
+                return "transparency lost" + where();
             }
         }
     }
@@ -132,13 +131,8 @@ TEST(PngReferenceTest, EveryCollectionPictureMatchesTheReference) {
     int transparentColours = 0;
     int maps = 0;
     for (const fs::path& f : files) {
-        EXPECT_EQ(CompareWithReference(f), "") << f;
         TGLDPNG png;
-        Bytes data = ReadFile(f);
-        try {
-            png.LoadFromMemory(data.data(), data.size());
-        } catch (const EEngineError&) {
-        }
+        EXPECT_EQ(CompareWithReference(f, png), "") << f;
         transparentColours += png.Transparent();
         maps += png.HasAlpha();
     }

@@ -1,0 +1,285 @@
+// The decoder's own rules: bitmap formats, the two forms of transparency, what it refuses and
+// with which message, and where it leaves the stream.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "graphics/gldpng.h"
+#include "png_test_support.h"
+#include "resources/engine_error.h"
+#include "resources/memory_stream.h"
+
+namespace {
+
+using namespace pngtest;
+
+std::string ErrorOf(const Bytes& data) {
+    TGLDPNG png;
+    try {
+        png.LoadFromMemory(data.data(), data.size());
+    } catch (const EEngineError& e) {
+        return e.what();
+    }
+    return "";
+}
+
+bool PlatformHasFourBits() {
+    platform::Bitmap b;
+    b.SetFormat(1, 1, 4);
+    return b.BitsPerPixel() == 4;
+}
+
+// A 3 x 2 indexed picture using entries 0..5 with the given tRNS.
+Bytes IndexedWithTrns(const Bytes& trns) {
+    Bytes plte;
+    for (int i = 0; i < 6; ++i) plte.insert(plte.end(), {uint8_t(10 * i), uint8_t(20 * i), uint8_t(30 * i)});
+    return Png({Ihdr(3, 2, 8, 3), Chunk("PLTE", plte), Chunk("tRNS", trns), Idat(Rows({0, 5, 1, 2, 5, 3}, 3))});
+}
+
+TEST(PngDecoderTest, GreyscaleDepthsGetGreyPalettes) {
+    // 2-bit grey: four levels 0, 85, 170, 255 (one row of four pixels in one byte).
+    TGLDPNG png;
+    Bytes grey2 = Png({Ihdr(4, 1, 2, 0), Idat(Rows({0x1B}, 1))});
+    png.LoadFromMemory(grey2.data(), grey2.size());
+    EXPECT_EQ(png.Image().BitsPerPixel(), PlatformHasFourBits() ? 4 : 8);
+    EXPECT_EQ(png.Image().Pixel(0, 0), 0x000000u);
+    EXPECT_EQ(png.Image().Pixel(1, 0), 0x555555u);
+    EXPECT_EQ(png.Image().Pixel(2, 0), 0xAAAAAAu);
+    EXPECT_EQ(png.Image().Pixel(3, 0), 0xFFFFFFu);
+    EXPECT_FALSE(png.HasAlpha());
+
+    // 1-bit grey stays 1-bit; 16-bit grey keeps the high byte in 8 bits.
+    Bytes grey1 = Png({Ihdr(9, 1, 1, 0), Idat(Rows({0x80, 0x80}, 2))});
+    png.LoadFromMemory(grey1.data(), grey1.size());
+    EXPECT_EQ(png.Image().BitsPerPixel(), 1);
+    EXPECT_EQ(png.Image().Pixel(0, 0), 0xFFFFFFu);
+    EXPECT_EQ(png.Image().Pixel(1, 0), 0u);
+    EXPECT_EQ(png.Image().Pixel(8, 0), 0xFFFFFFu);
+    Bytes grey16 = Png({Ihdr(2, 1, 16, 0), Idat(Rows({0x12, 0xFF, 0xAB, 0x01}, 4))});
+    png.LoadFromMemory(grey16.data(), grey16.size());
+    EXPECT_EQ(png.Image().BitsPerPixel(), 8);
+    EXPECT_EQ(png.Image().Pixel(0, 0), 0x121212u);
+    EXPECT_EQ(png.Image().Pixel(1, 0), 0xABABABu);
+}
+
+TEST(PngDecoderTest, TruecolourKeepsHighBytesAndAlphaAlwaysMakesAMap) {
+    TGLDPNG png;
+    Bytes rgb16 = Png({Ihdr(1, 1, 16, 2), Idat(Rows({0x11, 0xEE, 0x22, 0xDD, 0x33, 0xCC}, 6))});
+    png.LoadFromMemory(rgb16.data(), rgb16.size());
+    EXPECT_EQ(png.Image().BitsPerPixel(), 24);
+    EXPECT_EQ(png.Image().Pixel(0, 0), 0x332211u);
+    const uint8_t* row = png.Image().ScanLine(0);
+    EXPECT_EQ(row[0], 0x33);  // blue first
+    EXPECT_FALSE(png.HasAlpha());
+    EXPECT_FALSE(png.AlphaBitmapAssignTo(nullptr));
+
+    Bytes opaque = Png({Ihdr(2, 1, 8, 6), Idat(Rows({1, 2, 3, 255, 4, 5, 6, 255}, 8))});
+    png.LoadFromMemory(opaque.data(), opaque.size());
+    EXPECT_TRUE(png.HasAlpha());
+    ASSERT_EQ(png.AlphaBitmap().BitsPerPixel(), 8);
+    EXPECT_EQ(png.AlphaBitmap().ScanLine(0)[0], 0);
+    EXPECT_EQ(png.AlphaBitmap().ScanLine(0)[1], 0);
+
+    Bytes soft = Png({Ihdr(2, 1, 16, 4), Idat(Rows({9, 9, 0x40, 0xFF, 7, 7, 0, 0}, 8))});
+    png.LoadFromMemory(soft.data(), soft.size());
+    platform::Bitmap copy;
+    ASSERT_TRUE(png.AlphaBitmapAssignTo(&copy));
+    EXPECT_EQ(copy.ScanLine(0)[0], 255 - 0x40);
+    EXPECT_EQ(copy.ScanLine(0)[1], 255);
+    EXPECT_EQ(png.Image().Pixel(0, 0), 0x090909u);
+
+    // A later picture without alpha leaves no stale map behind.
+    png.LoadFromMemory(rgb16.data(), rgb16.size());
+    EXPECT_FALSE(png.HasAlpha());
+    EXPECT_TRUE(png.AlphaBitmap().Empty());
+}
+
+TEST(PngDecoderTest, PaletteTransparencyIsAColourOrAMap) {
+    TGLDPNG png;
+    Bytes one = IndexedWithTrns({255, 255, 255, 255, 255, 0});
+    png.LoadFromMemory(one.data(), one.size());
+    EXPECT_TRUE(png.Transparent());
+    EXPECT_EQ(png.TransparentIndex(), 5);
+    EXPECT_EQ(png.TransparentColor(), 50u | (100u << 8) | (150u << 16));
+    EXPECT_FALSE(png.HasAlpha());
+    EXPECT_TRUE(png.AlphaBitmap().Empty());
+
+    Bytes half = IndexedWithTrns({255, 255, 255, 255, 255, 128});
+    png.LoadFromMemory(half.data(), half.size());
+    EXPECT_FALSE(png.Transparent());
+    ASSERT_TRUE(png.HasAlpha());
+    EXPECT_EQ(png.AlphaBitmap().ScanLine(0)[1], 127);
+    EXPECT_EQ(png.AlphaBitmap().ScanLine(1)[1], 127);
+    EXPECT_EQ(png.AlphaBitmap().ScanLine(0)[0], 0);
+
+    // Two clear entries are not one transparent colour.
+    Bytes two = IndexedWithTrns({0, 255, 255, 255, 255, 0});
+    png.LoadFromMemory(two.data(), two.size());
+    EXPECT_FALSE(png.Transparent());
+    ASSERT_TRUE(png.HasAlpha());
+    EXPECT_EQ(png.AlphaBitmap().ScanLine(0)[0], 255);
+    EXPECT_EQ(png.AlphaBitmap().ScanLine(0)[2], 0);
+}
+
+TEST(PngDecoderTest, TrnsColourOfGreyAndTruecolour) {
+    TGLDPNG png;
+    // 2-bit grey level 2 stands for grey 170, the colour its pixels get.
+    Bytes grey = Png({Ihdr(4, 1, 2, 0), Chunk("tRNS", {0, 2}), Idat(Rows({0x1B}, 1))});
+    png.LoadFromMemory(grey.data(), grey.size());
+    EXPECT_TRUE(png.Transparent());
+    EXPECT_EQ(png.TransparentColor(), 0xAAAAAAu);
+    EXPECT_FALSE(png.HasAlpha());
+
+    Bytes rgb16 = Png({Ihdr(1, 1, 16, 2), Chunk("tRNS", {0x11, 0, 0x22, 0, 0x33, 0}),
+                       Idat(Rows({0x11, 0, 0x22, 0, 0x33, 0}, 6))});
+    png.LoadFromMemory(rgb16.data(), rgb16.size());
+    EXPECT_TRUE(png.Transparent());
+    EXPECT_EQ(png.TransparentColor(), 0x332211u);
+
+    // A value the depth cannot hold matches nothing.
+    Bytes tooBig = Png({Ihdr(1, 1, 8, 2), Chunk("tRNS", {1, 0, 0, 0, 0, 0}), Idat(Rows({0, 0, 0}, 3))});
+    png.LoadFromMemory(tooBig.data(), tooBig.size());
+    EXPECT_FALSE(png.Transparent());
+}
+
+TEST(PngDecoderTest, ImageDataAcrossChunks) {
+    Bytes raw = Rows({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, 6);
+    Bytes z = Compress(raw);
+    Bytes first(z.begin(), z.begin() + 5), second(z.begin() + 5, z.end());
+    TGLDPNG png;
+    Bytes split = Png({Ihdr(2, 2, 8, 2), Chunk("IDAT", first), Chunk("IDAT", {}), Chunk("IDAT", second)});
+    png.LoadFromMemory(split.data(), split.size());
+    EXPECT_EQ(png.Image().Pixel(1, 1), 0x0C0B0Au);
+
+    Bytes interrupted = Png({Ihdr(2, 2, 8, 2), Chunk("IDAT", first), Chunk("tEXt", {'a', 0, 'b'}), Chunk("IDAT", second)});
+    EXPECT_EQ(ErrorOf(interrupted), "Read Image (PNG): Read Error");
+
+    // Image data that ends early fails, but the rows before it are there.
+    Bytes full = Compress(Rows(Bytes(300, 0x7F), 30));
+    Bytes shortData = Png({Ihdr(10, 10, 8, 2), Chunk("IDAT", Bytes(full.begin(), full.end() - 6))}, false);
+    platform::Bitmap target;
+    png.SetImage(&target);
+    EXPECT_THROW(png.LoadFromMemory(shortData.data(), shortData.size()), EEngineError);
+    EXPECT_EQ(target.Width(), 10);
+    png.SetImage(nullptr);
+
+    // Later IDAT chunks after a complete picture are skipped.
+    Bytes extra = Png({Ihdr(2, 2, 8, 2), Idat(raw), Chunk("IDAT", {1, 2, 3})});
+    EXPECT_EQ(ErrorOf(extra), "");
+}
+
+TEST(PngDecoderTest, FiltersAndInterlacing) {
+    // The same 9 x 9 RGBA picture stored with every filter type (rows cycle through 0..4)
+    // and again interlaced; both must decode to the intended pixels.
+    const int w = 9, h = 9;
+    Bytes pixels(size_t(w * h * 4));
+    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = uint8_t(i * 37 + (i >> 3) * 11);
+    Bytes filtered;
+    for (int y = 0; y < h; ++y) {
+        int type = y % 5;
+        filtered.push_back(uint8_t(type));
+        for (int x = 0; x < w * 4; ++x) {
+            int cur = pixels[size_t(y * w * 4 + x)];
+            int a = x >= 4 ? pixels[size_t(y * w * 4 + x - 4)] : 0;
+            int b = y > 0 ? pixels[size_t((y - 1) * w * 4 + x)] : 0;
+            int c = (x >= 4 && y > 0) ? pixels[size_t((y - 1) * w * 4 + x - 4)] : 0;
+            int pred = 0;
+            if (type == 1) pred = a;
+            if (type == 2) pred = b;
+            if (type == 3) pred = (a + b) / 2;
+            if (type == 4) {
+                int p = a + b - c, pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
+                pred = (pa <= pb && pa <= pc) ? a : (pb <= pc ? b : c);
+            }
+            filtered.push_back(uint8_t(cur - pred));
+        }
+    }
+    TGLDPNG png;
+    Bytes plain = Png({Ihdr(w, h, 8, 6), Idat(filtered)});
+    png.LoadFromMemory(plain.data(), plain.size());
+    // Adam7 passes of the same picture, all unfiltered.
+    const int pass[7][4] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4}, {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
+    Bytes adam7;
+    for (const auto& p : pass) {
+        for (int y = p[1]; y < h; y += p[3]) {
+            adam7.push_back(0);
+            for (int x = p[0]; x < w; x += p[2])
+                adam7.insert(adam7.end(), pixels.begin() + (y * w + x) * 4, pixels.begin() + (y * w + x) * 4 + 4);
+        }
+    }
+    TGLDPNG interlaced;
+    Bytes laced = Png({Ihdr(w, h, 8, 6, 1), Idat(adam7)});
+    interlaced.LoadFromMemory(laced.data(), laced.size());
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const uint8_t* p = &pixels[size_t((y * w + x) * 4)];
+            uint32_t colour = p[0] | (p[1] << 8) | (p[2] << 16);
+            ASSERT_EQ(png.Image().Pixel(x, y), colour) << x << "," << y;
+            ASSERT_EQ(png.AlphaBitmap().ScanLine(y)[x], 255 - p[3]) << x << "," << y;
+            ASSERT_EQ(interlaced.Image().Pixel(x, y), colour) << x << "," << y;
+            ASSERT_EQ(interlaced.AlphaBitmap().ScanLine(y)[x], 255 - p[3]) << x << "," << y;
+        }
+    }
+    Bytes badFilter = Png({Ihdr(1, 1, 8, 0), Idat({5, 0})});
+    EXPECT_EQ(ErrorOf(badFilter), "Read Image (PNG): Read Error");
+}
+
+TEST(PngDecoderTest, RefusedHeadersAndStreams) {
+    auto withHeader = [](const Bytes& ihdr) { return Png({ihdr, Idat(Rows(Bytes(4, 0), 4))}); };
+    EXPECT_EQ(ErrorOf({}), "PNG LoadStream: Not PNG Format");
+    EXPECT_EQ(ErrorOf({'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0}), "PNG LoadStream: Not PNG Format");
+    EXPECT_EQ(ErrorOf(Png({Ihdr(1, 1, 8, 0), Ihdr(1, 1, 8, 0)})), "Read Header(PNG): appear two IHDR");
+    for (uint8_t type : {1, 5, 7, 13})
+        EXPECT_EQ(ErrorOf(withHeader(Ihdr(1, 1, 8, type))), "Read Header(PNG): Error ColorType") << int(type);
+    EXPECT_EQ(ErrorOf(withHeader(Ihdr(1, 1, 8, 0, 0, 2))), "Read Header(PNG): not support Compression");
+    EXPECT_EQ(ErrorOf(withHeader(Ihdr(1, 1, 8, 0, 0, 0, 2))), "Read Header(PNG): not supprt Filter");
+    EXPECT_EQ(ErrorOf(withHeader(Ihdr(1, 1, 8, 0, 2))), "Read Header(PNG): not interlace type");
+    EXPECT_EQ(ErrorOf(withHeader(Ihdr(1, 1, 4, 4))), "Read Header(PNG): not Use AlphaChannel");
+    EXPECT_EQ(ErrorOf(withHeader(Ihdr(1, 1, 3, 0))), "Read Header(PNG): Error Bitdepth");
+    EXPECT_EQ(ErrorOf(withHeader(Ihdr(1, 1, 4, 2))), "Read Header(PNG): Error BitDepth");
+    EXPECT_EQ(ErrorOf(withHeader(Ihdr(1, 1, 16, 3))), "Read Header(PNG): Error BitDepth");
+    // Colour type 10 is truecolour once taken modulo 8.
+    EXPECT_EQ(ErrorOf(withHeader(Ihdr(1, 1, 8, 10))), "");
+
+    // No image data, or a header promising far more pixels than the data could hold.
+    EXPECT_EQ(ErrorOf(Png({Ihdr(1, 1, 8, 0)})), "Read Image (PNG): Read Error");
+    EXPECT_EQ(ErrorOf(Png({Idat(Rows({0}, 1))})), "Read Image (PNG): Read Error");
+    EXPECT_EQ(ErrorOf(withHeader(Ihdr(0, 1, 8, 0))), "Read Image (PNG): Read Error");
+    EXPECT_EQ(ErrorOf(withHeader(Ihdr(60000, 60000, 8, 6))), "Read Image (PNG): Read Error");
+}
+
+TEST(PngDecoderTest, StreamPositionAndLeadingHeader) {
+    Bytes png = Png({Ihdr(1, 1, 8, 0), Idat(Rows({200}, 1))});
+    TMemoryStream stream;
+    stream.Write("xy", 2);
+    stream.Write(png.data(), png.size());
+    stream.Write("tail", 4);
+    stream.SetPosition(2);
+    TGLDPNG picture;
+    picture.LoadFromStream(stream);
+    EXPECT_EQ(stream.Position(), 2 + png.size());
+    EXPECT_EQ(picture.Image().Pixel(0, 0), 0xC8C8C8u);
+
+    // A 128-byte file-system header with zero bytes at 0 and 74 is skipped.
+    Bytes prefixed(128, 1);
+    prefixed[0] = 0;
+    prefixed[74] = 0;
+    prefixed.insert(prefixed.end(), png.begin(), png.end());
+    EXPECT_EQ(ErrorOf(prefixed), "");
+    prefixed[74] = 1;
+    EXPECT_EQ(ErrorOf(prefixed), "PNG LoadStream: Not PNG Format");
+
+    // External bitmaps receive the picture and the map; a plain copy takes the image only.
+    Bytes alpha = Png({Ihdr(1, 1, 8, 4), Idat(Rows({50, 60}, 2))});
+    platform::Bitmap image, map, copy;
+    picture.SetImage(&image);
+    picture.SetABmp(&map);
+    picture.LoadFromMemory(alpha.data(), alpha.size());
+    EXPECT_EQ(image.Pixel(0, 0), 0x323232u);
+    EXPECT_EQ(map.ScanLine(0)[0], 195);
+    picture.AssignTo(copy);
+    EXPECT_EQ(copy.Pixel(0, 0), 0x323232u);
+}
+
+}  // namespace
