@@ -40,9 +40,10 @@ SoundBuffer::~SoundBuffer() {
 bool SoundBuffer::OpenConverter(const WaveFormatEx& output) {
     if (m_Converter) SDL_FreeAudioStream(static_cast<SDL_AudioStream*>(m_Converter));
     m_Converter = nullptr;
-    m_SameFormat = m_Format.wBitsPerSample == 16 && m_Format.nChannels == output.nChannels &&
-                   m_Format.nSamplesPerSec == output.nSamplesPerSec;
-    if (m_SameFormat) return true;
+    // Sample size and channel count are converted here, exactly as a sound card mixes them;
+    // only a different rate needs SDL's resampler.
+    m_SameRate = m_Format.nSamplesPerSec == output.nSamplesPerSec;
+    if (m_SameRate) return true;
     m_Converter = SDL_NewAudioStream(SdlFormat(m_Format), static_cast<Uint8>(m_Format.nChannels),
                                      static_cast<int>(m_Format.nSamplesPerSec), AUDIO_S16SYS,
                                      static_cast<Uint8>(output.nChannels),
@@ -197,19 +198,46 @@ void SoundBuffer::Consume(uint8_t* out, uint32_t bytes) {
     }
 }
 
+void SoundBuffer::ToOutput(const uint8_t* source, size_t frames, size_t channels) {
+    size_t sourceChannels = m_Format.nChannels;
+    int16_t* out = m_Converted.data();
+    for (size_t f = 0; f < frames; ++f) {
+        int32_t s[2];
+        for (size_t c = 0; c < sourceChannels; ++c) {
+            size_t i = f * sourceChannels + c;
+            if (m_Format.wBitsPerSample == 8) {
+                s[c] = (static_cast<int32_t>(source[i]) - 0x80) * 256;
+            } else {
+                s[c] = static_cast<int16_t>(source[2 * i] | source[2 * i + 1] << 8);
+            }
+        }
+        if (channels == sourceChannels) {
+            for (size_t c = 0; c < channels; ++c) *out++ = static_cast<int16_t>(s[c]);
+        } else if (channels == 2) {
+            *out++ = static_cast<int16_t>(s[0]);
+            *out++ = static_cast<int16_t>(s[0]);
+        } else {
+            *out++ = static_cast<int16_t>((s[0] + s[1]) / 2);
+        }
+    }
+}
+
 void SoundBuffer::MixInto(float* accumulator, size_t frames, const WaveFormatEx& output) {
     size_t channels = output.nChannels;
     size_t wanted = frames * channels * sizeof(int16_t);
     m_Converted.resize(frames * channels);
     size_t got = 0;
-    if (m_SameFormat) {
-        // Consume at most one buffer's length per pass so every notification is seen.
-        auto* out = reinterpret_cast<uint8_t*>(m_Converted.data());
-        while (got < wanted) {
-            uint32_t n = static_cast<uint32_t>(std::min<size_t>(wanted - got, Size()));
-            Consume(out + got, n);
-            got += n;
+    if (m_SameRate) {
+        size_t sourceBytes = frames * m_Format.nBlockAlign;
+        m_Feed.resize(sourceBytes);
+        // At most one ring's length per pass so every notification is seen.
+        for (size_t done = 0; done < sourceBytes;) {
+            uint32_t n = static_cast<uint32_t>(std::min<size_t>(sourceBytes - done, Size()));
+            Consume(m_Feed.data() + done, n);
+            done += n;
         }
+        ToOutput(m_Feed.data(), frames, channels);
+        got = wanted;
     } else {
         auto* stream = static_cast<SDL_AudioStream*>(m_Converter);
         // The resampler holds some input back, so feed until the output is there.

@@ -50,6 +50,8 @@ private:
     void Consume(uint8_t* out, uint32_t bytes);
     void MixInto(float* accumulator, size_t frames, const WaveFormatEx& output);
     void ClearConverter();
+    // Same-rate source frames to output samples in m_Converted.
+    void ToOutput(const uint8_t* source, size_t frames, size_t channels);
 
     std::shared_ptr<Mixer> m_Mixer;
     WaveFormatEx m_Format;
@@ -67,7 +69,7 @@ private:
     uint32_t m_LockOffset = 0;
     bool m_Locked = false;
     void* m_Converter = nullptr;  // SDL_AudioStream when the format differs from the output
-    bool m_SameFormat = false;
+    bool m_SameRate = false;
     std::vector<uint8_t> m_Feed;
     std::vector<int16_t> m_Converted;
 };
