@@ -128,6 +128,8 @@ TEST(PngReferenceTest, EveryCollectionPictureMatchesTheReference) {
     for (const char* folder : {"pngsuite", "pngsuite/interlaced", "testpngs", "testpngs/png-3"})
         for (const fs::path& f : PngsIn(TestData() / folder)) files.push_back(f);
     ASSERT_GT(files.size(), 150u) << "test data missing at " << TestData();
+    // The fuzz seeds are meant to be valid pictures too.
+    for (const fs::path& f : PngsIn(fs::path(VELMOR_SOURCE_DIR) / "fuzz/corpus/png")) files.push_back(f);
     int transparentColours = 0;
     int maps = 0;
     for (const fs::path& f : files) {
