@@ -324,6 +324,12 @@ void TFormMain::RestUntilNeeded() {
     }
 }
 
+bool TFormMain::IdleRunning() const { return m_IdleTimer && m_IdleTimer->isActive(); }
+
+int TFormMain::WakeInterval() const {
+    return m_WakeTimer && m_WakeTimer->isActive() ? m_WakeTimer->interval() : -1;
+}
+
 void TFormMain::WakeIdle() {
     if (!m_IdleTimer) return;
     m_WakeTimer->stop();

@@ -44,6 +44,10 @@ public:
     // One pass of the idle handler; returns false once it has been removed.
     bool IdlePass();
     bool IdleHandlerInstalled() const { return m_IdleInstalled; }
+    // The zero timer runs (the game has work now); when it does not, the deadline timer's
+    // interval in ms, or -1 when only an input wakes the game.
+    bool IdleRunning() const;
+    int WakeInterval() const;
     // What the game needs next: run at once, a tick-count deadline, or an input.
     enum class Rest { Run, Deadline, Input };
     Rest NextRest(uint32_t& deadline) const;

@@ -1,0 +1,141 @@
+// The game window's idle loop: it rests while the game waits, wakes on input, never runs
+// inside itself, and a fatal script error ends the game through the orderly shutdown.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+
+#include "engine/velmor.h"
+#include "platform/clock.h"
+#include "platform/file_system.h"
+#include "platform/message_box.h"
+#include "platform/test_message_responder.h"
+#include "platform/virtual_clock.h"
+#include "resources/sjis_text.h"
+#include "shell/display_image.h"
+#include "shell/form_main.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+class FormLoopTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::MessageBox::SetCurrent(&m_Boxes);
+        platform::Clock::SetCurrent(&m_Clock);
+        m_SavedFolder = platform::FileSystem::CurrentFolder();
+        m_Dir.WriteSjis("game.vsc",
+                        "<velmor>\nTitle=灯台\nStartScript=start.txt\n</velmor>\n"
+                        "<Screen>\nWidth=160\nHeight=120\n</Screen>\n");
+        m_Dir.WriteSjis("game.vss", "<SystemState>\nMessageAnimationSpeed=30\n</SystemState>\n");
+    }
+    void TearDown() override {
+        platform::FileSystem::SetCurrentFolder(m_SavedFolder);
+        platform::Clock::SetCurrent(nullptr);
+        platform::MessageBox::SetCurrent(nullptr);
+    }
+    std::vector<std::string> Project() const { return {platform::FileSystem::FromHostPath(m_Dir.Str() + "game.vsc")}; }
+    // Idle passes until the loop rests; time moves on to any deadline it rests for.
+    void RunUntilInput(TFormMain& form) {
+        for (int i = 0; i < 1000 && form.IdleHandlerInstalled(); ++i) {
+            if (!form.IdleRunning()) {
+                if (form.WakeInterval() < 0) return;
+                m_Clock.Advance(static_cast<uint32_t>(form.WakeInterval()));
+                QApplication::sendPostedEvents();
+                form.IdlePass();  // what the deadline timer's wake leads to
+                continue;
+            }
+            form.IdlePass();
+        }
+    }
+
+    TempFolder m_Dir;
+    TempFolder m_Home;
+    ScopedDataHome m_DataHome{m_Home.Str()};
+    platform::TestMessageResponder m_Boxes;
+    platform::VirtualClock m_Clock{5000};
+    std::string m_SavedFolder;
+};
+
+TEST_F(FormLoopTest, RestsUntilTheRevealDeadlineOrAnInput) {
+    m_Dir.WriteSjis("start.txt", "あい\n次\n");
+    TFormMain form;
+    ASSERT_TRUE(form.FormCreate(Project()));
+    EXPECT_TRUE(form.IdleRunning());
+    form.IdlePass();  // the message line
+    form.IdlePass();  // the first reveal step
+    EXPECT_FALSE(form.IdleRunning());
+    EXPECT_EQ(form.WakeInterval(), 30);
+    RunUntilInput(form);
+    EXPECT_FALSE(form.IdleRunning());
+    EXPECT_EQ(form.WakeInterval(), -1);
+    EXPECT_EQ(form.Engine()->Position().Line, 0);
+    // Enter (released) confirms and wakes the loop.
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(&form, &release);
+    EXPECT_TRUE(form.IdleRunning());
+    form.IdlePass();
+    EXPECT_EQ(form.Engine()->Position().Line, 1);
+    form.close();
+}
+
+TEST_F(FormLoopTest, APassNeverRunsInsideAnother) {
+    m_Dir.WriteSjis("start.txt", "; note\n; note\n一\n");
+    TFormMain form;
+    ASSERT_TRUE(form.FormCreate(Project()));
+    uint64_t inner = 0, outer = 0;
+    form.Engine()->OnVariablesChanged = [&] {
+        outer = form.Engine()->LinesRun();
+        EXPECT_TRUE(form.IdlePass());
+        inner = form.Engine()->LinesRun();
+    };
+    form.IdlePass();
+    EXPECT_EQ(outer, 1u);
+    EXPECT_EQ(inner, 1u);
+    form.close();
+}
+
+TEST_F(FormLoopTest, AFatalErrorShowsTwoBoxesThenShutsDownWritingTheState) {
+    m_Dir.WriteSjis("start.txt", "#first\n*jump second\n#second\n*jump nowhere\n");
+    TFormMain form;
+    ASSERT_TRUE(form.FormCreate(Project()));
+    RunUntilInput(form);
+    EXPECT_FALSE(form.IdleHandlerInstalled());
+    EXPECT_FALSE(form.IdlePass());
+    EXPECT_EQ(form.Engine(), nullptr);
+    ASSERT_EQ(m_Boxes.Records().size(), 2u);
+    const auto& error = m_Boxes.Records()[0];
+    EXPECT_EQ(platform::SjisToUtf8(error.text), "commandJump : シナリオジャンプ先パラグラフ #nowhere が見つかりません");
+    EXPECT_EQ(error.icon, platform::MessageIcon::Warning);
+    EXPECT_EQ(platform::SjisToUtf8(error.caption), "灯台");
+    EXPECT_EQ(platform::SjisToUtf8(m_Boxes.Records()[1].text), "問題が発生したので終了します");
+    EXPECT_EQ(m_Boxes.Records()[1].icon, platform::MessageIcon::Stop);
+    const std::string state = m_Dir.ReadUtf8(m_Dir.Path() / "game.vss");
+    EXPECT_NE(state.find("<Paragraph>\r\n#first\r\n</Paragraph>"), std::string::npos) << state;
+    EXPECT_NE(state.find("MessageAnimationSpeed=30"), std::string::npos);
+}
+
+TEST_F(FormLoopTest, MouseAndWheelConfirmAtTheirPositions) {
+    m_Dir.WriteSjis("start.txt", "一\n二\n三\n");
+    TFormMain form;
+    ASSERT_TRUE(form.FormCreate(Project()));
+    RunUntilInput(form);
+    std::vector<std::pair<int, int>> seen;
+    form.Engine()->SetInputHandlers([&](int code, int x, int y) { seen.push_back({code * 1000 + x, y}); },
+                                    nullptr);
+    QMouseEvent right(QEvent::MouseButtonRelease, QPointF(5, 6), QPointF(5, 6), Qt::RightButton,
+                      Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(form.ImgPrim(), &right);
+    QMouseEvent left(QEvent::MouseButtonRelease, QPointF(5, 6), QPointF(5, 6), Qt::LeftButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(form.ImgPrim(), &left);
+    QWheelEvent wheel(QPointF(7, 8), QPointF(7, 8), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&form, &wheel);
+    QKeyEvent shift(QEvent::KeyPress, Qt::Key_Shift, Qt::ShiftModifier);
+    QApplication::sendEvent(&form, &shift);
+    EXPECT_EQ(seen, (std::vector<std::pair<int, int>>{{1005, 6}, {1007, 8}, {2999, -1}}));
+    form.close();
+}
+
+}  // namespace
