@@ -1,5 +1,7 @@
 #include "resources/bcl.h"
 
+#include <functional>
+
 #include "platform/file_system.h"
 #include "platform/sjis.h"
 #include "resources/xini_file.h"
@@ -37,7 +39,9 @@ std::string TyxBCL::NameKey(std::string_view name) {
 bool TyxBCL::Open(const std::string& indexFileName) {
     if (!platform::FileSystem::FileExists(indexFileName)) return false;
     m_Items.clear();
-    m_Index.clear();
+    m_Keys.clear();
+    m_Next.clear();
+    m_Slots.clear();
     m_DataFileName.clear();
     m_LastError.clear();
     m_IndexFileName = indexFileName;
@@ -49,8 +53,7 @@ bool TyxBCL::Open(const std::string& indexFileName) {
     TStringList lines;
     TXiniFile::SplitLines(std::string(bytes.begin(), bytes.end()), lines);
     Parse(lines);
-    for (size_t i = 0; i < m_Items.size(); ++i)
-        m_Index[NameKey(m_Items[i]->Name)].push_back(static_cast<uint32_t>(i));
+    BuildIndex();
     return m_LastError.empty();
 }
 
@@ -80,20 +83,55 @@ void TyxBCL::Parse(const TStringList& lines) {
     }
 }
 
-const std::vector<uint32_t>* TyxBCL::Find(const std::string& name) const {
-    if (m_DataFileName.empty()) return nullptr;
-    auto it = m_Index.find(NameKey(name));
-    return it == m_Index.end() ? nullptr : &it->second;
+uint64_t TyxBCL::HashKey(std::string_view key) { return std::hash<std::string_view>()(key); }
+
+void TyxBCL::BuildIndex() {
+    const size_t n = m_Items.size();
+    m_Keys.resize(n);
+    m_Next.assign(n, -1);
+    size_t capacity = 16;
+    while (capacity < 2 * n) capacity *= 2;
+    m_Slots.assign(capacity, Slot());
+    std::vector<int64_t> last(capacity, -1);  // per slot, the last member of its key so far
+    for (size_t i = 0; i < n; ++i) {
+        m_Keys[i] = NameKey(m_Items[i]->Name);
+        const uint64_t hash = HashKey(m_Keys[i]);
+        for (size_t s = hash & (capacity - 1);; s = (s + 1) & (capacity - 1)) {
+            Slot& slot = m_Slots[s];
+            if (slot.First < 0) {
+                slot = {hash, static_cast<int64_t>(i)};
+                last[s] = static_cast<int64_t>(i);
+                break;
+            }
+            if (slot.Hash == hash && m_Keys[static_cast<size_t>(slot.First)] == m_Keys[i]) {
+                m_Next[static_cast<size_t>(last[s])] = static_cast<int64_t>(i);
+                last[s] = static_cast<int64_t>(i);
+                break;
+            }
+        }
+    }
 }
 
-bool TyxBCL::Contains(const std::string& name) const { return Find(name) != nullptr; }
+int64_t TyxBCL::FindKey(const std::string& key, uint64_t hash) const {
+    if (m_DataFileName.empty() || m_Slots.empty()) return -1;
+    const size_t mask = m_Slots.size() - 1;
+    for (size_t s = hash & mask;; s = (s + 1) & mask) {
+        const Slot& slot = m_Slots[s];
+        if (slot.First < 0) return -1;
+        if (slot.Hash == hash && m_Keys[static_cast<size_t>(slot.First)] == key) return slot.First;
+    }
+}
+
+bool TyxBCL::Contains(const std::string& name) const {
+    const std::string key = NameKey(name);
+    return ContainsKey(key, HashKey(key));
+}
 
 bool TyxBCL::ReadMember(const std::string& name, std::vector<uint8_t>& bytes,
                         std::string& realName) const {
-    const std::vector<uint32_t>* found = Find(name);
-    if (found == nullptr) return false;
-    for (uint32_t index : *found) {
-        const TyxBCDItem& item = *m_Items[index];
+    const std::string key = NameKey(name);
+    for (int64_t index = FindKey(key, HashKey(key)); index >= 0; index = m_Next[static_cast<size_t>(index)]) {
+        const TyxBCDItem& item = *m_Items[static_cast<size_t>(index)];
         std::vector<uint8_t> data;
         if (!ReadDataRange(item.Offset, item.Size, data)) continue;
         if (!Unscramble(data, item.Name, realName)) return false;

@@ -5,7 +5,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "resources/archive.h"
@@ -26,6 +25,9 @@ public:
     bool Open(const std::string& indexFileName) override;
     // Names compare as the locale does: ASCII and full-width letters without regard to case.
     bool Contains(const std::string& name) const override;
+    // The same for a name already turned into its NameKey and hashed with HashKey, so a
+    // search through many archives folds and hashes it once.
+    bool ContainsKey(const std::string& key, uint64_t hash) const { return FindKey(key, hash) >= 0; }
     // Members of that name in index order; the first whose bytes can be read is delivered.
     bool ReadMember(const std::string& name, std::vector<uint8_t>& bytes,
                     std::string& realName) const override;
@@ -33,6 +35,7 @@ public:
     const std::vector<std::unique_ptr<TyxBCDItem>>& Items() const { return m_Items; }
     // The key under which equal names (as the locale compares them) meet.
     static std::string NameKey(std::string_view name);
+    static uint64_t HashKey(std::string_view key);
 
 protected:
     // Pictures of other kinds are left as they are, and the load counts as done.
@@ -40,9 +43,18 @@ protected:
 
 private:
     void Parse(const TStringList& lines);
-    const std::vector<uint32_t>* Find(const std::string& name) const;
+    void BuildIndex();
+    // The first member of that key in index order, or -1.
+    int64_t FindKey(const std::string& key, uint64_t hash) const;
 
     std::vector<std::unique_ptr<TyxBCDItem>> m_Items;
-    // Member indexes by NameKey, each list in index order.
-    std::unordered_map<std::string, std::vector<uint32_t>> m_Index;
+    // Name index, built when the archive opens: an open-addressing table of the first member
+    // of each key, and per member the next one with the same key (or -1).
+    struct Slot {
+        uint64_t Hash = 0;
+        int64_t First = -1;
+    };
+    std::vector<std::string> m_Keys;
+    std::vector<int64_t> m_Next;
+    std::vector<Slot> m_Slots;
 };

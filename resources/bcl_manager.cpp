@@ -61,10 +61,18 @@ bool TyxBCLManager::AddFolder(const std::string& folder, int depth) {
 }
 
 const TyxArchive* TyxBCLManager::Find(const std::string& name) const {
-    for (const auto& archive : m_Bcxs)
-        if (archive->Contains(name)) return archive.get();
-    for (const auto& archive : m_Bcls)
-        if (archive->Contains(name)) return archive.get();
+    // Each kind's key is made once for all its archives.
+    if (!m_Bcxs.empty()) {
+        const std::string key = yx::UpperCaseAscii(name);
+        for (const auto& archive : m_Bcxs)
+            if (archive->ContainsKey(key)) return archive.get();
+    }
+    if (!m_Bcls.empty()) {
+        const std::string key = TyxBCL::NameKey(name);
+        const uint64_t hash = TyxBCL::HashKey(key);
+        for (const auto& archive : m_Bcls)
+            if (archive->ContainsKey(key, hash)) return archive.get();
+    }
     return nullptr;
 }
 

@@ -110,19 +110,18 @@ bool TyxBCX::Open(const std::string& indexFileName) {
     return true;
 }
 
-const TyxBCX::TyxBCXItem* TyxBCX::Find(const std::string& name) const {
+const TyxBCX::TyxBCXItem* TyxBCX::FindKey(const std::string& key) const {
     if (m_DataFileName.empty()) return nullptr;
-    const std::string key = yx::UpperCaseAscii(name);
     auto it = std::lower_bound(m_Keys.begin(), m_Keys.end(), key);
     if (it == m_Keys.end() || *it != key) return nullptr;
     return m_Items[static_cast<size_t>(it - m_Keys.begin())].get();
 }
 
-bool TyxBCX::Contains(const std::string& name) const { return Find(name) != nullptr; }
+bool TyxBCX::Contains(const std::string& name) const { return ContainsKey(yx::UpperCaseAscii(name)); }
 
 bool TyxBCX::ReadMember(const std::string& name, std::vector<uint8_t>& bytes,
                         std::string& realName) const {
-    const TyxBCXItem* item = Find(name);
+    const TyxBCXItem* item = FindKey(yx::UpperCaseAscii(name));
     if (item == nullptr) return false;
     std::vector<uint8_t> data;
     if (!ReadDataRange(item->Address, item->Size, data)) return false;

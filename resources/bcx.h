@@ -25,6 +25,8 @@ public:
     // holds nothing.
     bool Open(const std::string& indexFileName) override;
     bool Contains(const std::string& name) const override;
+    // The same for a name already upper-cased with yx::UpperCaseAscii.
+    bool ContainsKey(const std::string& upperName) const { return FindKey(upperName) != nullptr; }
     bool ReadMember(const std::string& name, std::vector<uint8_t>& bytes,
                     std::string& realName) const override;
 
@@ -37,7 +39,7 @@ protected:
     bool UnknownBitmapLoads() const override { return false; }
 
 private:
-    const TyxBCXItem* Find(const std::string& name) const;
+    const TyxBCXItem* FindKey(const std::string& upperName) const;
 
     std::vector<std::unique_ptr<TyxBCXItem>> m_Items;
     // Upper-cased names, parallel to m_Items, so a search compares plain bytes.

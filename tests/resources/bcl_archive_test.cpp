@@ -4,6 +4,7 @@
 
 #include "bcl_fixture.h"
 #include "resources/sjis_text.h"
+#include "resources/yxstringlib.h"
 
 using namespace archive_fixture;
 
@@ -183,6 +184,35 @@ TEST_F(BclTest, ScrambledMembersAndPictures) {
     ASSERT_TRUE(locked.Open(index));
     TStringList lines;
     EXPECT_FALSE(locked.LoadStrings(lines, "e.txt" + x));
+}
+
+TEST_F(BclTest, NameIndexFindsEveryMemberAsTheLocaleCompares) {
+    std::vector<TyxArchiveWriter::Member> members;
+    for (int i = 0; i < 500; ++i) members.push_back({"ev\\" + std::to_string(i) + ".png", Bytes(std::to_string(i))});
+    TyxBCL bcl(nullptr);
+    ASSERT_TRUE(bcl.Open(PackBcl("many.bcl", members)));
+    for (int i = 0; i < 500; ++i) ASSERT_EQ(Stream(bcl, "EV\\" + std::to_string(i) + ".PNG"), std::to_string(i));
+    EXPECT_FALSE(bcl.Contains("ev\\500.png"));
+
+    // The index key joins exactly the names the locale comparison calls equal.
+    const std::vector<std::string> names = {"abc", "ABC", "aBc", "ab", "abc ", "\x82\x81", "\x82\x60",
+                                            "\x82\x9A", "\x82\x79", "\x82\x9B", "\x82\x7A", "\x83\x41",
+                                            "\x83\x61", "[]", "{}", "@", "`"};
+    for (const auto& a : names)
+        for (const auto& b : names)
+            EXPECT_EQ(yx::SameText(a, b), TyxBCL::NameKey(a) == TyxBCL::NameKey(b)) << a << " / " << b;
+}
+
+TEST_F(BclTest, EqualNamesAreTriedInIndexOrder) {
+    TyxBCL bcl(nullptr);
+    ASSERT_TRUE(bcl.Open(WriteIndex("d.bcl", {"[BinaryCombineData]", "data.bcd", "[x]", "0", "99",
+                                              "[other]", "0", "1", "[X]", "-5", "1", "[x]", "4", "2",
+                                              "[x]", "6", "2"})));
+    EXPECT_EQ(Stream(bcl, "x"), "45");
+    // Reopening forgets the old members.
+    ASSERT_TRUE(bcl.Open(WriteIndex("e.bcl", {"[BinaryCombineData]", "data.bcd", "[y]", "0", "1"})));
+    EXPECT_FALSE(bcl.Contains("x"));
+    EXPECT_EQ(Stream(bcl, "y"), "0");
 }
 
 }  // namespace
