@@ -1,0 +1,18 @@
+#pragma once
+// Row loops of the blend kernels, one set per family. Each mixes w pixels of a source row into
+// a target row through a transparency map row; t points at the target pixel for column 0 of
+// the rectangle, s and m at the source and map pixels. Mirrored rows write source column j to
+// target column w - 1 - j. Kept free of other headers: the AVX2 file includes it.
+#include <cstdint>
+
+struct TPixelRows {
+    void (*blend32)(uint8_t* t, const uint8_t* s, const uint8_t* m, int w, bool mirrored);
+    void (*blend24)(uint8_t* t, const uint8_t* s, const uint8_t* m, int w, bool mirrored);
+    void (*blend555)(uint8_t* t, const uint8_t* s, const uint8_t* m, int w, bool mirrored);
+};
+
+const TPixelRows& PlainPixelRows();
+const TPixelRows& Sse2PixelRows();
+const TPixelRows& Avx2PixelRows();
+// The SSE2 24-bit row, shared by the AVX2 family.
+void Sse2Blend24Row(uint8_t* t, const uint8_t* s, const uint8_t* m, int w, bool mirrored);
