@@ -211,6 +211,7 @@ public:
     std::deque<int> choices;
     uint64_t maxLines = kDefaultMaxLines;
     std::string shotsDir;
+    std::string startFolder;
 
     // Plays until the game ends or stops listening; returns the end reason.
     std::string Run();
@@ -233,9 +234,10 @@ private:
     void Deliver(const std::string& line);
     void Key(int key, bool press, bool release);
     void Shot(const std::string& file);
+    // Relative names are under --shots, or the folder the runner was started in.
     std::string ShotPath(const std::string& file) const {
-        if (shotsDir.empty() || std::filesystem::path(file).is_absolute()) return file;
-        return shotsDir + "/" + file;
+        if (std::filesystem::path(file).is_absolute()) return file;
+        return (shotsDir.empty() ? startFolder : shotsDir) + "/" + file;
     }
 
     TFormMain& m_Form;
@@ -469,6 +471,7 @@ int main(int argc, char** argv) {
     platform::MessageBox::SetCurrent(&responder);
 
     const std::string full = std::filesystem::absolute(project).string();
+    const std::string launchFolder = std::filesystem::current_path().string();
     int status = 0;
     {
         TFormMain form;
@@ -484,6 +487,7 @@ int main(int argc, char** argv) {
             runner.choices = choices;
             runner.maxLines = maxLines;
             runner.shotsDir = shots;
+            runner.startFolder = launchFolder;
             std::string reason = runner.Run();
             Snapshot end = monitor.end;
             if (monitor.fatalText) {
