@@ -11,5 +11,5 @@ echo "No display found: playing the demo headless."
 out="$here/build/demo-run"
 mkdir -p "$out"
 QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy \
-  "$bin/velmor-headless" --shots "$out" "$here/demo/demo.vsc"
+  "$bin/velmor-headless" --auto --shots "$out" "$here/demo/demo.vsc"
 echo "Screenshots and transcript are in $out"
