@@ -127,6 +127,21 @@ TEST_F(VelmorTest, SystemStateKeepsForeignSectionsAndAFinishedGame) {
     EXPECT_NE(text.find("<Paragraph>\r\n#a\r\n#b\r\n#c\r\n</Paragraph>"), std::string::npos);
 }
 
+TEST_F(VelmorTest, GarbageInTheSystemStateGivesThoseKeysTheirDefaults) {
+    m_Dir.WriteSjis("game.vsc", "<velmor>\nTitle=x\n</velmor>\n");
+    m_Dir.WriteSjis("game.vss",
+                    "<SystemState>\nMessageAnimationSpeed=fast\nNoReadTextSkip=0yes\nFinished=\n"
+                    "MessageAnimation=no\n</SystemState>\n<Sound>\nBGMVolume=1e3\nVoiceVolume=$7\n</Sound>\n");
+    auto engine = Make();
+    const auto& state = engine->SystemState();
+    EXPECT_EQ(state.MessageAnimationSpeed, 10);
+    EXPECT_FALSE(state.NoReadTextSkip);
+    EXPECT_FALSE(state.Finished);
+    EXPECT_TRUE(state.MessageAnimation);  // anything not starting with 0 is true
+    EXPECT_EQ(state.BGMVolume, 10);
+    EXPECT_EQ(state.VoiceVolume, 7);
+}
+
 TEST_F(VelmorTest, MissingProjectFileStartsWithDefaultsAndNoScript) {
     auto engine = Make("absent.vsc");
     EXPECT_EQ(engine->ScreenWidth(), 800);
