@@ -111,6 +111,14 @@ bool TyxDSPlayThread::Play() {
     if (m_Buffer->GetStatus(&status) && (status & platform::DSBSTATUS_BUFFERLOST)) {
         if (!m_Buffer->Restore()) return false;
     }
+    if (m_Loop && m_State == StateLoaded && !m_Worker.joinable() && m_EndSegment != -1 &&
+        !m_Source->Failed() && m_Source->Rewind()) {
+        // The open filled the first segments as if to play once, with silence after a short
+        // sound; a loop must wrap there instead.
+        m_EndSegment = -1;
+        FillSegment(0);
+        FillSegment(1);
+    }
     if (!m_Running) {
         // Either never started, or it finished with the end of its sound.
         JoinWorker();

@@ -15,7 +15,7 @@ public:
 
     bool Open(TyxSoundStream* stream) override;
     uint32_t Read(void* buffer, uint32_t length, bool loop) override;
-    bool Rewind();
+    bool Rewind() override;
     int TotalLength() const { return m_TotalLength; }  // milliseconds
 
 private:

@@ -14,6 +14,8 @@ public:
     // Fills length bytes: sound, then silence when the sound ends without loop. Returns
     // the sound bytes written.
     virtual uint32_t Read(void* buffer, uint32_t length, bool loop) = 0;
+    // Back to the first sample; clears the end flag.
+    virtual bool Rewind() = 0;
 
     const platform::WaveFormatEx& Format() const { return m_Format; }
     bool Ended() const { return m_Ended; }

@@ -68,6 +68,13 @@ bool TyxWaveFormat::Open(TyxSoundStream* stream) {
     return true;
 }
 
+bool TyxWaveFormat::Rewind() {
+    if (!m_Stream) return false;
+    m_ReadPosition = m_DataStart;
+    m_Ended = false;
+    return true;
+}
+
 void TyxWaveFormat::FillSilence(uint8_t* buffer, uint32_t length) const {
     std::memset(buffer, m_Format.wBitsPerSample == 8 ? 0x80 : 0, length);
 }

@@ -8,6 +8,7 @@ class TyxWaveFormat : public TyxSoundSource {
 public:
     bool Open(TyxSoundStream* stream) override;
     uint32_t Read(void* buffer, uint32_t length, bool loop) override;
+    bool Rewind() override;
 
     uint32_t RiffSize() const { return m_RiffSize; }
     uint32_t FormatChunkSize() const { return m_FormatChunkSize; }
