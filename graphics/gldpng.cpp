@@ -408,6 +408,7 @@ size_t TGLDPNGReadStream::Decode() {
     // A stream without any image data has nothing to show.
     if (!m_ImageDone) Fail(kReadError);
     SettleTransparency();
+    m_Owner.Image().Changed();
     return m_Pos;
 }
 
@@ -496,6 +497,7 @@ void TGLDPNGReadStream::ReadImage(const uint8_t* body, size_t size) {
     if (bitmapBits != 4) image.SetFormat(width, height, bitmapBits);
     if (image.Empty() || image.Width() != width || image.Height() != height || image.BitsPerPixel() != bitmapBits)
         Fail(kReadError);
+    image.ClearTransparent();
     if (m_ColorType == 0 && !m_AlphaChannel && m_Depth < 8) {
         uint32_t grey[16];
         int levels = 1 << m_Depth;
@@ -600,6 +602,7 @@ void TGLDPNGReadStream::SettleTransparency() {
             m_Owner.m_Transparent = true;
             m_Owner.m_TransparentIndex = clearIndex;
             m_Owner.m_TransparentColor = m_Palette[clearIndex];
+            image.SetTransparentColour(m_Palette[clearIndex]);
             return;
         }
         uint8_t inverse[256];
@@ -648,6 +651,7 @@ void TGLDPNGReadStream::SettleTransparency() {
         m_Owner.m_TransparentColor = uint32_t(r) | (uint32_t(g) << 8) | (uint32_t(b) << 16);
     }
     m_Owner.m_Transparent = true;
+    image.SetTransparentColour(m_Owner.m_TransparentColor);
 }
 
 TGLDPNG::TGLDPNG() = default;

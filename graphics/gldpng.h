@@ -38,7 +38,8 @@ public:
     // Set by the last decode: a transparency map was produced.
     bool HasAlpha() const { return m_HasAlpha; }
     // Set by the last decode when the PNG names one fully transparent colour instead of a map
-    // (a tRNS colour, or a palette with one entry of alpha 0 and the rest opaque).
+    // (a tRNS colour, or a palette with one entry of alpha 0 and the rest opaque); the image
+    // then carries it as its colour key too.
     bool Transparent() const { return m_Transparent; }
     uint32_t TransparentColor() const { return m_TransparentColor; }  // 0x00BBGGRR
     // The palette entry behind TransparentColor for indexed pictures, else -1.

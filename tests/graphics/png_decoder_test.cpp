@@ -24,12 +24,6 @@ std::string ErrorOf(const Bytes& data) {
     return "";
 }
 
-bool PlatformHasFourBits() {
-    platform::Bitmap b;
-    b.SetFormat(1, 1, 4);
-    return b.BitsPerPixel() == 4;
-}
-
 // A 3 x 2 indexed picture using entries 0..5 with the given tRNS.
 Bytes IndexedWithTrns(const Bytes& trns) {
     Bytes plte;
@@ -42,7 +36,8 @@ TEST(PngDecoderTest, GreyscaleDepthsGetGreyPalettes) {
     TGLDPNG png;
     Bytes grey2 = Png({Ihdr(4, 1, 2, 0), Idat(Rows({0x1B}, 1))});
     png.LoadFromMemory(grey2.data(), grey2.size());
-    EXPECT_EQ(png.Image().BitsPerPixel(), PlatformHasFourBits() ? 4 : 8);
+    EXPECT_EQ(png.Image().BitsPerPixel(), 4);
+    EXPECT_EQ(png.Image().PaletteSize(), 4);
     EXPECT_EQ(png.Image().Pixel(0, 0), 0x000000u);
     EXPECT_EQ(png.Image().Pixel(1, 0), 0x555555u);
     EXPECT_EQ(png.Image().Pixel(2, 0), 0xAAAAAAu);
@@ -102,12 +97,15 @@ TEST(PngDecoderTest, PaletteTransparencyIsAColourOrAMap) {
     EXPECT_TRUE(png.Transparent());
     EXPECT_EQ(png.TransparentIndex(), 5);
     EXPECT_EQ(png.TransparentColor(), 50u | (100u << 8) | (150u << 16));
+    EXPECT_TRUE(png.Image().Transparent());
+    EXPECT_EQ(png.Image().TransparentColour(), png.TransparentColor());
     EXPECT_FALSE(png.HasAlpha());
     EXPECT_TRUE(png.AlphaBitmap().Empty());
 
     Bytes half = IndexedWithTrns({255, 255, 255, 255, 255, 128});
     png.LoadFromMemory(half.data(), half.size());
     EXPECT_FALSE(png.Transparent());
+    EXPECT_FALSE(png.Image().Transparent());
     ASSERT_TRUE(png.HasAlpha());
     EXPECT_EQ(png.AlphaBitmap().ScanLine(0)[1], 127);
     EXPECT_EQ(png.AlphaBitmap().ScanLine(1)[1], 127);
@@ -136,6 +134,7 @@ TEST(PngDecoderTest, TrnsColourOfGreyAndTruecolour) {
     png.LoadFromMemory(rgb16.data(), rgb16.size());
     EXPECT_TRUE(png.Transparent());
     EXPECT_EQ(png.TransparentColor(), 0x332211u);
+    EXPECT_EQ(png.Image().TransparentColour(), 0x332211u);
 
     // A value the depth cannot hold matches nothing.
     Bytes tooBig = Png({Ihdr(1, 1, 8, 2), Chunk("tRNS", {1, 0, 0, 0, 0, 0}), Idat(Rows({0, 0, 0}, 3))});
