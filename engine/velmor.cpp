@@ -78,7 +78,9 @@ TVelmor::~TVelmor() {
     }
 }
 
-void TVelmor::WriteSystemState() { m_State.Write(m_StatePath); }
+void TVelmor::WriteSystemState() {
+    m_State.Write(m_StatePath);
+}
 
 std::string TVelmor::ResolveSystemStatePath() const {
     const std::string projectFolder = yx::ExtractFilePath(m_ScriptConfigPath);
@@ -165,8 +167,9 @@ std::string TVelmor::LocateCD(const std::string& value) {
     }
     auto& app = TyxApplication::Instance();
     if (drive.empty()) {
-        app.ShowMessage(SJ("ゲームのCDが見つかりません。\n音楽ありでゲームを楽しむには、\n"
-                           "正しいCDをドライブに挿入してからプログラムを再起動してください。"));
+        app.ShowMessage(
+            SJ("ゲームのCDが見つかりません。\n音楽ありでゲームを楽しむには、\n"
+               "正しいCDをドライブに挿入してからプログラムを再起動してください。"));
         return {};
     }
     if (!platform::FileSystem::DirectoryExists(drive)) {

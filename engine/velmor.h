@@ -22,8 +22,15 @@ class TyxBCLManager;
 class TVelmor {
 public:
     enum GameMode : uint8_t {
-        kModeNone = 0, kModeScript, kModeChoice, kModeMovie, kModeGallery, kModeSceneList,
-        kModeImageSelect, kModeWarpMap, kModePlugin
+        kModeNone = 0,
+        kModeScript,
+        kModeChoice,
+        kModeMovie,
+        kModeGallery,
+        kModeSceneList,
+        kModeImageSelect,
+        kModeWarpMap,
+        kModePlugin
     };
     // CD requests of the main window (open, play, stop, close, ...).
     using CDControl = std::function<void(int request)>;
@@ -52,8 +59,14 @@ public:
 
     // Scripts and positions.
     enum LineKind : uint8_t {
-        kLineEmpty, kLineComment, kLineLabel, kLineCommand, kLineSystem, kLineVariable,
-        kLineEnd, kLineMessage
+        kLineEmpty,
+        kLineComment,
+        kLineLabel,
+        kLineCommand,
+        kLineSystem,
+        kLineVariable,
+        kLineEnd,
+        kLineMessage
     };
     bool LoadScript(const std::string& name);
     const TStringList& ScriptLines() const { return m_ScriptLines; }

@@ -8,12 +8,12 @@ namespace {
 // Every command word, in the order the runner tests them. Words whose work is not built yet
 // are accepted and do nothing, so scripts using them run on without false records.
 const char* const kCommandWords[] = {
-    "e",  "b",     "f",    "m",      "hide",   "show",  "wait",   "clickwait", "jump",
-    "return", "clrsel", "addsel", "select", "in", "out", "scroll", "tumble", "effect",
-    "cross", "cd", "bgm", "bge", "sound", "v", "avi", "basepointset"};
+    "e",      "b",      "f",      "m",      "hide",  "show", "wait",   "clickwait",   "jump",
+    "return", "clrsel", "addsel", "select", "in",    "out",  "scroll", "tumble",      "effect",
+    "cross",  "cd",     "bgm",    "bge",    "sound", "v",    "avi",    "basepointset"};
 
 const char* const kSystemWords[] = {
-    "popup",    "junction", "imageselect", "title",   "titlereturn", "cgmode", "scenemode",
+    "popup",    "junction", "imageselect", "title",   "titlereturn", "cgmode",   "scenemode",
     "sceneset", "sceneend", "FINISHED",    "warpmap", "dllopen",     "dllclose", "dllattach"};
 
 template <size_t N>
@@ -29,7 +29,8 @@ void TVelmor::ScriptCommandExecute(const TStringList& tokens) {
     const std::string& word = tokens[0];
     const char* command = Match(kCommandWords, word);
     if (!command) {
-        AddErrorRecord(SJ("scriptCommandExecute : 指定されたコマンド ") + word + SJ(" は存在しません"));
+        AddErrorRecord(SJ("scriptCommandExecute : 指定されたコマンド ") + word +
+                       SJ(" は存在しません"));
         return;
     }
     const std::string c = command;

@@ -10,14 +10,29 @@
 namespace {
 constexpr size_t kErrorListCap = 255;
 
-uint32_t Now() { return platform::Clock::Current().TickCount(); }
+uint32_t Now() {
+    return platform::Clock::Current().TickCount();
+}
 
-// Second bytes after 0x81 of 、 。 ， ． ？ ！ （ ） 「 」 『 』: revealed with the character before.
+// Second bytes after 0x81 of 、 。 ， ． ？ ！ （ ） 「 」 『 』: revealed with the character
+// before.
 bool IsJoinedPunctuation(unsigned char trail) {
     switch (trail) {
-        case 0x41: case 0x42: case 0x43: case 0x44: case 0x48: case 0x49:
-        case 0x69: case 0x6A: case 0x75: case 0x76: case 0x77: case 0x78: return true;
-        default: return false;
+        case 0x41:
+        case 0x42:
+        case 0x43:
+        case 0x44:
+        case 0x48:
+        case 0x49:
+        case 0x69:
+        case 0x6A:
+        case 0x75:
+        case 0x76:
+        case 0x77:
+        case 0x78:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -74,7 +89,8 @@ TVelmor::IdleWait TVelmor::NextWait() const {
     if (m_Animating && !m_WindowHidden) return {IdleWait::kRun, 0};
     if (!WouldWait()) return {IdleWait::kRun, 0};
     // Held by a click wait that auto play will pass once its deadline is behind us.
-    if (m_AutoPlay && !m_WindowHidden) return {IdleWait::kDeadline, Deadline(m_AutoPlayDeadline, 1)};
+    if (m_AutoPlay && !m_WindowHidden)
+        return {IdleWait::kDeadline, Deadline(m_AutoPlayDeadline, 1)};
     return {IdleWait::kInput, 0};
 }
 
@@ -86,9 +102,14 @@ void TVelmor::RunLine(LineKind kind) {
     ++m_LinesRun;
     switch (kind) {
         case kLineEmpty:
-        case kLineComment: break;
-        case kLineMessage: MessageLine(); break;
-        case kLineLabel: MarkParagraph(m_PresentLine); break;
+        case kLineComment:
+            break;
+        case kLineMessage:
+            MessageLine();
+            break;
+        case kLineLabel:
+            MarkParagraph(m_PresentLine);
+            break;
         case kLineCommand:
             Tokenise(m_PresentLine, kCommandDelimiters);
             if (!m_Tokens.empty()) {
@@ -96,8 +117,12 @@ void TVelmor::RunLine(LineKind kind) {
                 ScriptCommandExecute(tokens);
             }
             break;
-        case kLineSystem: ScriptSVCParser(m_PresentLine); break;
-        case kLineVariable: ScriptSetFlag(m_PresentLine); break;
+        case kLineSystem:
+            ScriptSVCParser(m_PresentLine);
+            break;
+        case kLineVariable:
+            ScriptSetFlag(m_PresentLine);
+            break;
         case kLineEnd:
             FatalScriptError(SJ("scriptAction : シナリオの終了信号を検出しました\n") +
                              m_Position.Script + ":" + yx::IntToStr(m_Position.Line));
@@ -107,8 +132,7 @@ void TVelmor::RunLine(LineKind kind) {
 void TVelmor::MessageLine() {
     m_Message = m_PresentLine;
     m_ClickWait = true;
-    if (m_AutoPlay)
-        m_AutoPlayDeadline = Now() + static_cast<uint32_t>(m_Message.size() / 2) * 100u;
+    if (m_AutoPlay) m_AutoPlayDeadline = Now() + static_cast<uint32_t>(m_Message.size() / 2) * 100u;
     if (m_Monitor) m_Monitor->Message(m_Message);
     if (OnMessageLogged) OnMessageLogged(m_Message);
     m_MessageWindow->SetVisible(true);
@@ -123,8 +147,10 @@ void TVelmor::SetTimedWait(uint32_t deadline, std::function<void()> onEnd) {
 
 void TVelmor::EnterGameMode(GameMode mode) {
     m_GameMode = mode;
-    if (mode == kModeScript) m_ClickWait = false;
-    else if (mode != kModeNone) m_ClickWait = true;
+    if (mode == kModeScript)
+        m_ClickWait = false;
+    else if (mode != kModeNone)
+        m_ClickWait = true;
     m_InputHandler = nullptr;
     m_MouseMoveHandler = nullptr;
     if (mode == kModeScript) {
@@ -155,7 +181,8 @@ void TVelmor::ScriptModeInput(int code, int /*x*/, int /*y*/) {
         return;
     }
     switch (code) {
-        case 1: break;
+        case 1:
+            break;
         case 2:
             if (!m_State.NoReadTextSkip && !m_ParagraphRead) return;
             break;
@@ -166,8 +193,11 @@ void TVelmor::ScriptModeInput(int code, int /*x*/, int /*y*/) {
                 PresentFrame();
             }
             return;
-        case 4: ShowWindowInput(); return;
-        default: return;
+        case 4:
+            ShowWindowInput();
+            return;
+        default:
+            return;
     }
     if (m_Busy) return;
     if (m_WindowHidden) {
@@ -196,8 +226,10 @@ void TVelmor::ShowWindowInput() {
 
 void TVelmor::ComposeFrame() {
     TSprite& screen = *m_Screen;
-    if (m_Background->Visible()) m_Background->DrawTo(screen);
-    else screen.Fill(m_Background->FillColour());
+    if (m_Background->Visible())
+        m_Background->DrawTo(screen);
+    else
+        screen.Fill(m_Background->FillColour());
     if (m_Face->Visible()) m_Face->DrawTo(screen);
     if (m_WindowHidden) return;
     for (auto& mini : m_MiniFaces)
@@ -205,8 +237,10 @@ void TVelmor::ComposeFrame() {
     if (!m_MessageWindow->Visible()) return;
     m_MessageWindow->DrawTo(screen);
     if (m_GameMode == kModeScript) {
-        if (m_State.MessageAnimation) StartReveal();
-        else DrawMessage();
+        if (m_State.MessageAnimation)
+            StartReveal();
+        else
+            DrawMessage();
     }
     // Choices are drawn here in choice mode once they exist.
 }
@@ -252,7 +286,8 @@ bool TVelmor::RevealStep() {
 }
 
 void TVelmor::AddErrorRecord(const std::string& message) {
-    const std::string record = yx::IntToStr(m_Position.Line) + ": " + message + " : " + m_PresentLine;
+    const std::string record =
+        yx::IntToStr(m_Position.Line) + ": " + message + " : " + m_PresentLine;
     if (m_Monitor) m_Monitor->Record(record);
     if (!m_ErrorList) return;
     m_ErrorList->push_back(record);

@@ -30,13 +30,23 @@ bool TVelmor::LoadDroppedScript(const std::string& name) {
 TVelmor::LineKind TVelmor::ClassifyLine(const std::string& line) {
     if (line.empty()) return kLineEmpty;
     switch (line[0]) {
-        case '\t': case '/': case ';': case '\\': return kLineComment;
-        case '#': return kLineLabel;
-        case '*': return kLineCommand;
-        case ':': return kLineSystem;
-        case '?': return kLineVariable;
-        case '%': return kLineEnd;
-        default: return kLineMessage;
+        case '\t':
+        case '/':
+        case ';':
+        case '\\':
+            return kLineComment;
+        case '#':
+            return kLineLabel;
+        case '*':
+            return kLineCommand;
+        case ':':
+            return kLineSystem;
+        case '?':
+            return kLineVariable;
+        case '%':
+            return kLineEnd;
+        default:
+            return kLineMessage;
     }
 }
 
@@ -62,7 +72,8 @@ bool TVelmor::CommandJump(const std::string& paragraph, const std::string& scrip
     const TVelmorScriptPosition from = m_Position;
     if (!script.empty() && !LoadScript(script))
         FatalScriptError(SJ("commandJump : ") + script + SJ(" がロードできません"));
-    const std::string label = !paragraph.empty() && paragraph[0] == '#' ? paragraph : "#" + paragraph;
+    const std::string label =
+        !paragraph.empty() && paragraph[0] == '#' ? paragraph : "#" + paragraph;
     size_t found = m_ScriptLines.size();
     for (size_t i = 0; i < m_ScriptLines.size(); ++i)
         if (yx::SameText(m_ScriptLines[i], label)) {

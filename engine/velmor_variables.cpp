@@ -55,7 +55,9 @@ void TVelmor::ScriptSetFlag(const std::string& line) {
     const std::string& name = tokens[0];
     const std::string& op = tokens[1];
     const std::string tooFew = SJ("scriptSetFlag : 変数コマンドの引数が足りません");
-    auto badParam = [&] { AddErrorRecord(SJ("scriptSetFlag : パラメータが異常です param=") + tokens[2]); };
+    auto badParam = [&] {
+        AddErrorRecord(SJ("scriptSetFlag : パラメータが異常です param=") + tokens[2]);
+    };
     auto notFound = [&] {
         AddErrorRecord(SJ("scriptSetFlag : 指定された変数 ") + name + SJ(" は見つかりません"));
     };
@@ -83,11 +85,16 @@ void TVelmor::ScriptSetFlag(const std::string& line) {
     if (!ParseValue(tokens[2], right)) return badParam();
     if (!GetIntVariable(name, left)) return notFound();
     bool holds = false;
-    if (op == "<") holds = left < right;
-    else if (op == "<=") holds = left <= right;
-    else if (op == "==") holds = left == right;
-    else if (op == ">") holds = left > right;
-    else if (op == ">=") holds = left >= right;
+    if (op == "<")
+        holds = left < right;
+    else if (op == "<=")
+        holds = left <= right;
+    else if (op == "==")
+        holds = left == right;
+    else if (op == ">")
+        holds = left > right;
+    else if (op == ">=")
+        holds = left >= right;
     if (!holds) return;
     // What follows the comparison is an ordinary command; a '*' before its word was a delimiter.
     ScriptCommandExecute(TStringList(tokens.begin() + 3, tokens.end()));

@@ -3,10 +3,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCursor>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
-#include <QCursor>
 #include <QFontDatabase>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -37,8 +37,12 @@
 
 namespace {
 const char* const kProjectExtension = ".vsc";
-QString Q(const std::string& sjis) { return QString::fromStdString(platform::SjisToUtf8(sjis)); }
-std::string S(const QString& text) { return platform::Utf8ToSjis(text.toStdString()); }
+QString Q(const std::string& sjis) {
+    return QString::fromStdString(platform::SjisToUtf8(sjis));
+}
+std::string S(const QString& text) {
+    return platform::Utf8ToSjis(text.toStdString());
+}
 }  // namespace
 
 TFormMain::TFormMain() : QWidget(nullptr) {
@@ -57,7 +61,9 @@ TFormMain::TFormMain() : QWidget(nullptr) {
     addAction(m_ActAbout);
 }
 
-TFormMain::~TFormMain() { Shutdown(); }
+TFormMain::~TFormMain() {
+    Shutdown();
+}
 
 bool TFormMain::FormCreate(const std::vector<std::string>& args) {
     m_ProgramFolder = platform::FileSystem::ProgramFolder();
@@ -108,7 +114,8 @@ bool TFormMain::StartUp() {
         project.ReadSectionLines("BCL", archives);
         std::string missing;
         for (const auto& name : archives) {
-            const std::string full = name.size() > 0 && name[0] == '/' ? name : m_ProgramFolder + name;
+            const std::string full =
+                name.size() > 0 && name[0] == '/' ? name : m_ProgramFolder + name;
             if (!m_Manager->AddArchive(full)) missing += full + "\r\n";
         }
         if (!missing.empty()) app.Warn(missing + SJ("以上のファイルが見つかりません。"));
@@ -126,10 +133,9 @@ bool TFormMain::StartUp() {
     m_JoystickPresent = false;
     // 12. The engine.
     try {
-        m_Engine = std::make_unique<TVelmor>(m_ScriptConfigPath, m_DllRes.get(),
-                                             &m_FormInfo->ErrorLines(), nullptr, fontName,
-                                             m_PixelFormat, m_ImgPrim, m_Witch.get(),
-                                             m_Manager.get());
+        m_Engine = std::make_unique<TVelmor>(
+            m_ScriptConfigPath, m_DllRes.get(), &m_FormInfo->ErrorLines(), nullptr, fontName,
+            m_PixelFormat, m_ImgPrim, m_Witch.get(), m_Manager.get());
     } catch (const EEngineError& e) {
         app.Warn(e.Text());
         return false;
@@ -176,17 +182,19 @@ bool TFormMain::StartUp() {
     m_FormInfo->ShowErrorPage();
     // 20. Developer mode, marked by a file named after the key text in the project folder.
     m_DeveloperMode = platform::FileSystem::FileExists(EngineKeyText());
-    if (m_DeveloperMode) m_FormInfo->Unrestrict();
-    else m_FormInfo->Restrict();
+    if (m_DeveloperMode)
+        m_FormInfo->Unrestrict();
+    else
+        m_FormInfo->Restrict();
     setAcceptDrops(m_DeveloperMode);
     m_ImgPrim->OnMouseUp = [this](Qt::MouseButton button, int x, int y) {
         m_ImgPrimMouseUp(button, x, y);
     };
     m_ImgPrim->OnMouseMove = [this](int x, int y) { DeliverMouseMove(x, y); };
     // 21. Menu pictures.
-    for (const char* name : {"IDB_MI_MESSWINDOW", "IDB_MI_SKIP", "IDB_MI_AUTOPLAY", "IDB_MI_SAVE",
-                             "IDB_MI_RETURN", "IDB_MI_OPTION", "IDB_MI_LOG", "IDB_MI_SNAP",
-                             "IDB_MI_EXIT"})
+    for (const char* name :
+         {"IDB_MI_MESSWINDOW", "IDB_MI_SKIP", "IDB_MI_AUTOPLAY", "IDB_MI_SAVE", "IDB_MI_RETURN",
+          "IDB_MI_OPTION", "IDB_MI_LOG", "IDB_MI_SNAP", "IDB_MI_EXIT"})
         m_DllRes->AddMasked(m_ILSysPM, name, 0x800080);
     // 22. Window size and caption.
     m_ImgPrim->SetImageSize(data.Width, data.Height);
@@ -233,10 +241,10 @@ bool TFormMain::ScenarioLookup() {
         app.Warn(SJ("終了します"));
         return false;
     }
-    const QString chosen = QFileDialog::getOpenFileName(
-        this, QString::fromUtf8("シナリオファイルを指定"),
-        QString::fromStdString(platform::SjisToUtf8(m_ProgramFolder)),
-        QString::fromUtf8("シナリオファイル(*.vsc) (*.vsc)"));
+    const QString chosen =
+        QFileDialog::getOpenFileName(this, QString::fromUtf8("シナリオファイルを指定"),
+                                     QString::fromStdString(platform::SjisToUtf8(m_ProgramFolder)),
+                                     QString::fromUtf8("シナリオファイル(*.vsc) (*.vsc)"));
     if (chosen.isEmpty()) {
         app.Warn(SJ("終了します"));
         return false;
@@ -279,8 +287,11 @@ bool TFormMain::IdlePass() {
         switch (m_Engine->Mode()) {
             case TVelmor::kModeNone:
             case TVelmor::kModeScript:
-            case TVelmor::kModeChoice: m_Engine->Tick(); break;
-            default: break;  // the warp map's tick and the plug-in's clock come with them
+            case TVelmor::kModeChoice:
+                m_Engine->Tick();
+                break;
+            default:
+                break;  // the warp map's tick and the plug-in's clock come with them
         }
     } catch (const EEngineError& e) {
         m_InIdle = false;
@@ -298,8 +309,10 @@ TFormMain::Rest TFormMain::NextRest(uint32_t& deadline) const {
     switch (m_Engine->Mode()) {
         case TVelmor::kModeNone:
         case TVelmor::kModeScript:
-        case TVelmor::kModeChoice: break;
-        default: return Rest::Input;
+        case TVelmor::kModeChoice:
+            break;
+        default:
+            return Rest::Input;
     }
     const TVelmor::IdleWait wait = m_Engine->NextWait();
     if (wait.kind == TVelmor::IdleWait::kDeadline) {
@@ -324,7 +337,9 @@ void TFormMain::RestUntilNeeded() {
     }
 }
 
-bool TFormMain::IdleRunning() const { return m_IdleTimer && m_IdleTimer->isActive(); }
+bool TFormMain::IdleRunning() const {
+    return m_IdleTimer && m_IdleTimer->isActive();
+}
 
 int TFormMain::WakeInterval() const {
     return m_WakeTimer && m_WakeTimer->isActive() ? m_WakeTimer->interval() : -1;
@@ -384,15 +399,33 @@ void TFormMain::keyPressEvent(QKeyEvent* event) {
     const bool alt = event->modifiers() & Qt::AltModifier;
     auto movePointer = [](int dx, int dy) { QCursor::setPos(QCursor::pos() + QPoint(dx, dy)); };
     switch (event->key()) {
-        case Qt::Key_Shift: DeliverInput(3, -1, -1); break;
-        case Qt::Key_Control: DeliverInput(2, -1, -1); break;
-        case Qt::Key_Left: alt ? movePointer(-8, 0) : DeliverInput(7, -1, -1); break;
-        case Qt::Key_Right: alt ? movePointer(8, 0) : DeliverInput(8, -1, -1); break;
-        case Qt::Key_Up: alt ? movePointer(0, -8) : DeliverInput(5, -1, -1); break;
-        case Qt::Key_Down: alt ? movePointer(0, 8) : DeliverInput(6, -1, -1); break;
-        case Qt::Key_PageUp: DeliverInput(5, -1, -1); break;
-        case Qt::Key_PageDown: DeliverInput(6, -1, -1); break;
-        default: QWidget::keyPressEvent(event); return;
+        case Qt::Key_Shift:
+            DeliverInput(3, -1, -1);
+            break;
+        case Qt::Key_Control:
+            DeliverInput(2, -1, -1);
+            break;
+        case Qt::Key_Left:
+            alt ? movePointer(-8, 0) : DeliverInput(7, -1, -1);
+            break;
+        case Qt::Key_Right:
+            alt ? movePointer(8, 0) : DeliverInput(8, -1, -1);
+            break;
+        case Qt::Key_Up:
+            alt ? movePointer(0, -8) : DeliverInput(5, -1, -1);
+            break;
+        case Qt::Key_Down:
+            alt ? movePointer(0, 8) : DeliverInput(6, -1, -1);
+            break;
+        case Qt::Key_PageUp:
+            DeliverInput(5, -1, -1);
+            break;
+        case Qt::Key_PageDown:
+            DeliverInput(6, -1, -1);
+            break;
+        default:
+            QWidget::keyPressEvent(event);
+            return;
     }
     event->accept();
 }
@@ -406,13 +439,17 @@ void TFormMain::keyReleaseEvent(QKeyEvent* event) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
         case Qt::Key_Space:
-            if (event->modifiers() & Qt::AltModifier) ClickAtPointer();
-            else DeliverInput(1, -1, -1);
+            if (event->modifiers() & Qt::AltModifier)
+                ClickAtPointer();
+            else
+                DeliverInput(1, -1, -1);
             break;
         case Qt::Key_Shift:
             if (!event->isAutoRepeat()) DeliverInput(4, -1, -1);
             break;
-        default: QWidget::keyReleaseEvent(event); return;
+        default:
+            QWidget::keyReleaseEvent(event);
+            return;
     }
     event->accept();
 }

@@ -17,6 +17,10 @@
 
 namespace {
 
+// A small screen keeps the stand-in composition cheap.
+const char* const kProject =
+    "<velmor>\nStartScript=start.txt\n</velmor>\n<Screen>\nWidth=160\nHeight=120\n</Screen>\n";
+
 class Recorder : public TVelmorMonitor {
 public:
     void Message(const std::string& text) override { messages.push_back(text); }
@@ -31,7 +35,8 @@ protected:
     void SetUp() override {
         platform::MessageBox::SetCurrent(&m_Boxes);
         platform::Clock::SetCurrent(&m_Clock);
-        m_DllRes = std::make_unique<TyxDllRes>(std::string(VELMOR_BINARY_DIR) + "/bin/VELMORRC.DLL", true);
+        m_DllRes =
+            std::make_unique<TyxDllRes>(std::string(VELMOR_BINARY_DIR) + "/bin/VELMORRC.DLL", true);
         m_SavedFolder = platform::FileSystem::CurrentFolder();
         platform::FileSystem::SetCurrentFolder(m_Dir.Str());
     }
@@ -43,14 +48,16 @@ protected:
     }
     // A game whose start script is the given UTF-8 text; extra state lines go to game.vss.
     TVelmor& Start(const std::string& script, const std::string& state = "") {
-        m_Dir.WriteSjis("game.vsc", "<velmor>\nStartScript=start.txt\n</velmor>\n");
+        m_Dir.WriteSjis("game.vsc", kProject);
         m_Dir.WriteSjis("start.txt", script);
-        if (!state.empty()) m_Dir.WriteSjis("game.vss", "<SystemState>\n" + state + "</SystemState>\n");
+        if (!state.empty())
+            m_Dir.WriteSjis("game.vss", "<SystemState>\n" + state + "</SystemState>\n");
         return Make();
     }
     TVelmor& Make() {
-        m_Engine = std::make_unique<TVelmor>(m_Dir.Str() + "game.vsc", m_DllRes.get(), &m_Errors, nullptr,
-                                             SJ("ＭＳ ゴシック"), 7, nullptr, nullptr, nullptr);
+        m_Engine =
+            std::make_unique<TVelmor>(m_Dir.Str() + "game.vsc", m_DllRes.get(), &m_Errors, nullptr,
+                                      SJ("ＭＳ ゴシック"), 7, nullptr, nullptr, nullptr);
         m_Engine->SetMonitor(&m_Seen);
         return *m_Engine;
     }
@@ -61,7 +68,8 @@ protected:
             for (int i = 0; i < limit; ++i) {
                 const auto wait = m_Engine->NextWait();
                 if (wait.kind == TVelmor::IdleWait::kInput) return {};
-                if (wait.kind == TVelmor::IdleWait::kDeadline) m_Clock.Advance(wait.deadline - m_Clock.TickCount());
+                if (wait.kind == TVelmor::IdleWait::kDeadline)
+                    m_Clock.Advance(wait.deadline - m_Clock.TickCount());
                 m_Engine->Tick();
             }
         } catch (const EEngineError& e) {
@@ -207,13 +215,14 @@ TEST_F(InterpreterTest, VariableCommands) {
     ASSERT_TRUE(e.ParseValue("x1", x1));
     EXPECT_EQ(x1, 1);
     EXPECT_EQ(e.Variables().front().Name, "velmor@FINISHED");
-    EXPECT_EQ(Records(), (std::vector<std::string>{
-                             "7: scriptSetFlag : パラメータが異常です param=q1 : ?c = q1",
-                             "8: scriptSetFlag : 指定された変数 missing は見つかりません : ?missing ++",
-                             "9: scriptSetFlag : 変数コマンドの引数が足りません : ?a == 16",
-                             "17: scriptSetFlag : 変数コマンドの引数が足りません : ?a = ",
-                             "19: scriptSetFlag : パラメータが異常です param=zz : ?a < zz jump x",
-                             "20: scriptSetFlag : 指定された変数 nope は見つかりません : ?nope > 1 jump x"}));
+    EXPECT_EQ(Records(),
+              (std::vector<std::string>{
+                  "7: scriptSetFlag : パラメータが異常です param=q1 : ?c = q1",
+                  "8: scriptSetFlag : 指定された変数 missing は見つかりません : ?missing ++",
+                  "9: scriptSetFlag : 変数コマンドの引数が足りません : ?a == 16",
+                  "17: scriptSetFlag : 変数コマンドの引数が足りません : ?a = ",
+                  "19: scriptSetFlag : パラメータが異常です param=zz : ?a < zz jump x",
+                  "20: scriptSetFlag : 指定された変数 nope は見つかりません : ?nope > 1 jump x"}));
 }
 
 TEST_F(InterpreterTest, TitleClearingKeepsOnlyTheFinishedFlag) {
@@ -228,9 +237,10 @@ TEST_F(InterpreterTest, TitleClearingKeepsOnlyTheFinishedFlag) {
 TEST_F(InterpreterTest, UnknownCommandsAndSystemCommands) {
     Start("*dance now\n*JUMP\n:nonsense\n*\n:\nhello\n");
     EXPECT_EQ(RunToInput(), "");
-    EXPECT_EQ(Records(), (std::vector<std::string>{
-                             "0: scriptCommandExecute : 指定されたコマンド dance は存在しません : *dance now",
-                             "1: scriptCommandExecute : jump コマンドの引数が足りません : *JUMP"}));
+    EXPECT_EQ(Records(),
+              (std::vector<std::string>{
+                  "0: scriptCommandExecute : 指定されたコマンド dance は存在しません : *dance now",
+                  "1: scriptCommandExecute : jump コマンドの引数が足りません : *JUMP"}));
 }
 
 TEST_F(InterpreterTest, RevealStepsAreSpacedByTheAnimationSpeed) {
@@ -341,13 +351,13 @@ TEST_F(InterpreterTest, AutoPlayGoesOnAfterTheReadingDelayAndAnyInputEndsIt) {
 }
 
 TEST_F(InterpreterTest, BadBytesStayInsideTheirLine) {
-    std::string script = "*b \x82\r\n";                          // lone lead byte at a line end
-    script += std::string(100000, 'x') + "\r\n";                // a very long message
-    script += "\x82\r\n";                                         // a message of one lead byte
-    script += "\xFF\xFE\x80 ?\r\n";                               // not Shift-JIS at all
-    script += "?v = 1\x82";                                       // lead byte ends the file
-    script += std::string("\r\nafter\0hidden\r\n", 15);           // NUL ends the text
-    m_Dir.WriteSjis("game.vsc", "<velmor>\nStartScript=start.txt\n</velmor>\n");
+    std::string script = "*b \x82\r\n";                  // lone lead byte at a line end
+    script += std::string(100000, 'x') + "\r\n";         // a very long message
+    script += "\x82\r\n";                                // a message of one lead byte
+    script += "\xFF\xFE\x80 ?\r\n";                      // not Shift-JIS at all
+    script += "?v = 1\x82";                              // lead byte ends the file
+    script += std::string("\r\nafter\0hidden\r\n", 15);  // NUL ends the text
+    m_Dir.WriteSjis("game.vsc", kProject);
     m_Dir.WriteSjis("game.vss", "<SystemState>\nMessageAnimation=0\n</SystemState>\n");
     m_Dir.WriteBytes("start.txt", script);
     TVelmor& e = Make();

@@ -34,7 +34,9 @@ protected:
         platform::Clock::SetCurrent(nullptr);
         platform::MessageBox::SetCurrent(nullptr);
     }
-    std::vector<std::string> Project() const { return {platform::FileSystem::FromHostPath(m_Dir.Str() + "game.vsc")}; }
+    std::vector<std::string> Project() const {
+        return {platform::FileSystem::FromHostPath(m_Dir.Str() + "game.vsc")};
+    }
     // Idle passes until the loop rests; time moves on to any deadline it rests for.
     void RunUntilInput(TFormMain& form) {
         for (int i = 0; i < 1000 && form.IdleHandlerInstalled(); ++i) {
@@ -105,7 +107,8 @@ TEST_F(FormLoopTest, AFatalErrorShowsTwoBoxesThenShutsDownWritingTheState) {
     EXPECT_EQ(form.Engine(), nullptr);
     ASSERT_EQ(m_Boxes.Records().size(), 2u);
     const auto& error = m_Boxes.Records()[0];
-    EXPECT_EQ(platform::SjisToUtf8(error.text), "commandJump : シナリオジャンプ先パラグラフ #nowhere が見つかりません");
+    EXPECT_EQ(platform::SjisToUtf8(error.text),
+              "commandJump : シナリオジャンプ先パラグラフ #nowhere が見つかりません");
     EXPECT_EQ(error.icon, platform::MessageIcon::Warning);
     EXPECT_EQ(platform::SjisToUtf8(error.caption), "灯台");
     EXPECT_EQ(platform::SjisToUtf8(m_Boxes.Records()[1].text), "問題が発生したので終了します");
@@ -121,8 +124,11 @@ TEST_F(FormLoopTest, MouseAndWheelConfirmAtTheirPositions) {
     ASSERT_TRUE(form.FormCreate(Project()));
     RunUntilInput(form);
     std::vector<std::pair<int, int>> seen;
-    form.Engine()->SetInputHandlers([&](int code, int x, int y) { seen.push_back({code * 1000 + x, y}); },
-                                    nullptr);
+    form.Engine()->SetInputHandlers(
+        [&](int code, int x, int y) {
+            seen.push_back({code * 1000 + x, y});
+        },
+        nullptr);
     QMouseEvent right(QEvent::MouseButtonRelease, QPointF(5, 6), QPointF(5, 6), Qt::RightButton,
                       Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(form.ImgPrim(), &right);

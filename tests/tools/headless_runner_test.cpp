@@ -22,7 +22,8 @@ struct Played {
         for (const auto& e : events)
             if (e["event"].toString() == event) {
                 const QJsonValue v = e[field];
-                out.push_back(v.isDouble() ? std::to_string(v.toInt()) : v.toString().toStdString());
+                out.push_back(v.isDouble() ? std::to_string(v.toInt())
+                                           : v.toString().toStdString());
             }
         return out;
     }
@@ -32,8 +33,9 @@ struct Played {
 class RunnerTest : public ::testing::Test {
 protected:
     void Game(const std::string& script, const std::string& state = "MessageAnimation=0\n") {
-        m_Dir.WriteSjis("game.vsc", "<velmor>\nTitle=試験\nStartScript=start.txt\n</velmor>\n"
-                                    "<Screen>\nWidth=160\nHeight=120\n</Screen>\n");
+        m_Dir.WriteSjis("game.vsc",
+                        "<velmor>\nTitle=試験\nStartScript=start.txt\n</velmor>\n"
+                        "<Screen>\nWidth=160\nHeight=120\n</Screen>\n");
         m_Dir.WriteSjis("start.txt", script);
         m_Dir.WriteSjis("game.vss", "<SystemState>\n" + state + "</SystemState>\n");
     }
@@ -68,20 +70,25 @@ protected:
 
 TEST_F(RunnerTest, EdgeCasesOfScriptsVariablesAndJumpsInTheTranscript) {
     m_Dir.WriteSjis("other.txt", "#Far\n?far = 1\n*return\n");
-    Game("?a = $10\n?missing ++\n*jump start\nnot shown\n#Start\n*jump far other.txt\n*nonsense 1\n"
-         "*jump b\n*jump c\n最後\n%\n#b\n*return\n#c\n*return\n");
+    Game(
+        "?a = $10\n?missing ++\n*jump start\nnot shown\n#Start\n*jump far other.txt\n*nonsense 1\n"
+        "*jump b\n*jump c\n最後\n%\n#b\n*return\n#c\n*return\n");
     const Played run = Play({"--auto"});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.Of("jump", "paragraph"), (std::vector<std::string>{"#start", "#far", "#b", "#c"}));
+    EXPECT_EQ(run.Of("jump", "paragraph"),
+              (std::vector<std::string>{"#start", "#far", "#b", "#c"}));
     EXPECT_EQ(run.Of("jump", "script"),
               (std::vector<std::string>{"start.txt", "other.txt", "start.txt", "start.txt"}));
-    EXPECT_EQ(run.Of("record", "text"),
-              (std::vector<std::string>{"1: scriptSetFlag : 指定された変数 missing は見つかりません : ?missing ++",
-                                        "6: scriptCommandExecute : 指定されたコマンド nonsense は存在しません : *nonsense 1"}));
+    EXPECT_EQ(
+        run.Of("record", "text"),
+        (std::vector<std::string>{
+            "1: scriptSetFlag : 指定された変数 missing は見つかりません : ?missing ++",
+            "6: scriptCommandExecute : 指定されたコマンド nonsense は存在しません : *nonsense 1"}));
     // After jump b then jump c, return resumes after jump c: the message is reached once.
     EXPECT_EQ(run.Of("message", "text"), (std::vector<std::string>{"最後"}));
     EXPECT_EQ(run.Of("fatal", "text"),
-              (std::vector<std::string>{"scriptAction : シナリオの終了信号を検出しました\nstart.txt:10"}));
+              (std::vector<std::string>{
+                  "scriptAction : シナリオの終了信号を検出しました\nstart.txt:10"}));
     EXPECT_EQ(run.Of("box", "kind"), (std::vector<std::string>{"warn", "stop"}));
     const QJsonObject end = run.End();
     EXPECT_EQ(end["event"].toString(), "end");

@@ -37,11 +37,21 @@ std::string Json(const std::string& utf8) {
     std::string out = "\"";
     for (unsigned char c : utf8) {
         switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
             default:
                 if (c < 0x20) {
                     char buf[8];
@@ -54,7 +64,9 @@ std::string Json(const std::string& utf8) {
     }
     return out + "\"";
 }
-std::string JsonSjis(const std::string& sjis) { return Json(platform::SjisToUtf8(sjis)); }
+std::string JsonSjis(const std::string& sjis) {
+    return Json(platform::SjisToUtf8(sjis));
+}
 
 class Transcript {
 public:
@@ -62,8 +74,8 @@ public:
     void Open(const std::string& path) { m_File.open(path, std::ios::out | std::ios::trunc); }
     // fields: the event's members after "event", already in JSON (",\"k\":v...").
     void Event(const char* name, const std::string& fields = {}) {
-        const std::string line = "{\"t\":" + std::to_string(m_Clock.TickCount()) +
-                                 ",\"event\":\"" + name + "\"" + fields + "}";
+        const std::string line = "{\"t\":" + std::to_string(m_Clock.TickCount()) + ",\"event\":\"" +
+                                 name + "\"" + fields + "}";
         std::printf("%s\n", line.c_str());
         std::fflush(stdout);
         if (m_File) m_File << line << '\n' << std::flush;
@@ -93,11 +105,16 @@ struct Snapshot {
 class Monitor : public TVelmorMonitor {
 public:
     Monitor(Transcript& t, TFormMain& form) : m_T(t), m_Form(form) {}
-    void Message(const std::string& text) override { m_T.Event("message", ",\"text\":" + JsonSjis(text)); }
-    void Record(const std::string& line) override { m_T.Event("record", ",\"text\":" + JsonSjis(line)); }
+    void Message(const std::string& text) override {
+        m_T.Event("message", ",\"text\":" + JsonSjis(text));
+    }
+    void Record(const std::string& line) override {
+        m_T.Event("record", ",\"text\":" + JsonSjis(line));
+    }
     void ModeChanged(int mode) override { m_T.Event("mode", ",\"mode\":" + std::to_string(mode)); }
     void Jumped(const std::string& script, const std::string& paragraph) override {
-        m_T.Event("jump", ",\"script\":" + JsonSjis(script) + ",\"paragraph\":" + JsonSjis(paragraph));
+        m_T.Event("jump",
+                  ",\"script\":" + JsonSjis(script) + ",\"paragraph\":" + JsonSjis(paragraph));
     }
     void Choices(const TStringList& captions) override {
         std::string list = "[";
@@ -105,8 +122,8 @@ public:
         m_T.Event("choices", ",\"captions\":" + list + "]");
     }
     void Sound(int channel, int op, const std::string& file) override {
-        m_T.Event("sound", ",\"channel\":" + std::to_string(channel) + ",\"op\":" + std::to_string(op) +
-                               ",\"file\":" + JsonSjis(file));
+        m_T.Event("sound", ",\"channel\":" + std::to_string(channel) +
+                               ",\"op\":" + std::to_string(op) + ",\"file\":" + JsonSjis(file));
     }
     void Fatal(const std::string& text) override {
         m_T.Event("fatal", ",\"text\":" + JsonSjis(text));
@@ -155,10 +172,12 @@ class Responder : public platform::MessageBox {
 public:
     Responder(Transcript& t, Inputs& inputs) : m_T(t), m_Inputs(inputs) {}
     platform::MessageAnswer Show(const std::string& caption, const std::string& text,
-                                 platform::MessageIcon icon, platform::MessageButtons buttons) override {
+                                 platform::MessageIcon icon,
+                                 platform::MessageButtons buttons) override {
         const bool yesNo = buttons == platform::MessageButtons::YesNo ||
                            buttons == platform::MessageButtons::YesNoCancel;
-        platform::MessageAnswer answer = yesNo ? platform::MessageAnswer::Yes : platform::MessageAnswer::Ok;
+        platform::MessageAnswer answer =
+            yesNo ? platform::MessageAnswer::Yes : platform::MessageAnswer::Ok;
         if (!m_Inputs.answers.empty()) {
             answer = m_Inputs.answers.front();
             m_Inputs.answers.pop_front();
@@ -183,13 +202,22 @@ private:
 };
 
 int KeyOf(const std::string& name) {
-    static const std::pair<const char*, int> kKeys[] = {
-        {"Enter", Qt::Key_Return},    {"Space", Qt::Key_Space},       {"Shift", Qt::Key_Shift},
-        {"Ctrl", Qt::Key_Control},    {"Escape", Qt::Key_Escape},     {"Up", Qt::Key_Up},
-        {"Down", Qt::Key_Down},       {"Left", Qt::Key_Left},         {"Right", Qt::Key_Right},
-        {"PageUp", Qt::Key_PageUp},   {"PageDown", Qt::Key_PageDown}, {"F4", Qt::Key_F4},
-        {"F5", Qt::Key_F5},           {"F8", Qt::Key_F8},             {"F9", Qt::Key_F9},
-        {"F12", Qt::Key_F12}};
+    static const std::pair<const char*, int> kKeys[] = {{"Enter", Qt::Key_Return},
+                                                        {"Space", Qt::Key_Space},
+                                                        {"Shift", Qt::Key_Shift},
+                                                        {"Ctrl", Qt::Key_Control},
+                                                        {"Escape", Qt::Key_Escape},
+                                                        {"Up", Qt::Key_Up},
+                                                        {"Down", Qt::Key_Down},
+                                                        {"Left", Qt::Key_Left},
+                                                        {"Right", Qt::Key_Right},
+                                                        {"PageUp", Qt::Key_PageUp},
+                                                        {"PageDown", Qt::Key_PageDown},
+                                                        {"F4", Qt::Key_F4},
+                                                        {"F5", Qt::Key_F5},
+                                                        {"F8", Qt::Key_F8},
+                                                        {"F9", Qt::Key_F9},
+                                                        {"F12", Qt::Key_F12}};
     for (const auto& [n, k] : kKeys)
         if (name == n) return k;
     return 0;
@@ -322,8 +350,8 @@ void Runner::Deliver(const std::string& line) {
     } else if (cmd == "click" || cmd == "move") {
         const QPointF local(num(1), num(2));
         const QPointF global = m_Form.ImgPrim()->mapToGlobal(local);
-        QMouseEvent e(cmd == "click" ? QEvent::MouseButtonRelease : QEvent::MouseMove, local, global,
-                      cmd == "click" ? Qt::LeftButton : Qt::NoButton, Qt::NoButton, m_Held);
+        QMouseEvent e(cmd == "click" ? QEvent::MouseButtonRelease : QEvent::MouseMove, local,
+                      global, cmd == "click" ? Qt::LeftButton : Qt::NoButton, Qt::NoButton, m_Held);
         QApplication::sendEvent(m_Form.ImgPrim(), &e);
     } else if (cmd == "key" || cmd == "keydown" || cmd == "keyup") {
         const int key = w.size() > 1 ? KeyOf(w[1]) : 0;
@@ -336,8 +364,10 @@ void Runner::Deliver(const std::string& line) {
         Shot(w[1]);
     } else if (cmd == "menu" && w.size() > 1) {
         auto* action = m_Form.findChild<QAction*>(QString::fromStdString(w[1]));
-        if (action && action->isEnabled()) action->trigger();
-        else std::fprintf(stderr, "velmor-headless: no enabled action %s\n", w[1].c_str());
+        if (action && action->isEnabled())
+            action->trigger();
+        else
+            std::fprintf(stderr, "velmor-headless: no enabled action %s\n", w[1].c_str());
     } else {
         std::fprintf(stderr, "velmor-headless: ignored input \"%s\"\n", line.c_str());
     }
@@ -367,7 +397,8 @@ std::string Runner::Run() {
             }
             if (w[0] == "wait") {
                 m_Inputs.lines.pop_front();
-                Wait(static_cast<uint32_t>(std::max(0, w.size() > 1 ? std::atoi(w[1].c_str()) : 0)));
+                Wait(
+                    static_cast<uint32_t>(std::max(0, w.size() > 1 ? std::atoi(w[1].c_str()) : 0)));
                 m_Instant = true;
                 continue;
             }
@@ -416,11 +447,14 @@ int main(int argc, char** argv) {
         auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
         if (arg == "--auto") {
             autoPlay = true;
-        } else if (arg == "--inputs" || arg == "--shots" || arg == "--choices" || arg == "--max-lines") {
+        } else if (arg == "--inputs" || arg == "--shots" || arg == "--choices" ||
+                   arg == "--max-lines") {
             const char* v = value();
             if (!v) return Usage(("missing value of " + arg).c_str());
-            if (arg == "--inputs") inputsFile = v;
-            else if (arg == "--shots") shots = v;
+            if (arg == "--inputs")
+                inputsFile = v;
+            else if (arg == "--shots")
+                shots = v;
             else if (arg == "--max-lines") {
                 char* end = nullptr;
                 const long long n = std::strtoll(v, &end, 10);
@@ -431,7 +465,8 @@ int main(int argc, char** argv) {
                 for (std::string item; std::getline(list, item, ',');) {
                     char* end = nullptr;
                     const long n = std::strtol(item.c_str(), &end, 10);
-                    if (item.empty() || *end || n < 0 || n > 3) return Usage("--choices needs numbers 0 to 3");
+                    if (item.empty() || *end || n < 0 || n > 3)
+                        return Usage("--choices needs numbers 0 to 3");
                     choices.push_back(static_cast<int>(n));
                 }
             }
@@ -492,7 +527,8 @@ int main(int argc, char** argv) {
             Snapshot end = monitor.end;
             if (monitor.fatalText) {
                 const bool scenarioEnd =
-                    monitor.fatalText->rfind(SJ("scriptAction : シナリオの終了信号を検出しました"), 0) == 0;
+                    monitor.fatalText->rfind(SJ("scriptAction : シナリオの終了信号を検出しました"),
+                                             0) == 0;
                 reason = scenarioEnd ? "scenario-end" : "fatal";
                 status = scenarioEnd ? 0 : 3;
             } else {
@@ -500,10 +536,10 @@ int main(int argc, char** argv) {
                 if (form.Engine()) end.Take(*form.Engine());
                 form.close();
             }
-            transcript.Event("end", ",\"reason\":\"" + reason + "\",\"script\":" + JsonSjis(end.script) +
-                                        ",\"line\":" + std::to_string(end.line) +
-                                        ",\"paragraph\":" + JsonSjis(end.paragraph) +
-                                        ",\"variables\":" + end.variables);
+            transcript.Event("end",
+                             ",\"reason\":\"" + reason + "\",\"script\":" + JsonSjis(end.script) +
+                                 ",\"line\":" + std::to_string(end.line) + ",\"paragraph\":" +
+                                 JsonSjis(end.paragraph) + ",\"variables\":" + end.variables);
         }
         form.SetMonitor(nullptr);
     }
