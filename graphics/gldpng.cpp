@@ -103,8 +103,15 @@ inline __m128i Load4(const uint8_t* p) {
 }
 template <int Bpp>
 inline void Store(uint8_t* p, __m128i x) {
-    int32_t v = _mm_cvtsi128_si32(x);
-    std::memcpy(p, &v, Bpp);
+    const uint32_t v = uint32_t(_mm_cvtsi128_si32(x));
+    if constexpr (Bpp == 4) {
+        std::memcpy(p, &v, 4);
+    } else {
+        // Two stores from the register: a three-byte copy would go through the stack.
+        const uint16_t low = uint16_t(v);
+        std::memcpy(p, &low, 2);
+        p[2] = uint8_t(v >> 16);
+    }
 }
 
 template <int Bpp>
@@ -514,6 +521,9 @@ void TGLDPNGReadStream::ReadImage(const uint8_t* body, size_t size) {
 
     if (inflateInit(&m_Zlib) != Z_OK) Fail(kZlib);
     m_ZlibStarted = true;
+    // Like the chunk CRCs the stream's checksum is not checked: rows stop being read when the
+    // picture is complete, usually before zlib reaches it, and summing costs time on every byte.
+    inflateValidate(&m_Zlib, 0);
     m_Zlib.next_in = const_cast<Bytef*>(body);
     m_Zlib.avail_in = uInt(size);
 
