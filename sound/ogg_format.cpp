@@ -107,7 +107,13 @@ uint32_t TyxOggFormat::Read(void* buffer, uint32_t length, bool loop) {
     }
     int holes = 0;
     bool sinceRewindEmpty = false;  // a rewind that gave nothing means an empty stream
+    uint32_t frameBytes = m_Format.nBlockAlign ? m_Format.nBlockAlign : 1;
     while (count < length) {
+        if (length - count < frameBytes) {
+            // Less than one frame left: the decoder only hands out whole frames.
+            std::memset(out + count, 0, length - count);
+            break;
+        }
         long got = ov_read(&m_Decoder, out + count, static_cast<int>(length - count), 0, 2, 1,
                            nullptr);
         if (got > 0) {
