@@ -168,21 +168,18 @@ TEST(PngDecoderTest, ImageDataAcrossChunks) {
     EXPECT_EQ(ErrorOf(extra), "");
 }
 
-TEST(PngDecoderTest, FiltersAndInterlacing) {
-    // The same 9 x 9 RGBA picture stored with every filter type (rows cycle through 0..4)
-    // and again interlaced; both must decode to the intended pixels.
-    const int w = 9, h = 9;
-    Bytes pixels(size_t(w * h * 4));
-    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = uint8_t(i * 37 + (i >> 3) * 11);
-    Bytes filtered;
-    for (int y = 0; y < h; ++y) {
-        int type = y % 5;
-        filtered.push_back(uint8_t(type));
-        for (int x = 0; x < w * 4; ++x) {
-            int cur = pixels[size_t(y * w * 4 + x)];
-            int a = x >= 4 ? pixels[size_t(y * w * 4 + x - 4)] : 0;
-            int b = y > 0 ? pixels[size_t((y - 1) * w * 4 + x)] : 0;
-            int c = (x >= 4 && y > 0) ? pixels[size_t((y - 1) * w * 4 + x - 4)] : 0;
+// Stores rows of raw samples with the filter types cycling 0..4 down the rows.
+Bytes FilterRows(const Bytes& raw, size_t rowBytes, size_t bpp) {
+    Bytes out;
+    const size_t rows = raw.size() / rowBytes;
+    for (size_t y = 0; y < rows; ++y) {
+        const int type = int(y % 5);
+        out.push_back(uint8_t(type));
+        for (size_t x = 0; x < rowBytes; ++x) {
+            auto at = [&](size_t yy, size_t xx) { return int(raw[yy * rowBytes + xx]); };
+            int a = x >= bpp ? at(y, x - bpp) : 0;
+            int b = y > 0 ? at(y - 1, x) : 0;
+            int c = (x >= bpp && y > 0) ? at(y - 1, x - bpp) : 0;
             int pred = 0;
             if (type == 1) pred = a;
             if (type == 2) pred = b;
@@ -191,35 +188,64 @@ TEST(PngDecoderTest, FiltersAndInterlacing) {
                 int p = a + b - c, pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
                 pred = (pa <= pb && pa <= pc) ? a : (pb <= pc ? b : c);
             }
-            filtered.push_back(uint8_t(cur - pred));
+            out.push_back(uint8_t(at(y, x) - pred));
         }
     }
-    TGLDPNG png;
-    Bytes plain = Png({Ihdr(w, h, 8, 6), Idat(filtered)});
-    png.LoadFromMemory(plain.data(), plain.size());
-    // Adam7 passes of the same picture, all unfiltered.
+    return out;
+}
+
+TEST(PngDecoderTest, EveryFilterAndAdam7DecodeLikeUnfilteredRows) {
+    // Per pixel layout: {colour type, depth, bytes per pixel}; the filters' left neighbour
+    // distance differs for each, and the vector paths cover three and four bytes.
+    const int kinds[][3] = {{0, 8, 1}, {4, 8, 2}, {2, 8, 3}, {6, 8, 4}, {4, 16, 4}, {2, 16, 6}, {6, 16, 8}};
+    const int w = 13, h = 11;
     const int pass[7][4] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4}, {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
-    Bytes adam7;
-    for (const auto& p : pass) {
-        for (int y = p[1]; y < h; y += p[3]) {
-            adam7.push_back(0);
-            for (int x = p[0]; x < w; x += p[2])
-                adam7.insert(adam7.end(), pixels.begin() + (y * w + x) * 4, pixels.begin() + (y * w + x) * 4 + 4);
+    for (const auto& k : kinds) {
+        const size_t bpp = size_t(k[2]), rowBytes = bpp * w;
+        Bytes raw(rowBytes * h);
+        for (size_t i = 0; i < raw.size(); ++i) raw[i] = uint8_t((i * 2654435761u) >> 13);
+        Bytes adam7;
+        for (const auto& p : pass) {
+            // Each pass is filtered on its own, its rows cycling through the filter types too.
+            Bytes block;
+            size_t passRowBytes = 0;
+            for (int y = p[1]; y < h; y += p[3]) {
+                size_t before = block.size();
+                for (int x = p[0]; x < w; x += p[2])
+                    block.insert(block.end(), raw.begin() + long(y * rowBytes + x * bpp),
+                                 raw.begin() + long(y * rowBytes + (x + 1) * bpp));
+                passRowBytes = block.size() - before;
+            }
+            Bytes filtered = FilterRows(block, passRowBytes, bpp);
+            adam7.insert(adam7.end(), filtered.begin(), filtered.end());
+        }
+        const uint8_t type = uint8_t(k[0]), depth = uint8_t(k[1]);
+        TGLDPNG plain, filtered, laced;
+        Bytes a = Png({Ihdr(w, h, depth, type), Idat(Rows(raw, rowBytes))});
+        Bytes b = Png({Ihdr(w, h, depth, type), Idat(FilterRows(raw, rowBytes, bpp))});
+        Bytes c = Png({Ihdr(w, h, depth, type, 1), Idat(adam7)});
+        plain.LoadFromMemory(a.data(), a.size());
+        filtered.LoadFromMemory(b.data(), b.size());
+        laced.LoadFromMemory(c.data(), c.size());
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+                ASSERT_EQ(filtered.Image().Pixel(x, y), plain.Image().Pixel(x, y)) << k[0] << "/" << k[1] << " " << x << "," << y;
+                ASSERT_EQ(laced.Image().Pixel(x, y), plain.Image().Pixel(x, y)) << k[0] << "/" << k[1] << " " << x << "," << y;
+                if (type & 4) {
+                    ASSERT_EQ(filtered.AlphaBitmap().ScanLine(y)[x], plain.AlphaBitmap().ScanLine(y)[x]);
+                    ASSERT_EQ(laced.AlphaBitmap().ScanLine(y)[x], plain.AlphaBitmap().ScanLine(y)[x]);
+                }
+            }
         }
     }
-    TGLDPNG interlaced;
-    Bytes laced = Png({Ihdr(w, h, 8, 6, 1), Idat(adam7)});
-    interlaced.LoadFromMemory(laced.data(), laced.size());
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
-            const uint8_t* p = &pixels[size_t((y * w + x) * 4)];
-            uint32_t colour = p[0] | (p[1] << 8) | (p[2] << 16);
-            ASSERT_EQ(png.Image().Pixel(x, y), colour) << x << "," << y;
-            ASSERT_EQ(png.AlphaBitmap().ScanLine(y)[x], 255 - p[3]) << x << "," << y;
-            ASSERT_EQ(interlaced.Image().Pixel(x, y), colour) << x << "," << y;
-            ASSERT_EQ(interlaced.AlphaBitmap().ScanLine(y)[x], 255 - p[3]) << x << "," << y;
-        }
-    }
+    // And the unfiltered rows mean what they say: RGBA bytes become blue-first pixels and 255 - alpha.
+    TGLDPNG png;
+    Bytes one = Png({Ihdr(2, 1, 8, 6), Idat(Rows({1, 2, 3, 40, 5, 6, 7, 250}, 8))});
+    png.LoadFromMemory(one.data(), one.size());
+    EXPECT_EQ(png.Image().Pixel(1, 0), 0x070605u);
+    EXPECT_EQ(png.AlphaBitmap().ScanLine(0)[0], 215);
+    EXPECT_EQ(png.AlphaBitmap().ScanLine(0)[1], 5);
+
     Bytes badFilter = Png({Ihdr(1, 1, 8, 0), Idat({5, 0})});
     EXPECT_EQ(ErrorOf(badFilter), "Read Image (PNG): Read Error");
 }
