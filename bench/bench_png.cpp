@@ -60,7 +60,8 @@ Bytes Photographic(int w, int h) {
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
             double u = double(x) / w, v = double(y) / h;
-            double base = 0.5 + 0.25 * std::sin(u * 9.0 + std::cos(v * 5.0) * 2.0) + 0.2 * std::cos(v * 7.0 - u * 3.0);
+            double base = 0.5 + 0.25 * std::sin(u * 9.0 + std::cos(v * 5.0) * 2.0) +
+                          0.2 * std::cos(v * 7.0 - u * 3.0);
             int r = int(255 * std::clamp(base * (0.8 + 0.2 * u), 0.0, 1.0)) + grain(rng);
             int g = int(255 * std::clamp(base * (0.7 + 0.3 * v), 0.0, 1.0)) + grain(rng);
             int b = int(255 * std::clamp(1.0 - base * 0.8, 0.0, 1.0)) + grain(rng);
@@ -77,7 +78,8 @@ Bytes Photographic(int w, int h) {
 // channels the figures stand on a transparent ground with a soft rim.
 Bytes FlatArt(int w, int h, int channels) {
     Bytes p(size_t(w) * size_t(h) * size_t(channels));
-    const uint8_t colours[6][3] = {{250, 220, 200}, {40, 40, 60}, {200, 60, 80}, {90, 160, 220}, {240, 240, 240}, {120, 90, 60}};
+    const uint8_t colours[6][3] = {{250, 220, 200}, {40, 40, 60},    {200, 60, 80},
+                                   {90, 160, 220},  {240, 240, 240}, {120, 90, 60}};
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
             int area = ((x / (w / 7)) + (y / (h / 5)) * 3) % 6;
@@ -86,8 +88,10 @@ Bytes FlatArt(int w, int h, int channels) {
             if (d < 1.0) area = (d < 0.4) ? 4 : 2;
             uint8_t* o = &p[(size_t(y) * size_t(w) + size_t(x)) * size_t(channels)];
             int shade = (y % 97 < 3) ? -30 : 0;
-            for (int c = 0; c < 3; ++c) o[c] = uint8_t(std::clamp(colours[area][c] + shade, 0, 255));
-            if (channels == 4) o[3] = uint8_t(d < 0.97 ? 255 : d < 1.03 ? int((1.03 - d) / 0.06 * 255) : 0);
+            for (int c = 0; c < 3; ++c)
+                o[c] = uint8_t(std::clamp(colours[area][c] + shade, 0, 255));
+            if (channels == 4)
+                o[3] = uint8_t(d < 0.97 ? 255 : d < 1.03 ? int((1.03 - d) / 0.06 * 255) : 0);
         }
     }
     return p;
@@ -135,7 +139,8 @@ void DecodeWithLibpng(const Bytes& data) {
     const size_t rowBytes = png_get_rowbytes(png, info);
     const png_uint_32 height = png_get_image_height(png, info);
     Bytes image(rowBytes * height);
-    for (png_uint_32 y = 0; y < height; ++y) png_read_row(png, image.data() + rowBytes * y, nullptr);
+    for (png_uint_32 y = 0; y < height; ++y)
+        png_read_row(png, image.data() + rowBytes * y, nullptr);
     png_read_end(png, nullptr);
     benchmark::DoNotOptimize(image.data());
     png_destroy_read_struct(&png, &info, nullptr);
@@ -159,18 +164,22 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred) m_Times[run.benchmark_name()] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
+            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
+                m_Times[run.benchmark_name()] = {run.GetAdjustedRealTime(),
+                                                 run.GetAdjustedCPUTime()};
     }
     void Finalize() override {
         ConsoleReporter::Finalize();
         // CPU time too: on a shared machine it is the steadier of the two.
-        std::printf("\n%-26s %10s %10s %7s %9s\n", "picture", "velmor ms", "libpng ms", "ratio", "cpu ratio");
+        std::printf("\n%-26s %10s %10s %7s %9s\n", "picture", "velmor ms", "libpng ms", "ratio",
+                    "cpu ratio");
         for (const Picture& p : Pictures()) {
             auto v = m_Times.find("png/velmor/" + p.name);
             auto l = m_Times.find("png/libpng/" + p.name);
             if (v == m_Times.end() || l == m_Times.end()) continue;
-            std::printf("%-26s %10.2f %10.2f %7.2f %9.2f\n", p.name.c_str(), v->second.first, l->second.first,
-                        v->second.first / l->second.first, v->second.second / l->second.second);
+            std::printf("%-26s %10.2f %10.2f %7.2f %9.2f\n", p.name.c_str(), v->second.first,
+                        l->second.first, v->second.first / l->second.first,
+                        v->second.second / l->second.second);
         }
     }
 
@@ -182,8 +191,10 @@ private:
 
 int main(int argc, char** argv) {
     for (const Picture& p : Pictures()) {
-        benchmark::RegisterBenchmark(("png/velmor/" + p.name).c_str(), BM_Velmor, &p)->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("png/libpng/" + p.name).c_str(), BM_Libpng, &p)->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("png/velmor/" + p.name).c_str(), BM_Velmor, &p)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("png/libpng/" + p.name).c_str(), BM_Libpng, &p)
+            ->Unit(benchmark::kMillisecond);
     }
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;

@@ -20,8 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     const platform::Bitmap& image = png.Image();
     if (image.Empty()) __builtin_trap();
-    if (png.HasAlpha() &&
-        (png.AlphaBitmap().Width() != image.Width() || png.AlphaBitmap().Height() != image.Height()))
+    if (png.HasAlpha() && (png.AlphaBitmap().Width() != image.Width() ||
+                           png.AlphaBitmap().Height() != image.Height()))
         __builtin_trap();
     return 0;
 }

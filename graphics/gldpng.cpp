@@ -31,7 +31,8 @@ const char kReadError[] = "Read Image (PNG): Read Error";
 const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
 
 constexpr uint32_t ChunkType(char a, char b, char c, char d) {
-    return (uint32_t(uint8_t(a)) << 24) | (uint32_t(uint8_t(b)) << 16) | (uint32_t(uint8_t(c)) << 8) | uint8_t(d);
+    return (uint32_t(uint8_t(a)) << 24) | (uint32_t(uint8_t(b)) << 16) |
+           (uint32_t(uint8_t(c)) << 8) | uint8_t(d);
 }
 constexpr uint32_t kIHDR = ChunkType('I', 'H', 'D', 'R');
 constexpr uint32_t kPLTE = ChunkType('P', 'L', 'T', 'E');
@@ -47,12 +48,16 @@ constexpr size_t kPad = 32;
 // bitmap is allocated.
 constexpr uint64_t kMaxInflateRatio = 1040;
 
-[[noreturn]] void Fail(const char* text) { TyxApplication::Instance().RaiseEngineError(text); }
+[[noreturn]] void Fail(const char* text) {
+    TyxApplication::Instance().RaiseEngineError(text);
+}
 
 inline uint32_t Be32(const uint8_t* p) {
     return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
 }
-inline uint32_t Be16(const uint8_t* p) { return (uint32_t(p[0]) << 8) | p[1]; }
+inline uint32_t Be16(const uint8_t* p) {
+    return (uint32_t(p[0]) << 8) | p[1];
+}
 
 // ---- unfiltering -------------------------------------------------------------------------
 
@@ -89,7 +94,8 @@ void UnfilterAvg(uint8_t* cur, const uint8_t* prev, size_t n, size_t bpp) {
 void UnfilterPaeth(uint8_t* cur, const uint8_t* prev, size_t n, size_t bpp) {
     size_t first = std::min(bpp, n);
     for (size_t i = 0; i < first; ++i) cur[i] = uint8_t(cur[i] + prev[i]);
-    for (size_t i = bpp; i < n; ++i) cur[i] = uint8_t(cur[i] + PaethPredictor(cur[i - bpp], prev[i], prev[i - bpp]));
+    for (size_t i = bpp; i < n; ++i)
+        cur[i] = uint8_t(cur[i] + PaethPredictor(cur[i - bpp], prev[i], prev[i - bpp]));
 }
 
 #if defined(__SSE2__)
@@ -136,7 +142,9 @@ void UnfilterAvgSse(uint8_t* cur, const uint8_t* prev, size_t n) {
     }
 }
 
-inline __m128i Abs16(__m128i x) { return _mm_max_epi16(x, _mm_sub_epi16(_mm_setzero_si128(), x)); }
+inline __m128i Abs16(__m128i x) {
+    return _mm_max_epi16(x, _mm_sub_epi16(_mm_setzero_si128(), x));
+}
 inline __m128i Select(__m128i mask, __m128i yes, __m128i no) {
     return _mm_or_si128(_mm_and_si128(mask, yes), _mm_andnot_si128(mask, no));
 }
@@ -169,7 +177,8 @@ void UnfilterPaethSse(uint8_t* cur, const uint8_t* prev, size_t n) {
 // False for an unknown filter type.
 bool Unfilter(uint8_t type, uint8_t* cur, const uint8_t* prev, size_t n, size_t bpp) {
     switch (type) {
-        case 0: return true;
+        case 0:
+            return true;
         case 1:
 #if defined(__SSE2__)
             if (bpp == 3) return UnfilterSubSse<3>(cur, n), true;
@@ -177,7 +186,9 @@ bool Unfilter(uint8_t type, uint8_t* cur, const uint8_t* prev, size_t n, size_t 
 #endif
             UnfilterSub(cur, n, bpp);
             return true;
-        case 2: UnfilterUp(cur, prev, n); return true;
+        case 2:
+            UnfilterUp(cur, prev, n);
+            return true;
         case 3:
 #if defined(__SSE2__)
             if (bpp == 3) return UnfilterAvgSse<3>(cur, prev, n), true;
@@ -192,14 +203,29 @@ bool Unfilter(uint8_t type, uint8_t* cur, const uint8_t* prev, size_t n, size_t 
 #endif
             UnfilterPaeth(cur, prev, n, bpp);
             return true;
-        default: return false;
+        default:
+            return false;
     }
 }
 
 // ---- row conversion ----------------------------------------------------------------------
 
 // How a row of samples becomes bitmap bytes.
-enum class RowKind { Bits1, Bits2, Bits4, Nibble2, Nibble4, Byte8, Grey16, GreyA8, GreyA16, Rgb8, Rgb16, Rgba8, Rgba16 };
+enum class RowKind {
+    Bits1,
+    Bits2,
+    Bits4,
+    Nibble2,
+    Nibble4,
+    Byte8,
+    Grey16,
+    GreyA8,
+    GreyA16,
+    Rgb8,
+    Rgb16,
+    Rgba8,
+    Rgba16
+};
 
 // Calls f(sample index, target column) for the n samples of a row or of an Adam7 pass row.
 template <typename F>
@@ -233,19 +259,25 @@ void ConvertRow(RowKind kind, const uint8_t* s, int n, int x0, int dx, uint8_t* 
             }
             break;
         case RowKind::Bits2:
-            EachColumn(n, x0, dx, [&](int i, int x) { out[x] = (s[i >> 2] >> (6 - 2 * (i & 3))) & 3; });
+            EachColumn(n, x0, dx,
+                       [&](int i, int x) { out[x] = (s[i >> 2] >> (6 - 2 * (i & 3))) & 3; });
             break;
         case RowKind::Bits4:
-            EachColumn(n, x0, dx, [&](int i, int x) { out[x] = (s[i >> 1] >> (4 - 4 * (i & 1))) & 15; });
+            EachColumn(n, x0, dx,
+                       [&](int i, int x) { out[x] = (s[i >> 1] >> (4 - 4 * (i & 1))) & 15; });
             break;
         case RowKind::Nibble2:
-            EachColumn(n, x0, dx, [&](int i, int x) { SetNibble(out, x, (s[i >> 2] >> (6 - 2 * (i & 3))) & 3); });
+            EachColumn(n, x0, dx, [&](int i, int x) {
+                SetNibble(out, x, (s[i >> 2] >> (6 - 2 * (i & 3))) & 3);
+            });
             break;
         case RowKind::Nibble4:
             if (dx == 1)
                 std::memcpy(out, s, (size_t(n) + 1) / 2);
             else
-                EachColumn(n, x0, dx, [&](int i, int x) { SetNibble(out, x, (s[i >> 1] >> (4 - 4 * (i & 1))) & 15); });
+                EachColumn(n, x0, dx, [&](int i, int x) {
+                    SetNibble(out, x, (s[i >> 1] >> (4 - 4 * (i & 1))) & 15);
+                });
             break;
         case RowKind::Byte8:
             if (dx == 1)
@@ -253,7 +285,9 @@ void ConvertRow(RowKind kind, const uint8_t* s, int n, int x0, int dx, uint8_t* 
             else
                 EachColumn(n, x0, dx, [&](int i, int x) { out[x] = s[i]; });
             break;
-        case RowKind::Grey16: EachColumn(n, x0, dx, [&](int i, int x) { out[x] = s[2 * i]; }); break;
+        case RowKind::Grey16:
+            EachColumn(n, x0, dx, [&](int i, int x) { out[x] = s[2 * i]; });
+            break;
         case RowKind::GreyA8:
             EachColumn(n, x0, dx, [&](int i, int x) {
                 out[x] = s[2 * i];
@@ -314,14 +348,17 @@ const Pass kWhole[1] = {{0, 0, 1, 1}};
 const Pass kAdam7[7] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
                         {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
 
-inline int PassSize(int total, int start, int step) { return total > start ? (total - start + step - 1) / step : 0; }
+inline int PassSize(int total, int start, int step) {
+    return total > start ? (total - start + step - 1) / step : 0;
+}
 
 }  // namespace
 
 // One decode of one PNG data stream; made by TGLDPNG for each load.
 class TGLDPNGReadStream {
 public:
-    TGLDPNGReadStream(TGLDPNG& owner, const uint8_t* data, size_t size) : m_Owner(owner), m_Data(data), m_Size(size) {}
+    TGLDPNGReadStream(TGLDPNG& owner, const uint8_t* data, size_t size)
+        : m_Owner(owner), m_Data(data), m_Size(size) {}
     ~TGLDPNGReadStream() {
         if (m_ZlibStarted) inflateEnd(&m_Zlib);
     }
@@ -451,12 +488,24 @@ void TGLDPNGReadStream::ReadImage(const uint8_t* body, size_t size) {
             kind = m_Depth == 8 ? RowKind::GreyA8 : RowKind::GreyA16;
         } else {
             switch (m_Depth) {
-                case 1: kind = RowKind::Bits1; bitmapBits = 1; break;
-                case 2: kind = RowKind::Bits2; break;
-                case 4: kind = RowKind::Bits4; break;
-                case 8: kind = RowKind::Byte8; break;
-                case 16: kind = RowKind::Grey16; break;
-                default: Fail(kGreyDepth);
+                case 1:
+                    kind = RowKind::Bits1;
+                    bitmapBits = 1;
+                    break;
+                case 2:
+                    kind = RowKind::Bits2;
+                    break;
+                case 4:
+                    kind = RowKind::Bits4;
+                    break;
+                case 8:
+                    kind = RowKind::Byte8;
+                    break;
+                case 16:
+                    kind = RowKind::Grey16;
+                    break;
+                default:
+                    Fail(kGreyDepth);
             }
         }
     } else if (m_ColorType == 2) {
@@ -467,16 +516,27 @@ void TGLDPNGReadStream::ReadImage(const uint8_t* body, size_t size) {
         bitmapBits = 24;
     } else {
         switch (m_Depth) {
-            case 1: kind = RowKind::Bits1; bitmapBits = 1; break;
-            case 2: kind = RowKind::Bits2; break;
-            case 4: kind = RowKind::Bits4; break;
-            case 8: kind = RowKind::Byte8; break;
-            default: Fail(kDepth);
+            case 1:
+                kind = RowKind::Bits1;
+                bitmapBits = 1;
+                break;
+            case 2:
+                kind = RowKind::Bits2;
+                break;
+            case 4:
+                kind = RowKind::Bits4;
+                break;
+            case 8:
+                kind = RowKind::Byte8;
+                break;
+            default:
+                Fail(kDepth);
         }
     }
 
     // Sizes: PNG allows up to 2^31 - 1 either way; the bitmap must also be addressable by int.
-    if (m_Width == 0 || m_Height == 0 || m_Width > 0x7FFFFFFFu || m_Height > 0x7FFFFFFFu) Fail(kReadError);
+    if (m_Width == 0 || m_Height == 0 || m_Width > 0x7FFFFFFFu || m_Height > 0x7FFFFFFFu)
+        Fail(kReadError);
     const int width = int(m_Width);
     const int height = int(m_Height);
     const uint64_t bitsPerPixel = uint64_t(channels) * uint64_t(m_Depth);
@@ -502,7 +562,8 @@ void TGLDPNGReadStream::ReadImage(const uint8_t* body, size_t size) {
         }
     }
     if (bitmapBits != 4) image.SetFormat(width, height, bitmapBits);
-    if (image.Empty() || image.Width() != width || image.Height() != height || image.BitsPerPixel() != bitmapBits)
+    if (image.Empty() || image.Width() != width || image.Height() != height ||
+        image.BitsPerPixel() != bitmapBits)
         Fail(kReadError);
     image.ClearTransparent();
     if (m_ColorType == 0 && !m_AlphaChannel && m_Depth < 8) {
@@ -542,7 +603,8 @@ void TGLDPNGReadStream::ReadImage(const uint8_t* body, size_t size) {
         while (y < passHeight) {
             const int rows = std::min(batch, passHeight - y);
             const bool complete = Inflate(buffer.data() + stride, stride * size_t(rows));
-            const int ready = complete ? rows : int((m_Zlib.next_out - (buffer.data() + stride)) / stride);
+            const int ready =
+                complete ? rows : int((m_Zlib.next_out - (buffer.data() + stride)) / stride);
             for (int r = 0; r < ready; ++r) {
                 uint8_t* row = buffer.data() + stride * size_t(r + 1);
                 const uint8_t* prev = row - stride;
@@ -628,7 +690,8 @@ void TGLDPNGReadStream::SettleTransparency() {
             if (image.BitsPerPixel() == 1) {
                 for (int x = 0; x < width; ++x) m[x] = inverse[(s[x >> 3] >> (7 - (x & 7))) & 1];
             } else if (image.BitsPerPixel() == 4) {
-                for (int x = 0; x < width; ++x) m[x] = inverse[(s[x >> 1] >> (4 - 4 * (x & 1))) & 15];
+                for (int x = 0; x < width; ++x)
+                    m[x] = inverse[(s[x >> 1] >> (4 - 4 * (x & 1))) & 15];
             } else {
                 for (int x = 0; x < width; ++x) m[x] = inverse[s[x]];
             }

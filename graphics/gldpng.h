@@ -33,7 +33,9 @@ public:
     platform::Bitmap& Image() { return m_ExternalImage ? *m_ExternalImage : m_Image; }
     const platform::Bitmap& Image() const { return m_ExternalImage ? *m_ExternalImage : m_Image; }
     platform::Bitmap& AlphaBitmap() { return m_ExternalAlpha ? *m_ExternalAlpha : m_Alpha; }
-    const platform::Bitmap& AlphaBitmap() const { return m_ExternalAlpha ? *m_ExternalAlpha : m_Alpha; }
+    const platform::Bitmap& AlphaBitmap() const {
+        return m_ExternalAlpha ? *m_ExternalAlpha : m_Alpha;
+    }
 
     // Set by the last decode: a transparency map was produced.
     bool HasAlpha() const { return m_HasAlpha; }

@@ -12,15 +12,16 @@ constexpr size_t kHeaderSize = 8;
 
 TyxVelmorPngPng::TyxVelmorPngPng() : m_Magic("vpp"), m_Extension(".vpp") {}
 
-bool TyxVelmorPngPng::LoadMemory(const uint8_t* data, platform::Bitmap& picture, platform::Bitmap& mask,
-                                 size_t totalSize) {
-    if (data == nullptr || totalSize < m_Magic.size() || std::memcmp(data, m_Magic.data(), m_Magic.size()) != 0)
+bool TyxVelmorPngPng::LoadMemory(const uint8_t* data, platform::Bitmap& picture,
+                                 platform::Bitmap& mask, size_t totalSize) {
+    if (data == nullptr || totalSize < m_Magic.size() ||
+        std::memcmp(data, m_Magic.data(), m_Magic.size()) != 0)
         return false;
     // The header is not trusted beyond its magic: the second PNG must start inside the data
     // and after the header, or the two PNG files would overlap the header or run outside it.
     if (totalSize < kHeaderSize) return false;
-    const uint32_t second = uint32_t(data[4]) | (uint32_t(data[5]) << 8) | (uint32_t(data[6]) << 16) |
-                            (uint32_t(data[7]) << 24);
+    const uint32_t second = uint32_t(data[4]) | (uint32_t(data[5]) << 8) |
+                            (uint32_t(data[6]) << 16) | (uint32_t(data[7]) << 24);
     if (second < kHeaderSize || second > totalSize) return false;
     m_Flag = data[3];
 
@@ -37,8 +38,8 @@ bool TyxVelmorPngPng::LoadMemory(const uint8_t* data, platform::Bitmap& picture,
     return true;
 }
 
-bool TyxVelmorPngPng::LoadStream(TMemoryStream& stream, platform::Bitmap& picture, platform::Bitmap& mask,
-                                 size_t totalSize) {
+bool TyxVelmorPngPng::LoadStream(TMemoryStream& stream, platform::Bitmap& picture,
+                                 platform::Bitmap& mask, size_t totalSize) {
     const size_t start = stream.Position();
     // Whatever the caller believes, the container cannot run past the stream's end.
     const size_t size = std::min(totalSize, stream.Size() - start);

@@ -16,9 +16,11 @@ public:
     // Reads a container of totalSize bytes from the stream's position. False, with the bitmaps
     // and the position untouched, for a wrong magic or a corrupt header; a PNG that does not
     // decode raises the decoder's engine error. On success the position is after the container.
-    bool LoadStream(TMemoryStream& stream, platform::Bitmap& picture, platform::Bitmap& mask, size_t totalSize);
+    bool LoadStream(TMemoryStream& stream, platform::Bitmap& picture, platform::Bitmap& mask,
+                    size_t totalSize);
     // The same from a block of totalSize bytes.
-    bool LoadMemory(const uint8_t* data, platform::Bitmap& picture, platform::Bitmap& mask, size_t totalSize);
+    bool LoadMemory(const uint8_t* data, platform::Bitmap& picture, platform::Bitmap& mask,
+                    size_t totalSize);
 
     const std::string& Magic() const { return m_Magic; }
     const std::string& Extension() const { return m_Extension; }

@@ -27,8 +27,10 @@ std::string ErrorOf(const Bytes& data) {
 // A 3 x 2 indexed picture using entries 0..5 with the given tRNS.
 Bytes IndexedWithTrns(const Bytes& trns) {
     Bytes plte;
-    for (int i = 0; i < 6; ++i) plte.insert(plte.end(), {uint8_t(10 * i), uint8_t(20 * i), uint8_t(30 * i)});
-    return Png({Ihdr(3, 2, 8, 3), Chunk("PLTE", plte), Chunk("tRNS", trns), Idat(Rows({0, 5, 1, 2, 5, 3}, 3))});
+    for (int i = 0; i < 6; ++i)
+        plte.insert(plte.end(), {uint8_t(10 * i), uint8_t(20 * i), uint8_t(30 * i)});
+    return Png({Ihdr(3, 2, 8, 3), Chunk("PLTE", plte), Chunk("tRNS", trns),
+                Idat(Rows({0, 5, 1, 2, 5, 3}, 3))});
 }
 
 TEST(PngDecoderTest, GreyscaleDepthsGetGreyPalettes) {
@@ -137,7 +139,8 @@ TEST(PngDecoderTest, TrnsColourOfGreyAndTruecolour) {
     EXPECT_EQ(png.Image().TransparentColour(), 0x332211u);
 
     // A value the depth cannot hold matches nothing.
-    Bytes tooBig = Png({Ihdr(1, 1, 8, 2), Chunk("tRNS", {1, 0, 0, 0, 0, 0}), Idat(Rows({0, 0, 0}, 3))});
+    Bytes tooBig =
+        Png({Ihdr(1, 1, 8, 2), Chunk("tRNS", {1, 0, 0, 0, 0, 0}), Idat(Rows({0, 0, 0}, 3))});
     png.LoadFromMemory(tooBig.data(), tooBig.size());
     EXPECT_FALSE(png.Transparent());
 }
@@ -147,16 +150,19 @@ TEST(PngDecoderTest, ImageDataAcrossChunks) {
     Bytes z = Compress(raw);
     Bytes first(z.begin(), z.begin() + 5), second(z.begin() + 5, z.end());
     TGLDPNG png;
-    Bytes split = Png({Ihdr(2, 2, 8, 2), Chunk("IDAT", first), Chunk("IDAT", {}), Chunk("IDAT", second)});
+    Bytes split =
+        Png({Ihdr(2, 2, 8, 2), Chunk("IDAT", first), Chunk("IDAT", {}), Chunk("IDAT", second)});
     png.LoadFromMemory(split.data(), split.size());
     EXPECT_EQ(png.Image().Pixel(1, 1), 0x0C0B0Au);
 
-    Bytes interrupted = Png({Ihdr(2, 2, 8, 2), Chunk("IDAT", first), Chunk("tEXt", {'a', 0, 'b'}), Chunk("IDAT", second)});
+    Bytes interrupted = Png({Ihdr(2, 2, 8, 2), Chunk("IDAT", first), Chunk("tEXt", {'a', 0, 'b'}),
+                             Chunk("IDAT", second)});
     EXPECT_EQ(ErrorOf(interrupted), "Read Image (PNG): Read Error");
 
     // Image data that ends early fails, but the rows before it are there.
     Bytes full = Compress(Rows(Bytes(300, 0x7F), 30));
-    Bytes shortData = Png({Ihdr(10, 10, 8, 2), Chunk("IDAT", Bytes(full.begin(), full.end() - 6))}, false);
+    Bytes shortData =
+        Png({Ihdr(10, 10, 8, 2), Chunk("IDAT", Bytes(full.begin(), full.end() - 6))}, false);
     platform::Bitmap target;
     png.SetImage(&target);
     EXPECT_THROW(png.LoadFromMemory(shortData.data(), shortData.size()), EEngineError);
@@ -197,9 +203,11 @@ Bytes FilterRows(const Bytes& raw, size_t rowBytes, size_t bpp) {
 TEST(PngDecoderTest, EveryFilterAndAdam7DecodeLikeUnfilteredRows) {
     // Per pixel layout: {colour type, depth, bytes per pixel}; the filters' left neighbour
     // distance differs for each, and the vector paths cover three and four bytes.
-    const int kinds[][3] = {{0, 8, 1}, {4, 8, 2}, {2, 8, 3}, {6, 8, 4}, {4, 16, 4}, {2, 16, 6}, {6, 16, 8}};
+    const int kinds[][3] = {{0, 8, 1},  {4, 8, 2},  {2, 8, 3}, {6, 8, 4},
+                            {4, 16, 4}, {2, 16, 6}, {6, 16, 8}};
     const int w = 13, h = 11;
-    const int pass[7][4] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4}, {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
+    const int pass[7][4] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
+                            {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
     for (const auto& k : kinds) {
         const size_t bpp = size_t(k[2]), rowBytes = bpp * w;
         Bytes raw(rowBytes * h);
@@ -229,16 +237,21 @@ TEST(PngDecoderTest, EveryFilterAndAdam7DecodeLikeUnfilteredRows) {
         laced.LoadFromMemory(c.data(), c.size());
         for (int y = 0; y < h; ++y) {
             for (int x = 0; x < w; ++x) {
-                ASSERT_EQ(filtered.Image().Pixel(x, y), plain.Image().Pixel(x, y)) << k[0] << "/" << k[1] << " " << x << "," << y;
-                ASSERT_EQ(laced.Image().Pixel(x, y), plain.Image().Pixel(x, y)) << k[0] << "/" << k[1] << " " << x << "," << y;
+                ASSERT_EQ(filtered.Image().Pixel(x, y), plain.Image().Pixel(x, y))
+                    << k[0] << "/" << k[1] << " " << x << "," << y;
+                ASSERT_EQ(laced.Image().Pixel(x, y), plain.Image().Pixel(x, y))
+                    << k[0] << "/" << k[1] << " " << x << "," << y;
                 if (type & 4) {
-                    ASSERT_EQ(filtered.AlphaBitmap().ScanLine(y)[x], plain.AlphaBitmap().ScanLine(y)[x]);
-                    ASSERT_EQ(laced.AlphaBitmap().ScanLine(y)[x], plain.AlphaBitmap().ScanLine(y)[x]);
+                    ASSERT_EQ(filtered.AlphaBitmap().ScanLine(y)[x],
+                              plain.AlphaBitmap().ScanLine(y)[x]);
+                    ASSERT_EQ(laced.AlphaBitmap().ScanLine(y)[x],
+                              plain.AlphaBitmap().ScanLine(y)[x]);
                 }
             }
         }
     }
-    // And the unfiltered rows mean what they say: RGBA bytes become blue-first pixels and 255 - alpha.
+    // And the unfiltered rows mean what they say: RGBA bytes become blue-first pixels and 255 -
+    // alpha.
     TGLDPNG png;
     Bytes one = Png({Ihdr(2, 1, 8, 6), Idat(Rows({1, 2, 3, 40, 5, 6, 7, 250}, 8))});
     png.LoadFromMemory(one.data(), one.size());
@@ -253,12 +266,17 @@ TEST(PngDecoderTest, EveryFilterAndAdam7DecodeLikeUnfilteredRows) {
 TEST(PngDecoderTest, RefusedHeadersAndStreams) {
     auto withHeader = [](const Bytes& ihdr) { return Png({ihdr, Idat(Rows(Bytes(4, 0), 4))}); };
     EXPECT_EQ(ErrorOf({}), "PNG LoadStream: Not PNG Format");
-    EXPECT_EQ(ErrorOf({'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0}), "PNG LoadStream: Not PNG Format");
-    EXPECT_EQ(ErrorOf(Png({Ihdr(1, 1, 8, 0), Ihdr(1, 1, 8, 0)})), "Read Header(PNG): appear two IHDR");
+    EXPECT_EQ(ErrorOf({'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0}),
+              "PNG LoadStream: Not PNG Format");
+    EXPECT_EQ(ErrorOf(Png({Ihdr(1, 1, 8, 0), Ihdr(1, 1, 8, 0)})),
+              "Read Header(PNG): appear two IHDR");
     for (uint8_t type : {1, 5, 7, 13})
-        EXPECT_EQ(ErrorOf(withHeader(Ihdr(1, 1, 8, type))), "Read Header(PNG): Error ColorType") << int(type);
-    EXPECT_EQ(ErrorOf(withHeader(Ihdr(1, 1, 8, 0, 0, 2))), "Read Header(PNG): not support Compression");
-    EXPECT_EQ(ErrorOf(withHeader(Ihdr(1, 1, 8, 0, 0, 0, 2))), "Read Header(PNG): not supprt Filter");
+        EXPECT_EQ(ErrorOf(withHeader(Ihdr(1, 1, 8, type))), "Read Header(PNG): Error ColorType")
+            << int(type);
+    EXPECT_EQ(ErrorOf(withHeader(Ihdr(1, 1, 8, 0, 0, 2))),
+              "Read Header(PNG): not support Compression");
+    EXPECT_EQ(ErrorOf(withHeader(Ihdr(1, 1, 8, 0, 0, 0, 2))),
+              "Read Header(PNG): not supprt Filter");
     EXPECT_EQ(ErrorOf(withHeader(Ihdr(1, 1, 8, 0, 2))), "Read Header(PNG): not interlace type");
     EXPECT_EQ(ErrorOf(withHeader(Ihdr(1, 1, 4, 4))), "Read Header(PNG): not Use AlphaChannel");
     EXPECT_EQ(ErrorOf(withHeader(Ihdr(1, 1, 3, 0))), "Read Header(PNG): Error Bitdepth");

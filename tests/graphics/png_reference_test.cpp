@@ -22,7 +22,9 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<uint8_t>;
 
-fs::path TestData() { return fs::path(VELMOR_TESTDATA_DIR); }
+fs::path TestData() {
+    return fs::path(VELMOR_TESTDATA_DIR);
+}
 
 Bytes ReadFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -79,7 +81,8 @@ Reference DecodeWithLibpng(const Bytes& data) {
     ref.width = int(png_get_image_width(png, info));
     ref.height = int(png_get_image_height(png, info));
     ref.rgba.assign(size_t(ref.width) * size_t(ref.height) * 4, 0);
-    for (int y = 0; y < ref.height; ++y) rows.push_back(ref.rgba.data() + size_t(y) * size_t(ref.width) * 4);
+    for (int y = 0; y < ref.height; ++y)
+        rows.push_back(ref.rgba.data() + size_t(y) * size_t(ref.width) * 4);
     png_read_image(png, rows.data());
     png_destroy_read_struct(&png, &info, nullptr);
     ref.ok = true;
@@ -99,12 +102,14 @@ std::string CompareWithReference(const fs::path& path, TGLDPNG& png) {
     const platform::Bitmap& image = png.Image();
     if (image.Width() != ref.width || image.Height() != ref.height) return "size differs";
     const platform::Bitmap& map = png.AlphaBitmap();
-    if (png.HasAlpha() && (map.Width() != ref.width || map.Height() != ref.height || map.BitsPerPixel() != 8))
+    if (png.HasAlpha() &&
+        (map.Width() != ref.width || map.Height() != ref.height || map.BitsPerPixel() != 8))
         return "map has the wrong shape";
     for (int y = 0; y < ref.height; ++y) {
         for (int x = 0; x < ref.width; ++x) {
             const uint8_t* p = ref.rgba.data() + (size_t(y) * size_t(ref.width) + size_t(x)) * 4;
-            const uint32_t expected = uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16);
+            const uint32_t expected =
+                uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16);
             const uint32_t colour = image.Pixel(x, y);
             auto where = [&] { return " at " + std::to_string(x) + "," + std::to_string(y); };
             if (colour != expected) return "colour differs" + where();
@@ -114,7 +119,8 @@ std::string CompareWithReference(const fs::path& path, TGLDPNG& png) {
             } else if (png.Transparent()) {
                 // One transparent colour stands for alpha: fully clear pixels must carry it.
                 if (alpha != 0 && alpha != 255) return "partial alpha without a map" + where();
-                if (alpha == 0 && colour != png.TransparentColor()) return "clear pixel not transparent colour" + where();
+                if (alpha == 0 && colour != png.TransparentColor())
+                    return "clear pixel not transparent colour" + where();
             } else if (alpha != 255) {
                 return "transparency lost" + where();
             }
@@ -129,7 +135,8 @@ TEST(PngReferenceTest, EveryCollectionPictureMatchesTheReference) {
         for (const fs::path& f : PngsIn(TestData() / folder)) files.push_back(f);
     ASSERT_GT(files.size(), 150u) << "test data missing at " << TestData();
     // The fuzz seeds are meant to be valid pictures too.
-    for (const fs::path& f : PngsIn(fs::path(VELMOR_SOURCE_DIR) / "fuzz/corpus/png")) files.push_back(f);
+    for (const fs::path& f : PngsIn(fs::path(VELMOR_SOURCE_DIR) / "fuzz/corpus/png"))
+        files.push_back(f);
     int transparentColours = 0;
     int maps = 0;
     for (const fs::path& f : files) {
@@ -144,13 +151,17 @@ TEST(PngReferenceTest, EveryCollectionPictureMatchesTheReference) {
 }
 
 TEST(PngReferenceTest, DamagedFilesAreRefusedOrDecodeSafely) {
-    const std::set<std::string> messages = {
-        "PNG LoadStream: Not PNG Format",         "Read Header(PNG): appear two IHDR",
-        "Read Header(PNG): Error ColorType",      "Read Header(PNG): not support Compression",
-        "Read Header(PNG): not supprt Filter",    "Read Header(PNG): not interlace type",
-        "Read Header(PNG): not Use AlphaChannel", "Read Header(PNG): Error Bitdepth",
-        "Read Header(PNG): Error BitDepth",       "PNG LoadStream: Error ZLIB",
-        "Read Image (PNG): Read Error"};
+    const std::set<std::string> messages = {"PNG LoadStream: Not PNG Format",
+                                            "Read Header(PNG): appear two IHDR",
+                                            "Read Header(PNG): Error ColorType",
+                                            "Read Header(PNG): not support Compression",
+                                            "Read Header(PNG): not supprt Filter",
+                                            "Read Header(PNG): not interlace type",
+                                            "Read Header(PNG): not Use AlphaChannel",
+                                            "Read Header(PNG): Error Bitdepth",
+                                            "Read Header(PNG): Error BitDepth",
+                                            "PNG LoadStream: Error ZLIB",
+                                            "Read Image (PNG): Read Error"};
     std::vector<fs::path> files = PngsIn(TestData() / "testpngs/crashers");
     for (const fs::path& f : PngsIn(TestData() / "testpngs/badpal")) files.push_back(f);
     ASSERT_GT(files.size(), 20u);

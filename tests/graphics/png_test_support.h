@@ -27,8 +27,8 @@ inline Bytes Chunk(const std::string& type, const Bytes& data) {
     return out;
 }
 
-inline Bytes Ihdr(uint32_t width, uint32_t height, uint8_t depth, uint8_t colorType, uint8_t interlace = 0,
-                  uint8_t compression = 0, uint8_t filter = 0) {
+inline Bytes Ihdr(uint32_t width, uint32_t height, uint8_t depth, uint8_t colorType,
+                  uint8_t interlace = 0, uint8_t compression = 0, uint8_t filter = 0) {
     Bytes d;
     PutBe32(d, width);
     PutBe32(d, height);
@@ -45,7 +45,9 @@ inline Bytes Compress(const Bytes& raw) {
 }
 
 // Raw rows, each with its filter byte already in front.
-inline Bytes Idat(const Bytes& raw) { return Chunk("IDAT", Compress(raw)); }
+inline Bytes Idat(const Bytes& raw) {
+    return Chunk("IDAT", Compress(raw));
+}
 
 inline Bytes Png(std::initializer_list<Bytes> chunks, bool withEnd = true) {
     Bytes out = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};

@@ -1,11 +1,12 @@
 // The masked container: magic, the split at L, and corrupt headers refused without reading
 // outside the data.
+#include "graphics/velmor_png_png.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <memory>
 
-#include "graphics/velmor_png_png.h"
 #include "png_test_support.h"
 #include "resources/engine_error.h"
 #include "resources/memory_stream.h"
@@ -14,9 +15,12 @@ namespace {
 
 using namespace pngtest;
 
-Bytes Grey(uint8_t level) { return Png({Ihdr(2, 1, 8, 0), Idat(Rows({level, level}, 2))}); }
+Bytes Grey(uint8_t level) {
+    return Png({Ihdr(2, 1, 8, 0), Idat(Rows({level, level}, 2))});
+}
 
-Bytes Container(const char* magic, uint8_t flag, uint32_t second, const Bytes& first, const Bytes& last) {
+Bytes Container(const char* magic, uint8_t flag, uint32_t second, const Bytes& first,
+                const Bytes& last) {
     Bytes out(magic, magic + 3);
     out.push_back(flag);
     for (int i = 0; i < 4; ++i) out.push_back(uint8_t(second >> (8 * i)));
@@ -26,7 +30,8 @@ Bytes Container(const char* magic, uint8_t flag, uint32_t second, const Bytes& f
 }
 
 // The container alone on the heap, so the sanitizer sees any read beyond it.
-bool LoadExact(TyxVelmorPngPng& vpp, const Bytes& data, platform::Bitmap& picture, platform::Bitmap& mask) {
+bool LoadExact(TyxVelmorPngPng& vpp, const Bytes& data, platform::Bitmap& picture,
+               platform::Bitmap& mask) {
     std::unique_ptr<uint8_t[]> exact(new uint8_t[data.size()]);
     std::memcpy(exact.get(), data.data(), data.size());
     return vpp.LoadMemory(exact.get(), picture, mask, data.size());
@@ -63,11 +68,12 @@ TEST(VelmorPngPngTest, WrongMagicAndBadOffsetsLeaveBitmapsAlone) {
     platform::Bitmap pic, msk;
     pic.SetFormat(3, 3, 24);
     msk.SetFormat(5, 5, 8);
-    for (const Bytes& bad : {Container("VPP", 0, good, mask, picture), Container("vpq", 0, good, mask, picture),
-                             Container("vpp", 0, 7, mask, picture), Container("vpp", 0, 0, mask, picture),
-                             Container("vpp", 0, 0xFFFFFFF0u, mask, picture),
-                             Container("vpp", 0, good + uint32_t(picture.size()) + 1, mask, picture),
-                             Bytes{'v', 'p', 'p', 0, 9}, Bytes{'v', 'p'}}) {
+    for (const Bytes& bad :
+         {Container("VPP", 0, good, mask, picture), Container("vpq", 0, good, mask, picture),
+          Container("vpp", 0, 7, mask, picture), Container("vpp", 0, 0, mask, picture),
+          Container("vpp", 0, 0xFFFFFFF0u, mask, picture),
+          Container("vpp", 0, good + uint32_t(picture.size()) + 1, mask, picture),
+          Bytes{'v', 'p', 'p', 0, 9}, Bytes{'v', 'p'}}) {
         EXPECT_FALSE(LoadExact(vpp, bad, pic, msk));
         EXPECT_EQ(pic.Width(), 3);
         EXPECT_EQ(msk.Width(), 5);
