@@ -1,5 +1,6 @@
 #include "resources/archive.h"
 
+#include <filesystem>
 #include <fstream>
 
 #include "platform/file_system.h"
@@ -18,7 +19,11 @@ std::string ExtensionToDecode(const std::string& realName) {
 
 bool TyxArchive::ReadDataRange(int64_t offset, int64_t size, std::vector<uint8_t>& bytes) const {
     if (m_DataFileName.empty() || offset < 0 || size < 0) return false;
-    std::ifstream in(platform::FileSystem::ToHostPath(m_DataFileName), std::ios::binary);
+    const std::string host = platform::FileSystem::ToHostPath(m_DataFileName);
+    // A folder or a device has no size to check reads against.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(host, ec)) return false;
+    std::ifstream in(host, std::ios::binary);
     if (!in) return false;
     in.seekg(0, std::ios::end);
     const std::streamoff fileSize = in.tellg();

@@ -115,6 +115,8 @@ TEST_F(BcxTest, ReadsStayInsideTheDataFile) {
     for (const char* name : {"past", "neg", "negoff", "huge"}) EXPECT_EQ(Stream(bcx, name), "<fail>") << name;
     std::filesystem::remove(m_Dir.Path() / "data.bcd");
     EXPECT_EQ(Stream(bcx, "end"), "<fail>");
+    std::filesystem::create_directory(m_Dir.Path() / "data.bcd");
+    EXPECT_EQ(Stream(bcx, "end"), "<fail>");
 }
 
 TEST_F(BcxTest, ScrambledMembersAndPictures) {
