@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -47,6 +48,7 @@ constexpr size_t kPad = 32;
 // pixels than the rest of the data could ever hold is corrupt, and is refused before the
 // bitmap is allocated.
 constexpr uint64_t kMaxInflateRatio = 1040;
+constexpr uint32_t kMaxSide = 1u << 24;
 
 [[noreturn]] void Fail(const char* text) {
     TyxApplication::Instance().RaiseEngineError(text);
@@ -534,8 +536,9 @@ void TGLDPNGReadStream::ReadImage(const uint8_t* body, size_t size) {
         }
     }
 
-    // Sizes: PNG allows up to 2^31 - 1 either way; the bitmap must also be addressable by int.
-    if (m_Width == 0 || m_Height == 0 || m_Width > 0x7FFFFFFFu || m_Height > 0x7FFFFFFFu)
+    // PNG allows sizes up to 2^31 - 1, but no bitmap row that long can be addressed; 2^24
+    // pixels either way is far beyond any picture a game shows.
+    if (m_Width == 0 || m_Height == 0 || m_Width > kMaxSide || m_Height > kMaxSide)
         Fail(kReadError);
     const int width = int(m_Width);
     const int height = int(m_Height);
@@ -732,7 +735,12 @@ TGLDPNG::TGLDPNG() = default;
 size_t TGLDPNG::LoadFromMemory(const uint8_t* data, size_t size) {
     static const uint8_t kNone = 0;
     TGLDPNGReadStream reader(*this, data ? data : &kNone, data ? size : 0);
-    return reader.Decode();
+    try {
+        return reader.Decode();
+    } catch (const std::bad_alloc&) {
+        // A picture too large for memory is as unreadable as a damaged one.
+        Fail(kReadError);
+    }
 }
 
 void TGLDPNG::LoadFromStream(TMemoryStream& stream) {
