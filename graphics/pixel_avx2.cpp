@@ -19,44 +19,65 @@ inline void Mix32(uint8_t* tp, const uint8_t* sp, uint32_t a) {
     for (int c = 0; c < 4; ++c) tp[c] = static_cast<uint8_t>((tp[c] * a + sp[c] * (255 - a)) >> 8);
 }
 
-void Blend32(uint8_t* t, const uint8_t* s, const uint8_t* m, int w, bool mirrored) {
+// Eight pixels starting at source column j.
+inline void Block8(uint8_t* t, const uint8_t* s, const uint8_t* m, int w, int j, bool mirrored) {
     const __m256i zero = _mm256_setzero_si256();
     const __m256i c255 = _mm256_set1_epi16(255);
     const __m256i d255 = _mm256_set1_epi32(255);
     const __m256i spread = _mm256_set1_epi32(0x01010101);
     const __m256i reverse = _mm256_setr_epi32(7, 6, 5, 4, 3, 2, 1, 0);
+    uint64_t a8;
+    std::memcpy(&a8, m + j, 8);
+    if (a8 == ~uint64_t{0}) return;
+    uint8_t* tp = t + 4 * (mirrored ? w - 8 - j : j);
+    __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + 4 * j));
+    if (mirrored) {
+        sv = _mm256_permutevar8x32_epi32(sv, reverse);
+        a8 = __builtin_bswap64(a8);
+    }
+    if (a8 == 0) {
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(tp), sv);
+        return;
+    }
+    const __m256i tv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(tp));
+    const __m256i a32 = _mm256_cvtepu8_epi32(_mm_cvtsi64_si128(static_cast<long long>(a8)));
+    const __m256i ab = _mm256_mullo_epi32(a32, spread);
+    const __m256i alo = _mm256_unpacklo_epi8(ab, zero), ahi = _mm256_unpackhi_epi8(ab, zero);
+    const __m256i lo = _mm256_srli_epi16(
+        _mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(tv, zero), alo),
+                         _mm256_mullo_epi16(_mm256_unpacklo_epi8(sv, zero), _mm256_sub_epi16(c255, alo))),
+        8);
+    const __m256i hi = _mm256_srli_epi16(
+        _mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(tv, zero), ahi),
+                         _mm256_mullo_epi16(_mm256_unpackhi_epi8(sv, zero), _mm256_sub_epi16(c255, ahi))),
+        8);
+    __m256i r = _mm256_packus_epi16(lo, hi);
+    r = _mm256_blendv_epi8(r, sv, _mm256_cmpeq_epi32(a32, zero));
+    r = _mm256_blendv_epi8(r, tv, _mm256_cmpeq_epi32(a32, d255));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(tp), r);
+}
+
+void Blend32(uint8_t* t, const uint8_t* s, const uint8_t* m, int w, bool mirrored) {
+    const __m256i ones = _mm256_set1_epi8(-1);
     int j = 0;
-    for (; j + 8 <= w; j += 8) {
-        uint64_t a8;
-        std::memcpy(&a8, m + j, 8);
-        if (a8 == ~uint64_t{0}) continue;
-        uint8_t* tp = t + 4 * (mirrored ? w - 8 - j : j);
-        __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + 4 * j));
-        if (mirrored) {
-            sv = _mm256_permutevar8x32_epi32(sv, reverse);
-            a8 = __builtin_bswap64(a8);
-        }
-        if (a8 == 0) {
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(tp), sv);
+    // Whole opaque or transparent stretches of 32 pixels go without any arithmetic.
+    for (; j + 32 <= w; j += 32) {
+        const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(m + j));
+        if (_mm256_testc_si256(a, ones)) continue;
+        if (_mm256_testz_si256(a, a) && !mirrored) {
+            const __m256i* from = reinterpret_cast<const __m256i*>(s + 4 * j);
+            __m256i* to = reinterpret_cast<__m256i*>(t + 4 * j);
+            const __m256i v0 = _mm256_loadu_si256(from), v1 = _mm256_loadu_si256(from + 1);
+            const __m256i v2 = _mm256_loadu_si256(from + 2), v3 = _mm256_loadu_si256(from + 3);
+            _mm256_storeu_si256(to, v0);
+            _mm256_storeu_si256(to + 1, v1);
+            _mm256_storeu_si256(to + 2, v2);
+            _mm256_storeu_si256(to + 3, v3);
             continue;
         }
-        const __m256i tv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(tp));
-        const __m256i a32 = _mm256_cvtepu8_epi32(_mm_cvtsi64_si128(static_cast<long long>(a8)));
-        const __m256i ab = _mm256_mullo_epi32(a32, spread);
-        const __m256i alo = _mm256_unpacklo_epi8(ab, zero), ahi = _mm256_unpackhi_epi8(ab, zero);
-        const __m256i lo = _mm256_srli_epi16(
-            _mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(tv, zero), alo),
-                             _mm256_mullo_epi16(_mm256_unpacklo_epi8(sv, zero), _mm256_sub_epi16(c255, alo))),
-            8);
-        const __m256i hi = _mm256_srli_epi16(
-            _mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(tv, zero), ahi),
-                             _mm256_mullo_epi16(_mm256_unpackhi_epi8(sv, zero), _mm256_sub_epi16(c255, ahi))),
-            8);
-        __m256i r = _mm256_packus_epi16(lo, hi);
-        r = _mm256_blendv_epi8(r, sv, _mm256_cmpeq_epi32(a32, zero));
-        r = _mm256_blendv_epi8(r, tv, _mm256_cmpeq_epi32(a32, d255));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(tp), r);
+        for (int k = 0; k < 32; k += 8) Block8(t, s, m, w, j + k, mirrored);
     }
+    for (; j + 8 <= w; j += 8) Block8(t, s, m, w, j, mirrored);
     for (; j < w; ++j) Mix32(t + 4 * (mirrored ? w - 1 - j : j), s + 4 * j, m[j]);
 }
 

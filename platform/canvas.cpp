@@ -106,7 +106,7 @@ private:
 
     uint8_t Index(uint32_t p) {
         p &= 0xFFFFFF;
-        if (m_LastColour == p) return m_LastIndex;
+        if (m_HasLast && m_LastColour == p) return m_LastIndex;
         int best = 0, bestDistance = INT32_MAX;
         for (size_t i = 0; i < m_Palette.size(); ++i) {
             const int dr = static_cast<int>((m_Palette[i] >> 16) & 255) - static_cast<int>((p >> 16) & 255);
@@ -118,6 +118,7 @@ private:
                 best = static_cast<int>(i);
             }
         }
+        m_HasLast = true;
         m_LastColour = p;
         m_LastIndex = static_cast<uint8_t>(best);
         return m_LastIndex;
@@ -126,7 +127,8 @@ private:
     Bitmap& m_B;
     PixelFormat m_Format;
     std::vector<uint32_t> m_Palette;
-    std::optional<uint32_t> m_LastColour;
+    bool m_HasLast = false;
+    uint32_t m_LastColour = 0;
     uint8_t m_LastIndex = 0;
 };
 
