@@ -65,18 +65,28 @@ void Lookup(benchmark::State& state, TyxArchiveWriter::Format format, bool hit) 
     const TyxBCLManager& manager = Archives(format).Manager();
     std::vector<std::string> names;
     for (int i = 0; i < 1024; ++i)
-        names.push_back(hit ? MemberName(0, (i * 7919) % kMembers) : "cg\\missing\\ev" + std::to_string(i) + ".png");
+        names.push_back(hit ? MemberName(0, (i * 7919) % kMembers)
+                            : "cg\\missing\\ev" + std::to_string(i) + ".png");
     size_t i = 0, found = 0;
     for (auto _ : state) {
         found += manager.Find(names[i++ & 1023]) != nullptr;
     }
-    if (found != (hit ? static_cast<size_t>(state.iterations()) : 0)) state.SkipWithError("wrong answer");
+    if (found != (hit ? static_cast<size_t>(state.iterations()) : 0))
+        state.SkipWithError("wrong answer");
 }
 
-void BM_BclHitOldest(benchmark::State& s) { Lookup(s, TyxArchiveWriter::Format::Bcl, true); }
-void BM_BclMiss(benchmark::State& s) { Lookup(s, TyxArchiveWriter::Format::Bcl, false); }
-void BM_BcxHitOldest(benchmark::State& s) { Lookup(s, TyxArchiveWriter::Format::Bcx, true); }
-void BM_BcxMiss(benchmark::State& s) { Lookup(s, TyxArchiveWriter::Format::Bcx, false); }
+void BM_BclHitOldest(benchmark::State& s) {
+    Lookup(s, TyxArchiveWriter::Format::Bcl, true);
+}
+void BM_BclMiss(benchmark::State& s) {
+    Lookup(s, TyxArchiveWriter::Format::Bcl, false);
+}
+void BM_BcxHitOldest(benchmark::State& s) {
+    Lookup(s, TyxArchiveWriter::Format::Bcx, true);
+}
+void BM_BcxMiss(benchmark::State& s) {
+    Lookup(s, TyxArchiveWriter::Format::Bcx, false);
+}
 
 BENCHMARK(BM_BclHitOldest)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_BclMiss)->Repetitions(5)->ReportAggregatesOnly(true);

@@ -1,14 +1,14 @@
 // BCL indexes and the members they describe come from game folders: any index must parse, and
 // every member read must stay inside the data file. The input is both the index and the data
 // file it names ("f.bcd"), so offsets in it point into itself.
+#include <unistd.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 #include "resources/bcl.h"
 #include "resources/engine_key.h"
@@ -42,7 +42,8 @@ std::string Folder() {
 }
 
 void Write(const std::string& path, const uint8_t* data, size_t size) {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
 }
 
 }  // namespace

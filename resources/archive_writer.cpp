@@ -65,7 +65,8 @@ bool TyxArchiveWriter::Write(Format format, const std::string& indexFileName,
         for (const auto& n : names) keys.push_back(yx::UpperCaseAscii(n));
         std::vector<size_t> order(keys.size());
         for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-        std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return keys[a] < keys[b]; });
+        std::sort(order.begin(), order.end(),
+                  [&](size_t a, size_t b) { return keys[a] < keys[b]; });
         for (size_t i = 1; i < order.size(); ++i)
             if (keys[order[i]] == keys[order[i - 1]]) {
                 error = "duplicate member name: " + members[order[i]].Name;
@@ -76,7 +77,8 @@ bool TyxArchiveWriter::Write(Format format, const std::string& indexFileName,
         for (const auto& n : names) keys.push_back(TyxBCL::NameKey(n));
         std::vector<size_t> order(keys.size());
         for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-        std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return keys[a] < keys[b]; });
+        std::sort(order.begin(), order.end(),
+                  [&](size_t a, size_t b) { return keys[a] < keys[b]; });
         for (size_t i = 1; i < order.size(); ++i)
             if (SameName(format, names[order[i]], names[order[i - 1]])) {
                 error = "duplicate member name: " + members[order[i]].Name;
@@ -87,7 +89,8 @@ bool TyxArchiveWriter::Write(Format format, const std::string& indexFileName,
     std::vector<uint8_t> data(kHeader, kHeader + kHeaderSize);
     std::vector<int32_t> offsets;
     for (const Member& m : members) {
-        if (data.size() + m.Bytes.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
+        if (data.size() + m.Bytes.size() >
+            static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
             error = "archive larger than 2 GiB";
             return false;
         }

@@ -26,7 +26,8 @@ std::string TyxBCL::NameKey(std::string_view name) {
         const auto b = static_cast<unsigned char>(key[i]);
         if (platform::IsSjisLeadByte(b) && i + 1 < key.size()) {
             const auto t = static_cast<unsigned char>(key[i + 1]);
-            if (b == 0x82 && t >= 0x81 && t <= 0x9A) key[i + 1] = static_cast<char>(t - 0x81 + 0x60);
+            if (b == 0x82 && t >= 0x81 && t <= 0x9A)
+                key[i + 1] = static_cast<char>(t - 0x81 + 0x60);
             i += 2;
             continue;
         }
@@ -83,7 +84,9 @@ void TyxBCL::Parse(const TStringList& lines) {
     }
 }
 
-uint64_t TyxBCL::HashKey(std::string_view key) { return std::hash<std::string_view>()(key); }
+uint64_t TyxBCL::HashKey(std::string_view key) {
+    return std::hash<std::string_view>()(key);
+}
 
 void TyxBCL::BuildIndex() {
     const size_t n = m_Items.size();
@@ -130,7 +133,8 @@ bool TyxBCL::Contains(const std::string& name) const {
 bool TyxBCL::ReadMember(const std::string& name, std::vector<uint8_t>& bytes,
                         std::string& realName) const {
     const std::string key = NameKey(name);
-    for (int64_t index = FindKey(key, HashKey(key)); index >= 0; index = m_Next[static_cast<size_t>(index)]) {
+    for (int64_t index = FindKey(key, HashKey(key)); index >= 0;
+         index = m_Next[static_cast<size_t>(index)]) {
         const TyxBCDItem& item = *m_Items[static_cast<size_t>(index)];
         std::vector<uint8_t> data;
         if (!ReadDataRange(item.Offset, item.Size, data)) continue;

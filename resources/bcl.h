@@ -27,7 +27,9 @@ public:
     bool Contains(const std::string& name) const override;
     // The same for a name already turned into its NameKey and hashed with HashKey, so a
     // search through many archives folds and hashes it once.
-    bool ContainsKey(const std::string& key, uint64_t hash) const { return FindKey(key, hash) >= 0; }
+    bool ContainsKey(const std::string& key, uint64_t hash) const {
+        return FindKey(key, hash) >= 0;
+    }
     // Members of that name in index order; the first whose bytes can be read is delivered.
     bool ReadMember(const std::string& name, std::vector<uint8_t>& bytes,
                     std::string& realName) const override;

@@ -9,7 +9,9 @@
 
 TyxBCLManager::TyxBCLManager(TyxWitch* witch) : m_Witch(witch) {}
 
-TyxBCLManager::~TyxBCLManager() { Clear(); }
+TyxBCLManager::~TyxBCLManager() {
+    Clear();
+}
 
 void TyxBCLManager::Clear() {
     m_Bcxs.clear();
@@ -43,8 +45,10 @@ void TyxBCLManager::OpenBcl(const std::string& fileName) {
 bool TyxBCLManager::AddArchive(const std::string& fileName) {
     if (!platform::FileSystem::FileExists(fileName)) return false;
     const std::string ext = yx::ExtractFileExt(fileName);
-    if (yx::SameTextAscii(ext, ".bcx")) OpenBcx(fileName);
-    else if (yx::SameTextAscii(ext, ".bcl")) OpenBcl(fileName);
+    if (yx::SameTextAscii(ext, ".bcx"))
+        OpenBcx(fileName);
+    else if (yx::SameTextAscii(ext, ".bcl"))
+        OpenBcl(fileName);
     return true;
 }
 

@@ -49,7 +49,7 @@ public:
 private:
     const TStringList& m_Lines;
     std::unordered_map<std::string, std::vector<size_t>> m_TagLines;  // lines of each tag text
-    std::vector<std::vector<size_t>> m_KeyLines;             // per key, ascending
+    std::vector<std::vector<size_t>> m_KeyLines;                      // per key, ascending
 };
 
 const char kDataSection[] = "?bcd?";
@@ -117,7 +117,9 @@ const TyxBCX::TyxBCXItem* TyxBCX::FindKey(const std::string& key) const {
     return m_Items[static_cast<size_t>(it - m_Keys.begin())].get();
 }
 
-bool TyxBCX::Contains(const std::string& name) const { return ContainsKey(yx::UpperCaseAscii(name)); }
+bool TyxBCX::Contains(const std::string& name) const {
+    return ContainsKey(yx::UpperCaseAscii(name));
+}
 
 bool TyxBCX::ReadMember(const std::string& name, std::vector<uint8_t>& bytes,
                         std::string& realName) const {

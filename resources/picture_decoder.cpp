@@ -65,7 +65,9 @@ bool TyxPictureDecoder::DecodeIcon(const uint8_t* data, size_t size, platform::B
     return bitmap.LoadFromEncoded(data, size);
 }
 
-void TyxPictureDecoder::Install(TyxPictureDecoder* decoder) { g_Installed = decoder; }
+void TyxPictureDecoder::Install(TyxPictureDecoder* decoder) {
+    g_Installed = decoder;
+}
 
 TyxPictureDecoder& TyxPictureDecoder::Current() {
     static TyxPictureDecoder hostReaders;

@@ -44,8 +44,10 @@ std::string TyxWitch::ExtensionOf(const std::string& fileName) {
             ++i;
             continue;
         }
-        if (c == '.') dot = i;
-        else if (c == '\\' || c == ':' || c == '/') dot = std::string::npos;
+        if (c == '.')
+            dot = i;
+        else if (c == '\\' || c == ':' || c == '/')
+            dot = std::string::npos;
     }
     return dot == std::string::npos ? std::string() : fileName.substr(dot);
 }

@@ -1,8 +1,7 @@
-#include "resources/bcl.h"
-
 #include <gtest/gtest.h>
 
 #include "bcl_fixture.h"
+#include "resources/bcl.h"
 #include "resources/sjis_text.h"
 #include "resources/yxstringlib.h"
 
@@ -22,9 +21,9 @@ protected:
 };
 
 TEST_F(BclTest, CanonicalIndexFromThePacker) {
-    const std::string index = PackBcl("game.bcl", {{"bg\\bg01.txt", Bytes("hello\r\nworld")},
-                                                   {"empty.txt", {}},
-                                                   {"b.bin", Bytes("xyz")}});
+    const std::string index = PackBcl(
+        "game.bcl",
+        {{"bg\\bg01.txt", Bytes("hello\r\nworld")}, {"empty.txt", {}}, {"b.bin", Bytes("xyz")}});
     TyxBCL bcl(&m_Witch);
     ASSERT_TRUE(bcl.Open(index));
     EXPECT_EQ(bcl.IndexFileName(), index);
@@ -43,10 +42,10 @@ TEST_F(BclTest, CanonicalIndexFromThePacker) {
 }
 
 TEST_F(BclTest, HeaderAndNumberRules) {
-    const std::string index = WriteIndex(
-        "a.bcl", {"garbage line", "  [binarycombinedata]  ", "data.bcd", "", "[ spaced ]", "0", "3",
-                  "\t[hex]\t", " $A ", "0x2", "[fw\x82\x81]", "1", "1", "", "[]", "2", "1",
-                  "[tail]", "5"});
+    const std::string index =
+        WriteIndex("a.bcl", {"garbage line", "  [binarycombinedata]  ", "data.bcd", "",
+                             "[ spaced ]", "0", "3", "\t[hex]\t", " $A ", "0x2", "[fw\x82\x81]",
+                             "1", "1", "", "[]", "2", "1", "[tail]", "5"});
     TyxBCL bcl(nullptr);
     ASSERT_TRUE(bcl.Open(index));
     ASSERT_EQ(bcl.Items().size(), 4u);  // "[tail]" lacks its size line
@@ -71,13 +70,14 @@ TEST_F(BclTest, DataHeaderRules) {
 
     // The name line is used untrimmed, and a later data header replaces an earlier one.
     TyxBCL blank(nullptr);
-    ASSERT_TRUE(blank.Open(WriteIndex("b.bcl", {"[BinaryCombineData]", "data.bcd ", "[a]", "0", "1"})));
+    ASSERT_TRUE(
+        blank.Open(WriteIndex("b.bcl", {"[BinaryCombineData]", "data.bcd ", "[a]", "0", "1"})));
     EXPECT_EQ(blank.DataFileName(), m_Dir.Str() + "data.bcd ");
     EXPECT_TRUE(blank.Contains("a"));
     EXPECT_EQ(Stream(blank, "a"), "<fail>");
     TyxBCL later(nullptr);
-    ASSERT_TRUE(later.Open(WriteIndex(
-        "c.bcl", {"[BinaryCombineData]", "other.bcd", "[a]", "0", "1", "[BinaryCombineData]", "data.bcd"})));
+    ASSERT_TRUE(later.Open(WriteIndex("c.bcl", {"[BinaryCombineData]", "other.bcd", "[a]", "0", "1",
+                                                "[BinaryCombineData]", "data.bcd"})));
     EXPECT_EQ(Stream(later, "a"), "0");
     // A data header in the last line names nothing.
     TyxBCL last(nullptr);
@@ -86,8 +86,8 @@ TEST_F(BclTest, DataHeaderRules) {
 }
 
 TEST_F(BclTest, BadNumberStopsTheParse) {
-    const std::string index = WriteIndex(
-        "bad.bcl", {"[BinaryCombineData]", "data.bcd", "[a]", "1", "2", "[b]", "12x", "3", "[c]", "0", "1"});
+    const std::string index = WriteIndex("bad.bcl", {"[BinaryCombineData]", "data.bcd", "[a]", "1",
+                                                     "2", "[b]", "12x", "3", "[c]", "0", "1"});
     TyxBCL bcl(nullptr);
     EXPECT_FALSE(bcl.Open(index));
     EXPECT_NE(bcl.LastError().find("12x"), std::string::npos);
@@ -98,16 +98,39 @@ TEST_F(BclTest, BadNumberStopsTheParse) {
 
 TEST_F(BclTest, MissingIndexChangesNothing) {
     TyxBCL bcl(nullptr);
-    ASSERT_TRUE(bcl.Open(WriteIndex("ok.bcl", {"[BinaryCombineData]", "data.bcd", "[a]", "0", "1"})));
+    ASSERT_TRUE(
+        bcl.Open(WriteIndex("ok.bcl", {"[BinaryCombineData]", "data.bcd", "[a]", "0", "1"})));
     EXPECT_FALSE(bcl.Open(m_Dir.Str() + "nope.bcl"));
     EXPECT_EQ(Stream(bcl, "a"), "0");
 }
 
 TEST_F(BclTest, ReadsStayInsideTheDataFile) {
-    const std::string index = WriteIndex(
-        "r.bcl", {"[BinaryCombineData]", "data.bcd", "[end]", "15", "5", "[past]", "16", "5",
-                  "[neg]", "0", "-1", "[negoff]", "-1", "2", "[huge]", "0", "2147483647",
-                  "[beyond]", "2147483647", "1", "[dup]", "18", "9", "[DUP]", "2", "2"});
+    const std::string index = WriteIndex("r.bcl", {"[BinaryCombineData]",
+                                                   "data.bcd",
+                                                   "[end]",
+                                                   "15",
+                                                   "5",
+                                                   "[past]",
+                                                   "16",
+                                                   "5",
+                                                   "[neg]",
+                                                   "0",
+                                                   "-1",
+                                                   "[negoff]",
+                                                   "-1",
+                                                   "2",
+                                                   "[huge]",
+                                                   "0",
+                                                   "2147483647",
+                                                   "[beyond]",
+                                                   "2147483647",
+                                                   "1",
+                                                   "[dup]",
+                                                   "18",
+                                                   "9",
+                                                   "[DUP]",
+                                                   "2",
+                                                   "2"});
     TyxBCL bcl(nullptr);
     ASSERT_TRUE(bcl.Open(index));
     EXPECT_EQ(Stream(bcl, "end"), "fghij");
@@ -125,7 +148,8 @@ TEST_F(BclTest, ReadsStayInsideTheDataFile) {
 
 TEST_F(BclTest, LoadStreamWritesAtThePosition) {
     TyxBCL bcl(nullptr);
-    ASSERT_TRUE(bcl.Open(WriteIndex("s.bcl", {"[BinaryCombineData]", "data.bcd", "[a]", "10", "3"})));
+    ASSERT_TRUE(
+        bcl.Open(WriteIndex("s.bcl", {"[BinaryCombineData]", "data.bcd", "[a]", "10", "3"})));
     TMemoryStream stream;
     stream.Write("ABCDEFG", 7);
     stream.SetPosition(2);
@@ -188,29 +212,34 @@ TEST_F(BclTest, ScrambledMembersAndPictures) {
 
 TEST_F(BclTest, NameIndexFindsEveryMemberAsTheLocaleCompares) {
     std::vector<TyxArchiveWriter::Member> members;
-    for (int i = 0; i < 500; ++i) members.push_back({"ev\\" + std::to_string(i) + ".png", Bytes(std::to_string(i))});
+    for (int i = 0; i < 500; ++i)
+        members.push_back({"ev\\" + std::to_string(i) + ".png", Bytes(std::to_string(i))});
     TyxBCL bcl(nullptr);
     ASSERT_TRUE(bcl.Open(PackBcl("many.bcl", members)));
-    for (int i = 0; i < 500; ++i) ASSERT_EQ(Stream(bcl, "EV\\" + std::to_string(i) + ".PNG"), std::to_string(i));
+    for (int i = 0; i < 500; ++i)
+        ASSERT_EQ(Stream(bcl, "EV\\" + std::to_string(i) + ".PNG"), std::to_string(i));
     EXPECT_FALSE(bcl.Contains("ev\\500.png"));
 
     // The index key joins exactly the names the locale comparison calls equal.
-    const std::vector<std::string> names = {"abc", "ABC", "aBc", "ab", "abc ", "\x82\x81", "\x82\x60",
-                                            "\x82\x9A", "\x82\x79", "\x82\x9B", "\x82\x7A", "\x83\x41",
-                                            "\x83\x61", "[]", "{}", "@", "`"};
+    const std::vector<std::string> names = {
+        "abc",      "ABC",      "aBc",      "ab",       "abc ",     "\x82\x81",
+        "\x82\x60", "\x82\x9A", "\x82\x79", "\x82\x9B", "\x82\x7A", "\x83\x41",
+        "\x83\x61", "[]",       "{}",       "@",        "`"};
     for (const auto& a : names)
         for (const auto& b : names)
-            EXPECT_EQ(yx::SameText(a, b), TyxBCL::NameKey(a) == TyxBCL::NameKey(b)) << a << " / " << b;
+            EXPECT_EQ(yx::SameText(a, b), TyxBCL::NameKey(a) == TyxBCL::NameKey(b))
+                << a << " / " << b;
 }
 
 TEST_F(BclTest, EqualNamesAreTriedInIndexOrder) {
     TyxBCL bcl(nullptr);
-    ASSERT_TRUE(bcl.Open(WriteIndex("d.bcl", {"[BinaryCombineData]", "data.bcd", "[x]", "0", "99",
-                                              "[other]", "0", "1", "[X]", "-5", "1", "[x]", "4", "2",
-                                              "[x]", "6", "2"})));
+    ASSERT_TRUE(bcl.Open(
+        WriteIndex("d.bcl", {"[BinaryCombineData]", "data.bcd", "[x]", "0", "99", "[other]", "0",
+                             "1", "[X]", "-5", "1", "[x]", "4", "2", "[x]", "6", "2"})));
     EXPECT_EQ(Stream(bcl, "x"), "45");
     // Reopening forgets the old members.
-    ASSERT_TRUE(bcl.Open(WriteIndex("e.bcl", {"[BinaryCombineData]", "data.bcd", "[y]", "0", "1"})));
+    ASSERT_TRUE(
+        bcl.Open(WriteIndex("e.bcl", {"[BinaryCombineData]", "data.bcd", "[y]", "0", "1"})));
     EXPECT_FALSE(bcl.Contains("x"));
     EXPECT_EQ(Stream(bcl, "y"), "0");
 }

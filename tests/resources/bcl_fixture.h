@@ -1,9 +1,9 @@
 #pragma once
 // Archives and pictures made in code for the archive and resource manager tests.
-#include <QBuffer>
-#include <QImage>
 #include <gtest/gtest.h>
 
+#include <QBuffer>
+#include <QImage>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -28,8 +28,9 @@ inline std::vector<uint8_t> Picture(const char* format, bool withAlpha, int alph
     QImage image(4, 3, withAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 4; ++x)
-            image.setPixel(x, y, x % 2 == 0 ? qRgba(255, 0, 0, withAlpha ? alpha : 255)
-                                            : qRgba(0, 0, 255, 255));
+            image.setPixel(
+                x, y,
+                x % 2 == 0 ? qRgba(255, 0, 0, withAlpha ? alpha : 255) : qRgba(0, 0, 255, 255));
     QByteArray out;
     QBuffer buffer(&out);
     buffer.open(QIODevice::WriteOnly);
@@ -38,7 +39,8 @@ inline std::vector<uint8_t> Picture(const char* format, bool withAlpha, int alph
 }
 
 // A masked container: "vpp", flag, offset of the picture PNG, mask PNG, picture PNG.
-inline std::vector<uint8_t> Vpp(const std::vector<uint8_t>& mask, const std::vector<uint8_t>& picture) {
+inline std::vector<uint8_t> Vpp(const std::vector<uint8_t>& mask,
+                                const std::vector<uint8_t>& picture) {
     std::vector<uint8_t> out = {'v', 'p', 'p', 7};
     const uint32_t second = static_cast<uint32_t>(8 + mask.size());
     for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(second >> (8 * i)));
@@ -56,16 +58,18 @@ protected:
                      const std::vector<TyxArchiveWriter::Member>& members, bool scramble = false) {
         std::string error;
         const std::string path = m_Dir.Str() + index;
-        EXPECT_TRUE(TyxArchiveWriter::Write(format, path, members, scramble ? &m_Witch : nullptr,
-                                            error))
+        EXPECT_TRUE(
+            TyxArchiveWriter::Write(format, path, members, scramble ? &m_Witch : nullptr, error))
             << error;
         return path;
     }
-    std::string PackBcl(const std::string& index, const std::vector<TyxArchiveWriter::Member>& members,
+    std::string PackBcl(const std::string& index,
+                        const std::vector<TyxArchiveWriter::Member>& members,
                         bool scramble = false) {
         return Pack(TyxArchiveWriter::Format::Bcl, index, members, scramble);
     }
-    std::string PackBcx(const std::string& index, const std::vector<TyxArchiveWriter::Member>& members,
+    std::string PackBcx(const std::string& index,
+                        const std::vector<TyxArchiveWriter::Member>& members,
                         bool scramble = false) {
         return Pack(TyxArchiveWriter::Format::Bcx, index, members, scramble);
     }
@@ -76,7 +80,9 @@ protected:
         m_Dir.WriteBytes(index, text);
         return m_Dir.Str() + index;
     }
-    void WriteData(const std::string& name, const std::string& bytes) { m_Dir.WriteBytes(name, bytes); }
+    void WriteData(const std::string& name, const std::string& bytes) {
+        m_Dir.WriteBytes(name, bytes);
+    }
 
     TempFolder m_Dir;
     TyxWitch m_Witch{0};

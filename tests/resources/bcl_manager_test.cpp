@@ -73,7 +73,8 @@ TEST_F(BclManagerTest, AddFolderOpensBothKindsDownToTheDepth) {
     auto pack = [&](const std::string& rel, TyxArchiveWriter::Format f, const std::string& text) {
         std::filesystem::create_directories((root.Path() / rel).parent_path());
         std::string error;
-        ASSERT_TRUE(TyxArchiveWriter::Write(f, root.Str() + rel, {{"who", Bytes(text)}}, nullptr, error));
+        ASSERT_TRUE(
+            TyxArchiveWriter::Write(f, root.Str() + rel, {{"who", Bytes(text)}}, nullptr, error));
     };
     pack("top.bcl", TyxArchiveWriter::Format::Bcl, "top");
     pack("sub/child.bcx", TyxArchiveWriter::Format::Bcx, "child");
@@ -90,8 +91,10 @@ TEST_F(BclManagerTest, AddFolderOpensBothKindsDownToTheDepth) {
 }
 
 TEST_F(BclManagerTest, FirstHolderAnswersEvenWhenItsReadFails) {
-    const std::string good = PackBcl("good.bcl", {{"icon.ico", Picture("ICO", false)}, {"t.txt", Bytes("a\r\nb")}});
-    WriteIndex("bad.bcl", {"[BinaryCombineData]", "bad.bcd", "[icon.ico]", "0", "999", "[t.txt]", "0", "99"});
+    const std::string good =
+        PackBcl("good.bcl", {{"icon.ico", Picture("ICO", false)}, {"t.txt", Bytes("a\r\nb")}});
+    WriteIndex("bad.bcl",
+               {"[BinaryCombineData]", "bad.bcd", "[icon.ico]", "0", "999", "[t.txt]", "0", "99"});
     m_Dir.WriteBytes("bad.bcd", "short");
     TyxBCLManager manager(&m_Witch);
     manager.AddArchive(good);
@@ -111,7 +114,10 @@ TEST_F(BclManagerTest, FirstHolderAnswersEvenWhenItsReadFails) {
 
 TEST_F(BclManagerTest, TypedLoadsAndBadIndexReports) {
     const std::string x = m_Witch.Extension();
-    PackBcx("p.bcx", {{"a.png", Picture("PNG", true)}, {"d.vpp", Vpp(Picture("PNG", false), Picture("PNG", false))}}, true);
+    PackBcx("p.bcx",
+            {{"a.png", Picture("PNG", true)},
+             {"d.vpp", Vpp(Picture("PNG", false), Picture("PNG", false))}},
+            true);
     WriteIndex("bad.bcl", {"[BinaryCombineData]", "p.bcd", "[x]", "zz", "1"});
     TyxBCLManager manager(&m_Witch);
     ASSERT_TRUE(manager.AddFolder(m_Dir.Str(), 0));

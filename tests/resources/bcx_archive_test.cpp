@@ -1,8 +1,7 @@
-#include "resources/bcx.h"
-
 #include <gtest/gtest.h>
 
 #include "bcl_fixture.h"
+#include "resources/bcx.h"
 #include "resources/xini_file.h"
 
 using namespace archive_fixture;
@@ -25,12 +24,35 @@ protected:
 };
 
 TEST_F(BcxTest, SectionsBecomeSortedMembers) {
-    const std::string index = WriteIndex(
-        "a.bcx", {"<b_x>", "address=1", "size=2", "</b_x>", "<?BCD?>", "address=5", "</?BCD?>",
-                  "<?bcd?>", "BCDFileName=data.bcd", "</?bcd?>", "<Bz>", "address=3", "size=1",
-                  "</Bz>", "<zero>", "address=0", "size=4", "</zero>", "<noaddr>", "size=4",
-                  "</noaddr>", "<nosize>", "address=7", "</nosize>", "<hex>", "address=$A",
-                  "size=0x3", "created=2000/01/01", "</hex>"});
+    const std::string index = WriteIndex("a.bcx", {"<b_x>",
+                                                   "address=1",
+                                                   "size=2",
+                                                   "</b_x>",
+                                                   "<?BCD?>",
+                                                   "address=5",
+                                                   "</?BCD?>",
+                                                   "<?bcd?>",
+                                                   "BCDFileName=data.bcd",
+                                                   "</?bcd?>",
+                                                   "<Bz>",
+                                                   "address=3",
+                                                   "size=1",
+                                                   "</Bz>",
+                                                   "<zero>",
+                                                   "address=0",
+                                                   "size=4",
+                                                   "</zero>",
+                                                   "<noaddr>",
+                                                   "size=4",
+                                                   "</noaddr>",
+                                                   "<nosize>",
+                                                   "address=7",
+                                                   "</nosize>",
+                                                   "<hex>",
+                                                   "address=$A",
+                                                   "size=0x3",
+                                                   "created=2000/01/01",
+                                                   "</hex>"});
     TyxBCX bcx(nullptr);
     ASSERT_TRUE(bcx.Open(index));
     EXPECT_EQ(bcx.DataFileName(), m_Dir.Str() + "data.bcd");
@@ -51,20 +73,24 @@ TEST_F(BcxTest, OpenFailsWithoutADataFile) {
     EXPECT_FALSE(bcx.Open(WriteIndex("n.bcx", {"<a>", "address=1", "size=1", "</a>"})));
     EXPECT_TRUE(bcx.Items().empty());
     EXPECT_FALSE(bcx.Contains("a"));
-    EXPECT_FALSE(bcx.Open(WriteIndex("e.bcx", {"<?bcd?>", "BCDFileName=", "</?bcd?>", "<a>", "address=1", "</a>"})));
+    EXPECT_FALSE(bcx.Open(
+        WriteIndex("e.bcx", {"<?bcd?>", "BCDFileName=", "</?bcd?>", "<a>", "address=1", "</a>"})));
     EXPECT_TRUE(bcx.Items().empty());
 }
 
 TEST_F(BcxTest, LookupFindsEveryMemberAsciiCaseOnly) {
     std::vector<TyxArchiveWriter::Member> members;
-    for (int i = 0; i < 300; ++i) members.push_back({"m" + std::to_string(i * 7919 % 1000) + ".txt", Bytes(std::to_string(i))});
+    for (int i = 0; i < 300; ++i)
+        members.push_back(
+            {"m" + std::to_string(i * 7919 % 1000) + ".txt", Bytes(std::to_string(i))});
     members.push_back({"\x82\x81.txt", Bytes("full-width a")});  // full-width small a
     TyxBCX bcx(nullptr);
     ASSERT_TRUE(bcx.Open(PackBcx("many.bcx", members)));
     ASSERT_EQ(bcx.Items().size(), members.size());
     for (size_t i = 1; i < bcx.Items().size(); ++i)
         ASSERT_LT(TyxBCX::CompareNames(bcx.Items()[i - 1]->Name, bcx.Items()[i]->Name), 0);
-    for (size_t i = 0; i < 300; ++i) ASSERT_EQ(Stream(bcx, "M" + members[i].Name.substr(1)), std::to_string(i));
+    for (size_t i = 0; i < 300; ++i)
+        ASSERT_EQ(Stream(bcx, "M" + members[i].Name.substr(1)), std::to_string(i));
     EXPECT_TRUE(bcx.Contains(bcx.Items().front()->Name));
     EXPECT_TRUE(bcx.Contains(bcx.Items().back()->Name));
     EXPECT_TRUE(bcx.Contains("\x82\x81.TXT"));
@@ -74,13 +100,24 @@ TEST_F(BcxTest, LookupFindsEveryMemberAsciiCaseOnly) {
 
 // The index is read in one pass; it must give what key reads of the INI file give.
 TEST_F(BcxTest, IndexReadsLikeTheIniFile) {
-    const TStringList lines = {
-        "<?bcd?>", "BCDFileName=data.bcd", "</?bcd?>",
-        "<a>", "address = 2", "address=3", "size=2", "</a>",
-        "</b>", "<b>", "address=4", "size=1",       // end line before the header: empty body
-        "<c>", "address=5", "size=1", "<a>", "address=9", "</c>",  // second <a> is never found
-        "x=<d>", "<d>", "nested=1", "<e>", "address=6", "size=3", "</e>", "address=7", "</d>",
-        "<f>", "ADDRESS=8", "size=1", "</f>", "<g>", "address=12x", "</g>", "<h>", "address=11"};
+    const TStringList lines = {"<?bcd?>",     "BCDFileName=data.bcd",
+                               "</?bcd?>",    "<a>",
+                               "address = 2", "address=3",
+                               "size=2",      "</a>",
+                               "</b>",        "<b>",
+                               "address=4",   "size=1",  // end line before the header: empty body
+                               "<c>",         "address=5",
+                               "size=1",      "<a>",
+                               "address=9",   "</c>",  // second <a> is never found
+                               "x=<d>",       "<d>",
+                               "nested=1",    "<e>",
+                               "address=6",   "size=3",
+                               "</e>",        "address=7",
+                               "</d>",        "<f>",
+                               "ADDRESS=8",   "size=1",
+                               "</f>",        "<g>",
+                               "address=12x", "</g>",
+                               "<h>",         "address=11"};
     const std::string index = WriteIndex("t.bcx", lines);
     TyxBCX bcx(nullptr);
     ASSERT_TRUE(bcx.Open(index));
@@ -104,15 +141,23 @@ TEST_F(BcxTest, IndexReadsLikeTheIniFile) {
 }
 
 TEST_F(BcxTest, ReadsStayInsideTheDataFile) {
-    const std::string index = WriteIndex(
-        "r.bcx", {"<?bcd?>", "BCDFileName=data.bcd", "</?bcd?>", "<end>", "address=15", "size=5",
-                  "</end>", "<past>", "address=16", "size=5", "</past>", "<neg>", "address=1",
-                  "size=-1", "</neg>", "<negoff>", "address=-1", "size=1", "</negoff>", "<huge>",
-                  "address=1", "size=2147483647", "</huge>"});
+    const std::string index = WriteIndex("r.bcx", {"<?bcd?>",    "BCDFileName=data.bcd",
+                                                   "</?bcd?>",   "<end>",
+                                                   "address=15", "size=5",
+                                                   "</end>",     "<past>",
+                                                   "address=16", "size=5",
+                                                   "</past>",    "<neg>",
+                                                   "address=1",  "size=-1",
+                                                   "</neg>",     "<negoff>",
+                                                   "address=-1", "size=1",
+                                                   "</negoff>",  "<huge>",
+                                                   "address=1",  "size=2147483647",
+                                                   "</huge>"});
     TyxBCX bcx(nullptr);
     ASSERT_TRUE(bcx.Open(index));
     EXPECT_EQ(Stream(bcx, "end"), "fghij");
-    for (const char* name : {"past", "neg", "negoff", "huge"}) EXPECT_EQ(Stream(bcx, name), "<fail>") << name;
+    for (const char* name : {"past", "neg", "negoff", "huge"})
+        EXPECT_EQ(Stream(bcx, name), "<fail>") << name;
     std::filesystem::remove(m_Dir.Path() / "data.bcd");
     EXPECT_EQ(Stream(bcx, "end"), "<fail>");
     std::filesystem::create_directory(m_Dir.Path() / "data.bcd");
@@ -121,11 +166,12 @@ TEST_F(BcxTest, ReadsStayInsideTheDataFile) {
 
 TEST_F(BcxTest, ScrambledMembersAndPictures) {
     const std::string x = m_Witch.Extension();
-    const std::string index = PackBcx("p.bcx",
-                                      {{"bg\\a.png", Picture("PNG", false)},
-                                       {"e.txt", Bytes("one\ntwo")},
-                                       {"d.vpp", Vpp(Picture("PNG", false), Picture("PNG", false))}},
-                                      true);
+    const std::string index =
+        PackBcx("p.bcx",
+                {{"bg\\a.png", Picture("PNG", false)},
+                 {"e.txt", Bytes("one\ntwo")},
+                 {"d.vpp", Vpp(Picture("PNG", false), Picture("PNG", false))}},
+                true);
     TyxBCX bcx(&m_Witch);
     ASSERT_TRUE(bcx.Open(index));
     EXPECT_FALSE(bcx.Contains("e.txt"));

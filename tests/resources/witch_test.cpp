@@ -33,7 +33,8 @@ TEST(WitchTest, DecodeWrapsAfterTheKeyAndRestartsEachCall) {
     const std::string key = EngineKeyText();
     std::vector<uint8_t> zeros(150, 0);
     ASSERT_TRUE(witch.Decode(zeros.data(), zeros.size()));
-    for (size_t i = 0; i < zeros.size(); ++i) ASSERT_EQ(zeros[i], static_cast<uint8_t>(key[i % 64])) << i;
+    for (size_t i = 0; i < zeros.size(); ++i)
+        ASSERT_EQ(zeros[i], static_cast<uint8_t>(key[i % 64])) << i;
 
     // Halves decoded separately each start at the first key byte.
     std::vector<uint8_t> whole(100, 0x5A), halves(100, 0x5A);
@@ -79,7 +80,8 @@ TEST(WitchTest, DecodeStreamLeavesPositionAtZero) {
     EXPECT_EQ(stream.Position(), 0u);
     EXPECT_EQ(stream.Data()[0], plain[0] ^ static_cast<uint8_t>(EngineKeyText()[0]));
     witch.DecodeStream(stream);
-    EXPECT_EQ(std::vector<uint8_t>(stream.Data(), stream.Data() + 5), std::vector<uint8_t>(plain, plain + 5));
+    EXPECT_EQ(std::vector<uint8_t>(stream.Data(), stream.Data() + 5),
+              std::vector<uint8_t>(plain, plain + 5));
 }
 
 TEST(WitchTest, RealExtensionStripsEveryScrambleExtension) {

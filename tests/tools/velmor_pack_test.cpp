@@ -21,7 +21,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Tool() { return std::string(VELMOR_BINARY_DIR) + "/bin/velmor-pack"; }
+std::string Tool() {
+    return std::string(VELMOR_BINARY_DIR) + "/bin/velmor-pack";
+}
 
 // Runs the tool; returns its exit code and what it printed.
 int Pack(const std::string& args, std::string* output = nullptr) {
@@ -36,7 +38,9 @@ int Pack(const std::string& args, std::string* output = nullptr) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-std::string Quote(const fs::path& p) { return "'" + p.string() + "'"; }
+std::string Quote(const fs::path& p) {
+    return "'" + p.string() + "'";
+}
 
 std::string ReadAll(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
@@ -60,14 +64,17 @@ class VelmorPackTest : public ::testing::Test {
 protected:
     VelmorPackTest() { m_Witch.SetKey(EngineKeyText()); }
     // Reads every file of `files` through the engine from the archive at index.
-    void ExpectEngineReads(const std::string& index, const std::map<std::string, std::string>& files,
-                           bool scrambled) {
+    void ExpectEngineReads(const std::string& index,
+                           const std::map<std::string, std::string>& files, bool scrambled) {
         std::unique_ptr<TyxArchive> archive;
-        if (index.ends_with(".bcl")) archive = std::make_unique<TyxBCL>(&m_Witch);
-        else archive = std::make_unique<TyxBCX>(&m_Witch);
+        if (index.ends_with(".bcl"))
+            archive = std::make_unique<TyxBCL>(&m_Witch);
+        else
+            archive = std::make_unique<TyxBCX>(&m_Witch);
         ASSERT_TRUE(archive->Open(platform::FileSystem::FromHostPath(index)));
         for (const auto& [name, bytes] : files) {
-            const std::string member = platform::Utf8ToSjis(name) + (scrambled ? m_Witch.Extension() : "");
+            const std::string member =
+                platform::Utf8ToSjis(name) + (scrambled ? m_Witch.Extension() : "");
             TMemoryStream stream;
             ASSERT_TRUE(archive->LoadStream(stream, member)) << name;
             EXPECT_EQ(std::string(stream.Data(), stream.Data() + stream.Size()), bytes) << name;
@@ -79,17 +86,23 @@ protected:
 
 TEST_F(VelmorPackTest, FolderRoundTripWithJapaneseNamesAndSubfolders) {
     m_Dir.WriteBytes("game/scenario/開始.txt", platform::Utf8ToSjis("「こんにちは」\r\n"));
-    m_Dir.WriteBytes("game/cg/背景/bg01.png", std::string("\x89PNG\r\n\x1a\n", 8) + std::string(300, '\0'));
+    m_Dir.WriteBytes("game/cg/背景/bg01.png",
+                     std::string("\x89PNG\r\n\x1a\n", 8) + std::string(300, '\0'));
     m_Dir.WriteBytes("game/empty.dat", "");
     m_Dir.WriteBytes("game/bgm.ogg", std::string(70000, 'o'));
     const auto files = Files(m_Dir.Path() / "game");
     for (const char* format : {"bcl", "bcx"}) {
         for (bool scramble : {false, true}) {
             SCOPED_TRACE(std::string(format) + (scramble ? " scrambled" : ""));
-            const fs::path index = m_Dir.Path() / (std::string("out") + (scramble ? "s." : ".") + format);
+            const fs::path index =
+                m_Dir.Path() / (std::string("out") + (scramble ? "s." : ".") + format);
             std::string out;
-            ASSERT_EQ(Pack(std::string("create --format ") + format + (scramble ? " --scramble " : " ") +
-                              Quote(index) + " " + Quote(m_Dir.Path() / "game"), &out), 0) << out;
+            ASSERT_EQ(
+                Pack(std::string("create --format ") + format + (scramble ? " --scramble " : " ") +
+                         Quote(index) + " " + Quote(m_Dir.Path() / "game"),
+                     &out),
+                0)
+                << out;
             ExpectEngineReads(index.string(), files, scramble);
 
             ASSERT_EQ(Pack("list " + Quote(index), &out), 0) << out;
@@ -110,7 +123,8 @@ TEST_F(VelmorPackTest, EveryDemoFileRoundTrips) {
     ASSERT_FALSE(files.empty());
     const fs::path index = m_Dir.Path() / "demo.bcl";
     std::string out;
-    ASSERT_EQ(Pack("create --format bcl --scramble " + Quote(index) + " " + Quote(demo), &out), 0) << out;
+    ASSERT_EQ(Pack("create --format bcl --scramble " + Quote(index) + " " + Quote(demo), &out), 0)
+        << out;
     ExpectEngineReads(index.string(), files, true);
     ASSERT_EQ(Pack("extract " + Quote(index) + " " + Quote(m_Dir.Path() / "x"), &out), 0) << out;
     EXPECT_EQ(Files(m_Dir.Path() / "x"), files);
@@ -121,28 +135,47 @@ TEST_F(VelmorPackTest, NamedFilesAndRefusals) {
     m_Dir.WriteBytes("sub/b.txt", "B");
     const fs::path index = m_Dir.Path() / "two.bcx";
     std::string out;
-    ASSERT_EQ(Pack("create --format bcx " + Quote(index) + " " + Quote(m_Dir.Path() / "a.txt") + " " +
-                  Quote(m_Dir.Path() / "sub/b.txt"), &out), 0) << out;
+    ASSERT_EQ(Pack("create --format bcx " + Quote(index) + " " + Quote(m_Dir.Path() / "a.txt") +
+                       " " + Quote(m_Dir.Path() / "sub/b.txt"),
+                   &out),
+              0)
+        << out;
     ExpectEngineReads(index.string(), {{"a.txt", "A"}, {"b.txt", "B"}}, false);
 
     EXPECT_EQ(Pack("create --format zip " + Quote(index) + " " + Quote(m_Dir.Path() / "a.txt")), 2);
     EXPECT_EQ(Pack("list"), 2);
-    EXPECT_EQ(Pack("create --format bcl " + Quote(m_Dir.Path() / "wrong.bcx") + " " + Quote(m_Dir.Path() / "a.txt")), 1);
-    EXPECT_EQ(Pack("create --format bcl " + Quote(m_Dir.Path() / "m.bcl") + " " + Quote(m_Dir.Path() / "nope.txt")), 1);
+    EXPECT_EQ(Pack("create --format bcl " + Quote(m_Dir.Path() / "wrong.bcx") + " " +
+                   Quote(m_Dir.Path() / "a.txt")),
+              1);
+    EXPECT_EQ(Pack("create --format bcl " + Quote(m_Dir.Path() / "m.bcl") + " " +
+                   Quote(m_Dir.Path() / "nope.txt")),
+              1);
     // Same name twice: only one could ever be found.
-    EXPECT_EQ(Pack("create --format bcl " + Quote(m_Dir.Path() / "d.bcl") + " " + Quote(m_Dir.Path() / "a.txt") + " " +
-                  Quote(m_Dir.Path() / "a.txt"), &out), 1) << out;
+    EXPECT_EQ(Pack("create --format bcl " + Quote(m_Dir.Path() / "d.bcl") + " " +
+                       Quote(m_Dir.Path() / "a.txt") + " " + Quote(m_Dir.Path() / "a.txt"),
+                   &out),
+              1)
+        << out;
     // A name Shift-JIS cannot hold.
     m_Dir.WriteBytes("u/\xF0\x9F\x98\x80.txt", "smile");
-    EXPECT_EQ(Pack("create --format bcx " + Quote(m_Dir.Path() / "u.bcx") + " " + Quote(m_Dir.Path() / "u"), &out), 1) << out;
+    EXPECT_EQ(Pack("create --format bcx " + Quote(m_Dir.Path() / "u.bcx") + " " +
+                       Quote(m_Dir.Path() / "u"),
+                   &out),
+              1)
+        << out;
     EXPECT_EQ(Pack("list " + Quote(m_Dir.Path() / "missing.bcl")), 1);
 }
 
 TEST_F(VelmorPackTest, ExtractRefusesNamesOutsideTheFolder) {
     m_Dir.WriteBytes("evil.bcd", "0123456789abcdefXYZ");
-    m_Dir.WriteBytes("evil.bcl", "[BinaryCombineData]\r\nevil.bcd\r\n[..\\..\\escape.txt]\r\n16\r\n3\r\n[ok.txt]\r\n16\r\n3\r\n");
+    m_Dir.WriteBytes("evil.bcl",
+                     "[BinaryCombineData]\r\nevil.bcd\r\n[..\\..\\escape.txt]\r\n16\r\n3\r\n[ok."
+                     "txt]\r\n16\r\n3\r\n");
     std::string out;
-    EXPECT_EQ(Pack("extract " + Quote(m_Dir.Path() / "evil.bcl") + " " + Quote(m_Dir.Path() / "out/in"), &out), 1);
+    EXPECT_EQ(
+        Pack("extract " + Quote(m_Dir.Path() / "evil.bcl") + " " + Quote(m_Dir.Path() / "out/in"),
+             &out),
+        1);
     EXPECT_FALSE(fs::exists(m_Dir.Path() / "escape.txt"));
     EXPECT_EQ(ReadAll(m_Dir.Path() / "out/in/ok.txt"), "XYZ");
 }

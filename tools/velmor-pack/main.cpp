@@ -66,9 +66,12 @@ int Create(const std::vector<std::string>& args) {
     bool scramble = false;
     std::vector<std::string> rest;
     for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--format" && i + 1 < args.size()) format = args[++i];
-        else if (args[i] == "--scramble") scramble = true;
-        else rest.push_back(args[i]);
+        if (args[i] == "--format" && i + 1 < args.size())
+            format = args[++i];
+        else if (args[i] == "--scramble")
+            scramble = true;
+        else
+            rest.push_back(args[i]);
     }
     if ((format != "bcl" && format != "bcx") || rest.size() < 2) return Usage();
     const std::string index = rest[0];
@@ -107,10 +110,9 @@ int Create(const std::vector<std::string>& args) {
     }
     auto witch = EngineWitch();
     std::string error;
-    if (!TyxArchiveWriter::Write(format == "bcl" ? TyxArchiveWriter::Format::Bcl
-                                                 : TyxArchiveWriter::Format::Bcx,
-                                 EnginePath(index), members, scramble ? witch.get() : nullptr,
-                                 error))
+    if (!TyxArchiveWriter::Write(
+            format == "bcl" ? TyxArchiveWriter::Format::Bcl : TyxArchiveWriter::Format::Bcx,
+            EnginePath(index), members, scramble ? witch.get() : nullptr, error))
         return Fail(platform::SjisToUtf8(error));
     std::cout << members.size() << " members written to " << index << "\n";
     return 0;
@@ -122,15 +124,18 @@ std::unique_ptr<TyxArchive> OpenArchive(const std::string& index, TyxWitch* witc
     const std::string path = EnginePath(index);
     std::unique_ptr<TyxArchive> archive;
     const std::string ext = fs::path(index).extension().string();
-    if (yx::SameTextAscii(ext, ".bcl")) archive = std::make_unique<TyxBCL>(witch);
-    else if (yx::SameTextAscii(ext, ".bcx")) archive = std::make_unique<TyxBCX>(witch);
+    if (yx::SameTextAscii(ext, ".bcl"))
+        archive = std::make_unique<TyxBCL>(witch);
+    else if (yx::SameTextAscii(ext, ".bcx"))
+        archive = std::make_unique<TyxBCX>(witch);
     else {
         error = "not a .bcl or .bcx index: " + index;
         return nullptr;
     }
     if (!archive->Open(path) || archive->DataFileName().empty()) {
         error = "cannot open " + index;
-        if (!archive->LastError().empty()) error += ": " + platform::SjisToUtf8(archive->LastError());
+        if (!archive->LastError().empty())
+            error += ": " + platform::SjisToUtf8(archive->LastError());
         return nullptr;
     }
     return archive;
@@ -145,9 +150,11 @@ struct Entry {
 std::vector<Entry> EntriesOf(const TyxArchive& archive) {
     std::vector<Entry> entries;
     if (auto* bcl = dynamic_cast<const TyxBCL*>(&archive))
-        for (const auto& item : bcl->Items()) entries.push_back({item->Name, item->Offset, item->Size});
+        for (const auto& item : bcl->Items())
+            entries.push_back({item->Name, item->Offset, item->Size});
     if (auto* bcx = dynamic_cast<const TyxBCX*>(&archive))
-        for (const auto& item : bcx->Items()) entries.push_back({item->Name, item->Address, item->Size});
+        for (const auto& item : bcx->Items())
+            entries.push_back({item->Name, item->Address, item->Size});
     return entries;
 }
 
