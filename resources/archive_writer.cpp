@@ -29,11 +29,6 @@ std::string NameProblem(TyxArchiveWriter::Format format, const std::string& name
     return {};
 }
 
-bool SameName(TyxArchiveWriter::Format format, const std::string& a, const std::string& b) {
-    return format == TyxArchiveWriter::Format::Bcl ? TyxBCL::NameKey(a) == TyxBCL::NameKey(b)
-                                                   : yx::SameTextAscii(a, b);
-}
-
 void Append(std::string& text, const std::string& line) {
     text += line;
     text += "\r\n";
@@ -60,31 +55,16 @@ bool TyxArchiveWriter::Write(Format format, const std::string& indexFileName,
         names.push_back(std::move(name));
     }
     // Only one of two equal names could ever be found.
-    if (format == Format::Bcx) {
-        std::vector<std::string> keys;
-        for (const auto& n : names) keys.push_back(yx::UpperCaseAscii(n));
-        std::vector<size_t> order(keys.size());
-        for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-        std::sort(order.begin(), order.end(),
-                  [&](size_t a, size_t b) { return keys[a] < keys[b]; });
-        for (size_t i = 1; i < order.size(); ++i)
-            if (keys[order[i]] == keys[order[i - 1]]) {
-                error = "duplicate member name: " + members[order[i]].Name;
-                return false;
-            }
-    } else {
-        std::vector<std::string> keys;
-        for (const auto& n : names) keys.push_back(TyxBCL::NameKey(n));
-        std::vector<size_t> order(keys.size());
-        for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-        std::sort(order.begin(), order.end(),
-                  [&](size_t a, size_t b) { return keys[a] < keys[b]; });
-        for (size_t i = 1; i < order.size(); ++i)
-            if (SameName(format, names[order[i]], names[order[i - 1]])) {
-                error = "duplicate member name: " + members[order[i]].Name;
-                return false;
-            }
-    }
+    std::vector<std::pair<std::string, size_t>> keys;
+    for (size_t i = 0; i < names.size(); ++i)
+        keys.emplace_back(
+            format == Format::Bcl ? TyxBCL::NameKey(names[i]) : yx::UpperCaseAscii(names[i]), i);
+    std::sort(keys.begin(), keys.end());
+    for (size_t i = 1; i < keys.size(); ++i)
+        if (keys[i].first == keys[i - 1].first) {
+            error = "duplicate member name: " + members[keys[i].second].Name;
+            return false;
+        }
 
     std::vector<uint8_t> data(kHeader, kHeader + kHeaderSize);
     std::vector<int32_t> offsets;
