@@ -19,7 +19,9 @@ inline void Put32(std::vector<uint8_t>& out, uint32_t v) {
     Put16(out, v & 0xFFFF);
     Put16(out, v >> 16);
 }
-inline void PutTag(std::vector<uint8_t>& out, const char* tag) { out.insert(out.end(), tag, tag + 4); }
+inline void PutTag(std::vector<uint8_t>& out, const char* tag) {
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(tag[i]));
+}
 inline void PutChunk(std::vector<uint8_t>& out, const char* tag, const std::vector<uint8_t>& body) {
     PutTag(out, tag);
     Put32(out, static_cast<uint32_t>(body.size()));
