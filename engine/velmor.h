@@ -147,6 +147,14 @@ public:
     bool AutoPlay() const { return m_AutoPlay; }
     void SetAutoPlay(bool on) { m_AutoPlay = on; }
     bool WindowHidden() const { return m_WindowHidden; }
+    void SetWindowHidden(bool on) { m_WindowHidden = on; }
+    // The next presentation cross-fades (over 1000 ms with crossfade, else 200 ms).
+    void SetRedraw(bool redraw, bool crossfade = false) {
+        m_Redraw = redraw;
+        m_Crossfade = crossfade;
+    }
+    bool Redraw() const { return m_Redraw; }
+    bool Crossfade() const { return m_Crossfade; }
     bool PopupEnabled() const { return m_PopupEnabled; }
     void SetPopupEnabled(bool on) { m_PopupEnabled = on; }
     // The timed wait: the tick holds until the tick count reaches deadline, then runs onEnd.
@@ -168,7 +176,10 @@ public:
     TSprite& MessageWindowLayer() { return *m_MessageWindow; }
     int MiniFaceCount() const { return static_cast<int>(m_MiniFaces.size()); }
     TSprite& MiniFaceLayer(int i) { return *m_MiniFaces.at(static_cast<size_t>(i)); }
+    // Layers onto the screen layer; in script mode with the window shown this (re)starts the
+    // reveal, or draws the whole message when animation is off.
     void ComposeFrame();
+    // Shows the screen layer on the display and clears redraw and crossfade.
     void PresentFrame();
     void SetDisplay(TDisplaySurface* display) { m_Display = display; }
 
