@@ -34,12 +34,14 @@ std::vector<int16_t> Music(size_t frames) {
 }
 
 const std::vector<uint8_t>& OggMusic() {
-    static const std::vector<uint8_t> bytes = fixtures::EncodeOgg(Music(kRate * 10), 2, kRate, 0.4f);
+    static const std::vector<uint8_t> bytes =
+        fixtures::EncodeOgg(Music(kRate * 10), 2, kRate, 0.4f);
     return bytes;
 }
 
 const std::vector<uint8_t>& WaveMusic() {
-    static const std::vector<uint8_t> bytes = fixtures::MakeWave(fixtures::Bytes16(Music(kRate * 10)));
+    static const std::vector<uint8_t> bytes =
+        fixtures::MakeWave(fixtures::Bytes16(Music(kRate * 10)));
     return bytes;
 }
 
@@ -63,8 +65,12 @@ void Open(benchmark::State& state, const std::vector<uint8_t>& bytes) {
     }
 }
 
-void BM_OpenOgg44kStereo(benchmark::State& state) { Open(state, OggMusic()); }
-void BM_OpenWave44kStereo(benchmark::State& state) { Open(state, WaveMusic()); }
+void BM_OpenOgg44kStereo(benchmark::State& state) {
+    Open(state, OggMusic());
+}
+void BM_OpenWave44kStereo(benchmark::State& state) {
+    Open(state, WaveMusic());
+}
 
 // One second per read, as the worker asks for it; the counter is seconds of sound decoded per
 // second of time (the target is at least 50).
@@ -88,8 +94,12 @@ void Decode(benchmark::State& state, const std::vector<uint8_t>& bytes) {
         benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 
-void BM_DecodeOgg44kStereo(benchmark::State& state) { Decode<TyxOggFormat>(state, OggMusic()); }
-void BM_DecodeWave44kStereo(benchmark::State& state) { Decode<TyxWaveFormat>(state, WaveMusic()); }
+void BM_DecodeOgg44kStereo(benchmark::State& state) {
+    Decode<TyxOggFormat>(state, OggMusic());
+}
+void BM_DecodeWave44kStereo(benchmark::State& state) {
+    Decode<TyxWaveFormat>(state, WaveMusic());
+}
 
 // 10 ms of output with all four slots playing: two at the output format, one resampled and
 // one 8-bit mono. The counter is the callback's time as a share of the time it fills.
@@ -118,9 +128,9 @@ void BM_MixFourSlots10ms(benchmark::State& state) {
         rig.player.Device()->Mix(out.data(), 441);
         benchmark::DoNotOptimize(out.data());
     }
-    state.counters["share_of_realtime"] = benchmark::Counter(
-        0.01 * static_cast<double>(state.iterations()),
-        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["share_of_realtime"] =
+        benchmark::Counter(0.01 * static_cast<double>(state.iterations()),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 }  // namespace

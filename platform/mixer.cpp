@@ -25,7 +25,6 @@ bool ValidPcm(const WaveFormatEx& f) {
 
 }  // namespace
 
-
 std::shared_ptr<Mixer> Mixer::Create() {
     std::unique_ptr<MixerBackend> backend;
     {

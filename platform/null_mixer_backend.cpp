@@ -2,7 +2,9 @@
 
 namespace platform {
 
-bool NullMixerBackend::Open(Mixer&, const WaveFormatEx&) { return false; }
+bool NullMixerBackend::Open(Mixer&, const WaveFormatEx&) {
+    return false;
+}
 
 void NullMixerBackend::Close() {}
 

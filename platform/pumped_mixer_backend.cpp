@@ -2,7 +2,9 @@
 
 namespace platform {
 
-bool PumpedMixerBackend::Open(Mixer&, const WaveFormatEx&) { return true; }
+bool PumpedMixerBackend::Open(Mixer&, const WaveFormatEx&) {
+    return true;
+}
 
 void PumpedMixerBackend::Close() {}
 

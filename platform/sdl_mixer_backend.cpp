@@ -6,7 +6,9 @@
 
 namespace platform {
 
-SdlMixerBackend::~SdlMixerBackend() { Close(); }
+SdlMixerBackend::~SdlMixerBackend() {
+    Close();
+}
 
 bool SdlMixerBackend::Open(Mixer& mixer, const WaveFormatEx& format) {
     Close();

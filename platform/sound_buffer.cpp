@@ -17,10 +17,11 @@ SDL_AudioFormat SdlFormat(const WaveFormatEx& f) {
     return f.wBitsPerSample == 8 ? AUDIO_U8 : AUDIO_S16LSB;
 }
 
-uint8_t SilenceByte(const WaveFormatEx& f) { return f.wBitsPerSample == 8 ? 0x80 : 0; }
+uint8_t SilenceByte(const WaveFormatEx& f) {
+    return f.wBitsPerSample == 8 ? 0x80 : 0;
+}
 
 }  // namespace
-
 
 SoundBuffer::SoundBuffer(std::shared_ptr<Mixer> mixer, const DSBufferDesc& desc)
     : m_Mixer(std::move(mixer)),
@@ -150,8 +151,7 @@ bool SoundBuffer::SetVolume(int32_t volume) {
     if (volume < DSBVOLUME_MIN || volume > DSBVOLUME_MAX) return false;
     std::lock_guard<std::mutex> lock(m_Mixer->m_Mutex);
     m_Volume = volume;
-    m_Gain = volume <= DSBVOLUME_MIN ? 0.0f
-                                     : static_cast<float>(std::pow(10.0, volume / 2000.0));
+    m_Gain = volume <= DSBVOLUME_MIN ? 0.0f : static_cast<float>(std::pow(10.0, volume / 2000.0));
     return true;
 }
 
@@ -244,8 +244,8 @@ void SoundBuffer::MixInto(float* accumulator, size_t frames, const WaveFormatEx&
         for (int pass = 0; pass < 64 && m_Playing; ++pass) {
             int available = SDL_AudioStreamAvailable(stream);
             if (available < 0 || static_cast<size_t>(available) >= wanted) break;
-            size_t missingFrames = (wanted - static_cast<size_t>(available)) /
-                                   (channels * sizeof(int16_t));
+            size_t missingFrames =
+                (wanted - static_cast<size_t>(available)) / (channels * sizeof(int16_t));
             uint64_t sourceFrames = missingFrames * static_cast<uint64_t>(m_Format.nSamplesPerSec) /
                                         output.nSamplesPerSec +
                                     1;

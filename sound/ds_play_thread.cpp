@@ -17,7 +17,9 @@ static_assert(kBufferFlags == 0x18188);
 TyxDSPlayThread::TyxDSPlayThread(int slot, platform::Mixer* device, EndOfSound onEnd)
     : m_Slot(slot), m_Device(device), m_OnEnd(std::move(onEnd)) {}
 
-TyxDSPlayThread::~TyxDSPlayThread() { Close(); }
+TyxDSPlayThread::~TyxDSPlayThread() {
+    Close();
+}
 
 bool TyxDSPlayThread::OpenFile(const std::string& path) {
     auto stream = std::make_unique<TyxFileSoundStream>();
@@ -176,8 +178,9 @@ uint64_t TyxDSPlayThread::Served() const {
 
 bool TyxDSPlayThread::WaitServed(uint64_t count, std::chrono::milliseconds timeout) const {
     std::unique_lock<std::mutex> lock(m_ServedMutex);
-    return m_ServedSignal.wait_for(lock, timeout, [&] { return m_Served >= count || !m_Running; }) &&
-           m_Served >= count;
+    return m_ServedSignal.wait_for(lock, timeout, [&] {
+        return m_Served >= count || !m_Running;
+    }) && m_Served >= count;
 }
 
 void TyxDSPlayThread::MarkServed() {

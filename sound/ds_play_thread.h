@@ -18,7 +18,8 @@
 
 class TyxDSPlayThread {
 public:
-    // Called on the worker thread with the slot index when a sound that does not loop ends.
+    // Called on the worker thread with the slot index when a sound that does not loop ends;
+    // it must not call back into the player (post the news to the main thread instead).
     using EndOfSound = std::function<void(int slot)>;
 
     enum : uint8_t { StateClosed = 0, StateLoaded = 1, StatePlaying = 2, StateStopped = 4 };

@@ -8,7 +8,9 @@ TyxDSPlayer::TyxDSPlayer(int slotCount)
     : m_Slots(slotCount > 0 ? static_cast<size_t>(slotCount) : 0),
       m_MemoryStreams(m_Slots.size()) {}
 
-TyxDSPlayer::~TyxDSPlayer() { CloseAll(); }
+TyxDSPlayer::~TyxDSPlayer() {
+    CloseAll();
+}
 
 bool TyxDSPlayer::Initialize(EndOfSound onEnd, int channels, int bitsPerSample,
                              int samplesPerSecond) {

@@ -16,7 +16,9 @@ TyxOggFormat::TyxOggFormat() {
     m_Callbacks.tell_func = &TyxOggFormat::TellCallback;
 }
 
-TyxOggFormat::~TyxOggFormat() { Clear(); }
+TyxOggFormat::~TyxOggFormat() {
+    Clear();
+}
 
 void TyxOggFormat::Clear() {
     if (m_Stream) ov_clear(&m_Decoder);
@@ -50,7 +52,9 @@ int TyxOggFormat::SeekCallback(void* self, ogg_int64_t offset, int origin) {
     return ogg->m_Stream->Seek(target) ? 0 : -1;
 }
 
-int TyxOggFormat::CloseCallback(void*) { return 0; }
+int TyxOggFormat::CloseCallback(void*) {
+    return 0;
+}
 
 long TyxOggFormat::TellCallback(void* self) {
     auto* ogg = static_cast<TyxOggFormat*>(self);
@@ -114,8 +118,8 @@ uint32_t TyxOggFormat::Read(void* buffer, uint32_t length, bool loop) {
             std::memset(out + count, 0, length - count);
             break;
         }
-        long got = ov_read(&m_Decoder, out + count, static_cast<int>(length - count), 0, 2, 1,
-                           nullptr);
+        long got =
+            ov_read(&m_Decoder, out + count, static_cast<int>(length - count), 0, 2, 1, nullptr);
         if (got > 0) {
             count += static_cast<uint32_t>(got);
             holes = 0;

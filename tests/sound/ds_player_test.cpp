@@ -296,7 +296,8 @@ TEST_F(DSPlayerTest, OggThatGoesBadWhilePlayingEndsInSilence) {
         int64_t Position() const override { return position; }
         int64_t Size() const override { return static_cast<int64_t>(bytes.size()); }
     } stream;
-    stream.bytes = fixtures::EncodeOgg(fixtures::Sine(kRate / 2, 2, kRate, 700.0, 6000.0), 2, kRate);
+    stream.bytes =
+        fixtures::EncodeOgg(fixtures::Sine(kRate / 2, 2, kRate, 700.0, 6000.0), 2, kRate);
     ASSERT_TRUE(player.OpenStream(&stream, 0));
     stream.sour = true;
     player.Play(0, true);  // looped: only the damage can end it

@@ -81,10 +81,10 @@ inline std::vector<int16_t> Ramp(size_t frames, int channels, int seed = 1) {
     std::vector<int16_t> out;
     for (size_t i = 0; i < frames; ++i) {
         for (int c = 0; c < channels; ++c) {
-            out.push_back(static_cast<int16_t>(((i * 7 + static_cast<size_t>(c) * 1001 +
-                                                 static_cast<size_t>(seed) * 313) %
-                                                20000) +
-                                               100));
+            out.push_back(static_cast<int16_t>(
+                ((i * 7 + static_cast<size_t>(c) * 1001 + static_cast<size_t>(seed) * 313) %
+                 20000) +
+                100));
         }
     }
     return out;

@@ -181,8 +181,8 @@ TEST(WaveFormat, DataThatShrinksAwayEndsTheSoundInSilence) {
 namespace {
 
 const std::vector<uint8_t>& OggStereo() {
-    static const std::vector<uint8_t> bytes = fixtures::EncodeOgg(
-        fixtures::Sine(11025, 2, 44100, 440.0, 12000.0), 2, 44100);
+    static const std::vector<uint8_t> bytes =
+        fixtures::EncodeOgg(fixtures::Sine(11025, 2, 44100, 440.0, 12000.0), 2, 44100);
     return bytes;
 }
 
@@ -197,8 +197,8 @@ std::vector<uint8_t> DecodeAll(const std::vector<uint8_t>& ogg) {
 }
 
 const std::vector<uint8_t>& OggLong() {
-    static const std::vector<uint8_t> bytes = fixtures::EncodeOgg(
-        fixtures::Sine(88200, 2, 44100, 330.0, 9000.0), 2, 44100);
+    static const std::vector<uint8_t> bytes =
+        fixtures::EncodeOgg(fixtures::Sine(88200, 2, 44100, 330.0, 9000.0), 2, 44100);
     return bytes;
 }
 
@@ -254,10 +254,9 @@ TEST(OggFormat, SoundInsideALargerStreamIsFoundAtItsStart) {
 
 TEST(OggFormat, RefusesWhatIsNotVorbis) {
     TyxOggFormat source;
-    for (const auto& bytes :
-         {std::vector<uint8_t>{}, std::vector<uint8_t>{'O', 'g', 'g', 'S'},
-          std::vector<uint8_t>(OggStereo().begin(), OggStereo().begin() + 200),
-          MakeWave(Data(40))}) {
+    for (const auto& bytes : {std::vector<uint8_t>{}, std::vector<uint8_t>{'O', 'g', 'g', 'S'},
+                              std::vector<uint8_t>(OggStereo().begin(), OggStereo().begin() + 200),
+                              MakeWave(Data(40))}) {
         Held held(bytes);
         EXPECT_FALSE(source.Open(&held.stream));
     }
