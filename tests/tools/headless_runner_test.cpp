@@ -106,7 +106,7 @@ TEST_F(RunnerTest, InputsDriveTheGameOnVirtualTime) {
     // Ten characters at 10 ms a step. Right after a wait, inputs go in at once: the second
     // message is completed in mid-reveal and confirmed before its last step's deadline.
     Game("あいうえおかきくけこ\nさしすせそたちつてと\n三\n", "MessageAnimationSpeed=10\n");
-    const Played run = Play({}, "# a comment\nconfirm\nwait 25\nconfirm\nconfirm\nshot mid.png\n");
+    const Played run = Play({}, "# a comment\nconfirm\nwait 25\nkey Enter\nclick 5 5\nshot mid.png\n");
     EXPECT_EQ(run.status, 0) << run.err;
     ASSERT_EQ(run.Of("message", "t"), (std::vector<std::string>{"0", "100", "130"}));
     ASSERT_EQ(run.Of("shot", "file").size(), 1u);
