@@ -8,6 +8,7 @@
 #include "engine/velmor_int_variable.h"
 #include "engine/velmor_monitor.h"
 #include "engine/velmor_script_position.h"
+#include "engine/velmor_selector.h"
 #include "engine/velmor_system_data.h"
 #include "engine/velmor_system_state.h"
 #include "graphics/display_surface.h"
@@ -34,7 +35,8 @@ public:
     };
     // CD requests of the main window (open, play, stop, close, ...).
     using CDControl = std::function<void(int request)>;
-    static constexpr int kCDOpen = 1, kCDPlay = 2, kCDStop = 3, kCDClose = 8;
+    static constexpr int kCDOpen = 1, kCDPlay = 2, kCDStop = 3, kCDClose = 4, kCDPlayNotify = 5,
+                         kCDPause = 6, kCDResume = 7, kCDReplay = 8;
 
     // Throws EEngineError when the start script cannot be loaded.
     TVelmor(const std::string& scriptConfigPath, TyxDllRes* dllRes, TStringList* errorList,
@@ -114,6 +116,32 @@ public:
 
     // Commands.
     void ScriptCommandExecute(const TStringList& tokens);
+    // The layer loads the picture, retrying once on the CD folder; on success it shows.
+    bool LoadLayerPicture(TSprite& layer, const std::string& name);
+    // The effect dispatcher: runs effect number on the layer it belongs to; 0 does nothing.
+    void RunEffect(int number);
+    // Dissolves from what the screen layer holds to the background layer.
+    void CrossFadeToBackground(int durationMs);
+    int MiniFaceSlot() const { return m_MiniFaceSlot; }
+    // Sound channels 0 to 3: operation 1 load, 2 play once, 3 stop, 5 play looped.
+    bool SoundPlayer(int channel, int operation);
+    const std::string& ChannelFile(int channel) const { return m_ChannelFiles[channel & 3]; }
+    int32_t CDTrack() const { return m_CDTrack; }
+    const TVelmorScriptPosition& SoundPlayedPosition() const { return m_SoundPosition; }
+    const TVelmorScriptPosition& VoicePlayedPosition() const { return m_VoicePosition; }
+    // Opens and starts a movie over the game window; false when it cannot.
+    using MoviePlayer = std::function<bool(const std::string& path)>;
+    void SetMoviePlayer(MoviePlayer player) { m_MoviePlayer = std::move(player); }
+
+    // Choices.
+    int ChoiceCount() const { return m_ChoiceCount; }
+    const TVelmorSelector& Choice(int i) const { return m_Selectors[i & 3]; }
+    int HighlightedChoice() const { return m_Highlighted; }
+    bool KeyboardSelection() const { return m_KeyboardSelection; }
+    void ChoiceInput(int code, int x, int y);
+    void ChoiceHover(int x, int y);
+    // Within the composition in choice mode, after the message window.
+    void DrawChoices();
     void ScriptSVCParser(const std::string& line);
     void ScriptSetFlag(const std::string& line);
 
@@ -272,4 +300,28 @@ private:
     TStringList* m_History;
     CDControl m_CDControl;
     std::string m_CDDrive;
+
+    // Commands.
+    void CommandLayerHide(const TStringList& tokens);
+    void CommandWait(const TStringList& tokens);
+    void CommandIn(const TStringList& tokens);
+    void CommandOut(const TStringList& tokens);
+    void CommandPan(const TStringList& tokens, const char* word);
+    void CommandCross(const TStringList& tokens);
+    void CommandCD(const TStringList& tokens);
+    void CommandChannel(int channel, const TStringList& tokens);
+    void CommandAvi(const TStringList& tokens);
+    void CommandBasePointSet(const TStringList& tokens);
+    void CommandAddSel(const TStringList& tokens);
+    void CommandSelect();
+    void MarkEventSeen(const std::string& file);
+    void HideFaces();
+    void LeaveChoice(int index);
+    int32_t m_MiniFaceSlot = 0;
+    std::string m_MiniFaceKeys[8];
+    MoviePlayer m_MoviePlayer;
+    TVelmorSelector m_Selectors[4];
+    int32_t m_ChoiceCount = 0;
+    int32_t m_Highlighted = -1;
+    bool m_KeyboardSelection = false;
 };
