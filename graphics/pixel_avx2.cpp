@@ -65,14 +65,15 @@ void Blend32(uint8_t* t, const uint8_t* s, const uint8_t* m, int w, bool mirrore
         const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(m + j));
         if (_mm256_testc_si256(a, ones)) continue;
         if (_mm256_testz_si256(a, a) && !mirrored) {
-            const __m256i* from = reinterpret_cast<const __m256i*>(s + 4 * j);
-            __m256i* to = reinterpret_cast<__m256i*>(t + 4 * j);
-            const __m256i v0 = _mm256_loadu_si256(from), v1 = _mm256_loadu_si256(from + 1);
-            const __m256i v2 = _mm256_loadu_si256(from + 2), v3 = _mm256_loadu_si256(from + 3);
-            _mm256_storeu_si256(to, v0);
-            _mm256_storeu_si256(to + 1, v1);
-            _mm256_storeu_si256(to + 2, v2);
-            _mm256_storeu_si256(to + 3, v3);
+            // An opaque run is one copy, however long.
+            int end = j + 32;
+            while (end + 32 <= w) {
+                const __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(m + end));
+                if (!_mm256_testz_si256(next, next)) break;
+                end += 32;
+            }
+            std::memcpy(t + 4 * j, s + 4 * j, static_cast<size_t>(end - j) * 4);
+            j = end - 32;
             continue;
         }
         for (int k = 0; k < 32; k += 8) Block8(t, s, m, w, j + k, mirrored);

@@ -30,41 +30,62 @@ inline void Mix32(uint8_t* tp, const uint8_t* sp, uint32_t a) {
     for (int c = 0; c < 4; ++c) tp[c] = static_cast<uint8_t>((tp[c] * a + sp[c] * (255 - a)) >> 8);
 }
 
-void Blend32(uint8_t* t, const uint8_t* s, const uint8_t* m, int w, bool mirrored) {
+// Four pixels starting at source column j.
+inline void Block4(uint8_t* t, const uint8_t* s, const uint8_t* m, int w, int j, bool mirrored) {
     const __m128i zero = _mm_setzero_si128();
     const __m128i c255 = _mm_set1_epi16(255);
     const __m128i d255 = _mm_set1_epi32(255);
+    uint32_t a4 = Load32(m + j);
+    if (a4 == 0xFFFFFFFFu) return;
+    uint8_t* tp = t + 4 * (mirrored ? w - 4 - j : j);
+    __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 4 * j));
+    if (mirrored) {
+        sv = _mm_shuffle_epi32(sv, 0x1B);
+        a4 = __builtin_bswap32(a4);
+    }
+    if (a4 == 0) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(tp), sv);
+        return;
+    }
+    const __m128i tv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(tp));
+    const __m128i a16 = _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(a4)), zero);
+    const __m128i a32 = _mm_unpacklo_epi16(a16, zero);
+    const __m128i pairs = _mm_unpacklo_epi16(a16, a16);
+    const __m128i alo = _mm_unpacklo_epi32(pairs, pairs), ahi = _mm_unpackhi_epi32(pairs, pairs);
+    const __m128i lo = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(tv, zero), alo),
+                                                    _mm_mullo_epi16(_mm_unpacklo_epi8(sv, zero), _mm_sub_epi16(c255, alo))),
+                                      8);
+    const __m128i hi = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(tv, zero), ahi),
+                                                    _mm_mullo_epi16(_mm_unpackhi_epi8(sv, zero), _mm_sub_epi16(c255, ahi))),
+                                      8);
+    __m128i r = _mm_packus_epi16(lo, hi);
+    const __m128i opaque = _mm_cmpeq_epi32(a32, zero), hidden = _mm_cmpeq_epi32(a32, d255);
+    r = _mm_or_si128(_mm_andnot_si128(opaque, r), _mm_and_si128(opaque, sv));
+    r = _mm_or_si128(_mm_andnot_si128(hidden, r), _mm_and_si128(hidden, tv));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(tp), r);
+}
+
+inline int MaskOf(const uint8_t* m, __m128i value) {
+    return _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(m)), value));
+}
+
+void Blend32(uint8_t* t, const uint8_t* s, const uint8_t* m, int w, bool mirrored) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i ones = _mm_set1_epi8(-1);
     int j = 0;
-    for (; j + 4 <= w; j += 4) {
-        uint32_t a4 = Load32(m + j);
-        if (a4 == 0xFFFFFFFFu) continue;
-        uint8_t* tp = t + 4 * (mirrored ? w - 4 - j : j);
-        __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 4 * j));
-        if (mirrored) {
-            sv = _mm_shuffle_epi32(sv, 0x1B);
-            a4 = __builtin_bswap32(a4);
-        }
-        if (a4 == 0) {
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(tp), sv);
+    // Whole transparent stretches of 16 pixels are skipped, opaque runs copied at once.
+    for (; j + 16 <= w; j += 16) {
+        if (MaskOf(m + j, ones) == 0xFFFF) continue;
+        if (!mirrored && MaskOf(m + j, zero) == 0xFFFF) {
+            int end = j + 16;
+            while (end + 16 <= w && MaskOf(m + end, zero) == 0xFFFF) end += 16;
+            std::memcpy(t + 4 * j, s + 4 * j, static_cast<size_t>(end - j) * 4);
+            j = end - 16;
             continue;
         }
-        const __m128i tv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(tp));
-        const __m128i a16 = _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(a4)), zero);
-        const __m128i a32 = _mm_unpacklo_epi16(a16, zero);
-        const __m128i pairs = _mm_unpacklo_epi16(a16, a16);
-        const __m128i alo = _mm_unpacklo_epi32(pairs, pairs), ahi = _mm_unpackhi_epi32(pairs, pairs);
-        const __m128i lo = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(tv, zero), alo),
-                                                        _mm_mullo_epi16(_mm_unpacklo_epi8(sv, zero), _mm_sub_epi16(c255, alo))),
-                                          8);
-        const __m128i hi = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(tv, zero), ahi),
-                                                        _mm_mullo_epi16(_mm_unpackhi_epi8(sv, zero), _mm_sub_epi16(c255, ahi))),
-                                          8);
-        __m128i r = _mm_packus_epi16(lo, hi);
-        const __m128i opaque = _mm_cmpeq_epi32(a32, zero), hidden = _mm_cmpeq_epi32(a32, d255);
-        r = _mm_or_si128(_mm_andnot_si128(opaque, r), _mm_and_si128(opaque, sv));
-        r = _mm_or_si128(_mm_andnot_si128(hidden, r), _mm_and_si128(hidden, tv));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(tp), r);
+        for (int k = 0; k < 16; k += 4) Block4(t, s, m, w, j + k, mirrored);
     }
+    for (; j + 4 <= w; j += 4) Block4(t, s, m, w, j, mirrored);
     for (; j < w; ++j) Mix32(t + 4 * (mirrored ? w - 1 - j : j), s + 4 * j, m[j]);
 }
 
