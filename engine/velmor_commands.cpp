@@ -1,12 +1,46 @@
 // The command runners: command lines (and commands run by a holding comparison) and system
 // command lines. Words are tested in a fixed order, without regard to case.
+#include <algorithm>
+
 #include "engine/velmor.h"
+#include "engine/velmor_effect_parser.h"
+#include "platform/clock.h"
+#include "platform/file_system.h"
 #include "resources/sjis_text.h"
 #include "resources/yxstringlib.h"
 
 namespace {
-// Every command word, in the order the runner tests them. Words whose work is not built yet
-// are accepted and do nothing, so scripts using them run on without false records.
+enum Command {
+    kE,
+    kB,
+    kF,
+    kM,
+    kHide,
+    kShow,
+    kWait,
+    kClickWait,
+    kJump,
+    kReturn,
+    kClrSel,
+    kAddSel,
+    kSelect,
+    kIn,
+    kOut,
+    kScroll,
+    kTumble,
+    kEffect,
+    kCross,
+    kCD,
+    kBgm,
+    kBge,
+    kSound,
+    kVoice,
+    kAvi,
+    kBasePointSet,
+    kUnknown
+};
+
+// Every command word, in the order the runner tests them.
 const char* const kCommandWords[] = {
     "e",      "b",      "f",      "m",      "hide",  "show", "wait",   "clickwait",   "jump",
     "return", "clrsel", "addsel", "select", "in",    "out",  "scroll", "tumble",      "effect",
@@ -22,24 +56,328 @@ const char* Match(const char* const (&words)[N], const std::string& word) {
         if (yx::SameText(w, word)) return w;
     return nullptr;
 }
+
+Command CommandOf(const std::string& word) {
+    for (size_t i = 0; i < std::size(kCommandWords); ++i)
+        if (yx::SameText(kCommandWords[i], word)) return static_cast<Command>(i);
+    return kUnknown;
+}
+
+std::string TooFew(const char* word) {
+    return SJ("scriptCommandExecute : ") + word + SJ(" コマンドの引数が足りません");
+}
+
+std::string BadParameter(const std::string& param) {
+    return SJ("scriptCommandExecute : パラメータが異常です param=") + param;
+}
+
+// An anchor code token; 5 (the centre) when it is not a number.
+int AnchorOf(const std::string& token) {
+    int32_t v;
+    return yx::TryStrToInt(token, v) ? v : 5;
+}
+
+// The CD is reported to the monitor as the channel after the four sound channels.
+constexpr int kMonitorCDChannel = 4;
 }  // namespace
 
 void TVelmor::ScriptCommandExecute(const TStringList& tokens) {
     if (tokens.empty()) return;
-    const std::string& word = tokens[0];
-    const char* command = Match(kCommandWords, word);
-    if (!command) {
-        AddErrorRecord(SJ("scriptCommandExecute : 指定されたコマンド ") + word +
-                       SJ(" は存在しません"));
+    const Command command = CommandOf(tokens[0]);
+    const bool hasArg = tokens.size() >= 2;
+    const std::string arg = hasArg ? tokens[1] : std::string();
+    switch (command) {
+        case kE:
+        case kB:
+            if (!hasArg) return AddErrorRecord(TooFew(command == kE ? "e" : "b"));
+            if (LoadLayerPicture(*m_Background, arg))
+                SetRedraw(true, true);
+            else
+                AddErrorRecord(arg + SJ(" が見つかりません"));
+            if (command == kE) {
+                HideFaces();
+                MarkEventSeen(arg);
+            }
+            return;
+        case kF:
+            if (!hasArg) return AddErrorRecord(TooFew("f"));
+            if (LoadLayerPicture(*m_Face, arg))
+                SetRedraw(true, m_Crossfade);
+            else
+                AddErrorRecord(SJ("scriptCommandExecute : ") + arg + SJ(" が見つかりません"));
+            return;
+        case kM: {
+            if (!hasArg) return AddErrorRecord(TooFew("m"));
+            const int count = MiniFaceCount();
+            // Without slots there is no layer to load into.
+            if (count == 0) return;
+            const std::string key =
+                arg.substr(0, static_cast<size_t>(std::max(0, m_Data.DistLength)));
+            if (!yx::SameText(key, m_MiniFaceKeys[m_MiniFaceSlot])) {
+                m_MiniFaceSlot = (m_MiniFaceSlot + 1) % count;
+                m_MiniFaceKeys[m_MiniFaceSlot] = key;
+            }
+            if (!LoadLayerPicture(*m_MiniFaces[static_cast<size_t>(m_MiniFaceSlot)], arg))
+                AddErrorRecord(SJ("scriptCommandExecute : ") + arg + SJ(" が見つかりません"));
+            return;
+        }
+        case kHide:
+            return CommandLayerHide(tokens);
+        case kShow:
+            m_MessageWindow->SetVisible(true);
+            return;
+        case kWait:
+            return CommandWait(tokens);
+        case kClickWait:
+            m_MessageWindow->SetVisible(false);
+            m_ClickWait = true;
+            ComposeFrame();
+            return;
+        case kJump:
+            if (!hasArg) return AddErrorRecord(TooFew("jump"));
+            CommandJump(arg, tokens.size() > 2 ? tokens[2] : std::string());
+            return;
+        case kReturn:
+            return CommandReturn();
+        case kClrSel:
+            m_ChoiceCount = 0;
+            return;
+        case kAddSel:
+            return CommandAddSel(tokens);
+        case kSelect:
+            return CommandSelect();
+        case kIn:
+            return CommandIn(tokens);
+        case kOut:
+            return CommandOut(tokens);
+        case kScroll:
+            return CommandPan(tokens, "scroll");
+        case kTumble:
+            return CommandPan(tokens, "tumble");
+        case kEffect:
+            m_Busy = true;
+            if (!hasArg)
+                AddErrorRecord(TooFew("effect"));
+            else
+                RunEffect(speffectParse(tokens));
+            m_Busy = false;
+            return;
+        case kCross:
+            return CommandCross(tokens);
+        case kCD:
+            return CommandCD(tokens);
+        case kBgm:
+            return CommandChannel(0, tokens);
+        case kBge:
+            return CommandChannel(1, tokens);
+        case kSound:
+            return CommandChannel(2, tokens);
+        case kVoice:
+            return CommandChannel(3, tokens);
+        case kAvi:
+            return CommandAvi(tokens);
+        case kBasePointSet:
+            return CommandBasePointSet(tokens);
+        case kUnknown:
+            break;
+    }
+    AddErrorRecord(SJ("scriptCommandExecute : 指定されたコマンド ") + tokens[0] +
+                   SJ(" は存在しません"));
+}
+
+bool TVelmor::LoadLayerPicture(TSprite& layer, const std::string& name) {
+    bool loaded = layer.Load(name);
+    if (!loaded && !m_CDDrive.empty())
+        loaded = layer.Load(yx::IncludeTrailingBackslash(m_CDDrive) + name);
+    if (loaded) layer.SetVisible(true);
+    return loaded;
+}
+
+void TVelmor::HideFaces() {
+    m_Face->SetVisible(false);
+    for (auto& mini : m_MiniFaces) mini->SetVisible(false);
+}
+
+void TVelmor::MarkEventSeen(const std::string& file) {
+    if (yx::IndexOfText(m_State.EventCG, file, true) < 0) m_State.EventCG.push_back(file);
+}
+
+void TVelmor::CommandLayerHide(const TStringList& tokens) {
+    const std::string letters = yx::LowerCaseAscii(tokens.size() >= 2 ? tokens[1] : "fm");
+    auto has = [&](char c) { return letters.find(c) != std::string::npos; };
+    if (has('f')) {
+        m_Face->SetVisible(false);
+        SetRedraw(true, m_Crossfade);
+    }
+    if (has('m'))
+        for (auto& mini : m_MiniFaces) mini->SetVisible(false);
+    if (has('w')) m_MessageWindow->SetVisible(false);
+    if (has('b')) {
+        m_Background->SetVisible(false);
+        SetRedraw(true, m_Crossfade);
+    }
+}
+
+void TVelmor::CommandWait(const TStringList& tokens) {
+    if (tokens.size() >= 2) {
+        int32_t ms;
+        if (ParseValue(tokens[1], ms)) {
+            m_Busy = true;
+            uint32_t deadline = platform::Clock::Current().TickCount() +
+                                static_cast<uint32_t>(std::max<int32_t>(ms, 0));
+            // 0 is "no wait"; a sum that wraps onto it waits one millisecond more.
+            if (deadline == 0) deadline = 1;
+            SetTimedWait(deadline, [this] { m_Busy = false; });
+            return;
+        }
+        AddErrorRecord(BadParameter(tokens[1]));
+    }
+    m_MessageWindow->SetVisible(false);
+    m_ClickWait = true;
+    ComposeFrame();
+}
+
+void TVelmor::CommandIn(const TStringList& tokens) {
+    m_Busy = true;
+    m_WindowHidden = true;
+    // Background and face only: the window comes back with the next message.
+    ComposeFrame();
+    const int effect = speffectParse(tokens);
+    RunEffect(effect ? effect : 9);
+    m_WindowHidden = false;
+    m_Busy = false;
+    SetRedraw(false);
+    PresentFrame();
+}
+
+void TVelmor::CommandOut(const TStringList& tokens) {
+    m_Busy = true;
+    const bool hidden = m_WindowHidden;
+    m_WindowHidden = true;
+    ComposeFrame();
+    const int effect = speffectParse(tokens);
+    RunEffect(effect ? effect : 10);
+    m_Background->SetVisible(false);
+    HideFaces();
+    m_WindowHidden = hidden;
+    m_Busy = false;
+    SetRedraw(false);
+}
+
+void TVelmor::CommandPan(const TStringList& tokens, const char* word) {
+    m_Busy = true;
+    if (tokens.size() < 2) {
+        AddErrorRecord(TooFew(word));
+    } else {
+        RunEffect(speffectParse(tokens));
+        m_WindowHidden = true;
+        ComposeFrame();
+        m_WindowHidden = false;
+    }
+    m_Busy = false;
+    m_Redraw = false;
+    PresentFrame();
+}
+
+void TVelmor::CommandCross(const TStringList& tokens) {
+    if (tokens.size() < 2) return AddErrorRecord(TooFew("cross"));
+    const std::string& file = tokens[1];
+    m_Background->DrawTo(*m_Screen);
+    if (!LoadLayerPicture(*m_Background, file)) {
+        AddErrorRecord(file + SJ(" が見つかりません"));
         return;
     }
-    const std::string c = command;
-    if (c == "jump") {
-        if (tokens.size() < 2)
-            return AddErrorRecord(SJ("scriptCommandExecute : jump コマンドの引数が足りません"));
-        CommandJump(tokens[1], tokens.size() > 2 ? tokens[2] : std::string());
-    } else if (c == "return") {
-        CommandReturn();
+    if (tokens.size() <= 3)
+        m_Background->SetBasePoint(5, m_Data.Width / 2, m_Data.Height / 2);
+    else
+        m_Background->AlignToArea(m_Data.Width, m_Data.Height, AnchorOf(tokens[3]));
+    if (tokens.size() >= 3 && yx::SameText(tokens[2], "e")) {
+        HideFaces();
+        MarkEventSeen(file);
+    }
+    CrossFadeToBackground(1000);
+}
+
+void TVelmor::CommandCD(const TStringList& tokens) {
+    auto request = [this](int code) {
+        if (m_Monitor) m_Monitor->Sound(kMonitorCDChannel, code, yx::IntToStr(m_CDTrack));
+        CDControlRequest(code);
+    };
+    if (tokens.size() < 2 || yx::SameText(tokens[1], "stop")) {
+        m_CDTrack = 0;
+        return request(kCDStop);
+    }
+    const std::string& arg = tokens[1];
+    if (yx::SameText(arg, "pause")) return request(kCDPause);
+    if (yx::SameText(arg, "replay")) {
+        if (m_CDTrack > 0) request(kCDReplay);
+        return;
+    }
+    int32_t track;
+    if (ParseValue(arg, track) && track > 0) {
+        m_CDTrack = track;
+        return request(kCDPlayNotify);
+    }
+    AddErrorRecord(BadParameter(arg));
+}
+
+void TVelmor::CommandChannel(int channel, const TStringList& tokens) {
+    std::string& name = m_ChannelFiles[channel];
+    if (tokens.size() < 2) {
+        name.clear();
+        SoundPlayer(channel, 3);
+        return;
+    }
+    const bool looped = channel < 2;
+    if (!name.empty()) {
+        // Music restarts from its beginning even when the same file is named again.
+        if (looped) name.clear();
+        SoundPlayer(channel, 3);
+    }
+    if (channel == 3 && m_Skip) {
+        name.clear();
+        return;
+    }
+    name = tokens[1];
+    if (!SoundPlayer(channel, 1)) return;
+    SoundPlayer(channel, looped ? 5 : 2);
+    if (channel == 2) m_SoundPosition = m_Position;
+    if (channel == 3) m_VoicePosition = m_Position;
+}
+
+void TVelmor::CommandAvi(const TStringList& tokens) {
+    m_Skip = false;
+    EnterGameMode(kModeMovie);
+    // Without a movie the next input ends the movie mode.
+    SetInputHandlers([this](int, int, int) { EnterGameMode(kModeScript); }, [](int, int) {});
+    if (tokens.size() < 2) return AddErrorRecord(TooFew("avi"));
+    std::string path = tokens[1];
+    if (!platform::FileSystem::FileExists(path) && !m_CDDrive.empty())
+        path = yx::IncludeTrailingBackslash(m_CDDrive) + yx::ExtractFileName(path);
+    bool started = false;
+    if (m_MoviePlayer) {
+        try {
+            started = m_MoviePlayer(path);
+        } catch (const std::exception&) {
+            started = false;
+        }
+    }
+    if (!started) EnterGameMode(kModeScript);
+}
+
+void TVelmor::CommandBasePointSet(const TStringList& tokens) {
+    const std::string which = tokens.size() >= 2 ? tokens[1] : std::string();
+    std::vector<TSprite*> layers;
+    if (yx::SameText(which, "b")) layers.push_back(m_Background.get());
+    if (yx::SameText(which, "f")) layers.push_back(m_Face.get());
+    if (yx::SameText(which, "w")) layers.push_back(m_MessageWindow.get());
+    if (yx::SameText(which, "m"))
+        for (auto& mini : m_MiniFaces) layers.push_back(mini.get());
+    for (TSprite* layer : layers) {
+        if (tokens.size() < 3)
+            layer->SetBasePoint(5, m_Data.Width / 2, m_Data.Height / 2);
+        else
+            layer->AlignToArea(m_Data.Width, m_Data.Height, AnchorOf(tokens[2]));
     }
 }
 

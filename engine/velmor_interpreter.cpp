@@ -156,6 +156,10 @@ void TVelmor::EnterGameMode(GameMode mode) {
     if (mode == kModeScript) {
         m_InputHandler = [this](int code, int x, int y) { ScriptModeInput(code, x, y); };
         m_MouseMoveHandler = [](int, int) {};
+    } else if (mode == kModeChoice) {
+        m_KeyboardSelection = false;
+        m_InputHandler = [this](int code, int x, int y) { ChoiceInput(code, x, y); };
+        m_MouseMoveHandler = [this](int x, int y) { ChoiceHover(x, y); };
     }
     if (m_Monitor) m_Monitor->ModeChanged(mode);
 }
@@ -242,7 +246,7 @@ void TVelmor::ComposeFrame() {
         else
             DrawMessage();
     }
-    // Choices are drawn here in choice mode once they exist.
+    if (m_GameMode == kModeChoice) DrawChoices();
 }
 
 void TVelmor::PresentFrame() {

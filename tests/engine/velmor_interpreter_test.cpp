@@ -374,7 +374,7 @@ TEST_F(InterpreterTest, BadBytesStayInsideTheirLine) {
     }
     EXPECT_EQ(end, kEnd + "start.txt:6");
     EXPECT_EQ(m_Seen.messages.size(), 4u);
-    EXPECT_EQ(Records().size(), 1u);  // the unparsable value of ?v
+    EXPECT_EQ(Records().size(), 2u);  // the missing picture of *b and the unparsable ?v
 }
 
 }  // namespace
