@@ -210,6 +210,8 @@ public:
     // Shows the screen layer on the display and clears redraw and crossfade.
     void PresentFrame();
     void SetDisplay(TDisplaySurface* display) { m_Display = display; }
+    // Duration of the last cross-fade PresentFrame ran (200 or 1000 ms), 0 before any.
+    uint32_t LastCrossFadeMs() const { return m_LastCrossFadeMs; }
 
     // Text geometry derived from the message window.
     const TRect& TextArea() const { return m_TextArea; }
@@ -292,6 +294,12 @@ private:
     std::string m_Message;
     int32_t m_Total = 0;
     int32_t m_Revealed = 1;
+    TPoint m_TextPen;
+    TPoint m_ShadowPens[8];
+    uint32_t m_LastCrossFadeMs = 0;
+    // Scene presentation.
+    void RunCrossFade(uint32_t durationMs);
+    int LinePitch() const;
     std::function<void(int, int, int)> m_InputHandler;
     std::function<void(int, int)> m_MouseMoveHandler;
     TVelmorMonitor* m_Monitor = nullptr;
