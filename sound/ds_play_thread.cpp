@@ -193,6 +193,7 @@ void TyxDSPlayThread::MarkServed() {
 
 void TyxDSPlayThread::Execute() {
     platform::AutoResetEvent* events[4] = {&m_Events[0], &m_Events[1], &m_Events[2], &m_Terminate};
+    bool ended = false;
     while (!m_TerminateRequested) {
         int r = platform::AutoResetEvent::WaitAny(events, 4, std::chrono::milliseconds(100));
         if (r < 0 || r == 3) continue;
@@ -203,7 +204,7 @@ void TyxDSPlayThread::Execute() {
             }
             m_State = StateStopped;
             if (m_OnEnd) m_OnEnd(m_Slot);
-            MarkServed();
+            ended = true;
             break;
         }
         // The cursor has just left segment r - 1: refill it with what plays two segments on.
@@ -212,8 +213,10 @@ void TyxDSPlayThread::Execute() {
         MarkServed();
     }
     {
+        // Whoever waits for the end sees the worker finished too.
         std::lock_guard<std::mutex> lock(m_ServedMutex);
         m_Running = false;
+        if (ended) ++m_Served;
     }
     m_ServedSignal.notify_all();
 }
