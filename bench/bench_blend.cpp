@@ -31,15 +31,21 @@ void FillMap(platform::Bitmap& map, const std::string& kind) {
         uint8_t* row = map.ScanLine(y);
         const int w = map.Width();
         for (int x = 0; x < w; ++x) {
-            if (kind == "opaque") row[x] = 0;
-            else if (kind == "transparent") row[x] = 255;
-            else if (kind == "random") row[x] = static_cast<uint8_t>(rng());
+            if (kind == "opaque")
+                row[x] = 0;
+            else if (kind == "transparent")
+                row[x] = 255;
+            else if (kind == "random")
+                row[x] = static_cast<uint8_t>(rng());
             else {
                 const int edge = w / 10;  // soft band width on each side of the body
                 const int bodyLeft = w * 3 / 10 + (y % 7), bodyRight = bodyLeft + w * 4 / 10;
-                if (x < bodyLeft - edge || x >= bodyRight + edge) row[x] = 255;
-                else if (x >= bodyLeft && x < bodyRight) row[x] = 0;
-                else row[x] = static_cast<uint8_t>(rng());
+                if (x < bodyLeft - edge || x >= bodyRight + edge)
+                    row[x] = 255;
+                else if (x >= bodyLeft && x < bodyRight)
+                    row[x] = 0;
+                else
+                    row[x] = static_cast<uint8_t>(rng());
             }
         }
     }
@@ -70,7 +76,8 @@ Data& DataFor(const Screen& s, const std::string& kind) {
         d.alpha.resize(static_cast<size_t>(d.map.BytesPerLine()) * s.h);
         for (int y = 0; y < s.h; ++y)
             for (int x = 0; x < s.w; ++x)
-                d.alpha[static_cast<size_t>(y) * d.map.BytesPerLine() + x] = static_cast<uint8_t>(255 - d.map.ScanLine(y)[x]);
+                d.alpha[static_cast<size_t>(y) * d.map.BytesPerLine() + x] =
+                    static_cast<uint8_t>(255 - d.map.ScanLine(y)[x]);
     }
     return d;
 }
@@ -81,7 +88,8 @@ void BM_Kernel(benchmark::State& state, TPixelFamily family, const Screen* s, st
         return;
     }
     Data& d = DataFor(*s, kind);
-    const TBlendKernel kernel = BlendKernelsFor(static_cast<uint8_t>(platform::PixelFormat::Bit32), family).plain;
+    const TBlendKernel kernel =
+        BlendKernelsFor(static_cast<uint8_t>(platform::PixelFormat::Bit32), family).plain;
     for (auto _ : state) {
         kernel(d.target, 0, 0, d.source, 0, 0, s->w, s->h, d.map);
         benchmark::ClobberMemory();
@@ -91,12 +99,14 @@ void BM_Kernel(benchmark::State& state, TPixelFamily family, const Screen* s, st
 
 void BM_Pixman(benchmark::State& state, const Screen* s, std::string kind) {
     Data& d = DataFor(*s, kind);
-    pixman_image_t* dst = pixman_image_create_bits(PIXMAN_x8r8g8b8, s->w, s->h,
-                                                   reinterpret_cast<uint32_t*>(d.target.ScanLine(0)), d.target.BytesPerLine());
-    pixman_image_t* src = pixman_image_create_bits(PIXMAN_x8r8g8b8, s->w, s->h,
-                                                   reinterpret_cast<uint32_t*>(d.source.ScanLine(0)), d.source.BytesPerLine());
-    pixman_image_t* mask = pixman_image_create_bits(PIXMAN_a8, s->w, s->h, reinterpret_cast<uint32_t*>(d.alpha.data()),
-                                                    d.map.BytesPerLine());
+    pixman_image_t* dst = pixman_image_create_bits(
+        PIXMAN_x8r8g8b8, s->w, s->h, reinterpret_cast<uint32_t*>(d.target.ScanLine(0)),
+        d.target.BytesPerLine());
+    pixman_image_t* src = pixman_image_create_bits(
+        PIXMAN_x8r8g8b8, s->w, s->h, reinterpret_cast<uint32_t*>(d.source.ScanLine(0)),
+        d.source.BytesPerLine());
+    pixman_image_t* mask = pixman_image_create_bits(
+        PIXMAN_a8, s->w, s->h, reinterpret_cast<uint32_t*>(d.alpha.data()), d.map.BytesPerLine());
     for (auto _ : state) {
         pixman_image_composite32(PIXMAN_OP_OVER, src, mask, dst, 0, 0, 0, 0, 0, 0, s->w, s->h);
         benchmark::ClobberMemory();
@@ -127,8 +137,11 @@ public:
     }
     void Finalize() override {
         ConsoleReporter::Finalize();
-        std::printf("\nCPU time ratios (pixman / family: above 1 is faster than pixman; family / memcpy)\n");
-        std::printf("%-24s %8s %8s %8s %14s %14s\n", "case", "avx2", "sse2", "plain", "avx2/memcpy", "sse2/memcpy");
+        std::printf(
+            "\nCPU time ratios (pixman / family: above 1 is faster than pixman; family / "
+            "memcpy)\n");
+        std::printf("%-24s %8s %8s %8s %14s %14s\n", "case", "avx2", "sse2", "plain", "avx2/memcpy",
+                    "sse2/memcpy");
         for (const Screen& s : kScreens) {
             const double copy = Get("blend/memcpy/" + s.name);
             for (const char* kind : kMaps) {
@@ -136,8 +149,8 @@ public:
                 const double pixman = Get("blend/pixman/" + tail);
                 const double avx = Get("blend/avx2/" + tail), sse = Get("blend/sse2/" + tail),
                              plain = Get("blend/plain/" + tail);
-                std::printf("%-24s %8.2f %8.2f %8.2f %14.2f %14.2f\n", tail.c_str(), pixman / avx, pixman / sse,
-                            pixman / plain, avx / copy, sse / copy);
+                std::printf("%-24s %8.2f %8.2f %8.2f %14.2f %14.2f\n", tail.c_str(), pixman / avx,
+                            pixman / sse, pixman / plain, avx / copy, sse / copy);
             }
         }
     }
@@ -154,14 +167,18 @@ private:
 
 int main(int argc, char** argv) {
     for (const Screen& s : kScreens) {
-        benchmark::RegisterBenchmark(("blend/memcpy/" + s.name).c_str(), BM_Memcpy, &s)->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(("blend/memcpy/" + s.name).c_str(), BM_Memcpy, &s)
+            ->Unit(benchmark::kMicrosecond);
         for (const char* kind : kMaps) {
             const std::string tail = s.name + "/" + kind;
-            benchmark::RegisterBenchmark(("blend/avx2/" + tail).c_str(), BM_Kernel, TPixelFamily::Avx2, &s, kind)
+            benchmark::RegisterBenchmark(("blend/avx2/" + tail).c_str(), BM_Kernel,
+                                         TPixelFamily::Avx2, &s, kind)
                 ->Unit(benchmark::kMicrosecond);
-            benchmark::RegisterBenchmark(("blend/sse2/" + tail).c_str(), BM_Kernel, TPixelFamily::Sse2, &s, kind)
+            benchmark::RegisterBenchmark(("blend/sse2/" + tail).c_str(), BM_Kernel,
+                                         TPixelFamily::Sse2, &s, kind)
                 ->Unit(benchmark::kMicrosecond);
-            benchmark::RegisterBenchmark(("blend/plain/" + tail).c_str(), BM_Kernel, TPixelFamily::Plain, &s, kind)
+            benchmark::RegisterBenchmark(("blend/plain/" + tail).c_str(), BM_Kernel,
+                                         TPixelFamily::Plain, &s, kind)
                 ->Unit(benchmark::kMicrosecond);
             benchmark::RegisterBenchmark(("blend/pixman/" + tail).c_str(), BM_Pixman, &s, kind)
                 ->Unit(benchmark::kMicrosecond);

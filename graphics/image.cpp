@@ -18,7 +18,8 @@ public:
         if (m_Format != PixelFormat::Bit24) m_B.SetPixelFormat(PixelFormat::Bit24);
     }
     ~As24() {
-        if (m_Format != PixelFormat::Bit24 && m_Format != PixelFormat::Custom) m_B.SetPixelFormat(m_Format);
+        if (m_Format != PixelFormat::Bit24 && m_Format != PixelFormat::Custom)
+            m_B.SetPixelFormat(m_Format);
     }
     bool Ready() const { return m_B.GetPixelFormat() == PixelFormat::Bit24; }
 
@@ -27,7 +28,9 @@ private:
     PixelFormat m_Format;
 };
 
-uint8_t Clamp(double v) { return static_cast<uint8_t>(std::clamp(v, 0.0, 255.0)); }
+uint8_t Clamp(double v) {
+    return static_cast<uint8_t>(std::clamp(v, 0.0, 255.0));
+}
 
 }  // namespace
 
@@ -39,22 +42,24 @@ TyxImage::TyxImage(uint8_t pixelFormat, bool useMmx)
     BuildProductTable();
 }
 
-void TyxImage::BlendDraw(Bitmap& target, int x, int y, Bitmap& source, const Bitmap& map, int width, int height,
-                         bool mirrored) {
+void TyxImage::BlendDraw(Bitmap& target, int x, int y, Bitmap& source, const Bitmap& map, int width,
+                         int height, bool mirrored) {
     width = std::min(width, source.Width());
     height = std::min(height, source.Height());
     const int64_t tw = target.Width(), th = target.Height();
     // Visible columns and rows of the picture's rectangle.
     const int64_t left = std::max<int64_t>(x, 0), right = std::min<int64_t>(int64_t{x} + width, tw);
-    const int64_t top = std::max<int64_t>(y, 0), bottom = std::min<int64_t>(int64_t{y} + height, th);
+    const int64_t top = std::max<int64_t>(y, 0),
+                  bottom = std::min<int64_t>(int64_t{y} + height, th);
     if (right <= left || bottom <= top) return;
     const int w = static_cast<int>(right - left), h = static_cast<int>(bottom - top);
     const int sy = static_cast<int>(top - y);
     // Mirrored, the target's rightmost visible column shows the source column that lands there
     // once the whole picture is flipped, which also holds when both edges are cut.
-    const int sx = mirrored ? static_cast<int>(int64_t{x} + width - right) : static_cast<int>(left - x);
-    (mirrored ? m_Kernels.mirrored : m_Kernels.plain)(target, static_cast<int>(left), static_cast<int>(top), source,
-                                                      sx, sy, w, h, map);
+    const int sx =
+        mirrored ? static_cast<int>(int64_t{x} + width - right) : static_cast<int>(left - x);
+    (mirrored ? m_Kernels.mirrored : m_Kernels.plain)(
+        target, static_cast<int>(left), static_cast<int>(top), source, sx, sy, w, h, map);
 }
 
 void TyxImage::MaskDraw(Canvas& target, int x, int y, const Bitmap& picture, const Bitmap& mask) {
@@ -66,7 +71,8 @@ void TyxImage::MaskDraw(Canvas& target, int x, int y, const Bitmap& picture, con
     target.SetCopyMode(CopyMode::Copy);
 }
 
-void TyxImage::MaskDrawMirrored(Canvas& target, int x, int y, const Bitmap& picture, const Bitmap& mask) {
+void TyxImage::MaskDrawMirrored(Canvas& target, int x, int y, const Bitmap& picture,
+                                const Bitmap& mask) {
     const Rect rect{x + picture.Width(), y, x, y + picture.Height()};
     target.SetCopyMode(CopyMode::And);
     target.StretchDraw(rect, mask);
@@ -169,7 +175,8 @@ void TyxImage::DiagonalLinesOver(Bitmap& bitmap, const Bitmap& picture, int step
 
 bool TyxImage::TextOutSmooth(Canvas& surface, int x, int y, const std::string& text, int length) {
     if (length <= 0 || surface.Target().Empty()) return false;
-    const std::string piece = text.substr(0, std::min<size_t>(static_cast<size_t>(length), text.size()));
+    const std::string piece =
+        text.substr(0, std::min<size_t>(static_cast<size_t>(length), text.size()));
     const platform::TextSize extent = surface.TextExtent(piece);
     if (extent.width <= 0 || extent.height <= 0) return false;
     const int w = (extent.width + 3) & ~3, h = (extent.height + 3) & ~3;

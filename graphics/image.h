@@ -18,8 +18,8 @@ public:
     // Draws the whole source (width × height) with its top-left at (x, y), each pixel mixed by
     // the transparency map (0 shows the source, 255 keeps the target), clipped to the target;
     // mirrored draws it flipped left to right into the same rectangle.
-    void BlendDraw(platform::Bitmap& target, int x, int y, platform::Bitmap& source, const platform::Bitmap& map,
-                   int width, int height, bool mirrored);
+    void BlendDraw(platform::Bitmap& target, int x, int y, platform::Bitmap& source,
+                   const platform::Bitmap& map, int width, int height, bool mirrored);
     // Mask AND, then picture OR, over the picture's rectangle; the mask is white where the picture
     // is transparent, the picture black there.
     void MaskDraw(platform::Canvas& target, int x, int y, const platform::Bitmap& picture,
@@ -38,11 +38,13 @@ public:
     // mod steps is at most step mod steps; the Over form first copies the picture and draws the
     // lines of the residues above it.
     void DiagonalLines(platform::Bitmap& bitmap, int step, int steps);
-    void DiagonalLinesOver(platform::Bitmap& bitmap, const platform::Bitmap& picture, int step, int steps);
+    void DiagonalLinesOver(platform::Bitmap& bitmap, const platform::Bitmap& picture, int step,
+                           int steps);
 
     // The first length bytes of text, drawn at twice the size over the surface's own pixels and
     // averaged down; false (nothing drawn) when a step fails, e.g. for empty text.
-    bool TextOutSmooth(platform::Canvas& surface, int x, int y, const std::string& text, int length);
+    bool TextOutSmooth(platform::Canvas& surface, int x, int y, const std::string& text,
+                       int length);
 
     // Truncates toward zero, makes a positive odd level even by adding one, clamps to 0..255.
     static uint8_t Level(double value);

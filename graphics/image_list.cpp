@@ -5,7 +5,9 @@
 
 TyxImageList::TyxImageList(TyxDllRes* resourceLibrary) : m_ResourceLibrary(resourceLibrary) {}
 
-TyxImageList::~TyxImageList() { Clear(); }
+TyxImageList::~TyxImageList() {
+    Clear();
+}
 
 int TyxImageList::Add(const std::string& name) {
     TEntry entry;

@@ -44,12 +44,14 @@ inline void Block8(uint8_t* t, const uint8_t* s, const uint8_t* m, int w, int j,
     const __m256i ab = _mm256_mullo_epi32(a32, spread);
     const __m256i alo = _mm256_unpacklo_epi8(ab, zero), ahi = _mm256_unpackhi_epi8(ab, zero);
     const __m256i lo = _mm256_srli_epi16(
-        _mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(tv, zero), alo),
-                         _mm256_mullo_epi16(_mm256_unpacklo_epi8(sv, zero), _mm256_sub_epi16(c255, alo))),
+        _mm256_add_epi16(
+            _mm256_mullo_epi16(_mm256_unpacklo_epi8(tv, zero), alo),
+            _mm256_mullo_epi16(_mm256_unpacklo_epi8(sv, zero), _mm256_sub_epi16(c255, alo))),
         8);
     const __m256i hi = _mm256_srli_epi16(
-        _mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(tv, zero), ahi),
-                         _mm256_mullo_epi16(_mm256_unpackhi_epi8(sv, zero), _mm256_sub_epi16(c255, ahi))),
+        _mm256_add_epi16(
+            _mm256_mullo_epi16(_mm256_unpackhi_epi8(tv, zero), ahi),
+            _mm256_mullo_epi16(_mm256_unpackhi_epi8(sv, zero), _mm256_sub_epi16(c255, ahi))),
         8);
     __m256i r = _mm256_packus_epi16(lo, hi);
     r = _mm256_blendv_epi8(r, sv, _mm256_cmpeq_epi32(a32, zero));
@@ -86,8 +88,9 @@ void Blend555(uint8_t* t, const uint8_t* s, const uint8_t* m, int w, bool mirror
     const __m256i zero = _mm256_setzero_si256();
     const __m256i c255 = _mm256_set1_epi16(255);
     const __m256i c31 = _mm256_set1_epi16(31);
-    const __m256i wordsBack = _mm256_setr_epi8(14, 15, 12, 13, 10, 11, 8, 9, 6, 7, 4, 5, 2, 3, 0, 1, 14, 15, 12, 13,
-                                               10, 11, 8, 9, 6, 7, 4, 5, 2, 3, 0, 1);
+    const __m256i wordsBack =
+        _mm256_setr_epi8(14, 15, 12, 13, 10, 11, 8, 9, 6, 7, 4, 5, 2, 3, 0, 1, 14, 15, 12, 13, 10,
+                         11, 8, 9, 6, 7, 4, 5, 2, 3, 0, 1);
     const __m128i bytesBack = _mm_setr_epi8(15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0);
     const __m128i ff = _mm_set1_epi8(-1);
     int j = 0;
@@ -110,10 +113,12 @@ void Blend555(uint8_t* t, const uint8_t* s, const uint8_t* m, int w, bool mirror
         auto channel = [&](int shift) {
             const __m256i tc = _mm256_and_si256(_mm256_srli_epi16(tv, shift), c31);
             const __m256i sc = _mm256_and_si256(_mm256_srli_epi16(sv, shift), c31);
-            return _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(tc, a), _mm256_mullo_epi16(sc, inv)), 8);
+            return _mm256_srli_epi16(
+                _mm256_add_epi16(_mm256_mullo_epi16(tc, a), _mm256_mullo_epi16(sc, inv)), 8);
         };
-        __m256i r = _mm256_or_si256(channel(0),
-                                    _mm256_or_si256(_mm256_slli_epi16(channel(5), 5), _mm256_slli_epi16(channel(10), 10)));
+        __m256i r = _mm256_or_si256(
+            channel(0),
+            _mm256_or_si256(_mm256_slli_epi16(channel(5), 5), _mm256_slli_epi16(channel(10), 10)));
         r = _mm256_blendv_epi8(r, sv, _mm256_cmpeq_epi16(a, zero));
         r = _mm256_blendv_epi8(r, tv, _mm256_cmpeq_epi16(a, c255));
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(tp), r);

@@ -12,9 +12,12 @@ std::optional<TPixelFamily> g_ForcedFamily;
 
 const TPixelRows& RowsOf(TPixelFamily family) {
     switch (family) {
-        case TPixelFamily::Plain: return PlainPixelRows();
-        case TPixelFamily::Avx2: return CpuHasAvx2() ? Avx2PixelRows() : Sse2PixelRows();
-        default: return Sse2PixelRows();
+        case TPixelFamily::Plain:
+            return PlainPixelRows();
+        case TPixelFamily::Avx2:
+            return CpuHasAvx2() ? Avx2PixelRows() : Sse2PixelRows();
+        default:
+            return Sse2PixelRows();
     }
 }
 
@@ -22,11 +25,15 @@ enum Layout { kOther = 0, k555 = 2, k24 = 3, k32 = 4 };
 
 Layout LayoutOf(PixelFormat format) {
     switch (format) {
-        case PixelFormat::Bit32: return k32;
-        case PixelFormat::Bit24: return k24;
+        case PixelFormat::Bit32:
+            return k32;
+        case PixelFormat::Bit24:
+            return k24;
         case PixelFormat::Bit15:
-        case PixelFormat::Bit16: return k555;
-        default: return kOther;
+        case PixelFormat::Bit16:
+            return k555;
+        default:
+            return kOther;
     }
 }
 
@@ -34,13 +41,14 @@ bool Inside(const Bitmap& b, int x, int y, int w, int h) {
     return x >= 0 && y >= 0 && x + w <= b.Width() && y + h <= b.Height();
 }
 
-void Rows(const TPixelRows& rows, Layout layout, bool mirrored, Bitmap& target, int x, int y, Bitmap& source, int sx,
-          int sy, int w, int h, const Bitmap& map) {
+void Rows(const TPixelRows& rows, Layout layout, bool mirrored, Bitmap& target, int x, int y,
+          Bitmap& source, int sx, int sy, int w, int h, const Bitmap& map) {
     auto row = layout == k32 ? rows.blend32 : layout == k24 ? rows.blend24 : rows.blend555;
     const int bytes = static_cast<int>(layout);
     for (int i = 0; i < h; ++i) {
         uint8_t* t = target.ScanLine(y + i) + static_cast<ptrdiff_t>(x) * bytes;
-        const uint8_t* s = static_cast<const Bitmap&>(source).ScanLine(sy + i) + static_cast<ptrdiff_t>(sx) * bytes;
+        const uint8_t* s = static_cast<const Bitmap&>(source).ScanLine(sy + i) +
+                           static_cast<ptrdiff_t>(sx) * bytes;
         const uint8_t* m = map.ScanLine(sy + i) + sx;
         row(t, s, m, w, mirrored);
     }
@@ -49,19 +57,25 @@ void Rows(const TPixelRows& rows, Layout layout, bool mirrored, Bitmap& target, 
 // Pictures not in the bound layout are switched to it for the call (the other-format kernels
 // do this by design; for the fixed layouts it keeps a wrong caller from reading out of bounds).
 template <TPixelFamily Family, bool Mirrored, Layout Bound>
-void Kernel(Bitmap& target, int x, int y, Bitmap& source, int sx, int sy, int w, int h, const Bitmap& map) {
+void Kernel(Bitmap& target, int x, int y, Bitmap& source, int sx, int sy, int w, int h,
+            const Bitmap& map) {
     if (w <= 0 || h <= 0) return;
-    if (!Inside(target, x, y, w, h) || !Inside(source, sx, sy, w, h) || !Inside(map, sx, sy, w, h) ||
-        map.GetPixelFormat() != PixelFormat::Bit8)
+    if (!Inside(target, x, y, w, h) || !Inside(source, sx, sy, w, h) ||
+        !Inside(map, sx, sy, w, h) || map.GetPixelFormat() != PixelFormat::Bit8)
         return;
     Layout layout = Bound == kOther ? (Family == TPixelFamily::Plain ? k24 : k32) : Bound;
-    const PixelFormat targetFormat = target.GetPixelFormat(), sourceFormat = source.GetPixelFormat();
+    const PixelFormat targetFormat = target.GetPixelFormat(),
+                      sourceFormat = source.GetPixelFormat();
     const bool switched = LayoutOf(targetFormat) != layout || LayoutOf(sourceFormat) != layout;
     if (switched) {
-        const PixelFormat want = layout == k32 ? PixelFormat::Bit32 : layout == k24 ? PixelFormat::Bit24 : PixelFormat::Bit15;
+        const PixelFormat want = layout == k32   ? PixelFormat::Bit32
+                                 : layout == k24 ? PixelFormat::Bit24
+                                                 : PixelFormat::Bit15;
         target.SetPixelFormat(want);
         source.SetPixelFormat(want);
-        if (LayoutOf(target.GetPixelFormat()) != layout || LayoutOf(source.GetPixelFormat()) != layout) return;
+        if (LayoutOf(target.GetPixelFormat()) != layout ||
+            LayoutOf(source.GetPixelFormat()) != layout)
+            return;
     }
     Rows(RowsOf(Family), layout, Mirrored, target, x, y, source, sx, sy, w, h, map);
     if (switched) {
@@ -73,10 +87,14 @@ void Kernel(Bitmap& target, int x, int y, Bitmap& source, int sx, int sy, int w,
 template <TPixelFamily Family>
 TBlendKernels KernelsOf(Layout layout) {
     switch (layout) {
-        case k32: return {Kernel<Family, false, k32>, Kernel<Family, true, k32>};
-        case k24: return {Kernel<Family, false, k24>, Kernel<Family, true, k24>};
-        case k555: return {Kernel<Family, false, k555>, Kernel<Family, true, k555>};
-        default: return {Kernel<Family, false, kOther>, Kernel<Family, true, kOther>};
+        case k32:
+            return {Kernel<Family, false, k32>, Kernel<Family, true, k32>};
+        case k24:
+            return {Kernel<Family, false, k24>, Kernel<Family, true, k24>};
+        case k555:
+            return {Kernel<Family, false, k555>, Kernel<Family, true, k555>};
+        default:
+            return {Kernel<Family, false, kOther>, Kernel<Family, true, kOther>};
     }
 }
 
@@ -87,9 +105,12 @@ TBlendKernels BlendKernelsFor(uint8_t pixelFormat, TPixelFamily family) {
                               ? LayoutOf(static_cast<PixelFormat>(pixelFormat))
                               : kOther;
     switch (family) {
-        case TPixelFamily::Plain: return KernelsOf<TPixelFamily::Plain>(layout);
-        case TPixelFamily::Sse2: return KernelsOf<TPixelFamily::Sse2>(layout);
-        default: return KernelsOf<TPixelFamily::Avx2>(layout);
+        case TPixelFamily::Plain:
+            return KernelsOf<TPixelFamily::Plain>(layout);
+        case TPixelFamily::Sse2:
+            return KernelsOf<TPixelFamily::Sse2>(layout);
+        default:
+            return KernelsOf<TPixelFamily::Avx2>(layout);
     }
 }
 
@@ -103,11 +124,14 @@ TPixelFamily VectorFamily() {
     return CpuHasAvx2() ? TPixelFamily::Avx2 : TPixelFamily::Sse2;
 }
 
-void ForceVectorFamily(std::optional<TPixelFamily> family) { g_ForcedFamily = family; }
+void ForceVectorFamily(std::optional<TPixelFamily> family) {
+    g_ForcedFamily = family;
+}
 
 void BuildProductTable() {
     for (uint32_t i = 0; i < 256; ++i)
-        for (uint32_t j = 0; j < 256; ++j) g_ProductTable[i * 256 + j] = static_cast<uint16_t>(i * j);
+        for (uint32_t j = 0; j < 256; ++j)
+            g_ProductTable[i * 256 + j] = static_cast<uint16_t>(i * j);
 }
 
 const uint16_t* ProductTable() {

@@ -13,8 +13,8 @@
 enum class TPixelFamily : uint8_t { Plain, Sse2, Avx2 };
 
 // The caller has clipped the rectangle to all three pictures.
-using TBlendKernel = void (*)(platform::Bitmap& target, int x, int y, platform::Bitmap& source, int sx, int sy,
-                              int w, int h, const platform::Bitmap& map);
+using TBlendKernel = void (*)(platform::Bitmap& target, int x, int y, platform::Bitmap& source,
+                              int sx, int sy, int w, int h, const platform::Bitmap& map);
 
 struct TBlendKernels {
     TBlendKernel plain = nullptr;

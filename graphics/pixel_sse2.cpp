@@ -52,12 +52,14 @@ inline void Block4(uint8_t* t, const uint8_t* s, const uint8_t* m, int w, int j,
     const __m128i a32 = _mm_unpacklo_epi16(a16, zero);
     const __m128i pairs = _mm_unpacklo_epi16(a16, a16);
     const __m128i alo = _mm_unpacklo_epi32(pairs, pairs), ahi = _mm_unpackhi_epi32(pairs, pairs);
-    const __m128i lo = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(tv, zero), alo),
-                                                    _mm_mullo_epi16(_mm_unpacklo_epi8(sv, zero), _mm_sub_epi16(c255, alo))),
-                                      8);
-    const __m128i hi = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(tv, zero), ahi),
-                                                    _mm_mullo_epi16(_mm_unpackhi_epi8(sv, zero), _mm_sub_epi16(c255, ahi))),
-                                      8);
+    const __m128i lo = _mm_srli_epi16(
+        _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(tv, zero), alo),
+                      _mm_mullo_epi16(_mm_unpacklo_epi8(sv, zero), _mm_sub_epi16(c255, alo))),
+        8);
+    const __m128i hi = _mm_srli_epi16(
+        _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(tv, zero), ahi),
+                      _mm_mullo_epi16(_mm_unpackhi_epi8(sv, zero), _mm_sub_epi16(c255, ahi))),
+        8);
     __m128i r = _mm_packus_epi16(lo, hi);
     const __m128i opaque = _mm_cmpeq_epi32(a32, zero), hidden = _mm_cmpeq_epi32(a32, d255);
     r = _mm_or_si128(_mm_andnot_si128(opaque, r), _mm_and_si128(opaque, sv));
@@ -66,7 +68,8 @@ inline void Block4(uint8_t* t, const uint8_t* s, const uint8_t* m, int w, int j,
 }
 
 inline int MaskOf(const uint8_t* m, __m128i value) {
-    return _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(m)), value));
+    return _mm_movemask_epi8(
+        _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(m)), value));
 }
 
 void Blend32(uint8_t* t, const uint8_t* s, const uint8_t* m, int w, bool mirrored) {
@@ -113,9 +116,11 @@ void Blend555(uint8_t* t, const uint8_t* s, const uint8_t* m, int w, bool mirror
         auto channel = [&](int shift) {
             const __m128i tc = _mm_and_si128(_mm_srli_epi16(tv, shift), c31);
             const __m128i sc = _mm_and_si128(_mm_srli_epi16(sv, shift), c31);
-            return _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(tc, a), _mm_mullo_epi16(sc, inv)), 8);
+            return _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(tc, a), _mm_mullo_epi16(sc, inv)),
+                                  8);
         };
-        __m128i r = _mm_or_si128(channel(0), _mm_or_si128(_mm_slli_epi16(channel(5), 5), _mm_slli_epi16(channel(10), 10)));
+        __m128i r = _mm_or_si128(channel(0), _mm_or_si128(_mm_slli_epi16(channel(5), 5),
+                                                          _mm_slli_epi16(channel(10), 10)));
         const __m128i opaque = _mm_cmpeq_epi16(a, zero), hidden = _mm_cmpeq_epi16(a, c255);
         r = _mm_or_si128(_mm_andnot_si128(opaque, r), _mm_and_si128(opaque, sv));
         r = _mm_or_si128(_mm_andnot_si128(hidden, r), _mm_and_si128(hidden, tv));
@@ -159,8 +164,10 @@ void Sse2Blend24Row(uint8_t* t, const uint8_t* s, const uint8_t* m, int w, bool 
         std::memcpy(&sw, sp, 3);
         const __m128i tv = _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(tw)), zero);
         const __m128i sv = _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(sw)), zero);
-        const __m128i av = _mm_set1_epi16(static_cast<short>(a)), iv = _mm_set1_epi16(static_cast<short>(255 - a));
-        const __m128i r = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(tv, av), _mm_mullo_epi16(sv, iv)), 8);
+        const __m128i av = _mm_set1_epi16(static_cast<short>(a)),
+                      iv = _mm_set1_epi16(static_cast<short>(255 - a));
+        const __m128i r =
+            _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(tv, av), _mm_mullo_epi16(sv, iv)), 8);
         const uint32_t out = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(r, zero)));
         std::memcpy(tp, &out, 3);
     }
@@ -168,7 +175,8 @@ void Sse2Blend24Row(uint8_t* t, const uint8_t* s, const uint8_t* m, int w, bool 
         const int a = m[w - 1];
         uint8_t* tp = t + 3 * (mirrored ? 0 : w - 1);
         const uint8_t* sp = s + 3 * (w - 1);
-        for (int c = 0; c < 3; ++c) tp[c] = static_cast<uint8_t>(sp[c] + (((tp[c] - sp[c]) * a) >> 8));
+        for (int c = 0; c < 3; ++c)
+            tp[c] = static_cast<uint8_t>(sp[c] + (((tp[c] - sp[c]) * a) >> 8));
     }
 }
 

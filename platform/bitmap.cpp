@@ -46,7 +46,9 @@ int Nearest(const QList<QRgb>& palette, QRgb colour) {
     return best;
 }
 
-int Stride(int width, int bits) { return static_cast<int>(((static_cast<int64_t>(width) * bits + 31) / 32) * 4); }
+int Stride(int width, int bits) {
+    return static_cast<int>(((static_cast<int64_t>(width) * bits + 31) / 32) * 4);
+}
 
 uint8_t Nibble(const Bitmap::Impl& impl, int x, int y) {
     const uint8_t b = impl.rows4[static_cast<size_t>(y) * impl.stride4 + x / 2];
@@ -55,7 +57,8 @@ uint8_t Nibble(const Bitmap::Impl& impl, int x, int y) {
 
 void SetNibble(Bitmap::Impl& impl, int x, int y, uint8_t v) {
     uint8_t& b = impl.rows4[static_cast<size_t>(y) * impl.stride4 + x / 2];
-    b = (x & 1) ? static_cast<uint8_t>((b & 0xF0) | (v & 0x0F)) : static_cast<uint8_t>((b & 0x0F) | (v << 4));
+    b = (x & 1) ? static_cast<uint8_t>((b & 0xF0) | (v & 0x0F))
+                : static_cast<uint8_t>((b & 0x0F) | (v << 4));
 }
 
 // The 4-bit rows as an 8-bit indexed picture.
@@ -95,7 +98,8 @@ void Pack4(Bitmap::Impl& impl, const QImage& source) {
     Make4(impl, width, height);
     for (int y = 0; y < height; ++y) {
         const QRgb* row = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
-        for (int x = 0; x < width; ++x) SetNibble(impl, x, y, static_cast<uint8_t>(Nearest(impl.palette4, row[x])));
+        for (int x = 0; x < width; ++x)
+            SetNibble(impl, x, y, static_cast<uint8_t>(Nearest(impl.palette4, row[x])));
     }
 }
 
@@ -128,8 +132,12 @@ Bitmap& Bitmap::operator=(const Bitmap& other) {
     return *this;
 }
 
-int Bitmap::Width() const { return m_Impl->Is4() ? m_Impl->width4 : m_Impl->image.width(); }
-int Bitmap::Height() const { return m_Impl->Is4() ? m_Impl->height4 : m_Impl->image.height(); }
+int Bitmap::Width() const {
+    return m_Impl->Is4() ? m_Impl->width4 : m_Impl->image.width();
+}
+int Bitmap::Height() const {
+    return m_Impl->Is4() ? m_Impl->height4 : m_Impl->image.height();
+}
 
 int Bitmap::BitsPerPixel() const {
     if (m_Impl->Is4()) return 4;
@@ -138,9 +146,13 @@ int Bitmap::BitsPerPixel() const {
     return m_Impl->image.depth();
 }
 
-bool Bitmap::Empty() const { return !m_Impl->Is4() && m_Impl->image.isNull(); }
+bool Bitmap::Empty() const {
+    return !m_Impl->Is4() && m_Impl->image.isNull();
+}
 
-void Bitmap::SetSize(int width, int height) { SetFormat(width, height, 32); }
+void Bitmap::SetSize(int width, int height) {
+    SetFormat(width, height, 32);
+}
 
 void Bitmap::SetFormat(int width, int height, int bitsPerPixel) {
     m_Impl->Clear4();
@@ -155,12 +167,21 @@ void Bitmap::SetFormat(int width, int height, int bitsPerPixel) {
     }
     QImage::Format format = QImage::Format_RGB32;
     switch (bitsPerPixel) {
-        case 1: format = QImage::Format_Mono; break;
-        case 8: format = QImage::Format_Indexed8; break;
+        case 1:
+            format = QImage::Format_Mono;
+            break;
+        case 8:
+            format = QImage::Format_Indexed8;
+            break;
         case 15:
-        case 16: format = QImage::Format_RGB555; break;
-        case 24: format = QImage::Format_BGR888; break;
-        default: break;
+        case 16:
+            format = QImage::Format_RGB555;
+            break;
+        case 24:
+            format = QImage::Format_BGR888;
+            break;
+        default:
+            break;
     }
     QImage image(width, height, format);
     if (image.isNull()) {  // out of memory or absurd size
@@ -181,14 +202,21 @@ void Bitmap::SetFormat(int width, int height, int bitsPerPixel) {
 PixelFormat Bitmap::GetPixelFormat() const {
     if (m_Impl->Is4()) return PixelFormat::Bit4;
     switch (m_Impl->image.format()) {
-        case QImage::Format_Invalid: return PixelFormat::Device;
-        case QImage::Format_Mono: return PixelFormat::Bit1;
-        case QImage::Format_Indexed8: return PixelFormat::Bit8;
-        case QImage::Format_RGB555: return m_Impl->fifteen ? PixelFormat::Bit15 : PixelFormat::Bit16;
-        case QImage::Format_BGR888: return PixelFormat::Bit24;
+        case QImage::Format_Invalid:
+            return PixelFormat::Device;
+        case QImage::Format_Mono:
+            return PixelFormat::Bit1;
+        case QImage::Format_Indexed8:
+            return PixelFormat::Bit8;
+        case QImage::Format_RGB555:
+            return m_Impl->fifteen ? PixelFormat::Bit15 : PixelFormat::Bit16;
+        case QImage::Format_BGR888:
+            return PixelFormat::Bit24;
         case QImage::Format_RGB32:
-        case QImage::Format_ARGB32: return PixelFormat::Bit32;
-        default: return PixelFormat::Custom;
+        case QImage::Format_ARGB32:
+            return PixelFormat::Bit32;
+        default:
+            return PixelFormat::Custom;
     }
 }
 
@@ -212,15 +240,23 @@ void Bitmap::SetPixelFormat(PixelFormat format) {
     QImage converted;
     switch (format) {
         case PixelFormat::Bit1:
-            converted = source.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither | Qt::AvoidDither);
+            converted =
+                source.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither | Qt::AvoidDither);
             break;
         case PixelFormat::Bit8:
-            converted = source.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither | Qt::AvoidDither);
+            converted = source.convertToFormat(QImage::Format_Indexed8,
+                                               Qt::ThresholdDither | Qt::AvoidDither);
             break;
         case PixelFormat::Bit15:
-        case PixelFormat::Bit16: converted = source.convertToFormat(QImage::Format_RGB555); break;
-        case PixelFormat::Bit24: converted = source.convertToFormat(QImage::Format_BGR888); break;
-        default: converted = source.convertToFormat(QImage::Format_RGB32); break;
+        case PixelFormat::Bit16:
+            converted = source.convertToFormat(QImage::Format_RGB555);
+            break;
+        case PixelFormat::Bit24:
+            converted = source.convertToFormat(QImage::Format_BGR888);
+            break;
+        default:
+            converted = source.convertToFormat(QImage::Format_RGB32);
+            break;
     }
     if (converted.isNull()) return;
     impl.Clear4();
@@ -304,9 +340,15 @@ void Bitmap::SetTransparentColour(uint32_t colour) {
     m_Impl->transparentColour = colour & 0xFFFFFF;
 }
 
-void Bitmap::ClearTransparent() { m_Impl->transparent = false; }
-bool Bitmap::Transparent() const { return m_Impl->transparent; }
-uint32_t Bitmap::TransparentColour() const { return m_Impl->transparentColour; }
+void Bitmap::ClearTransparent() {
+    m_Impl->transparent = false;
+}
+bool Bitmap::Transparent() const {
+    return m_Impl->transparent;
+}
+uint32_t Bitmap::TransparentColour() const {
+    return m_Impl->transparentColour;
+}
 
 Canvas& Bitmap::GetCanvas() {
     if (!m_Canvas) m_Canvas = std::make_unique<Canvas>(*this);
@@ -317,7 +359,9 @@ void Bitmap::Changed() {
     if (m_OnChange) m_OnChange();
 }
 
-void Bitmap::SetOnChange(std::function<void()> handler) { m_OnChange = std::move(handler); }
+void Bitmap::SetOnChange(std::function<void()> handler) {
+    m_OnChange = std::move(handler);
+}
 
 bool Bitmap::LoadFromEncoded(const uint8_t* data, size_t size) {
     if (data == nullptr || size == 0 || size > static_cast<size_t>(INT32_MAX)) return false;
@@ -329,12 +373,14 @@ bool Bitmap::LoadFromEncoded(const uint8_t* data, size_t size) {
         case QImage::Format_Mono:
         case QImage::Format_Indexed8:
         case QImage::Format_RGB32:
-        case QImage::Format_ARGB32: break;
+        case QImage::Format_ARGB32:
+            break;
         case QImage::Format_Grayscale8:
             image = image.convertToFormat(QImage::Format_Indexed8, GreyRamp());
             break;
         default:
-            image = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+            image = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32
+                                                                  : QImage::Format_RGB32);
             break;
     }
     if (image.isNull()) return false;

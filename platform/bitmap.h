@@ -13,7 +13,17 @@ namespace platform {
 class Canvas;
 
 // Codes in the order the engine's settings pass them (7 is the 32-bit format).
-enum class PixelFormat : uint8_t { Device = 0, Bit1, Bit4, Bit8, Bit15, Bit16, Bit24, Bit32, Custom };
+enum class PixelFormat : uint8_t {
+    Device = 0,
+    Bit1,
+    Bit4,
+    Bit8,
+    Bit15,
+    Bit16,
+    Bit24,
+    Bit32,
+    Custom
+};
 
 class Bitmap {
 public:

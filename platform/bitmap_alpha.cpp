@@ -9,6 +9,8 @@ uint8_t Bitmap::Alpha(int x, int y) const {
     return static_cast<uint8_t>(qAlpha(image.pixel(x, y)));
 }
 
-bool Bitmap::HasAlpha() const { return QImageOf(*this).hasAlphaChannel(); }
+bool Bitmap::HasAlpha() const {
+    return QImageOf(*this).hasAlphaChannel();
+}
 
 }  // namespace platform

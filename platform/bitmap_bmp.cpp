@@ -12,11 +12,13 @@ namespace platform {
 namespace {
 
 uint32_t U32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-           (static_cast<uint32_t>(p[3]) << 24);
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 
-uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint16_t U16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 
 constexpr uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3;
 constexpr int64_t kMaxSide = 32768;
@@ -40,7 +42,9 @@ bool ParseHeader(const uint8_t* data, size_t size, BmpHeader& h) {
     h.offBits = U32(data + 10);
     h.infoSize = U32(data + 14);
     if (h.infoSize != 12 && (h.infoSize < 40 || h.infoSize > 124)) return false;
-    if (size < 14 + static_cast<size_t>(h.infoSize) || h.offBits < 14 + h.infoSize || h.offBits > size) return false;
+    if (size < 14 + static_cast<size_t>(h.infoSize) || h.offBits < 14 + h.infoSize ||
+        h.offBits > size)
+        return false;
     int64_t width = 0, height = 0;
     uint32_t planes = 0, coloursUsed = 0;
     size_t paletteAt = 14 + h.infoSize;
@@ -63,8 +67,8 @@ bool ParseHeader(const uint8_t* data, size_t size, BmpHeader& h) {
         h.topDown = true;
         height = -height;
     }
-    if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide || width * height > kMaxPixels ||
-        planes != 1)
+    if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide ||
+        width * height > kMaxPixels || planes != 1)
         return false;
     h.width = static_cast<int>(width);
     h.height = static_cast<int>(height);
@@ -108,7 +112,9 @@ bool ParseHeader(const uint8_t* data, size_t size, BmpHeader& h) {
 }
 
 // Row in the picture for row y of the file.
-int PictureRow(const BmpHeader& h, int y) { return h.topDown ? y : h.height - 1 - y; }
+int PictureRow(const BmpHeader& h, int y) {
+    return h.topDown ? y : h.height - 1 - y;
+}
 
 uint8_t Scale(uint32_t pixel, uint32_t mask) {
     if (mask == 0) return 0;
@@ -118,11 +124,13 @@ uint8_t Scale(uint32_t pixel, uint32_t mask) {
 }
 
 // RLE8 and RLE4 into one index per pixel; skipped pixels stay 0.
-void DecodeRle(const BmpHeader& h, const uint8_t* p, const uint8_t* end, std::vector<uint8_t>& indexes) {
+void DecodeRle(const BmpHeader& h, const uint8_t* p, const uint8_t* end,
+               std::vector<uint8_t>& indexes) {
     const bool four = h.compression == kRle4;
     int x = 0, y = 0;
     auto put = [&](uint8_t v) {
-        if (x < h.width && y < h.height) indexes[static_cast<size_t>(PictureRow(h, y)) * h.width + x] = v;
+        if (x < h.width && y < h.height)
+            indexes[static_cast<size_t>(PictureRow(h, y)) * h.width + x] = v;
         ++x;
     };
     while (end - p >= 2 && y < h.height) {
@@ -143,7 +151,8 @@ void DecodeRle(const BmpHeader& h, const uint8_t* p, const uint8_t* end, std::ve
         } else {
             const size_t bytes = four ? (c + 1u) / 2u : c;
             if (static_cast<size_t>(end - p) < bytes) break;
-            for (int k = 0; k < c; ++k) put(four ? ((k & 1) ? (p[k / 2] & 0x0F) : (p[k / 2] >> 4)) : p[k]);
+            for (int k = 0; k < c; ++k)
+                put(four ? ((k & 1) ? (p[k / 2] & 0x0F) : (p[k / 2] >> 4)) : p[k]);
             p += (bytes + 1) & ~size_t{1};
             if (p > end) p = end;
         }
@@ -172,12 +181,15 @@ bool Bitmap::LoadFromBmp(const uint8_t* data, size_t size) {
                 std::memcpy(row, in, static_cast<size_t>(h.width));
             } else {
                 for (int x = 0; x < h.width; ++x)
-                    row[x / 2] = (x & 1) ? static_cast<uint8_t>(row[x / 2] | in[x]) : static_cast<uint8_t>(in[x] << 4);
+                    row[x / 2] = (x & 1) ? static_cast<uint8_t>(row[x / 2] | in[x])
+                                         : static_cast<uint8_t>(in[x] << 4);
             }
         }
         loaded = *scratch.m_Impl;
-        if (h.bits == 8) loaded.image.setColorTable(h.palette);
-        else loaded.palette4 = h.palette;
+        if (h.bits == 8)
+            loaded.image.setColorTable(h.palette);
+        else
+            loaded.palette4 = h.palette;
     } else if (h.bits == 4) {
         Bitmap scratch;
         scratch.SetFormat(h.width, h.height, 4);
@@ -186,12 +198,17 @@ bool Bitmap::LoadFromBmp(const uint8_t* data, size_t size) {
         loaded = *scratch.m_Impl;
         loaded.palette4 = h.palette;
     } else {
-        const bool plain16 = h.bits == 16 && h.masks[0] == 0x7C00 && h.masks[1] == 0x03E0 && h.masks[2] == 0x001F;
+        const bool plain16 =
+            h.bits == 16 && h.masks[0] == 0x7C00 && h.masks[1] == 0x03E0 && h.masks[2] == 0x001F;
         QImage::Format format = QImage::Format_RGB32;
-        if (h.bits == 1) format = QImage::Format_Mono;
-        else if (h.bits == 8) format = QImage::Format_Indexed8;
-        else if (h.bits == 24) format = QImage::Format_BGR888;
-        else if (plain16) format = QImage::Format_RGB555;
+        if (h.bits == 1)
+            format = QImage::Format_Mono;
+        else if (h.bits == 8)
+            format = QImage::Format_Indexed8;
+        else if (h.bits == 24)
+            format = QImage::Format_BGR888;
+        else if (plain16)
+            format = QImage::Format_RGB555;
         QImage image(h.width, h.height, format);
         if (image.isNull()) return false;
         if (h.bits <= 8) image.setColorTable(h.palette);

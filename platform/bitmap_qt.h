@@ -8,7 +8,7 @@
 namespace platform {
 
 struct Bitmap::Impl {
-    QImage image;      // every depth but 4 bits
+    QImage image;          // every depth but 4 bits
     bool fifteen = false;  // a 5-5-5 picture made as the 15-bit format rather than 16
     // 4-bit pictures: packed rows, high nibble first, and their palette (QRgb).
     int width4 = 0, height4 = 0, stride4 = 0;

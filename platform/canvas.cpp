@@ -18,17 +18,26 @@ namespace platform {
 namespace {
 
 // Pixels travel between formats as 0x00RRGGBB (the memory order of a 32-bit row).
-uint32_t FromColour(uint32_t c) { return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF); }
-uint32_t ToColour(uint32_t p) { return ((p & 0xFF) << 16) | (p & 0xFF00) | ((p >> 16) & 0xFF); }
+uint32_t FromColour(uint32_t c) {
+    return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
+}
+uint32_t ToColour(uint32_t p) {
+    return ((p & 0xFF) << 16) | (p & 0xFF00) | ((p >> 16) & 0xFF);
+}
 
-uint8_t Expand5(uint32_t v) { return static_cast<uint8_t>((v << 3) | (v >> 2)); }
+uint8_t Expand5(uint32_t v) {
+    return static_cast<uint8_t>((v << 3) | (v >> 2));
+}
 
 // Reads and writes whole pixels of any depth; indexed pictures write the nearest palette entry.
 class PixelAccess {
 public:
-    explicit PixelAccess(const Bitmap& b) : m_B(const_cast<Bitmap&>(b)), m_Format(b.GetPixelFormat()) {
-        if (m_Format == PixelFormat::Bit1 || m_Format == PixelFormat::Bit4 || m_Format == PixelFormat::Bit8) {
-            for (int i = 0; i < b.PaletteSize(); ++i) m_Palette.push_back(FromColour(b.PaletteColour(i)));
+    explicit PixelAccess(const Bitmap& b)
+        : m_B(const_cast<Bitmap&>(b)), m_Format(b.GetPixelFormat()) {
+        if (m_Format == PixelFormat::Bit1 || m_Format == PixelFormat::Bit4 ||
+            m_Format == PixelFormat::Bit8) {
+            for (int i = 0; i < b.PaletteSize(); ++i)
+                m_Palette.push_back(FromColour(b.PaletteColour(i)));
         }
     }
 
@@ -36,22 +45,27 @@ public:
         const uint8_t* row = static_cast<const Bitmap&>(m_B).ScanLine(y);
         const int w = m_B.Width();
         switch (m_Format) {
-            case PixelFormat::Bit32: std::memcpy(out, row, static_cast<size_t>(w) * 4); break;
+            case PixelFormat::Bit32:
+                std::memcpy(out, row, static_cast<size_t>(w) * 4);
+                break;
             case PixelFormat::Bit24:
-                for (int x = 0; x < w; ++x) out[x] = row[3 * x] | (row[3 * x + 1] << 8) | (row[3 * x + 2] << 16);
+                for (int x = 0; x < w; ++x)
+                    out[x] = row[3 * x] | (row[3 * x + 1] << 8) | (row[3 * x + 2] << 16);
                 break;
             case PixelFormat::Bit15:
             case PixelFormat::Bit16:
                 for (int x = 0; x < w; ++x) {
                     const uint32_t v = row[2 * x] | (row[2 * x + 1] << 8);
-                    out[x] = Expand5(v & 31) | (Expand5((v >> 5) & 31) << 8) | (Expand5((v >> 10) & 31) << 16);
+                    out[x] = Expand5(v & 31) | (Expand5((v >> 5) & 31) << 8) |
+                             (Expand5((v >> 10) & 31) << 16);
                 }
                 break;
             case PixelFormat::Bit8:
                 for (int x = 0; x < w; ++x) out[x] = Lookup(row[x]);
                 break;
             case PixelFormat::Bit4:
-                for (int x = 0; x < w; ++x) out[x] = Lookup((x & 1) ? (row[x / 2] & 15) : (row[x / 2] >> 4));
+                for (int x = 0; x < w; ++x)
+                    out[x] = Lookup((x & 1) ? (row[x / 2] & 15) : (row[x / 2] >> 4));
                 break;
             case PixelFormat::Bit1:
                 for (int x = 0; x < w; ++x) out[x] = Lookup((row[x / 8] >> (7 - (x & 7))) & 1);
@@ -77,25 +91,33 @@ public:
                 break;
             case PixelFormat::Bit15:
             case PixelFormat::Bit16: {
-                const uint32_t v = ((p >> 3) & 31) | (((p >> 11) & 31) << 5) | (((p >> 19) & 31) << 10);
+                const uint32_t v =
+                    ((p >> 3) & 31) | (((p >> 11) & 31) << 5) | (((p >> 19) & 31) << 10);
                 row[2 * x] = static_cast<uint8_t>(v);
                 row[2 * x + 1] = static_cast<uint8_t>(v >> 8);
                 break;
             }
-            case PixelFormat::Bit8: row[x] = Index(p); break;
+            case PixelFormat::Bit8:
+                row[x] = Index(p);
+                break;
             case PixelFormat::Bit4: {
                 const uint8_t i = Index(p) & 15;
                 uint8_t& b = row[x / 2];
-                b = (x & 1) ? static_cast<uint8_t>((b & 0xF0) | i) : static_cast<uint8_t>((b & 0x0F) | (i << 4));
+                b = (x & 1) ? static_cast<uint8_t>((b & 0xF0) | i)
+                            : static_cast<uint8_t>((b & 0x0F) | (i << 4));
                 break;
             }
             case PixelFormat::Bit1: {
                 const uint8_t bit = static_cast<uint8_t>(0x80 >> (x & 7));
-                if (Index(p) & 1) row[x / 8] |= bit;
-                else row[x / 8] &= static_cast<uint8_t>(~bit);
+                if (Index(p) & 1)
+                    row[x / 8] |= bit;
+                else
+                    row[x / 8] &= static_cast<uint8_t>(~bit);
                 break;
             }
-            default: m_B.SetPixel(x, y, ToColour(p)); break;
+            default:
+                m_B.SetPixel(x, y, ToColour(p));
+                break;
         }
     }
 
@@ -109,8 +131,10 @@ private:
         if (m_HasLast && m_LastColour == p) return m_LastIndex;
         int best = 0, bestDistance = INT32_MAX;
         for (size_t i = 0; i < m_Palette.size(); ++i) {
-            const int dr = static_cast<int>((m_Palette[i] >> 16) & 255) - static_cast<int>((p >> 16) & 255);
-            const int dg = static_cast<int>((m_Palette[i] >> 8) & 255) - static_cast<int>((p >> 8) & 255);
+            const int dr =
+                static_cast<int>((m_Palette[i] >> 16) & 255) - static_cast<int>((p >> 16) & 255);
+            const int dg =
+                static_cast<int>((m_Palette[i] >> 8) & 255) - static_cast<int>((p >> 8) & 255);
             const int db = static_cast<int>(m_Palette[i] & 255) - static_cast<int>(p & 255);
             const int d = dr * dr + dg * dg + db * db;
             if (d < bestDistance) {
@@ -132,7 +156,9 @@ private:
     uint8_t m_LastIndex = 0;
 };
 
-QString ToQString(const std::string& sjis) { return QString::fromStdString(SjisToUtf8(sjis)); }
+QString ToQString(const std::string& sjis) {
+    return QString::fromStdString(SjisToUtf8(sjis));
+}
 
 }  // namespace
 
@@ -144,7 +170,8 @@ struct Canvas::Impl {
     std::optional<QFont> font;
 
     uint32_t BrushAt(int x, int y) const {
-        const int bx = ((x % brushWidth) + brushWidth) % brushWidth, by = ((y % brushHeight) + brushHeight) % brushHeight;
+        const int bx = ((x % brushWidth) + brushWidth) % brushWidth,
+                  by = ((y % brushHeight) + brushHeight) % brushHeight;
         return brush[static_cast<size_t>(by) * brushWidth + bx];
     }
 };
@@ -167,15 +194,20 @@ void Canvas::SetBrushPattern(const Bitmap& pattern) {
     m_Impl->brush.assign(static_cast<size_t>(w) * h, 0);
     for (int y = 0; y < h; ++y) {
         access.ReadRow(y, row.data());
-        for (int x = 0; x < w; ++x) m_Impl->brush[static_cast<size_t>(y) * w + x] = row[x] & 0xFFFFFF;
+        for (int x = 0; x < w; ++x)
+            m_Impl->brush[static_cast<size_t>(y) * w + x] = row[x] & 0xFFFFFF;
     }
     m_Impl->brushWidth = w;
     m_Impl->brushHeight = h;
     m_Impl->brushPattern = true;
 }
 
-void Canvas::ResetBrush() { SetBrushColour(0xFFFFFF); }
-bool Canvas::HasBrushPattern() const { return m_Impl->brushPattern; }
+void Canvas::ResetBrush() {
+    SetBrushColour(0xFFFFFF);
+}
+bool Canvas::HasBrushPattern() const {
+    return m_Impl->brushPattern;
+}
 
 void Canvas::MoveTo(int x, int y) {
     m_PenX = x;
@@ -219,15 +251,16 @@ void Canvas::LineTo(int x, int y) {
 void Canvas::FillRect(const Rect& rect) {
     if (m_Target.Empty()) return;
     const int left = std::max(rect.left, 0), top = std::max(rect.top, 0);
-    const int right = std::min(rect.right, m_Target.Width()), bottom = std::min(rect.bottom, m_Target.Height());
+    const int right = std::min(rect.right, m_Target.Width()),
+              bottom = std::min(rect.bottom, m_Target.Height());
     PixelAccess access(m_Target);
     for (int y = top; y < bottom; ++y)
         for (int x = left; x < right; ++x) access.Write(x, y, m_Impl->BrushAt(x, y));
 }
 
 void Canvas::Draw(int x, int y, const Bitmap& source) {
-    Blit(Rect{x, y, x + source.Width(), y + source.Height()}, source, Rect{0, 0, source.Width(), source.Height()},
-         m_CopyMode);
+    Blit(Rect{x, y, x + source.Width(), y + source.Height()}, source,
+         Rect{0, 0, source.Width(), source.Height()}, m_CopyMode);
 }
 
 void Canvas::StretchDraw(const Rect& dest, const Bitmap& source) {
@@ -262,7 +295,10 @@ void Canvas::Blit(const Rect& destIn, const Bitmap& source, const Rect& src, Cop
     if (mode == CopyMode::Copy && !keyed && sameSize && source.GetPixelFormat() == tf &&
         (tf == PixelFormat::Bit32 || tf == PixelFormat::Bit24 || tf == PixelFormat::Bit15 ||
          tf == PixelFormat::Bit16 || tf == PixelFormat::Bit8)) {
-        const int bpp = tf == PixelFormat::Bit32 ? 4 : tf == PixelFormat::Bit24 ? 3 : tf == PixelFormat::Bit8 ? 1 : 2;
+        const int bpp = tf == PixelFormat::Bit32   ? 4
+                        : tf == PixelFormat::Bit24 ? 3
+                        : tf == PixelFormat::Bit8  ? 1
+                                                   : 2;
         const bool samePalette = tf != PixelFormat::Bit8 || [&] {
             if (source.PaletteSize() != m_Target.PaletteSize()) return false;
             for (int i = 0; i < source.PaletteSize(); ++i)
@@ -282,7 +318,8 @@ void Canvas::Blit(const Rect& destIn, const Bitmap& source, const Rect& src, Cop
                 to = std::min(to, source.Width());
                 if (from >= to) continue;
                 std::memmove(m_Target.ScanLine(y) + static_cast<size_t>(at) * bpp,
-                             source.ScanLine(sy) + static_cast<size_t>(from) * bpp, static_cast<size_t>(to - from) * bpp);
+                             source.ScanLine(sy) + static_cast<size_t>(from) * bpp,
+                             static_cast<size_t>(to - from) * bpp);
             }
             return;
         }
@@ -302,13 +339,15 @@ void Canvas::Blit(const Rect& destIn, const Bitmap& source, const Rect& src, Cop
     int lastSy = -1;
     for (int y = y0; y < y1; ++y) {
         const int rel = y - dest.top;
-        const int sy = src.top + static_cast<int>(static_cast<int64_t>(mirrorY ? dh - 1 - rel : rel) * sh / dh);
+        const int sy = src.top + static_cast<int>(
+                                     static_cast<int64_t>(mirrorY ? dh - 1 - rel : rel) * sh / dh);
         if (sy < 0 || sy >= source.Height()) continue;
         if (sy != lastSy || &source == &m_Target) {
             in.ReadRow(sy, srcRow.data());
             lastSy = sy;
         }
-        if (mode != CopyMode::Copy && mode != CopyMode::SourceAndPattern) out.ReadRow(y, dstRow.data());
+        if (mode != CopyMode::Copy && mode != CopyMode::SourceAndPattern)
+            out.ReadRow(y, dstRow.data());
         for (int x = x0; x < x1; ++x) {
             const int sx = columns[static_cast<size_t>(x - x0)];
             if (sx < 0 || sx >= source.Width()) continue;
@@ -318,10 +357,18 @@ void Canvas::Blit(const Rect& destIn, const Bitmap& source, const Rect& src, Cop
                 case CopyMode::Copy:
                     if (keyed && s == key) continue;
                     break;
-                case CopyMode::And: p = dstRow[static_cast<size_t>(x)] & s; break;
-                case CopyMode::Or: p = dstRow[static_cast<size_t>(x)] | s; break;
-                case CopyMode::PatternAnd: p = dstRow[static_cast<size_t>(x)] & m_Impl->BrushAt(x, y); break;
-                case CopyMode::SourceAndPattern: p = s & m_Impl->BrushAt(x, y); break;
+                case CopyMode::And:
+                    p = dstRow[static_cast<size_t>(x)] & s;
+                    break;
+                case CopyMode::Or:
+                    p = dstRow[static_cast<size_t>(x)] | s;
+                    break;
+                case CopyMode::PatternAnd:
+                    p = dstRow[static_cast<size_t>(x)] & m_Impl->BrushAt(x, y);
+                    break;
+                case CopyMode::SourceAndPattern:
+                    p = s & m_Impl->BrushAt(x, y);
+                    break;
             }
             out.Write(x, y, p & 0xFFFFFF);
         }
@@ -330,7 +377,8 @@ void Canvas::Blit(const Rect& destIn, const Bitmap& source, const Rect& src, Cop
 
 std::string Canvas::HostFace(const std::string& name) {
     const std::string utf8 = SjisToUtf8(name);
-    if (utf8.empty() || utf8 == "ＭＳ Ｐゴシック" || utf8 == "MS PGothic" || utf8 == "MS UI Gothic") return "IPAPGothic";
+    if (utf8.empty() || utf8 == "ＭＳ Ｐゴシック" || utf8 == "MS PGothic" || utf8 == "MS UI Gothic")
+        return "IPAPGothic";
     if (utf8 == "ＭＳ ゴシック" || utf8 == "MS Gothic") return "IPAGothic";
     return utf8;
 }
@@ -374,7 +422,9 @@ QFont MakeFont(const std::string& face, int height, int width) {
         QFont probe = font;
         probe.setPixelSize(100);
         const int cell = QFontMetrics(probe).height();
-        pixels = cell > 0 ? std::max(1, static_cast<int>((static_cast<int64_t>(height) * 100 + cell / 2) / cell)) : height;
+        pixels = cell > 0 ? std::max(1, static_cast<int>(
+                                            (static_cast<int64_t>(height) * 100 + cell / 2) / cell))
+                          : height;
     }
     font.setPixelSize(std::clamp(pixels, 1, 4096));
     if (width > 0) {

@@ -21,10 +21,10 @@ struct TextSize {
 
 // How a copied picture meets the pixels already there.
 enum class CopyMode : uint8_t {
-    Copy,         // source
-    And,          // destination AND source
-    Or,           // destination OR source
-    PatternAnd,   // destination AND brush pattern (the source only gives the area)
+    Copy,              // source
+    And,               // destination AND source
+    Or,                // destination OR source
+    PatternAnd,        // destination AND brush pattern (the source only gives the area)
     SourceAndPattern,  // source AND brush pattern
 };
 

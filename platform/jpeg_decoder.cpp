@@ -1,11 +1,11 @@
 #include "platform/jpeg_decoder.h"
 
+#include <jpeglib.h>
+
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
 #include <vector>
-
-#include <jpeglib.h>
 
 namespace platform {
 
@@ -61,7 +61,8 @@ bool JpegDecoder::Decode(const uint8_t* data, size_t size, Bitmap& picture) {
         return false;
     }
     jpeg_start_decompress(&info);
-    const int width = static_cast<int>(info.output_width), height = static_cast<int>(info.output_height);
+    const int width = static_cast<int>(info.output_width),
+              height = static_cast<int>(info.output_height);
     decoded.SetFormat(width, height, 24);
     row.resize(static_cast<size_t>(width) * info.output_components);
     while (info.output_scanline < info.output_height) {

@@ -1,11 +1,12 @@
 // The image object: clipping of BlendDraw, masked drawing, filters, line patterns, smooth text.
+#include "graphics/image.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
-#include "graphics/image.h"
 #include "platform/bitmap.h"
 #include "platform/canvas.h"
 
@@ -20,7 +21,8 @@ Bitmap Columns(int w, int h) {
     Bitmap b;
     b.SetFormat(w, h, 32);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) b.SetPixel(x, y, static_cast<uint32_t>(x + 1) | (static_cast<uint32_t>(y) << 16));
+        for (int x = 0; x < w; ++x)
+            b.SetPixel(x, y, static_cast<uint32_t>(x + 1) | (static_cast<uint32_t>(y) << 16));
     return b;
 }
 
@@ -32,7 +34,9 @@ Bitmap Map(int w, int h, uint8_t value) {
     return m;
 }
 
-uint32_t SourceColumn(uint32_t pixel) { return (pixel & 0xFFFF) - 1; }
+uint32_t SourceColumn(uint32_t pixel) {
+    return (pixel & 0xFFFF) - 1;
+}
 
 }  // namespace
 
@@ -60,11 +64,13 @@ TEST(ImageBlendDraw, ClipsAtEveryEdgePlainAndMirrored) {
             EXPECT_EQ(SourceColumn(target.Pixel(700, 0)), mirrored ? 849u : 0u);
             EXPECT_EQ(SourceColumn(target.Pixel(799, 0)), mirrored ? 750u : 99u);
 
-            // Cut at both edges: every column still shows what the whole flipped picture puts there.
+            // Cut at both edges: every column still shows what the whole flipped picture puts
+            // there.
             Bitmap wide = Columns(1000, 1);
             target.Fill(0);
             image.BlendDraw(target, -100, 0, wide, Map(1000, 1, 0), 1000, 1, mirrored);
-            for (int x : {0, 1, 400, 799}) EXPECT_EQ(SourceColumn(target.Pixel(x, 0)), mirrored ? 899u - x : 100u + x);
+            for (int x : {0, 1, 400, 799})
+                EXPECT_EQ(SourceColumn(target.Pixel(x, 0)), mirrored ? 899u - x : 100u + x);
         }
     }
 }
@@ -111,8 +117,10 @@ TEST(ImageMaskDraw, AndsTheMaskThenOrsThePictureAndFlips) {
     for (bool mirrored : {false, true}) {
         target.SetFormat(5, 1, 32);
         target.Fill(0x123456);
-        if (mirrored) image.MaskDrawMirrored(target.GetCanvas(), 1, 0, picture, mask);
-        else image.MaskDraw(target.GetCanvas(), 1, 0, picture, mask);
+        if (mirrored)
+            image.MaskDrawMirrored(target.GetCanvas(), 1, 0, picture, mask);
+        else
+            image.MaskDraw(target.GetCanvas(), 1, 0, picture, mask);
         EXPECT_EQ(target.Pixel(0, 0), 0x123456u);
         EXPECT_EQ(target.Pixel(mirrored ? 3 : 1, 0), 0x0000FFu);
         EXPECT_EQ(target.Pixel(2, 0), 0x123456u);
@@ -139,7 +147,8 @@ Bitmap Ramp() {
     Bitmap b;
     b.SetFormat(256, 1, 24);
     uint8_t* row = b.ScanLine(0);
-    for (int x = 0; x < 256; ++x) row[3 * x] = row[3 * x + 1] = row[3 * x + 2] = static_cast<uint8_t>(x);
+    for (int x = 0; x < 256; ++x)
+        row[3 * x] = row[3 * x + 1] = row[3 * x + 2] = static_cast<uint8_t>(x);
     return b;
 }
 
@@ -163,7 +172,8 @@ TEST(ImageFilters, TablesFollowTheirFormulas) {
     EXPECT_EQ(0, std::memcmp(b.ScanLine(0), ramp.ScanLine(0), 768));
     image.Gamma(b, 0.75);
     for (int i = 0; i < 256; ++i)
-        ASSERT_EQ(b.ScanLine(0)[3 * i + 1], TyxImage::Level(255.0 * std::pow(i / 255.0, 0.75 / 2.2)));
+        ASSERT_EQ(b.ScanLine(0)[3 * i + 1],
+                  TyxImage::Level(255.0 * std::pow(i / 255.0, 0.75 / 2.2)));
     EXPECT_EQ(b.ScanLine(0)[3 * 128], TyxImage::Level(255.0 * std::pow(128 / 255.0, 0.75 / 2.2)));
 
     for (double factor : {2.0, 0.5}) {
@@ -171,7 +181,8 @@ TEST(ImageFilters, TablesFollowTheirFormulas) {
         image.Contrast(b, factor);
         const double offset = std::trunc(128 - 128 * factor);
         for (int i = 0; i < 256; ++i)
-            ASSERT_EQ(b.ScanLine(0)[3 * i + 2], std::clamp(static_cast<int>(std::trunc(factor * i + offset)), 0, 255));
+            ASSERT_EQ(b.ScanLine(0)[3 * i + 2],
+                      std::clamp(static_cast<int>(std::trunc(factor * i + offset)), 0, 255));
     }
 }
 

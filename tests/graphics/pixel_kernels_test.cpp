@@ -1,10 +1,11 @@
 // Blend kernels against the mixing formula, and the families against each other.
+#include "graphics/pixel_kernels.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <random>
 
-#include "graphics/pixel_kernels.h"
 #include "platform/bitmap.h"
 
 using platform::Bitmap;
@@ -63,8 +64,8 @@ const TPixelFamily kFamilies[] = {TPixelFamily::Plain, TPixelFamily::Sse2, TPixe
 
 // The expected colour channels of target pixel (col, row) after a blend, from the formula.
 void ExpectFormula(const Case& c, TPixelFamily family, const Bitmap& before, const Bitmap& after,
-                   const Bitmap& source, const Bitmap& map, int x, int y, int sx, int sy, int w, int h,
-                   bool mirrored) {
+                   const Bitmap& source, const Bitmap& map, int x, int y, int sx, int sy, int w,
+                   int h, bool mirrored) {
     for (int i = 0; i < h; ++i) {
         for (int j = 0; j < w; ++j) {
             const int tx = mirrored ? x + w - 1 - j : x + j;
@@ -81,8 +82,9 @@ void ExpectFormula(const Case& c, TPixelFamily family, const Bitmap& before, con
             }
             const bool lastOf24 = c.bits == 24 && family != TPixelFamily::Plain && j == w - 1;
             for (int ch = 0; ch < 3; ++ch) {
-                const int expected = lastOf24 ? static_cast<uint8_t>(s[ch] + (((t[ch] - s[ch]) * a) >> 8))
-                                              : Mix(t[ch], s[ch], a);
+                const int expected =
+                    lastOf24 ? static_cast<uint8_t>(s[ch] + (((t[ch] - s[ch]) * a) >> 8))
+                             : Mix(t[ch], s[ch], a);
                 ASSERT_EQ(o[ch], expected) << "pixel " << j << "," << i << " channel " << ch;
             }
             if (c.bits == 32 && family == TPixelFamily::Plain) {
@@ -111,15 +113,19 @@ TEST(PixelKernels, EveryFamilyFollowsTheFormulaOnRandomPictures) {
                     RandomMap(map, rng);
                     const Bitmap before = target;
                     const int x = 3, y = 1, sx = 2, sy = 0, h = 4;
-                    (mirrored ? kernels.mirrored : kernels.plain)(target, x, y, source, sx, sy, w, h, map);
-                    SCOPED_TRACE(testing::Message() << "bits " << c.bits << " family " << static_cast<int>(family)
-                                                    << " mirrored " << mirrored << " width " << w);
-                    ExpectFormula(c, family, before, target, source, map, x, y, sx, sy, w, h, mirrored);
+                    (mirrored ? kernels.mirrored : kernels.plain)(target, x, y, source, sx, sy, w,
+                                                                  h, map);
+                    SCOPED_TRACE(testing::Message()
+                                 << "bits " << c.bits << " family " << static_cast<int>(family)
+                                 << " mirrored " << mirrored << " width " << w);
+                    ExpectFormula(c, family, before, target, source, map, x, y, sx, sy, w, h,
+                                  mirrored);
                     // Nothing outside the rectangle moves.
                     for (int row = 0; row < target.Height(); ++row)
                         for (int col = 0; col < target.Width(); ++col) {
                             if (row >= y && row < y + h && col >= x && col < x + w) continue;
-                            ASSERT_EQ(target.Pixel(col, row), before.Pixel(col, row)) << col << "," << row;
+                            ASSERT_EQ(target.Pixel(col, row), before.Pixel(col, row))
+                                << col << "," << row;
                         }
                 }
             }
@@ -138,8 +144,10 @@ TEST(PixelKernels, VectorFamiliesAgreeBitForBitOnColourChannels) {
             map.SetFormat(301, 9, 8);
             a.SetFormat(301, 9, c.bits);
             Randomise(source, rng);
-            if (variant & 2) RunMap(map, rng);
-            else RandomMap(map, rng);
+            if (variant & 2)
+                RunMap(map, rng);
+            else
+                RandomMap(map, rng);
             Randomise(a, rng);
             b = a;
             Bitmap plain = a;
@@ -150,14 +158,16 @@ TEST(PixelKernels, VectorFamiliesAgreeBitForBitOnColourChannels) {
             (mirrored ? avx.mirrored : avx.plain)(b, 0, 0, source, 0, 0, 301, 9, map);
             (mirrored ? pl.mirrored : pl.plain)(plain, 0, 0, source, 0, 0, 301, 9, map);
             for (int y = 0; y < 9; ++y) {
-                ASSERT_EQ(0, std::memcmp(a.ScanLine(y), b.ScanLine(y), static_cast<size_t>(301 * c.bytes)));
+                ASSERT_EQ(0, std::memcmp(a.ScanLine(y), b.ScanLine(y),
+                                         static_cast<size_t>(301 * c.bytes)));
                 // The plain family differs only in the fourth byte and the last 24-bit pixel.
                 // (the last pixel of the source row, which mirrored lands in column 0).
                 const int odd = c.bits == 24 ? (mirrored ? 0 : 300) : -1;
                 for (int x = 0; x < 301; ++x)
                     for (int ch = 0; ch < (c.bits == 15 ? 2 : 3); ++ch)
                         if (x != odd) {
-                            ASSERT_EQ(a.ScanLine(y)[x * c.bytes + ch], plain.ScanLine(y)[x * c.bytes + ch])
+                            ASSERT_EQ(a.ScanLine(y)[x * c.bytes + ch],
+                                      plain.ScanLine(y)[x * c.bytes + ch])
                                 << c.bits << " " << mirrored << " " << x;
                         }
             }
@@ -217,7 +227,8 @@ TEST(PixelKernels, OtherFormatsAreSwitchedForTheCallAndBack) {
         map.SetFormat(4, 2, 8);
         target.Fill(0x000000);
         source.Fill(0xFFFFFF);
-        BlendKernelsFor(static_cast<uint8_t>(PixelFormat::Bit4), family).plain(target, 0, 0, source, 0, 0, 4, 2, map);
+        BlendKernelsFor(static_cast<uint8_t>(PixelFormat::Bit4), family)
+            .plain(target, 0, 0, source, 0, 0, 4, 2, map);
         EXPECT_EQ(target.GetPixelFormat(), PixelFormat::Bit4);
         EXPECT_EQ(source.GetPixelFormat(), PixelFormat::Bit4);
         EXPECT_EQ(target.Pixel(3, 1), 0xFFFFFFu);

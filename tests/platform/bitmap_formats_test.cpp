@@ -22,8 +22,9 @@ void Put32(Bytes& b, size_t at, uint32_t v) {
 }
 
 // A BMP file with a 40-byte header; rows are given in file order, already padded.
-Bytes MakeBmp(int width, int height, int bits, uint32_t compression, const std::vector<uint32_t>& palette,
-              const Bytes& pixels, const std::vector<uint32_t>& masks = {}) {
+Bytes MakeBmp(int width, int height, int bits, uint32_t compression,
+              const std::vector<uint32_t>& palette, const Bytes& pixels,
+              const std::vector<uint32_t>& masks = {}) {
     const size_t header = 14 + 40 + masks.size() * 4 + palette.size() * 4;
     Bytes b(header, 0);
     b[0] = 'B';
@@ -55,8 +56,9 @@ TEST(BitmapFormats, EveryDepthHasRowsPalettesAndPixels) {
         int bits;
         PixelFormat format;
         int stride;  // for width 5
-    } cases[] = {{1, PixelFormat::Bit1, 4},   {4, PixelFormat::Bit4, 4},   {8, PixelFormat::Bit8, 8},
-                 {15, PixelFormat::Bit15, 12}, {16, PixelFormat::Bit16, 12}, {24, PixelFormat::Bit24, 16},
+    } cases[] = {{1, PixelFormat::Bit1, 4},    {4, PixelFormat::Bit4, 4},
+                 {8, PixelFormat::Bit8, 8},    {15, PixelFormat::Bit15, 12},
+                 {16, PixelFormat::Bit16, 12}, {24, PixelFormat::Bit24, 16},
                  {32, PixelFormat::Bit32, 20}};
     for (const Expect& e : cases) {
         Bitmap b;
@@ -192,7 +194,8 @@ TEST(BitmapBmp, ReadsEveryDepth) {
         rows[5] = 0x22;
         rows[6] = 0x33;
         for (bool fields : {false, true}) {
-            const Bytes file = fields ? MakeBmp(3, 2, 32, 3, {}, rows, {0xFF0000, 0xFF00, 0xFF}) : MakeBmp(3, 2, 32, 0, {}, rows);
+            const Bytes file = fields ? MakeBmp(3, 2, 32, 3, {}, rows, {0xFF0000, 0xFF00, 0xFF})
+                                      : MakeBmp(3, 2, 32, 0, {}, rows);
             Bitmap b;
             ASSERT_TRUE(b.LoadFromBmp(file.data(), file.size()));
             EXPECT_EQ(b.Pixel(1, 1), 0x112233u);

@@ -1,8 +1,9 @@
 // The drawing surface: raster operations with patterns, copies, lines, rectangles and text.
+#include "platform/canvas.h"
+
 #include <gtest/gtest.h>
 
 #include "platform/bitmap.h"
-#include "platform/canvas.h"
 #include "platform/sjis.h"
 
 using platform::Bitmap;
@@ -143,7 +144,8 @@ TEST(Canvas, FontsMapToTheIpaFacesAndMeasureText) {
             const uint32_t p = b.Pixel(x, y);
             if (p == 0x00FFFFu) {
                 ++lit;
-                EXPECT_TRUE(x >= 10 && x < 46 && y >= 5 && y < 5 + canvas.TextHeight(kana)) << x << "," << y;
+                EXPECT_TRUE(x >= 10 && x < 46 && y >= 5 && y < 5 + canvas.TextHeight(kana))
+                    << x << "," << y;
             } else if (p != 0) {
                 ++other;
             }

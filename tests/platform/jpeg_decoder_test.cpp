@@ -1,12 +1,12 @@
 // JPEG decoding through libjpeg, on pictures encoded here.
+#include "platform/jpeg_decoder.h"
+
 #include <gtest/gtest.h>
 #include <jpeglib.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
-
-#include "platform/jpeg_decoder.h"
 
 namespace {
 
@@ -53,7 +53,7 @@ TEST(JpegDecoder, DecodesIntoA24BitPicture) {
     EXPECT_EQ(picture.Height(), 16);
     EXPECT_EQ(picture.BitsPerPixel(), 24);
     const uint32_t left = picture.Pixel(8, 8), right = picture.Pixel(56, 8);
-    EXPECT_GT(left & 0xFF, 240u);          // red
+    EXPECT_GT(left & 0xFF, 240u);  // red
     EXPECT_LT((left >> 16) & 0xFF, 16u);
     EXPECT_GT((right >> 16) & 0xFF, 240u);  // blue
 }
