@@ -79,14 +79,3 @@ void TVelmor::LeaveChoice(int index) {
     m_MessageWindow->SetVisible(false);
     ComposeFrame();
 }
-
-void TVelmor::DrawChoices() {
-    platform::Canvas& canvas = m_Screen->GetCanvas();
-    for (int j = 0; j < m_ChoiceCount; ++j) {
-        const uint32_t colour = static_cast<uint32_t>(
-            j == m_Highlighted ? m_Data.MessageColor : m_Data.MessageSelectColor);
-        canvas.SetBackgroundTransparent(true);
-        canvas.SetFontColour(colour);
-        canvas.TextOut(m_ChoiceRows[j].Left, m_ChoiceRows[j].Top, m_Selectors[j].Caption);
-    }
-}

@@ -14,28 +14,6 @@ uint32_t Now() {
     return platform::Clock::Current().TickCount();
 }
 
-// Second bytes after 0x81 of 、 。 ， ． ？ ！ （ ） 「 」 『 』: revealed with the character
-// before.
-bool IsJoinedPunctuation(unsigned char trail) {
-    switch (trail) {
-        case 0x41:
-        case 0x42:
-        case 0x43:
-        case 0x44:
-        case 0x48:
-        case 0x49:
-        case 0x69:
-        case 0x6A:
-        case 0x75:
-        case 0x76:
-        case 0x77:
-        case 0x78:
-            return true;
-        default:
-            return false;
-    }
-}
-
 // A deadline of 0 means "none"; a wrapped sum that lands on it waits one more millisecond.
 uint32_t Deadline(uint32_t now, int32_t ms) {
     const uint32_t d = now + static_cast<uint32_t>(ms < 0 ? 0 : ms);
@@ -226,67 +204,6 @@ void TVelmor::ShowWindowInput() {
     ComposeFrame();
     PresentFrame();
     m_State.MessageAnimation = animation;
-}
-
-void TVelmor::ComposeFrame() {
-    TSprite& screen = *m_Screen;
-    if (m_Background->Visible())
-        m_Background->DrawTo(screen);
-    else
-        screen.Fill(m_Background->FillColour());
-    if (m_Face->Visible()) m_Face->DrawTo(screen);
-    if (m_WindowHidden) return;
-    for (auto& mini : m_MiniFaces)
-        if (mini->Visible()) mini->DrawTo(screen);
-    if (!m_MessageWindow->Visible()) return;
-    m_MessageWindow->DrawTo(screen);
-    if (m_GameMode == kModeScript) {
-        if (m_State.MessageAnimation)
-            StartReveal();
-        else
-            DrawMessage();
-    }
-    if (m_GameMode == kModeChoice) DrawChoices();
-}
-
-void TVelmor::PresentFrame() {
-    // The cross-fade arrives with the transitions; until then the frame is shown at once.
-    if (m_Display) m_Screen->Present(*m_Display);
-    m_Redraw = false;
-    m_Crossfade = false;
-}
-
-void TVelmor::StartReveal() {
-    m_Animating = true;
-    m_Total = static_cast<int32_t>(m_Message.size());
-    m_Revealed = 1;
-}
-
-void TVelmor::DrawMessage() {
-    // The message text is drawn by the text renderer when it arrives.
-}
-
-bool TVelmor::RevealStep() {
-    if (m_WindowHidden) return false;
-    if (m_Skip && (m_State.NoReadTextSkip || m_ParagraphRead)) {
-        DrawMessage();
-        m_Animating = false;
-        PresentFrame();
-        return true;
-    }
-    m_WaitDeadline = Deadline(Now(), m_State.MessageAnimationSpeed);
-    const auto* bytes = reinterpret_cast<const unsigned char*>(m_Message.data());
-    const int32_t start = m_Revealed - 1;
-    // One whole character; a trail byte may look like a lead byte, so only the first byte
-    // decides. A lead byte at the very end is a piece of its own.
-    int32_t n = start + 1 < m_Total && platform::IsSjisLeadByte(bytes[start]) ? 2 : 1;
-    const int32_t end = start + n;
-    if (end + 1 < m_Total && bytes[end] == 0x81 && IsJoinedPunctuation(bytes[end + 1])) n += 2;
-    // The piece is drawn here by the text renderer when it arrives.
-    m_Revealed += n;
-    if (m_Revealed > m_Total) m_Animating = false;
-    PresentFrame();
-    return true;
 }
 
 void TVelmor::AddErrorRecord(const std::string& message) {

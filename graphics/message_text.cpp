@@ -114,6 +114,8 @@ bool TMessageText::DrawTextPiece(TSprite& sprite, const TRect& rect, TPoint& pen
                                  const std::string& piece, bool smooth) {
     if (sprite.Image().Empty()) return false;
     const int w = sprite.TextWidth(piece);
+    // Nothing visible to draw; failing here would hold the reveal on this piece for ever.
+    if (w <= 0) return true;
     if (pen.x + w >= rect.Right) pen = {rect.Left, pen.y + linePitch};
     if (!Output(sprite, pen.x, pen.y, piece, piece.size(), colour, smooth)) return false;
     pen.x += w;

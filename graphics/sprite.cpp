@@ -4,6 +4,7 @@
 
 #include "graphics/gldpng.h"
 #include "graphics/image.h"
+#include "graphics/velmor_picture_decoder.h"
 #include "graphics/velmor_png_png.h"
 #include "platform/file_system.h"
 #include "platform/jpeg_decoder.h"
@@ -20,7 +21,7 @@ using platform::PixelFormat;
 
 TSprite::TSprite(uint8_t pixelFormat, bool useMmx, TyxWitch* witch, TyxDllRes* resourceLibrary,
                  TyxBCLManager* resourceManager)
-    : m_ImageObject(std::make_unique<TyxImage>(pixelFormat, useMmx)),
+    : m_ImageObject((TVelmorPictureDecoder::InstallDefault(), std::make_unique<TyxImage>(pixelFormat, useMmx))),
       m_Container(std::make_unique<TyxVelmorPngPng>()),
       m_Witch(witch),
       m_PixelFormat(pixelFormat),
