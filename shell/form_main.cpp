@@ -2,23 +2,30 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QBitmap>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QCursor>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
+#include <QPixmap>
 #include <QScreen>
+#include <QStyleHints>
 #include <QTimer>
 #include <QUrl>
 #include <QWheelEvent>
 
 #include "engine/velmor.h"
 #include "engine/velmor_monitor.h"
+#include "platform/bitmap_qt.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
+#include "platform/joystick.h"
 #include "platform/sjis.h"
 #include "resources/application.h"
 #include "resources/bcl_manager.h"
@@ -32,6 +39,8 @@
 #include "resources/yxstringlib.h"
 #include "shell/display_image.h"
 #include "shell/form_select.h"
+#include "shell/key_map.h"
+#include "shell/menu_rules.h"
 #include "windows/form_info.h"
 #include "windows/form_log.h"
 
@@ -43,6 +52,27 @@ QString Q(const std::string& sjis) {
 std::string S(const QString& text) {
     return platform::Utf8ToSjis(text.toStdString());
 }
+
+// Until the engine keeps the scene replay flag and its scene end (they come with the system
+// commands), the menu sees no replay and the scene-end command does nothing.
+template <class Engine>
+bool SceneReplayActive(const Engine& engine) {
+    if constexpr (requires { engine.SceneReplayActive(); })
+        return engine.SceneReplayActive();
+    else
+        return false;
+}
+template <class Engine>
+void SceneEnd(Engine& engine) {
+    if constexpr (requires { engine.SceneEnd(); }) engine.SceneEnd();
+}
+
+// The form repeats these itself: X11 does not repeat modifier keys.
+bool RepeatedByForm(int key) {
+    return key == Qt::Key_Shift || key == Qt::Key_Control;
+}
+constexpr int kKeyRepeatDelayMs = 500;
+constexpr int kJoystickPollMs = 10;
 }  // namespace
 
 TFormMain::TFormMain() : QWidget(nullptr) {
@@ -59,6 +89,93 @@ TFormMain::TFormMain() : QWidget(nullptr) {
     m_ActAbout->setShortcutContext(Qt::WindowShortcut);
     connect(m_ActAbout, &QAction::triggered, this, [this] { ToggleInfoWindow(); });
     addAction(m_ActAbout);
+    setFocusPolicy(Qt::StrongFocus);
+    CreateActions();
+    m_RepeatTimer = new QTimer(this);
+    connect(m_RepeatTimer, &QTimer::timeout, this, [this] {
+        const int rate = QGuiApplication::styleHints()->keyboardAutoRepeatRate();
+        m_RepeatTimer->setInterval(rate > 0 ? 1000 / rate : 33);
+        RepeatHeldKeys();
+    });
+}
+
+void TFormMain::CreateActions() {
+    struct Spec {
+        QAction** field;
+        const char* name;
+        const char* caption;
+        QKeySequence shortcut;
+        void (TFormMain::*run)();
+    };
+    const Spec specs[] = {
+        {&m_ActMessWinShow, "m_ActMessWinShow", "メッセージウィンドウの", QKeySequence(Qt::Key_Escape),
+         &TFormMain::m_ActMessWinShowExecute},
+        {&m_ActMessSkip, "m_ActMessSkip", "自動メッセージスキップ(&M)", QKeySequence(Qt::Key_F12),
+         &TFormMain::m_ActMessSkipExecute},
+        {&m_ActMessAutoPlay, "m_ActMessAutoPlay", "自動メッセージ送り(&A)", QKeySequence(),
+         &TFormMain::m_ActMessAutoPlayExecute},
+        {&m_ActSaveLoad, "m_ActSaveLoad", "ゲームの保存とロード(&S)", QKeySequence(Qt::Key_F4),
+         &TFormMain::m_ActSaveLoadExecute},
+        {&m_ActSceneEnd, "m_ActSceneEnd", "シーン回想の終了(&R)", QKeySequence(Qt::Key_F4),
+         &TFormMain::m_ActSceneEndExecute},
+        {&m_ActSystemOption, "m_ActSystemOption", "システム設定(&O)", QKeySequence(Qt::Key_F5),
+         &TFormMain::m_ActSystemOptionExecute},
+        {&m_ActLogForm, "m_ActLogForm", "メッセージ履歴(&L)", QKeySequence(Qt::Key_F8),
+         &TFormMain::m_ActLogFormExecute},
+        {&m_ActSnapshot, "m_ActSnapshot", "スナップショット(&P)", QKeySequence(Qt::Key_F9),
+         &TFormMain::m_ActSnapshotExecute},
+        {&m_ActAppTerminate, "m_ActAppTerminate", "ゲームの終了(&X)", QKeySequence(),
+         &TFormMain::m_ActAppTerminateExecute},
+    };
+    for (const Spec& spec : specs) {
+        auto* action = new QAction(QString::fromUtf8(spec.caption), this);
+        action->setObjectName(spec.name);
+        action->setShortcut(spec.shortcut);
+        action->setShortcutContext(Qt::WindowShortcut);
+        const auto run = spec.run;
+        connect(action, &QAction::triggered, this, [this, run] { (this->*run)(); });
+        addAction(action);
+        *spec.field = action;
+    }
+    // The message-window action's own caption is cut short; its menu entry names both ways.
+    m_ActMessWinShow->setText(QString::fromUtf8("メッセージウィンドウの消去/表示(&H)"));
+    m_ActMessWinShow->setIconText(QString::fromUtf8("メッセージウィンドウの"));
+    m_ActMessAutoPlay->setEnabled(false);
+    m_ActMessAutoPlay->setVisible(false);
+    m_ActSceneEnd->setVisible(false);
+    m_ActSnapshot->setEnabled(false);
+    m_ActSnapshot->setVisible(false);
+
+    m_PMSystem = new QMenu(this);
+    m_PMSystem->setObjectName("m_PMSystem");
+    m_PMSystem->addAction(m_ActMessWinShow);
+    m_PMSystem->addSeparator();
+    m_PMSystem->addAction(m_ActMessSkip);
+    m_PMSystem->addAction(m_ActMessAutoPlay);
+    m_PMSystem->addSeparator();
+    m_PMSystem->addAction(m_ActSaveLoad);
+    m_PMSystem->addAction(m_ActSceneEnd);
+    m_PMSystem->addSeparator();
+    m_PMSystem->addAction(m_ActSystemOption);
+    m_PMSystem->addAction(m_ActLogForm);
+    m_PMSystem->addAction(m_ActSnapshot);
+    m_PMSystem->addSeparator();
+    m_PMSystem->addAction(m_ActAppTerminate);
+}
+
+void TFormMain::SetActionImages() {
+    QAction* const byImage[] = {m_ActMessWinShow, m_ActMessSkip, m_ActMessAutoPlay,
+                                m_ActSaveLoad,    m_ActSceneEnd, m_ActSystemOption,
+                                m_ActLogForm,     m_ActSnapshot, m_ActAppTerminate};
+    for (int i = 0; i < 9 && i < m_ILSysPM.Count(); ++i) {
+        const auto& entry = m_ILSysPM.At(i);
+        if (entry.picture.Empty()) continue;
+        QPixmap pixmap = QPixmap::fromImage(platform::QImageOf(entry.picture));
+        if (!entry.mask.Empty())
+            pixmap.setMask(QBitmap::fromImage(platform::QImageOf(entry.mask).convertToFormat(
+                QImage::Format_Mono, Qt::ThresholdDither)));
+        byImage[i]->setIcon(QIcon(pixmap));
+    }
 }
 
 TFormMain::~TFormMain() {
@@ -130,7 +247,7 @@ bool TFormMain::StartUp() {
     // 10. The information window.
     m_FormInfo = new TFormInfo(this, &m_Wallpaper, m_Witch.get(), m_DllRes.get());
     // 11. Pixel format and joystick.
-    m_JoystickPresent = false;
+    m_JoystickPresent = m_Joystick.Probe(platform::Joystick::Current());
     // 12. The engine.
     try {
         m_Engine = std::make_unique<TVelmor>(
@@ -165,10 +282,19 @@ bool TFormMain::StartUp() {
     // 15. CD control.
     m_Engine->SetCDControl([this](int request) { CDControl(request); });
     m_Engine->CDControlRequest(TVelmor::kCDOpen);
-    // 16, 17. Sampled sound and the video player come with their own layers.
+    // 16. Sampled sound; without a device the game goes on silent. The end of a sound reaches
+    // the window as a queued call that does nothing.
+    if (m_Engine->SoundDevice() && !m_Engine->InitializeSound([this](int) {
+            QMetaObject::invokeMethod(this, [] {}, Qt::QueuedConnection);
+        })) {
+        app.Warn(SJ("DirectSoundを初期化できませんでした"));
+        m_Engine->DestroySoundPlayer();
+    }
+    // 17. The video player comes with its own layer.
     // 18. The history window.
-    m_FormLog = new TFormLog(this, 100);
-    m_Engine->OnMessageLogged = [this](const std::string& text) { m_FormLog->AddMessage(text); };
+    m_FormLog = new TFormLog(this);
+    m_FormLog->Setup(100, this);
+    m_Engine->OnMessageLogged = [this](const std::string& text) { m_FormLog->AddLine(text); };
     // 19. The information window's services.
     m_FormInfo->SetResourceManager(m_Manager.get());
     m_FormInfo->ShowAbout(m_ScriptConfigPath, data.Title);
@@ -196,6 +322,7 @@ bool TFormMain::StartUp() {
          {"IDB_MI_MESSWINDOW", "IDB_MI_SKIP", "IDB_MI_AUTOPLAY", "IDB_MI_SAVE", "IDB_MI_RETURN",
           "IDB_MI_OPTION", "IDB_MI_LOG", "IDB_MI_SNAP", "IDB_MI_EXIT"})
         m_DllRes->AddMasked(m_ILSysPM, name, 0x800080);
+    SetActionImages();
     // 22. Window size and caption.
     m_ImgPrim->SetImageSize(data.Width, data.Height);
     setFixedSize(data.Width, data.Height);
@@ -267,11 +394,20 @@ void TFormMain::InstallIdleHandler() {
     m_WakeTimer->setTimerType(Qt::PreciseTimer);
     connect(m_WakeTimer, &QTimer::timeout, this, [this] { WakeIdle(); });
     m_IdleTimer->start();
+    // While the game rests the idle passes stop, so a present joystick keeps its own poll.
+    if (m_JoystickPresent) {
+        m_JoyTimer = new QTimer(this);
+        m_JoyTimer->setInterval(kJoystickPollMs);
+        connect(m_JoyTimer, &QTimer::timeout, this, [this] {
+            if (!IdleRunning()) PollJoystick();
+        });
+        m_JoyTimer->start();
+    }
 }
 
 void TFormMain::RemoveIdleHandler() {
     m_IdleInstalled = false;
-    for (QTimer** timer : {&m_IdleTimer, &m_WakeTimer}) {
+    for (QTimer** timer : {&m_IdleTimer, &m_WakeTimer, &m_JoyTimer}) {
         if (!*timer) continue;
         (*timer)->stop();
         (*timer)->deleteLater();
@@ -282,6 +418,8 @@ void TFormMain::RemoveIdleHandler() {
 bool TFormMain::IdlePass() {
     // Effects pump events between their frames; a pass must not start inside another.
     if (!m_IdleInstalled || !m_Engine || m_InIdle) return m_IdleInstalled;
+    PollJoystick();
+    if (!m_IdleInstalled || !m_Engine) return false;
     m_InIdle = true;
     try {
         switch (m_Engine->Mode()) {
@@ -395,63 +533,177 @@ void TFormMain::ClickAtPointer() {
     m_ImgPrimMouseUp(Qt::LeftButton, p.x(), p.y());
 }
 
+void TFormMain::MovePointer(int dx, int dy) {
+    const QPoint to = QCursor::pos() + QPoint(dx, dy);
+    QCursor::setPos(to);
+    // Not every platform reports a pointer it moved itself as a movement.
+    const QPoint p = m_ImgPrim->mapFromGlobal(to);
+    if (m_ImgPrim->rect().contains(p)) DeliverMouseMove(p.x(), p.y());
+}
+
+void TFormMain::PollJoystick() {
+    if (!m_JoystickPresent || !m_Engine || m_ShutDown) return;
+    m_Joystick.Poll(platform::Joystick::Current(), [this](int code) {
+        if (m_Engine && !m_ShutDown) DeliverInput(code, -1, -1);
+    });
+}
+
 void TFormMain::keyPressEvent(QKeyEvent* event) {
-    const bool alt = event->modifiers() & Qt::AltModifier;
-    auto movePointer = [](int dx, int dy) { QCursor::setPos(QCursor::pos() + QPoint(dx, dy)); };
-    switch (event->key()) {
-        case Qt::Key_Shift:
-            DeliverInput(3, -1, -1);
+    const TKeyMap::Action action =
+        TKeyMap::Press(event->key(), event->modifiers() & Qt::AltModifier);
+    switch (action.kind) {
+        case TKeyMap::Action::kCode:
+            DeliverInput(action.code, -1, -1);
             break;
-        case Qt::Key_Control:
-            DeliverInput(2, -1, -1);
-            break;
-        case Qt::Key_Left:
-            alt ? movePointer(-8, 0) : DeliverInput(7, -1, -1);
-            break;
-        case Qt::Key_Right:
-            alt ? movePointer(8, 0) : DeliverInput(8, -1, -1);
-            break;
-        case Qt::Key_Up:
-            alt ? movePointer(0, -8) : DeliverInput(5, -1, -1);
-            break;
-        case Qt::Key_Down:
-            alt ? movePointer(0, 8) : DeliverInput(6, -1, -1);
-            break;
-        case Qt::Key_PageUp:
-            DeliverInput(5, -1, -1);
-            break;
-        case Qt::Key_PageDown:
-            DeliverInput(6, -1, -1);
+        case TKeyMap::Action::kMovePointer:
+            MovePointer(action.dx, action.dy);
             break;
         default:
             QWidget::keyPressEvent(event);
             return;
     }
+    if (RepeatedByForm(event->key())) {
+        if (event->isAutoRepeat())
+            StopKeyRepeat(event->key());  // the platform repeats it after all
+        else
+            StartKeyRepeat(event->key());
+    }
     event->accept();
 }
 
 void TFormMain::keyReleaseEvent(QKeyEvent* event) {
-    if (event->isAutoRepeat() && event->key() != Qt::Key_Shift) {
+    // A held key's repeats come as release and press pairs; only the real release counts.
+    if (event->isAutoRepeat()) {
         event->accept();
         return;
     }
-    switch (event->key()) {
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-        case Qt::Key_Space:
-            if (event->modifiers() & Qt::AltModifier)
-                ClickAtPointer();
-            else
-                DeliverInput(1, -1, -1);
+    StopKeyRepeat(event->key());
+    const TKeyMap::Action action =
+        TKeyMap::Release(event->key(), event->modifiers() & Qt::AltModifier);
+    switch (action.kind) {
+        case TKeyMap::Action::kCode:
+            DeliverInput(action.code, -1, -1);
             break;
-        case Qt::Key_Shift:
-            if (!event->isAutoRepeat()) DeliverInput(4, -1, -1);
+        case TKeyMap::Action::kClickAtPointer:
+            ClickAtPointer();
             break;
         default:
             QWidget::keyReleaseEvent(event);
             return;
     }
     event->accept();
+}
+
+void TFormMain::StartKeyRepeat(int key) {
+    if (std::find(m_RepeatKeys.begin(), m_RepeatKeys.end(), key) == m_RepeatKeys.end())
+        m_RepeatKeys.push_back(key);
+    if (!m_ExternalDriver && !m_RepeatTimer->isActive()) m_RepeatTimer->start(kKeyRepeatDelayMs);
+}
+
+void TFormMain::StopKeyRepeat(int key) {
+    std::erase(m_RepeatKeys, key);
+    if (m_RepeatKeys.empty()) m_RepeatTimer->stop();
+}
+
+void TFormMain::RepeatHeldKeys() {
+    const std::vector<int> keys = m_RepeatKeys;
+    for (int key : keys) {
+        const TKeyMap::Action action = TKeyMap::Press(key, false);
+        if (action.kind == TKeyMap::Action::kCode) DeliverInput(action.code, -1, -1);
+    }
+}
+
+void TFormMain::focusOutEvent(QFocusEvent* event) {
+    // A key let go in another window sends no release here.
+    m_RepeatKeys.clear();
+    m_RepeatTimer->stop();
+    QWidget::focusOutEvent(event);
+}
+
+void TFormMain::showEvent(QShowEvent* event) {
+    // Keys are game input, never text.
+    setAttribute(Qt::WA_InputMethodEnabled, false);
+    QWidget::showEvent(event);
+}
+
+void TFormMain::contextMenuEvent(QContextMenuEvent* event) {
+    FormContextPopup(event->globalPos());
+    event->accept();
+}
+
+void TFormMain::FormContextPopup(const QPoint& screenPos) {
+    if (!m_Engine || m_ShutDown || m_Engine->Busy()) return;
+    m_Engine->SetSkip(false);
+    TMenuRules::Inputs in;
+    in.gameMode = m_Engine->Mode();
+    in.popupEnabled = m_Engine->PopupEnabled();
+    in.noReadTextSkip = m_Engine->SystemState().NoReadTextSkip;
+    in.paragraphRead = m_Engine->ParagraphRead();
+    in.sceneReplayActive = SceneReplayActive(*m_Engine);
+    const TMenuRules::States st = TMenuRules::Decide(in);
+    m_ActMessWinShow->setEnabled(st.messWinShowEnabled);
+    m_ActMessAutoPlay->setEnabled(st.autoPlayEnabled);
+    m_ActMessSkip->setEnabled(st.skipEnabled);
+    m_ActSaveLoad->setEnabled(st.saveLoadEnabled);
+    m_ActSaveLoad->setVisible(st.saveLoadVisible);
+    m_ActSceneEnd->setVisible(st.sceneEndVisible);
+    m_PMSystem->popup(screenPos);
+}
+
+void TFormMain::m_ActMessWinShowExecute() {
+    if (!m_Engine) return;
+    DeliverInput(m_Engine->WindowHidden() ? 4 : 3, -1, -1);
+}
+
+void TFormMain::m_ActMessSkipExecute() {
+    if (!m_Engine) return;
+    if (m_Engine->Mode() == TVelmor::kModeScript && m_Engine->ClickWait()) {
+        m_Engine->SetSkip(true);
+        WakeIdle();
+    }
+}
+
+void TFormMain::m_ActMessAutoPlayExecute() {
+    if (!m_Engine) return;
+    m_Engine->SetAutoPlay(true);
+    WakeIdle();
+}
+
+void TFormMain::m_ActSaveLoadExecute() {
+    // The save and load dialog (TFormSave) opens here once the save layer provides it: the
+    // mode and script are remembered, and a loaded game resumes at its saved line.
+}
+
+void TFormMain::m_ActSceneEndExecute() {
+    if (!m_Engine) return;
+    try {
+        SceneEnd(*m_Engine);
+    } catch (const EEngineError& e) {
+        FatalError(e.Text());
+        return;
+    }
+    WakeIdle();
+}
+
+void TFormMain::m_ActSystemOptionExecute() {
+    // The options dialog (TFormOption) opens here and applies its result once it exists.
+}
+
+void TFormMain::m_ActLogFormExecute() {
+    if (!m_FormLog) return;
+    m_FormLog->show();
+    m_FormLog->raise();
+    m_FormLog->activateWindow();
+    m_FormLog->setFocus();
+}
+
+void TFormMain::m_ActSnapshotExecute() {
+    // The snapshot dialog (TFormSnap) opens here, modal, with the wallpaper and the screen
+    // layer; nothing enables this command yet.
+}
+
+void TFormMain::m_ActAppTerminateExecute() {
+    close();
 }
 
 void TFormMain::wheelEvent(QWheelEvent* event) {

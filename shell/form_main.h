@@ -3,14 +3,17 @@
 #include <QWidget>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/bitmap.h"
 #include "platform/image_list.h"
 #include "resources/string_list.h"
+#include "shell/joystick_input.h"
 
 class QTimer;
 class TVelmorMonitor;
 class QAction;
+class QMenu;
 class TDisplayImage;
 class TFormInfo;
 class TFormLog;
@@ -59,10 +62,36 @@ public:
     void DeliverInput(int code, int x, int y);
     void DeliverMouseMove(int x, int y);
 
+    // Input.
+    const TJoystickInput& Joystick() const { return m_Joystick; }
+    bool JoystickPresent() const { return m_JoystickPresent; }
+    void PollJoystick();
+    // Delivers the press again for each held key the platform does not repeat by itself
+    // (Shift and Ctrl on most X11 set-ups); the repeat timer calls it.
+    void RepeatHeldKeys();
+
+    // The context menu on the right button: only when the engine is not busy.
+    void FormContextPopup(const QPoint& screenPos);
+    QMenu* PMSystem() { return m_PMSystem; }
+
+    // The player's commands.
+    void m_ActMessWinShowExecute();
+    void m_ActMessSkipExecute();
+    void m_ActMessAutoPlayExecute();
+    void m_ActSaveLoadExecute();
+    void m_ActSceneEndExecute();
+    void m_ActSystemOptionExecute();
+    void m_ActLogFormExecute();
+    void m_ActSnapshotExecute();
+    void m_ActAppTerminateExecute();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -78,6 +107,11 @@ private:
     void FatalError(const std::string& text);
     void m_ImgPrimMouseUp(Qt::MouseButton button, int x, int y);
     void ClickAtPointer();
+    void MovePointer(int dx, int dy);
+    void CreateActions();
+    void SetActionImages();
+    void StartKeyRepeat(int key);
+    void StopKeyRepeat(int key);
     void CDControl(int request);
     void ToggleInfoWindow();
 
@@ -102,7 +136,24 @@ private:
     const int m_SysMenuCommand = 10;
     const uint8_t m_PixelFormat = 7;
     bool m_JoystickPresent = false;
+    TJoystickInput m_Joystick;
+    QTimer* m_JoyTimer = nullptr;
     platform::ImageList m_ILSysPM;
+
+    QMenu* m_PMSystem = nullptr;
+    QAction* m_ActMessWinShow = nullptr;
+    QAction* m_ActMessSkip = nullptr;
+    QAction* m_ActMessAutoPlay = nullptr;
+    QAction* m_ActSaveLoad = nullptr;
+    QAction* m_ActSceneEnd = nullptr;
+    QAction* m_ActSystemOption = nullptr;
+    QAction* m_ActLogForm = nullptr;
+    QAction* m_ActSnapshot = nullptr;
+    QAction* m_ActAppTerminate = nullptr;
+
+    // Held keys repeated by the form itself; a key the platform repeats leaves the list.
+    QTimer* m_RepeatTimer = nullptr;
+    std::vector<int> m_RepeatKeys;
 
     TFormInfo* m_FormInfo = nullptr;
     TFormLog* m_FormLog = nullptr;

@@ -1,21 +1,47 @@
 #pragma once
 #include <QWidget>
-#include <deque>
 #include <string>
 
-class QListWidget;
+class QAction;
+class QMenu;
+class QStatusBar;
+class QTableWidget;
 
-// The message history: the newest messages, oldest dropped beyond the capacity.
+// The message history: one row per message shown, the oldest dropped beyond the capacity;
+// the player reads them back and copies them. Closing only hides it.
 class TFormLog : public QWidget {
     Q_OBJECT
 public:
-    TFormLog(QWidget* owner, int capacity);
-    void AddMessage(const std::string& sjisText);
-    const std::deque<std::string>& Messages() const { return m_Messages; }
+    explicit TFormLog(QWidget* owner);
+    // The list starts empty; gameWindow is what the focus action brings forward.
+    void Setup(int capacity, QWidget* gameWindow);
+    void AddLine(const std::string& text);
+
     int Capacity() const { return m_Capacity; }
+    int RowCount() const;
+    std::string RowText(int row) const;
+    int ColumnWidth() const;
+    // The selected rows' texts, top to bottom, each ended by a line feed.
+    std::string SelectedText() const;
+    // Selects exactly these rows.
+    void SelectRows(std::initializer_list<int> rows);
+
+    void m_ActCopyExecute();
+    void m_ActSelectAllExecute();
+    void m_ActFocusExecute();
+    void m_ActCloseExecute();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
-    int m_Capacity;
-    std::deque<std::string> m_Messages;
-    QListWidget* m_LVLog;
+    int m_Capacity = 0;
+    QWidget* m_GameWindow = nullptr;
+    QTableWidget* m_LVLog;
+    QStatusBar* m_SBLog;
+    QMenu* m_PMLog;
+    QAction* m_ActCopy;
+    QAction* m_ActSelectAll;
+    QAction* m_ActFocus;
+    QAction* m_ActClose;
 };

@@ -1,0 +1,17 @@
+#pragma once
+
+// What a key press or release on the game window does, by key (Qt key code) and Alt.
+class TKeyMap {
+public:
+    struct Action {
+        enum Kind { kNone, kCode, kMovePointer, kClickAtPointer } kind = kNone;
+        int code = 0;
+        int dx = 0, dy = 0;
+        bool operator==(const Action&) const = default;
+    };
+    // Alt with an arrow moves the pointer by this many pixels.
+    static constexpr int kPointerStep = 8;
+
+    static Action Press(int key, bool alt);
+    static Action Release(int key, bool alt);
+};

@@ -1,0 +1,24 @@
+#pragma once
+#include <cstdint>
+
+// Which of the context menu's commands are offered, decided each time the menu opens.
+class TMenuRules {
+public:
+    struct Inputs {
+        uint8_t gameMode = 0;
+        bool popupEnabled = false;
+        bool noReadTextSkip = false;
+        bool paragraphRead = false;
+        bool sceneReplayActive = false;
+    };
+    struct States {
+        bool messWinShowEnabled = false;
+        bool autoPlayEnabled = false;
+        bool skipEnabled = false;
+        bool saveLoadEnabled = false;
+        bool saveLoadVisible = true;
+        bool sceneEndVisible = false;
+        bool operator==(const States&) const = default;
+    };
+    static States Decide(const Inputs& in);
+};

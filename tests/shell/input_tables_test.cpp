@@ -1,0 +1,200 @@
+// The tables that turn keys, the joystick and the game state into input codes and menu states.
+#include <gtest/gtest.h>
+
+#include <Qt>
+#include <vector>
+
+#include "platform/fake_joystick.h"
+#include "shell/joystick_input.h"
+#include "shell/key_map.h"
+#include "shell/menu_rules.h"
+
+namespace {
+
+using Action = TKeyMap::Action;
+Action Code(int c) {
+    return {Action::kCode, c, 0, 0};
+}
+Action Move(int dx, int dy) {
+    return {Action::kMovePointer, 0, dx, dy};
+}
+
+TEST(KeyMapTest, PressTableWithAndWithoutAlt) {
+    struct Row {
+        int key;
+        Action plain, alt;
+    };
+    const Row rows[] = {
+        {Qt::Key_Shift, Code(3), Code(3)},     {Qt::Key_Control, Code(2), Code(2)},
+        {Qt::Key_Left, Code(7), Move(-8, 0)},  {Qt::Key_Right, Code(8), Move(8, 0)},
+        {Qt::Key_Up, Code(5), Move(0, -8)},    {Qt::Key_Down, Code(6), Move(0, 8)},
+        {Qt::Key_PageUp, Code(5), Code(5)},    {Qt::Key_PageDown, Code(6), Code(6)},
+        {Qt::Key_Return, Action{}, Action{}},  {Qt::Key_Space, Action{}, Action{}},
+        {Qt::Key_Escape, Action{}, Action{}},  {Qt::Key_A, Action{}, Action{}},
+    };
+    for (const Row& r : rows) {
+        EXPECT_EQ(TKeyMap::Press(r.key, false), r.plain) << r.key;
+        EXPECT_EQ(TKeyMap::Press(r.key, true), r.alt) << r.key;
+    }
+}
+
+TEST(KeyMapTest, ReleaseTableConfirmsOrClicksAtThePointer) {
+    const Action click{Action::kClickAtPointer, 0, 0, 0};
+    for (int key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space}) {
+        EXPECT_EQ(TKeyMap::Release(key, false), Code(1));
+        EXPECT_EQ(TKeyMap::Release(key, true), click);
+    }
+    EXPECT_EQ(TKeyMap::Release(Qt::Key_Shift, false), Code(4));
+    EXPECT_EQ(TKeyMap::Release(Qt::Key_Shift, true), Code(4));
+    // Ctrl and the arrows act on the press only.
+    for (int key : {Qt::Key_Control, Qt::Key_Left, Qt::Key_Up, Qt::Key_PageDown, Qt::Key_F4})
+        EXPECT_EQ(TKeyMap::Release(key, false), Action{}) << key;
+}
+
+class JoystickInputTest : public ::testing::Test {
+protected:
+    std::vector<int> Poll() {
+        std::vector<int> codes;
+        m_Input.Poll(m_Joy, [&](int c) { codes.push_back(c); });
+        return codes;
+    }
+    void At(uint32_t x, uint32_t y, uint32_t buttons = 0) { m_Joy.position = {x, y, buttons}; }
+
+    platform::FakeJoystick m_Joy;
+    TJoystickInput m_Input;
+};
+
+TEST_F(JoystickInputTest, ProbeFindsTheDeadZoneAndNeedsAButton) {
+    m_Joy.caps = {0, 65535, 100, 1100, 4};
+    ASSERT_TRUE(m_Input.Probe(m_Joy));
+    // Centre min + range / 2, a tenth of the range either side.
+    EXPECT_EQ(m_Input.DeadZone().left, 32767 - 6553);
+    EXPECT_EQ(m_Input.DeadZone().right, 32767 + 6553);
+    EXPECT_EQ(m_Input.DeadZone().top, 500);
+    EXPECT_EQ(m_Input.DeadZone().bottom, 700);
+    EXPECT_EQ(m_Input.ButtonCount(), 4);
+
+    m_Joy.caps.numButtons = 0;
+    EXPECT_FALSE(m_Input.Probe(m_Joy));
+    m_Joy.caps.numButtons = 1;
+    m_Joy.devices = 0;
+    EXPECT_FALSE(m_Input.Probe(m_Joy));
+    m_Joy.devices = 1;
+    m_Joy.capsFails = true;
+    EXPECT_FALSE(m_Input.Probe(m_Joy));
+    m_Joy.capsFails = false;
+    m_Joy.positionFails = true;
+    EXPECT_FALSE(m_Input.Probe(m_Joy));
+    EXPECT_FALSE(m_Input.Present());
+    // An absent joystick is never read.
+    const int reads = m_Joy.positionReads;
+    EXPECT_TRUE(Poll().empty());
+    EXPECT_EQ(m_Joy.positionReads, reads);
+}
+
+TEST_F(JoystickInputTest, DirectionsFireOncePerPushAndArmAgainInTheMiddle) {
+    m_Joy.caps.numButtons = 1;
+    ASSERT_TRUE(m_Input.Probe(m_Joy));
+    const int32_t left = m_Input.DeadZone().left;
+    At(32767, 32767);
+    EXPECT_TRUE(Poll().empty());
+    At(static_cast<uint32_t>(left), 32767);  // on the edge is still inside
+    EXPECT_TRUE(Poll().empty());
+    At(0, 32767);
+    EXPECT_EQ(Poll(), std::vector<int>{7});
+    EXPECT_TRUE(Poll().empty());
+    At(0, 0);  // up joins while left is held
+    EXPECT_EQ(Poll(), std::vector<int>{5});
+    At(65535, 65535);
+    EXPECT_EQ(Poll(), (std::vector<int>{8, 6}));
+    At(0, 0);
+    EXPECT_EQ(Poll(), (std::vector<int>{7, 5}));
+    At(32767, 32767);
+    EXPECT_TRUE(Poll().empty());
+    // A failed read changes nothing: the next good one still sees the same edges.
+    m_Joy.positionFails = true;
+    At(0, 32767);
+    EXPECT_TRUE(Poll().empty());
+    m_Joy.positionFails = false;
+    EXPECT_EQ(Poll(), std::vector<int>{7});
+}
+
+TEST_F(JoystickInputTest, ButtonsByButtonCount) {
+    using J = platform::Joystick;
+    m_Joy.caps.numButtons = 1;
+    ASSERT_TRUE(m_Input.Probe(m_Joy));
+    At(32767, 32767, J::kButton1 | J::kButton2 | J::kButton3);
+    EXPECT_EQ(Poll(), std::vector<int>{1});  // buttons 2 and 3 unknown with one button
+    EXPECT_TRUE(Poll().empty());
+
+    m_Joy.caps.numButtons = 3;
+    At(32767, 32767);
+    ASSERT_TRUE(m_Input.Probe(m_Joy));
+    At(32767, 32767, J::kButton2);
+    EXPECT_EQ(Poll(), std::vector<int>{3});
+    EXPECT_TRUE(Poll().empty());
+    At(32767, 32767, 0);
+    EXPECT_EQ(Poll(), std::vector<int>{4});
+    EXPECT_TRUE(Poll().empty());
+    // Button 3 skips on every poll while held.
+    At(32767, 32767, J::kButton3);
+    EXPECT_EQ(Poll(), std::vector<int>{2});
+    EXPECT_EQ(Poll(), std::vector<int>{2});
+    At(32767, 32767, J::kButton1 | J::kButton3);
+    EXPECT_EQ(Poll(), (std::vector<int>{1, 2}));
+
+    m_Joy.caps.numButtons = 2;
+    At(32767, 32767);
+    ASSERT_TRUE(m_Input.Probe(m_Joy));
+    At(32767, 32767, J::kButton3);
+    EXPECT_TRUE(Poll().empty());
+}
+
+TEST(MenuRulesTest, MessageItemsAndSaveLoadByMode) {
+    struct Row {
+        uint8_t mode;
+        bool message, saveLoad;
+    };
+    const Row rows[] = {{0, false, false}, {1, true, true},   {2, true, true},
+                        {3, false, false}, {4, false, false}, {5, false, false},
+                        {6, false, true},  {7, false, true},  {8, false, true}};
+    for (const Row& r : rows) {
+        TMenuRules::Inputs in;
+        in.gameMode = r.mode;
+        in.popupEnabled = true;
+        in.paragraphRead = true;
+        const auto s = TMenuRules::Decide(in);
+        EXPECT_EQ(s.messWinShowEnabled, r.message) << int(r.mode);
+        EXPECT_EQ(s.autoPlayEnabled, r.message) << int(r.mode);
+        EXPECT_EQ(s.skipEnabled, r.message) << int(r.mode);
+        EXPECT_EQ(s.saveLoadEnabled, r.saveLoad) << int(r.mode);
+        EXPECT_TRUE(s.saveLoadVisible);
+        EXPECT_FALSE(s.sceneEndVisible);
+    }
+}
+
+TEST(MenuRulesTest, SkipNeedsReadTextOrTheSettingAndAReplayHidesSaving) {
+    TMenuRules::Inputs in;
+    in.gameMode = 1;
+    in.popupEnabled = true;
+    EXPECT_FALSE(TMenuRules::Decide(in).skipEnabled);
+    in.noReadTextSkip = true;
+    EXPECT_TRUE(TMenuRules::Decide(in).skipEnabled);
+    in.noReadTextSkip = false;
+    in.paragraphRead = true;
+    EXPECT_TRUE(TMenuRules::Decide(in).skipEnabled);
+    // With the popup disabled by the script, the message items are off whatever was read.
+    in.popupEnabled = false;
+    auto s = TMenuRules::Decide(in);
+    EXPECT_FALSE(s.skipEnabled);
+    EXPECT_FALSE(s.messWinShowEnabled);
+    EXPECT_TRUE(s.saveLoadEnabled);
+
+    in.sceneReplayActive = true;
+    s = TMenuRules::Decide(in);
+    EXPECT_FALSE(s.saveLoadEnabled);
+    EXPECT_FALSE(s.saveLoadVisible);
+    EXPECT_TRUE(s.sceneEndVisible);
+}
+
+}  // namespace
