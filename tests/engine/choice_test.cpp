@@ -1,0 +1,149 @@
+// Choices: building the list, the rows narrowed to their captions, hover, keys and clicks.
+#include "tests/engine/command_fixture.h"
+
+namespace {
+
+class ChoiceTest : public CommandTest {
+protected:
+    // Shows the choices of the script's first lines and waits in choice mode.
+    TVelmor& Offer(const std::string& script) {
+        TVelmor& e = Start(script);
+        RunToInput();
+        for (int i = 0; i < 3 && e.Mode() != TVelmor::kModeChoice; ++i) {
+            e.Input(1, -1, -1);
+            RunToInput();
+        }
+        EXPECT_EQ(e.Mode(), TVelmor::kModeChoice);
+        return e;
+    }
+    // A point inside row i, just right of its left edge.
+    static TPoint In(const TVelmor& e, int i) {
+        const TRect& r = e.ChoiceRow(i);
+        return {r.Left + 1, (r.Top + r.Bottom) / 2};
+    }
+    const char* const kFour =
+        "どちらへ行く？\n*clrsel\n*addsel 北 #north\n*addsel 南へ長く歩く #south\n*addsel 東 "
+        "#east\n"
+        "*addsel 西 #west\n*select\n#north\n北だ\n#south\n南だ\n#east\n東だ\n#west\n西だ\n";
+};
+
+TEST_F(ChoiceTest, AddselKeepsFourAndRecordsTheRest) {
+    TVelmor& e = Start("x\n");
+    Run("*addsel a #a");
+    Run("*addsel b");
+    EXPECT_EQ(Records(), (TStringList{"scriptCommandExecute : select コマンドの引数が足りません"}));
+    Run("*addsel b #b other.txt");
+    Run("*addsel c #c");
+    Run("*addsel d #d");
+    Run("*addsel e #e");
+    EXPECT_EQ(Records(), (TStringList{"scriptCommandExecute : 選択肢は最大4つまでです"}));
+    EXPECT_EQ(e.ChoiceCount(), 4);
+    EXPECT_EQ(e.Choice(1).Caption, "b");
+    EXPECT_EQ(e.Choice(1).Paragraph, "#b");
+    EXPECT_EQ(e.Choice(1).Script, "other.txt");
+    EXPECT_EQ(e.Choice(0).Script, "");
+    Run("*clrsel");
+    EXPECT_EQ(e.ChoiceCount(), 0);
+    EXPECT_EQ(e.Choice(3).Caption, "d");  // texts stay until overwritten
+}
+
+TEST_F(ChoiceTest, RowsAreQuartersNarrowedToTheirCaptions) {
+    TVelmor& e = Offer(kFour);
+    EXPECT_EQ(m_Seen.choices.size(), 1u);
+    EXPECT_EQ(m_Seen.choices[0].size(), 4u);
+    const int h = e.ChoiceRow(0).Bottom - e.ChoiceRow(0).Top;
+    ASSERT_GT(h, 0);
+    for (int i = 0; i < 4; ++i) {
+        const TRect& r = e.ChoiceRow(i);
+        EXPECT_EQ(r.Left, e.TextArea().Left);
+        EXPECT_EQ(r.Top, e.TextArea().Top + h * i);
+        EXPECT_EQ(r.Bottom - r.Top, h);
+        EXPECT_EQ(r.Right, e.TextArea().Left + e.ScreenLayer().TextWidth(e.Choice(i).Caption) + 1);
+    }
+    EXPECT_GT(e.ChoiceRow(1).Right, e.ChoiceRow(0).Right);
+    EXPECT_EQ(e.HighlightedChoice(), -1);
+    EXPECT_TRUE(e.ClickWait());
+}
+
+TEST_F(ChoiceTest, HoverHighlightsTheRowUnderThePointer) {
+    TVelmor& e = Offer(kFour);
+    const TPoint p = In(e, 1);
+    e.MouseMove(p.x, p.y);
+    EXPECT_EQ(e.HighlightedChoice(), 1);
+    // Right and bottom edges are outside; left and top inside.
+    const TRect& r = e.ChoiceRow(0);
+    e.MouseMove(r.Right, r.Top);
+    EXPECT_EQ(e.HighlightedChoice(), -1);
+    e.MouseMove(r.Left, r.Top);
+    EXPECT_EQ(e.HighlightedChoice(), 0);
+    e.Input(6, -1, -1);
+    EXPECT_EQ(e.HighlightedChoice(), 1);
+    EXPECT_TRUE(e.KeyboardSelection());
+    e.MouseMove(p.x, p.y);  // no change of highlight: keys keep the selection
+    EXPECT_TRUE(e.KeyboardSelection());
+    e.MouseMove(r.Left, r.Top);
+    EXPECT_FALSE(e.KeyboardSelection());
+}
+
+TEST_F(ChoiceTest, KeysMoveTheHighlightWithinTheList) {
+    TVelmor& e = Offer(kFour);
+    e.Input(1, -1, -1);  // Enter at once does nothing
+    EXPECT_EQ(e.Mode(), TVelmor::kModeChoice);
+    e.Input(5, -1, -1);
+    EXPECT_EQ(e.HighlightedChoice(), 0);
+    e.Input(8, -1, -1);
+    EXPECT_EQ(e.HighlightedChoice(), 3);
+    e.Input(6, -1, -1);
+    EXPECT_EQ(e.HighlightedChoice(), 3);
+    e.Input(7, -1, -1);
+    e.Input(5, -1, -1);
+    EXPECT_EQ(e.HighlightedChoice(), 0);
+    e.Input(6, -1, -1);
+    e.Input(2, -1, -1);  // only confirm takes a keyboard selection
+    EXPECT_EQ(e.Mode(), TVelmor::kModeChoice);
+    e.Input(1, -1, -1);
+    EXPECT_EQ(e.Mode(), TVelmor::kModeScript);
+    EXPECT_FALSE(e.MessageWindowLayer().Visible());
+    RunToInput();
+    EXPECT_EQ(e.MessageText(), SJ("南だ"));
+}
+
+TEST_F(ChoiceTest, ClicksTakeOnlyInsideTheNarrowedRow) {
+    TVelmor& e = Offer(kFour);
+    const TRect& r = e.ChoiceRow(0);
+    e.Input(1, r.Right, r.Top);  // right of a short caption, inside the full row
+    EXPECT_EQ(e.Mode(), TVelmor::kModeChoice);
+    const TPoint p = In(e, 3);
+    e.Input(1, p.x, p.y);
+    EXPECT_EQ(e.Mode(), TVelmor::kModeScript);
+    EXPECT_EQ(m_Seen.jumps.back(), "start.txt#west");
+    RunToInput();
+    EXPECT_EQ(e.MessageText(), SJ("西だ"));
+}
+
+TEST_F(ChoiceTest, TheListSurvivesAndJumpsWithinThePresentScript) {
+    m_Dir.WriteSjis("two.txt", "#a\n*select\n#b\nB of two\n");
+    TVelmor& e = Offer("*addsel go #b\n*jump a two.txt\n#b\nB of start\n");
+    // The choice was added in start.txt; it is taken in two.txt.
+    e.Input(7, -1, -1);
+    e.Input(1, -1, -1);
+    RunToInput();
+    EXPECT_EQ(e.MessageText(), "B of two");
+    EXPECT_EQ(e.ChoiceCount(), 1);
+}
+
+TEST_F(ChoiceTest, NoChoicesHoldsWithoutHarm) {
+    TVelmor& e = Offer("*select\n");
+    for (int code : {5, 6, 7, 8, 1, 2}) e.Input(code, -1, -1);
+    e.Input(1, e.TextArea().Left + 1, e.TextArea().Top + 1);
+    EXPECT_EQ(e.Mode(), TVelmor::kModeChoice);
+    EXPECT_EQ(e.HighlightedChoice(), -1);
+}
+
+TEST_F(ChoiceTest, AMissingTargetIsFatal) {
+    TVelmor& e = Offer("*addsel x #nowhere\n*select\n");
+    e.Input(7, -1, -1);
+    EXPECT_THROW(e.Input(1, -1, -1), EEngineError);
+}
+
+}  // namespace
