@@ -18,6 +18,8 @@
 class TyxDllRes;
 class TyxWitch;
 class TyxBCLManager;
+class TyxDSPlayer;
+class TMemoryStream;
 
 // The script engine: the project's settings, the player's state, the script and its layers.
 class TVelmor {
@@ -129,6 +131,16 @@ public:
     int32_t CDTrack() const { return m_CDTrack; }
     const TVelmorScriptPosition& SoundPlayedPosition() const { return m_SoundPosition; }
     const TVelmorScriptPosition& VoicePlayedPosition() const { return m_VoicePosition; }
+    // The sampled-sound player; null once the main window found no sound device.
+    TyxDSPlayer* SoundDevice() const { return m_Player.get(); }
+    // Opens the output (2 channels, 16 bits, 44100 per second); onEnd runs on a worker thread.
+    bool InitializeSound(std::function<void(int slot)> onEnd);
+    void DestroySoundPlayer();
+    // Every slot's volume from the system state, channels 0 to 3.
+    void ApplyVolumes();
+    // After a saved game's channel names were taken over: the CD, then the four channels.
+    void RestoreSound();
+    void SetChannelFile(int channel, const std::string& name) { m_ChannelFiles[channel & 3] = name; }
     // Opens and starts a movie over the game window; false when it cannot.
     using MoviePlayer = std::function<bool(const std::string& path)>;
     void SetMoviePlayer(MoviePlayer player) { m_MoviePlayer = std::move(player); }
@@ -257,6 +269,11 @@ private:
     TVelmorScriptPosition m_VoicePosition;
     std::vector<TVelmorIntVariable> m_Variables;
     std::string m_ChannelFiles[4];
+    void CreateSoundChannels();
+    TyxDSPlayer* LivePlayer() const;
+    // The streams outlive the player whose workers read them.
+    std::unique_ptr<TMemoryStream> m_ChannelStreams[4];
+    std::unique_ptr<TyxDSPlayer> m_Player;
     int32_t m_CDTrack = 0;
 
     std::unique_ptr<TSprite> m_Screen, m_Background, m_Face, m_MessageWindow;
