@@ -96,63 +96,6 @@ std::string TVelmor::ResolveSystemStatePath() const {
     return beside;
 }
 
-std::unique_ptr<TSprite> TVelmor::NewLayer() {
-    return std::make_unique<TSprite>(m_PixelFormat, true, m_Witch, m_DllRes, m_Manager);
-}
-
-void TVelmor::BuildLayers() {
-    const int w = m_Data.Width, h = m_Data.Height;
-    m_Screen = NewLayer();
-    m_Background = NewLayer();
-    m_Face = NewLayer();
-    const int count = std::clamp(m_Data.Count, 0, 8);
-    for (int i = 0; i < count; ++i) m_MiniFaces.push_back(NewLayer());
-    m_MessageWindow = NewLayer();
-
-    m_Screen->CreateBlank(w, h, 0xFFFFFF);
-    m_Background->CreateBlank(w, h, 0xFFFFFF);
-    m_Screen->SetVisible(true);
-    m_Background->SetVisible(true);
-
-    // A project picture arrives with the layer loader; the library frame stays hidden until a
-    // script shows the window.
-    if (m_Data.MessageWindowImage.empty()) m_MessageWindow->LoadResourcePng("IDP_WINDOW_MESSAGE");
-
-    m_Screen->SetBasePoint(7, 0, 0);
-    m_Background->SetBasePoint(5, w / 2, h / 2);
-    m_Face->SetBasePoint(m_Data.FaceBasePoint, m_Data.FacePoint.x, m_Data.FacePoint.y);
-    for (int i = 0; i < count; ++i) {
-        m_MiniFaces[i]->SetBasePoint(m_Data.MiniFaceBasePoint[i], m_Data.MiniFacePoint[i].x,
-                                     m_Data.MiniFacePoint[i].y);
-        m_MiniFaces[i]->SetMirrored(m_Data.Reverse[i]);
-    }
-    m_MessageWindow->SetBasePoint(m_Data.MessageWindowBasePoint, m_Data.MessageWindowPoint.x,
-                                  m_Data.MessageWindowPoint.y);
-    m_Screen->SetFontName(m_State.FontName);
-}
-
-void TVelmor::DeriveGeometry() {
-    const TSprite& mw = *m_MessageWindow;
-    const int border = m_Data.BorderSize;
-    m_TextArea = {mw.Left() + border, mw.Top() + border, mw.Right() - border, m_Data.Height};
-    static const int kShadow[8][2] = {{-1, -1}, {-1, 0}, {-1, 1}, {0, -1},
-                                      {0, 1},   {1, -1}, {1, 0},  {1, 1}};
-    for (int i = 0; i < 8; ++i) {
-        const int dx = kShadow[i][0], dy = kShadow[i][1];
-        m_ShadowRects[i] = {m_TextArea.Left + dx, m_TextArea.Top + dy, m_TextArea.Right + dx,
-                            m_TextArea.Bottom + dy};
-    }
-    const int rowHeight = (mw.Bottom() - border - m_TextArea.Top) / 4;
-    for (int i = 0; i < 4; ++i)
-        m_ChoiceRows[i] = {m_TextArea.Left, m_TextArea.Top + rowHeight * i, m_TextArea.Right,
-                           m_TextArea.Top + rowHeight * (i + 1)};
-    m_MessageDraw = true;
-    m_ShadowDraw = m_Data.MessageShadowDraw;
-    // A non-positive percentage has no meaning; keep the default size rather than divide by it.
-    m_FontHeight = m_Data.Height / (m_Data.FontHeightPercent > 0 ? m_Data.FontHeightPercent : 32);
-    m_Screen->SetFontHeight(m_FontHeight);
-}
-
 std::string TVelmor::LocateCD(const std::string& value) {
     if (value.empty()) return {};
     const std::string lower = yx::LowerCaseAscii(value);
