@@ -1,0 +1,284 @@
+// The game window's input: keys, Alt and the pointer, key repeat, the joystick, the context
+// menu's commands and the history window.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCursor>
+#include <QKeyEvent>
+#include <QMenu>
+
+#include "engine/velmor.h"
+#include "platform/clock.h"
+#include "platform/fake_joystick.h"
+#include "platform/file_system.h"
+#include "platform/message_box.h"
+#include "platform/test_message_responder.h"
+#include "platform/virtual_clock.h"
+#include "resources/sjis_text.h"
+#include "shell/display_image.h"
+#include "shell/form_main.h"
+#include "tests/support/temp_folder.h"
+#include "windows/form_log.h"
+
+namespace {
+
+class FormInputTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::MessageBox::SetCurrent(&m_Boxes);
+        platform::Clock::SetCurrent(&m_Clock);
+        platform::Joystick::SetCurrent(&m_Joy);
+        m_Joy.devices = 0;
+        m_SavedFolder = platform::FileSystem::CurrentFolder();
+        m_Dir.WriteSjis("game.vsc",
+                        "<velmor>\nTitle=灯台\nStartScript=start.txt\n</velmor>\n"
+                        "<Screen>\nWidth=160\nHeight=120\n</Screen>\n");
+        m_Dir.WriteSjis("start.txt", "一\n二\n三\n四\n五\n");
+        State("");
+    }
+    void TearDown() override {
+        platform::FileSystem::SetCurrentFolder(m_SavedFolder);
+        platform::Joystick::SetCurrent(nullptr);
+        platform::Clock::SetCurrent(nullptr);
+        platform::MessageBox::SetCurrent(nullptr);
+    }
+    void State(const std::string& extra) {
+        m_Dir.WriteSjis("game.vss", "<SystemState>\nMessageAnimation=0\n" + extra + "</SystemState>\n");
+    }
+    bool Start(TFormMain& form) {
+        form.SetExternalDriver(true);
+        return form.FormCreate({platform::FileSystem::FromHostPath(m_Dir.Str() + "game.vsc")});
+    }
+    // Idle passes until the game waits for the player.
+    void Settle(TFormMain& form) {
+        for (int i = 0; i < 200 && form.Engine(); ++i) {
+            uint32_t deadline;
+            const auto rest = form.NextRest(deadline);
+            if (rest == TFormMain::Rest::Input) return;
+            if (rest == TFormMain::Rest::Deadline) m_Clock.Advance(deadline - m_Clock.TickCount());
+            form.IdlePass();
+        }
+    }
+    void Key(TFormMain& form, QEvent::Type type, int key, Qt::KeyboardModifiers mods = {},
+             bool repeat = false) {
+        QKeyEvent e(type, key, mods, QString(), repeat);
+        QApplication::sendEvent(&form, &e);
+    }
+    static QAction* Act(TFormMain& form, const char* name) {
+        return form.findChild<QAction*>(name);
+    }
+    int Line(TFormMain& form) { return form.Engine()->Position().Line; }
+
+    TempFolder m_Dir;
+    TempFolder m_Home;
+    ScopedDataHome m_DataHome{m_Home.Str()};
+    platform::TestMessageResponder m_Boxes;
+    platform::VirtualClock m_Clock{5000};
+    platform::FakeJoystick m_Joy;
+    std::string m_SavedFolder;
+};
+
+TEST_F(FormInputTest, ActionsCarryTheirCaptionsShortcutsPicturesAndMenuOrder) {
+    TFormMain form;
+    ASSERT_TRUE(Start(form));
+    struct Row {
+        const char* name;
+        const char* caption;
+        QKeySequence key;
+        bool enabled, visible;
+    };
+    const Row rows[] = {
+        {"m_ActMessWinShow", "メッセージウィンドウの消去/表示(&H)", QKeySequence(Qt::Key_Escape), true, true},
+        {"m_ActMessSkip", "自動メッセージスキップ(&M)", QKeySequence(Qt::Key_F12), true, true},
+        {"m_ActMessAutoPlay", "自動メッセージ送り(&A)", QKeySequence(), false, false},
+        {"m_ActSaveLoad", "ゲームの保存とロード(&S)", QKeySequence(Qt::Key_F4), true, true},
+        {"m_ActSceneEnd", "シーン回想の終了(&R)", QKeySequence(Qt::Key_F4), true, false},
+        {"m_ActSystemOption", "システム設定(&O)", QKeySequence(Qt::Key_F5), true, true},
+        {"m_ActLogForm", "メッセージ履歴(&L)", QKeySequence(Qt::Key_F8), true, true},
+        {"m_ActSnapshot", "スナップショット(&P)", QKeySequence(Qt::Key_F9), false, false},
+        {"m_ActAppTerminate", "ゲームの終了(&X)", QKeySequence(), true, true},
+    };
+    for (const Row& r : rows) {
+        QAction* a = Act(form, r.name);
+        ASSERT_NE(a, nullptr) << r.name;
+        EXPECT_EQ(a->text(), QString::fromUtf8(r.caption)) << r.name;
+        EXPECT_EQ(a->shortcut(), r.key) << r.name;
+        EXPECT_EQ(a->isVisible(), r.visible) << r.name;
+        // A hidden action reports itself disabled, whatever it will be once shown.
+        if (r.visible) {
+            EXPECT_EQ(a->isEnabled(), r.enabled) << r.name;
+        }
+        EXPECT_FALSE(a->icon().isNull()) << r.name;
+    }
+    EXPECT_EQ(Act(form, "m_ActMessWinShow")->iconText(), QString::fromUtf8("メッセージウィンドウの"));
+    // Message window | skip, auto play | save/load, scene end | options, history, snapshot | end.
+    QStringList order;
+    for (QAction* a : form.PMSystem()->actions()) order << (a->isSeparator() ? "-" : a->objectName());
+    EXPECT_EQ(order.join(' '),
+              "m_ActMessWinShow - m_ActMessSkip m_ActMessAutoPlay - m_ActSaveLoad m_ActSceneEnd - "
+              "m_ActSystemOption m_ActLogForm m_ActSnapshot - m_ActAppTerminate");
+    // The commands whose dialogs come later run without effect.
+    Act(form, "m_ActSaveLoad")->trigger();
+    Act(form, "m_ActSystemOption")->trigger();
+    EXPECT_TRUE(m_Boxes.Records().empty());
+    Act(form, "m_ActAppTerminate")->trigger();
+    EXPECT_EQ(form.Engine(), nullptr);
+}
+
+TEST_F(FormInputTest, ShiftHidesTheWindowWhileHeldAndCtrlRepeatsItsSkip) {
+    State("NoReadTextSkip=1\n");
+    TFormMain form;
+    ASSERT_TRUE(Start(form));
+    Settle(form);
+    EXPECT_EQ(Line(form), 0);
+    Key(form, QEvent::KeyPress, Qt::Key_Shift, Qt::ShiftModifier);
+    EXPECT_TRUE(form.Engine()->WindowHidden());
+    Key(form, QEvent::KeyRelease, Qt::Key_Shift);
+    EXPECT_FALSE(form.Engine()->WindowHidden());
+    Settle(form);
+    EXPECT_EQ(Line(form), 0);  // showing the window again confirms nothing
+
+    Key(form, QEvent::KeyPress, Qt::Key_Control, Qt::ControlModifier);
+    Settle(form);
+    EXPECT_EQ(Line(form), 1);
+    form.RepeatHeldKeys();  // what the repeat timer does while Ctrl is held
+    Settle(form);
+    EXPECT_EQ(Line(form), 2);
+    Key(form, QEvent::KeyRelease, Qt::Key_Control);
+    form.RepeatHeldKeys();
+    Settle(form);
+    EXPECT_EQ(Line(form), 2);
+    // Arrows and page keys are no confirm in the script; a held Enter confirms once, on release.
+    Key(form, QEvent::KeyPress, Qt::Key_Return);
+    Key(form, QEvent::KeyRelease, Qt::Key_Return, {}, true);
+    Key(form, QEvent::KeyPress, Qt::Key_Return, {}, true);
+    Settle(form);
+    EXPECT_EQ(Line(form), 2);
+    Key(form, QEvent::KeyRelease, Qt::Key_Return);
+    Settle(form);
+    EXPECT_EQ(Line(form), 3);
+    form.close();
+}
+
+TEST_F(FormInputTest, AltArrowsMoveThePointerAndAltEnterClicksThere) {
+    TFormMain form;
+    ASSERT_TRUE(Start(form));
+    Settle(form);
+    const QPoint start = form.ImgPrim()->mapToGlobal(QPoint(40, 40));
+    QCursor::setPos(start);
+    Key(form, QEvent::KeyPress, Qt::Key_Right, Qt::AltModifier);
+    Key(form, QEvent::KeyPress, Qt::Key_Down, Qt::AltModifier);
+    Key(form, QEvent::KeyPress, Qt::Key_Down, Qt::AltModifier);
+    EXPECT_EQ(QCursor::pos() - start, QPoint(8, 16));
+    Key(form, QEvent::KeyPress, Qt::Key_Left, Qt::AltModifier);
+    Key(form, QEvent::KeyPress, Qt::Key_Up, Qt::AltModifier);
+    EXPECT_EQ(QCursor::pos() - start, QPoint(0, 8));
+    EXPECT_EQ(Line(form), 0);
+    Key(form, QEvent::KeyRelease, Qt::Key_Space, Qt::AltModifier);
+    Settle(form);
+    EXPECT_EQ(Line(form), 1);
+    form.close();
+}
+
+TEST_F(FormInputTest, ContextMenuFollowsTheGameStateAndNeverOpensWhileBusy) {
+    TFormMain form;
+    ASSERT_TRUE(Start(form));
+    Settle(form);
+    TVelmor& engine = *form.Engine();
+    engine.SetPopupEnabled(true);
+    engine.SetSkip(true);
+    engine.SetBusy(true);
+    form.FormContextPopup(QPoint(10, 10));
+    EXPECT_FALSE(form.PMSystem()->isVisible());
+    EXPECT_TRUE(engine.Skip());
+
+    engine.SetBusy(false);
+    form.FormContextPopup(QPoint(10, 10));
+    EXPECT_TRUE(form.PMSystem()->isVisible());
+    EXPECT_FALSE(engine.Skip());
+    EXPECT_TRUE(Act(form, "m_ActMessWinShow")->isEnabled());
+    EXPECT_FALSE(Act(form, "m_ActMessSkip")->isEnabled());  // nothing read yet
+    EXPECT_FALSE(Act(form, "m_ActMessAutoPlay")->isVisible());
+    EXPECT_FALSE(Act(form, "m_ActSceneEnd")->isVisible());
+    EXPECT_TRUE(Act(form, "m_ActSaveLoad")->isEnabled());
+    form.PMSystem()->hide();
+
+    engine.SetPopupEnabled(false);
+    engine.SystemState().NoReadTextSkip = true;
+    form.FormContextPopup(QPoint(10, 10));
+    EXPECT_FALSE(Act(form, "m_ActMessWinShow")->isEnabled());
+    EXPECT_FALSE(Act(form, "m_ActMessSkip")->isEnabled());
+    EXPECT_TRUE(Act(form, "m_ActSaveLoad")->isEnabled());
+    form.PMSystem()->hide();
+    form.close();
+}
+
+TEST_F(FormInputTest, MenuCommandsHideTheWindowSkipAndShowTheHistory) {
+    TFormMain form;
+    ASSERT_TRUE(Start(form));
+    Settle(form);
+    TVelmor& engine = *form.Engine();
+    Act(form, "m_ActMessWinShow")->trigger();
+    EXPECT_TRUE(engine.WindowHidden());
+    Act(form, "m_ActMessWinShow")->trigger();
+    EXPECT_FALSE(engine.WindowHidden());
+
+    ASSERT_EQ(engine.Mode(), TVelmor::kModeScript);
+    ASSERT_TRUE(engine.ClickWait());
+    Act(form, "m_ActMessSkip")->trigger();
+    EXPECT_TRUE(engine.Skip());
+    engine.SetSkip(false);
+    engine.SetClickWait(false);
+    Act(form, "m_ActMessSkip")->trigger();
+    EXPECT_FALSE(engine.Skip());
+    engine.SetClickWait(true);
+
+    // The history was made hidden at start-up and has the message shown so far.
+    TFormLog* log = form.FormLog();
+    ASSERT_NE(log, nullptr);
+    EXPECT_EQ(log->Capacity(), 100);
+    EXPECT_FALSE(log->isVisible());
+    form.DeliverInput(1, -1, -1);
+    Settle(form);
+    ASSERT_EQ(log->RowCount(), 2);
+    EXPECT_EQ(log->RowText(1), SJ("二"));
+    Act(form, "m_ActLogForm")->trigger();
+    EXPECT_TRUE(log->isVisible());
+    form.close();
+}
+
+TEST_F(FormInputTest, JoystickIsProbedAtStartAndPolledEachPass) {
+    m_Joy.devices = 1;
+    m_Joy.caps.numButtons = 2;
+    TFormMain form;
+    ASSERT_TRUE(Start(form));
+    ASSERT_TRUE(form.JoystickPresent());
+    Settle(form);
+    EXPECT_EQ(Line(form), 0);
+    m_Joy.position.buttons = platform::Joystick::kButton2;
+    form.PollJoystick();
+    EXPECT_TRUE(form.Engine()->WindowHidden());
+    m_Joy.position.buttons = 0;
+    form.IdlePass();
+    EXPECT_FALSE(form.Engine()->WindowHidden());
+    m_Joy.position.buttons = platform::Joystick::kButton1;
+    form.IdlePass();
+    Settle(form);
+    EXPECT_EQ(Line(form), 1);
+    form.IdlePass();  // still held: no second confirm
+    Settle(form);
+    EXPECT_EQ(Line(form), 1);
+    form.close();
+}
+
+TEST_F(FormInputTest, NoJoystickDeviceMeansNoneIsRead) {
+    TFormMain form;
+    ASSERT_TRUE(Start(form));
+    EXPECT_FALSE(form.JoystickPresent());
+    Settle(form);
+    EXPECT_EQ(m_Joy.positionReads, 0);
+    form.close();
+}
+
+}  // namespace
