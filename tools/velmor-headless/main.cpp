@@ -3,6 +3,7 @@
 // answered from the list, and a JSON-lines transcript of what the engine did.
 #include <QAction>
 #include <QApplication>
+#include <QCursor>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <cstdio>
@@ -217,7 +218,8 @@ int KeyOf(const std::string& name) {
                                                         {"F5", Qt::Key_F5},
                                                         {"F8", Qt::Key_F8},
                                                         {"F9", Qt::Key_F9},
-                                                        {"F12", Qt::Key_F12}};
+                                                        {"F12", Qt::Key_F12},
+                                                        {"Alt", Qt::Key_Alt}};
     for (const auto& [n, k] : kKeys)
         if (name == n) return k;
     return 0;
@@ -319,12 +321,13 @@ void Runner::Shot(const std::string& file) {
 void Runner::Key(int key, bool press, bool release) {
     Qt::KeyboardModifier mod = key == Qt::Key_Shift     ? Qt::ShiftModifier
                                : key == Qt::Key_Control ? Qt::ControlModifier
+                               : key == Qt::Key_Alt     ? Qt::AltModifier
                                                         : Qt::NoModifier;
     if (press) {
         // A shortcut belongs to its action, as the window system would route it.
         for (QAction* action : m_Form.findChildren<QAction*>())
             if (action->shortcut() == QKeySequence(QKeyCombination(m_Held, Qt::Key(key))) &&
-                action->isEnabled()) {
+                action->isEnabled() && action->isVisible()) {
                 action->trigger();
                 return;
             }
@@ -350,6 +353,8 @@ void Runner::Deliver(const std::string& line) {
     } else if (cmd == "click" || cmd == "move") {
         const QPointF local(num(1), num(2));
         const QPointF global = m_Form.ImgPrim()->mapToGlobal(local);
+        // The pointer stays there, for Alt with the arrows and Enter.
+        QCursor::setPos(global.toPoint());
         QMouseEvent e(cmd == "click" ? QEvent::MouseButtonRelease : QEvent::MouseMove, local,
                       global, cmd == "click" ? Qt::LeftButton : Qt::NoButton, Qt::NoButton, m_Held);
         QApplication::sendEvent(m_Form.ImgPrim(), &e);
