@@ -48,7 +48,7 @@ bool TyxBCL::Open(const std::string& indexFileName) {
     m_IndexFileName = indexFileName;
     std::vector<uint8_t> bytes;
     if (!platform::FileSystem::ReadFile(indexFileName, bytes)) {
-        m_LastError = "TyxBCL : " + indexFileName;
+        m_LastError = "the index cannot be read";
         return false;
     }
     TStringList lines;

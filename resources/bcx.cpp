@@ -70,7 +70,7 @@ bool TyxBCX::Open(const std::string& indexFileName) {
     m_IndexFileName = indexFileName;
     std::vector<uint8_t> bytes;
     if (!platform::FileSystem::ReadFile(indexFileName, bytes)) {
-        m_LastError = "TyxBCX : " + indexFileName;
+        m_LastError = "the index cannot be read";
         return false;
     }
     TStringList lines;
