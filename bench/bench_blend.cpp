@@ -1,9 +1,11 @@
 // Blending a full screen through a transparency map: each kernel family beside pixman's OVER
 // with an a8 mask on the same data, and beside memcpy of the same bytes. Prints the ratios at
-// the end.
+// the end. Also one message line with its outline (nine outputs), plain and smooth, the text
+// share of a composed frame.
 #include <benchmark/benchmark.h>
 #include <pixman.h>
 
+#include <QGuiApplication>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -11,8 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "graphics/image.h"
 #include "graphics/pixel_kernels.h"
 #include "platform/bitmap.h"
+#include "platform/canvas.h"
+#include "platform/sjis.h"
 
 namespace {
 
@@ -127,6 +132,31 @@ void BM_Memcpy(benchmark::State& state, const Screen* s) {
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(bytes));
 }
 
+void BM_TextLine(benchmark::State& state, bool smooth) {
+    platform::Bitmap screen;
+    screen.SetFormat(800, 600, 32);
+    screen.Fill(0x806040);
+    platform::Canvas& canvas = screen.GetCanvas();
+    canvas.SetFontName(platform::Utf8ToSjis("ＭＳ Ｐゴシック"));
+    canvas.SetFontHeight(-18);
+    canvas.SetBackgroundTransparent(true);
+    const std::string line =
+        platform::Utf8ToSjis("吾輩は猫である。名前はまだ無い。どこで生れたかとんと見当がつかぬ。");
+    TyxImage image(static_cast<uint8_t>(platform::PixelFormat::Bit32), true);
+    const int offsets[9][2] = {{-1, -1}, {-1, 0}, {-1, 1}, {0, -1}, {0, 1},
+                               {1, -1},  {1, 0},  {1, 1},  {0, 0}};
+    for (auto _ : state) {
+        for (int k = 0; k < 9; ++k) {
+            canvas.SetFontColour(k == 8 ? 0xFFFFFF : 0);
+            const int x = 40 + offsets[k][0], y = 480 + offsets[k][1];
+            if (smooth)
+                image.TextOutSmooth(canvas, x, y, line, static_cast<int>(line.size()));
+            else
+                canvas.TextOut(x, y, line);
+        }
+    }
+}
+
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
@@ -166,6 +196,13 @@ private:
 }  // namespace
 
 int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    QGuiApplication app(argc, argv);  // fonts need it
+    benchmark::RegisterBenchmark("text/plain/line-with-outline", BM_TextLine, false)
+        ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("text/smooth/line-with-outline", BM_TextLine, true)
+        ->Unit(benchmark::kMicrosecond);
     for (const Screen& s : kScreens) {
         benchmark::RegisterBenchmark(("blend/memcpy/" + s.name).c_str(), BM_Memcpy, &s)
             ->Unit(benchmark::kMicrosecond);

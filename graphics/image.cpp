@@ -181,13 +181,18 @@ bool TyxImage::TextOutSmooth(Canvas& surface, int x, int y, const std::string& t
     if (extent.width <= 0 || extent.height <= 0) return false;
     const int w = (extent.width + 3) & ~3, h = (extent.height + 3) & ~3;
 
-    Bitmap large;
+    // The memory surface is kept between calls so its doubled font and glyphs are reused by
+    // the outline's nine outputs of one text.
+    Bitmap& large = m_Large;
     large.SetFormat(2 * w, 2 * h, 32);
     if (large.Empty()) return false;
     Canvas& memory = large.GetCanvas();
-    memory.CopyTextAttributes(surface);
+    memory.SetFontName(surface.FontName());
     memory.SetFontHeight(2 * surface.FontHeight());
     memory.SetFontWidth(2 * surface.FontWidth());
+    memory.SetFontColour(surface.FontColour());
+    memory.SetBackgroundTransparent(surface.BackgroundTransparent());
+    memory.SetBackgroundColour(surface.BackgroundColour());
     // The text goes over the real background, each pixel doubled.
     memory.CopyRect(Rect{0, 0, 2 * w, 2 * h}, surface.Target(), Rect{x, y, x + w, y + h});
     if (!memory.TextOut(0, 0, piece)) return false;

@@ -60,4 +60,5 @@ private:
     bool m_UseMmx;
     TPixelFamily m_Family;
     TBlendKernels m_Kernels;
+    platform::Bitmap m_Large;  // smooth text's double-size surface
 };

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/bitmap.h"
@@ -77,7 +78,11 @@ public:
     }
 
     void Write(int x, int y, uint32_t p) {
-        uint8_t* row = m_B.ScanLine(y);
+        if (y != m_RowY) {
+            m_Row = m_B.ScanLine(y);
+            m_RowY = y;
+        }
+        uint8_t* row = m_Row;
         switch (m_Format) {
             case PixelFormat::Bit32: {
                 const uint32_t v = p | 0xFF000000u;
@@ -151,6 +156,8 @@ private:
     Bitmap& m_B;
     PixelFormat m_Format;
     std::vector<uint32_t> m_Palette;
+    uint8_t* m_Row = nullptr;
+    int m_RowY = -1;
     bool m_HasLast = false;
     uint32_t m_LastColour = 0;
     uint8_t m_LastIndex = 0;
@@ -168,6 +175,20 @@ struct Canvas::Impl {
     int brushWidth = 1, brushHeight = 1;
     bool brushPattern = false;
     std::optional<QFont> font;
+    std::optional<QFontMetrics> metrics;
+    // Line breaking measures every prefix of a line, and the outline draws each line nine
+    // times: widths and the last drawn glyphs are kept until the font changes.
+    std::unordered_map<std::string, int> widths;
+    std::string glyphText;
+    std::vector<std::pair<int, int>> glyphPoints;  // lit pixels, relative to the text's top-left
+
+    void ResetFont() {
+        font.reset();
+        metrics.reset();
+        widths.clear();
+        glyphText.clear();
+        glyphPoints.clear();
+    }
 
     uint32_t BrushAt(int x, int y) const {
         const int bx = ((x % brushWidth) + brushWidth) % brushWidth,
@@ -283,6 +304,7 @@ void Canvas::Blit(const Rect& destIn, const Bitmap& source, const Rect& src, Cop
     dw = std::abs(dw);
     dh = std::abs(dh);
     const int tw = m_Target.Width(), th = m_Target.Height();
+    const int sourceWidth = source.Width(), sourceHeight = source.Height();
     const int x0 = std::max(dest.left, 0), x1 = std::min(dest.right, tw);
     const int y0 = std::max(dest.top, 0), y1 = std::min(dest.bottom, th);
     if (x0 >= x1 || y0 >= y1) return;
@@ -309,7 +331,7 @@ void Canvas::Blit(const Rect& destIn, const Bitmap& source, const Rect& src, Cop
             for (int y = y0; y < y1; ++y) {
                 const int sy = src.top + (y - dest.top);
                 const int sx = src.left + (x0 - dest.left);
-                if (sy < 0 || sy >= source.Height()) continue;
+                if (sy < 0 || sy >= sourceHeight) continue;
                 int from = sx, to = sx + (x1 - x0), at = x0;
                 if (from < 0) {
                     at -= from;
@@ -336,12 +358,35 @@ void Canvas::Blit(const Rect& destIn, const Bitmap& source, const Rect& src, Cop
         const int64_t scaled = static_cast<int64_t>(mirrorX ? dw - 1 - rel : rel) * sw / dw;
         columns[static_cast<size_t>(x - x0)] = src.left + static_cast<int>(scaled);
     }
+    // Stretched, mirrored and colour-keyed copies between 32-bit pictures, pixel by pixel.
+    if (mode == CopyMode::Copy && tf == PixelFormat::Bit32 &&
+        source.GetPixelFormat() == PixelFormat::Bit32 && &source != &m_Target) {
+        for (int y = y0; y < y1; ++y) {
+            const int rel = y - dest.top;
+            const int sy =
+                src.top +
+                static_cast<int>(static_cast<int64_t>(mirrorY ? dh - 1 - rel : rel) * sh / dh);
+            if (sy < 0 || sy >= sourceHeight) continue;
+            const uint8_t* from = source.ScanLine(sy);
+            uint8_t* to = m_Target.ScanLine(y);
+            for (int x = x0; x < x1; ++x) {
+                const int sx = columns[static_cast<size_t>(x - x0)];
+                if (sx < 0 || sx >= sourceWidth) continue;
+                uint32_t v;
+                std::memcpy(&v, from + 4 * static_cast<size_t>(sx), 4);
+                if (keyed && (v & 0xFFFFFF) == key) continue;
+                v |= 0xFF000000u;
+                std::memcpy(to + 4 * static_cast<size_t>(x), &v, 4);
+            }
+        }
+        return;
+    }
     int lastSy = -1;
     for (int y = y0; y < y1; ++y) {
         const int rel = y - dest.top;
         const int sy = src.top + static_cast<int>(
                                      static_cast<int64_t>(mirrorY ? dh - 1 - rel : rel) * sh / dh);
-        if (sy < 0 || sy >= source.Height()) continue;
+        if (sy < 0 || sy >= sourceHeight) continue;
         if (sy != lastSy || &source == &m_Target) {
             in.ReadRow(sy, srcRow.data());
             lastSy = sy;
@@ -350,7 +395,7 @@ void Canvas::Blit(const Rect& destIn, const Bitmap& source, const Rect& src, Cop
             out.ReadRow(y, dstRow.data());
         for (int x = x0; x < x1; ++x) {
             const int sx = columns[static_cast<size_t>(x - x0)];
-            if (sx < 0 || sx >= source.Width()) continue;
+            if (sx < 0 || sx >= sourceWidth) continue;
             const uint32_t s = srcRow[static_cast<size_t>(sx)] & 0xFFFFFF;
             uint32_t p = s;
             switch (mode) {
@@ -384,28 +429,31 @@ std::string Canvas::HostFace(const std::string& name) {
 }
 
 void Canvas::SetFontName(const std::string& name) {
+    if (name == m_FontName) return;
     m_FontName = name;
-    m_Impl->font.reset();
+    m_Impl->ResetFont();
 }
 
 void Canvas::SetFontHeight(int height) {
+    if (height == m_FontHeight) return;
     m_FontHeight = height;
-    m_Impl->font.reset();
+    m_Impl->ResetFont();
 }
 
 void Canvas::SetFontWidth(int width) {
-    m_FontWidth = width < 0 ? -width : width;
-    m_Impl->font.reset();
+    width = width < 0 ? -width : width;
+    if (width == m_FontWidth) return;
+    m_FontWidth = width;
+    m_Impl->ResetFont();
 }
 
 void Canvas::CopyTextAttributes(const Canvas& other) {
-    m_FontName = other.m_FontName;
-    m_FontHeight = other.m_FontHeight;
-    m_FontWidth = other.m_FontWidth;
+    SetFontName(other.m_FontName);
+    SetFontHeight(other.m_FontHeight);
+    SetFontWidth(other.m_FontWidth);
     m_FontColour = other.m_FontColour;
     m_TransparentBackground = other.m_TransparentBackground;
     m_BackgroundColour = other.m_BackgroundColour;
-    m_Impl->font.reset();
 }
 
 namespace {
@@ -436,53 +484,74 @@ QFont MakeFont(const std::string& face, int height, int width) {
 
 }  // namespace
 
+namespace {
+
+const QFontMetrics& MetricsOf(Canvas::Impl& impl, const std::string& name, int height, int width) {
+    if (!impl.font) {
+        impl.font = MakeFont(Canvas::HostFace(name), height, width);
+        impl.metrics.emplace(*impl.font);
+    }
+    return *impl.metrics;
+}
+
+}  // namespace
+
 TextSize Canvas::TextExtent(const std::string& text) {
-    if (!m_Impl->font) m_Impl->font = MakeFont(HostFace(m_FontName), m_FontHeight, m_FontWidth);
-    const QFontMetrics metrics(*m_Impl->font);
-    return TextSize{metrics.horizontalAdvance(ToQString(text)), metrics.height()};
+    const QFontMetrics& metrics = MetricsOf(*m_Impl, m_FontName, m_FontHeight, m_FontWidth);
+    auto found = m_Impl->widths.find(text);
+    if (found == m_Impl->widths.end()) {
+        if (m_Impl->widths.size() > 4096) m_Impl->widths.clear();
+        found = m_Impl->widths.emplace(text, metrics.horizontalAdvance(ToQString(text))).first;
+    }
+    return TextSize{found->second, metrics.height()};
 }
 
 bool Canvas::TextOut(int x, int y, const std::string& text) {
     if (m_Target.Empty()) return false;
-    if (!m_Impl->font) m_Impl->font = MakeFont(HostFace(m_FontName), m_FontHeight, m_FontWidth);
-    const QString string = ToQString(text);
-    const QFontMetrics metrics(*m_Impl->font);
-    const int width = metrics.horizontalAdvance(string), height = metrics.height();
-    if (!m_TransparentBackground && width > 0) {
+    const QFontMetrics& metrics = MetricsOf(*m_Impl, m_FontName, m_FontHeight, m_FontWidth);
+    const TextSize size = TextExtent(text);
+    if (!m_TransparentBackground && size.width > 0) {
         const bool pattern = m_Impl->brushPattern;
         std::vector<uint32_t> keep = m_Impl->brush;
         const int kw = m_Impl->brushWidth, kh = m_Impl->brushHeight;
         SetBrushColour(m_BackgroundColour);
-        FillRect(Rect{x, y, x + width, y + height});
+        FillRect(Rect{x, y, x + size.width, y + size.height});
         m_Impl->brush = std::move(keep);
         m_Impl->brushWidth = kw;
         m_Impl->brushHeight = kh;
         m_Impl->brushPattern = pattern;
     }
-    if (string.isEmpty()) return true;
-    // Glyphs may reach past their advance, so they are drawn with a margin.
-    const int margin = height;
-    QImage glyphs(width + 2 * margin, height + 2 * margin, QImage::Format_ARGB32_Premultiplied);
-    if (glyphs.isNull()) return false;
-    glyphs.fill(Qt::transparent);
-    {
-        QPainter painter(&glyphs);
-        if (!painter.isActive()) return false;
-        painter.setFont(*m_Impl->font);
-        painter.setPen(QColor(255, 255, 255));
-        painter.drawText(QPoint(margin, margin + metrics.ascent()), string);
+    if (text.empty()) return true;
+    if (m_Impl->glyphText != text || m_Impl->glyphPoints.empty()) {
+        // Glyphs may reach past their advance, so they are drawn with a margin.
+        const int margin = size.height;
+        QImage glyphs(size.width + 2 * margin, size.height + 2 * margin,
+                      QImage::Format_ARGB32_Premultiplied);
+        if (glyphs.isNull()) return false;
+        glyphs.fill(Qt::transparent);
+        {
+            QPainter painter(&glyphs);
+            if (!painter.isActive()) return false;
+            painter.setFont(*m_Impl->font);
+            painter.setPen(QColor(255, 255, 255));
+            painter.drawText(QPoint(margin, margin + metrics.ascent()), ToQString(text));
+        }
+        m_Impl->glyphPoints.clear();
+        const int gw = glyphs.width(), gh = glyphs.height();
+        for (int gy = 0; gy < gh; ++gy) {
+            const QRgb* row = reinterpret_cast<const QRgb*>(glyphs.constScanLine(gy));
+            for (int gx = 0; gx < gw; ++gx)
+                if (qAlpha(row[gx]) >= 128)
+                    m_Impl->glyphPoints.emplace_back(gx - margin, gy - margin);
+        }
+        m_Impl->glyphText = text;
     }
     PixelAccess out(m_Target);
     const uint32_t colour = FromColour(m_FontColour);
-    for (int gy = 0; gy < glyphs.height(); ++gy) {
-        const int ty = y - margin + gy;
-        if (ty < 0 || ty >= m_Target.Height()) continue;
-        const QRgb* row = reinterpret_cast<const QRgb*>(glyphs.constScanLine(gy));
-        for (int gx = 0; gx < glyphs.width(); ++gx) {
-            const int tx = x - margin + gx;
-            if (tx < 0 || tx >= m_Target.Width() || qAlpha(row[gx]) < 128) continue;
-            out.Write(tx, ty, colour);
-        }
+    const int width = m_Target.Width(), height = m_Target.Height();
+    for (const auto& [gx, gy] : m_Impl->glyphPoints) {
+        const int tx = x + gx, ty = y + gy;
+        if (tx >= 0 && ty >= 0 && tx < width && ty < height) out.Write(tx, ty, colour);
     }
     return true;
 }
