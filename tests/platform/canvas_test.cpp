@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "platform/bitmap.h"
 #include "platform/sjis.h"
 
@@ -157,4 +159,37 @@ TEST(Canvas, FontsMapToTheIpaFacesAndMeasureText) {
     canvas.SetBackgroundColour(0x0000FF);
     ASSERT_TRUE(canvas.TextOut(100, 5, kana));
     EXPECT_EQ(b.Pixel(100, 5), 0x0000FFu);
+}
+
+TEST(Canvas, KeptGlyphsAndWidthsFollowTheTextAndFont) {
+    auto lit = [](const std::string& text, int height) {
+        Bitmap b = Solid(120, 60, 0);
+        Canvas& canvas = b.GetCanvas();
+        canvas.SetFontHeight(height);
+        canvas.SetFontColour(0xFFFFFF);
+        canvas.SetBackgroundTransparent(true);
+        canvas.TextOut(2, 2, text);
+        std::vector<uint32_t> pixels;
+        for (int y = 0; y < 60; ++y)
+            for (int x = 0; x < 120; ++x) pixels.push_back(b.Pixel(x, y));
+        return pixels;
+    };
+    const std::string a = platform::Utf8ToSjis("あ"), i = platform::Utf8ToSjis("い");
+    // One surface drawing two texts and two sizes in turn matches fresh surfaces.
+    Bitmap b = Solid(120, 60, 0);
+    Canvas& canvas = b.GetCanvas();
+    canvas.SetFontColour(0xFFFFFF);
+    canvas.SetBackgroundTransparent(true);
+    const int narrow = canvas.TextWidth(a);
+    for (auto [text, height] : {std::pair{a, -18}, {i, -18}, {i, -30}}) {
+        b.Fill(0);
+        canvas.SetFontHeight(height);
+        canvas.TextOut(2, 2, text);
+        std::vector<uint32_t> pixels;
+        for (int y = 0; y < 60; ++y)
+            for (int x = 0; x < 120; ++x) pixels.push_back(b.Pixel(x, y));
+        EXPECT_EQ(pixels, lit(text, height));
+    }
+    EXPECT_GT(canvas.TextWidth(a), narrow);
+    EXPECT_NE(lit(a, -18), lit(i, -18));
 }
