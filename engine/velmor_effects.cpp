@@ -21,11 +21,14 @@ void TVelmor::RunEffect(int number) {
         case 3:
         case 7:
         case 12:
+            // Every way out ends with the screen covered in the colour it went to.
+            m_Screen->Fill(kWhite);
             bg.Fill(kWhite);
             break;
         case 4:
         case 8:
         case 10:
+            m_Screen->Fill(kBlack);
             bg.Fill(kBlack);
             break;
         case 13:
