@@ -14,6 +14,7 @@ packages=(
   fonts-ipafont-gothic
   libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev
   xvfb xauth x11-utils imagemagick
+  espeak-ng
 )
 
 missing=()
