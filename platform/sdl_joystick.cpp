@@ -40,8 +40,10 @@ bool SdlJoystick::GetPosition(Position& position) {
     if (!Open()) return false;
     SDL_JoystickUpdate();
     if (!SDL_JoystickGetAttached(m_Device)) return false;
-    position.x = SDL_JoystickNumAxes(m_Device) > 0 ? AxisOf(SDL_JoystickGetAxis(m_Device, 0)) : 32768;
-    position.y = SDL_JoystickNumAxes(m_Device) > 1 ? AxisOf(SDL_JoystickGetAxis(m_Device, 1)) : 32768;
+    position.x =
+        SDL_JoystickNumAxes(m_Device) > 0 ? AxisOf(SDL_JoystickGetAxis(m_Device, 0)) : 32768;
+    position.y =
+        SDL_JoystickNumAxes(m_Device) > 1 ? AxisOf(SDL_JoystickGetAxis(m_Device, 1)) : 32768;
     position.buttons = 0;
     const int buttons = SDL_JoystickNumButtons(m_Device);
     for (int i = 0; i < buttons && i < 32; ++i)

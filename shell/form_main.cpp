@@ -108,8 +108,8 @@ void TFormMain::CreateActions() {
         void (TFormMain::*run)();
     };
     const Spec specs[] = {
-        {&m_ActMessWinShow, "m_ActMessWinShow", "メッセージウィンドウの", QKeySequence(Qt::Key_Escape),
-         &TFormMain::m_ActMessWinShowExecute},
+        {&m_ActMessWinShow, "m_ActMessWinShow", "メッセージウィンドウの",
+         QKeySequence(Qt::Key_Escape), &TFormMain::m_ActMessWinShowExecute},
         {&m_ActMessSkip, "m_ActMessSkip", "自動メッセージスキップ(&M)", QKeySequence(Qt::Key_F12),
          &TFormMain::m_ActMessSkipExecute},
         {&m_ActMessAutoPlay, "m_ActMessAutoPlay", "自動メッセージ送り(&A)", QKeySequence(),
@@ -172,8 +172,9 @@ void TFormMain::SetActionImages() {
         if (entry.picture.Empty()) continue;
         QPixmap pixmap = QPixmap::fromImage(platform::QImageOf(entry.picture));
         if (!entry.mask.Empty())
-            pixmap.setMask(QBitmap::fromImage(platform::QImageOf(entry.mask).convertToFormat(
-                QImage::Format_Mono, Qt::ThresholdDither)));
+            pixmap.setMask(
+                QBitmap::fromImage(platform::QImageOf(entry.mask)
+                                       .convertToFormat(QImage::Format_Mono, Qt::ThresholdDither)));
         byImage[i]->setIcon(QIcon(pixmap));
     }
 }
@@ -285,7 +286,8 @@ bool TFormMain::StartUp() {
     // 16. Sampled sound; without a device the game goes on silent. The end of a sound reaches
     // the window as a queued call that does nothing.
     if (m_Engine->SoundDevice() && !m_Engine->InitializeSound([this](int) {
-            QMetaObject::invokeMethod(this, [] {}, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [] {}, Qt::QueuedConnection);
         })) {
         app.Warn(SJ("DirectSoundを初期化できませんでした"));
         m_Engine->DestroySoundPlayer();

@@ -55,14 +55,17 @@ TFormLog::TFormLog(QWidget* owner) : QWidget(owner, Qt::Window) {
         addAction(a);
         return a;
     };
-    m_ActCopy = action("コピー(&C)", QKeySequence(Qt::CTRL | Qt::Key_C), &TFormLog::m_ActCopyExecute);
+    m_ActCopy =
+        action("コピー(&C)", QKeySequence(Qt::CTRL | Qt::Key_C), &TFormLog::m_ActCopyExecute);
     m_ActCopy->setObjectName("m_ActCopy");
     m_ActSelectAll = action("すべて選択(&A)", QKeySequence(Qt::CTRL | Qt::Key_A),
                             &TFormLog::m_ActSelectAllExecute);
     m_ActSelectAll->setObjectName("m_ActSelectAll");
-    m_ActFocus = action("ゲーム画面を前に(&F)", QKeySequence(Qt::Key_F8), &TFormLog::m_ActFocusExecute);
+    m_ActFocus =
+        action("ゲーム画面を前に(&F)", QKeySequence(Qt::Key_F8), &TFormLog::m_ActFocusExecute);
     m_ActFocus->setObjectName("m_ActFocus");
-    m_ActClose = action("閉じる(&L)", QKeySequence(Qt::CTRL | Qt::Key_F4), &TFormLog::m_ActCloseExecute);
+    m_ActClose =
+        action("閉じる(&L)", QKeySequence(Qt::CTRL | Qt::Key_F4), &TFormLog::m_ActCloseExecute);
     m_ActClose->setObjectName("m_ActClose");
 
     m_PMLog = new QMenu(this);
@@ -112,7 +115,8 @@ int TFormLog::ColumnWidth() const {
 std::string TFormLog::SelectedText() const {
     std::string out;
     for (int row = 0; row < m_LVLog->rowCount(); ++row)
-        if (m_LVLog->selectionModel()->isRowSelected(row, QModelIndex())) out += RowText(row) + "\n";
+        if (m_LVLog->selectionModel()->isRowSelected(row, QModelIndex()))
+            out += RowText(row) + "\n";
     return out;
 }
 

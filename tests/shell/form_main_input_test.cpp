@@ -44,7 +44,8 @@ protected:
         platform::MessageBox::SetCurrent(nullptr);
     }
     void State(const std::string& extra) {
-        m_Dir.WriteSjis("game.vss", "<SystemState>\nMessageAnimation=0\n" + extra + "</SystemState>\n");
+        m_Dir.WriteSjis("game.vss",
+                        "<SystemState>\nMessageAnimation=0\n" + extra + "</SystemState>\n");
     }
     bool Start(TFormMain& form) {
         form.SetExternalDriver(true);
@@ -89,7 +90,8 @@ TEST_F(FormInputTest, ActionsCarryTheirCaptionsShortcutsPicturesAndMenuOrder) {
         bool enabled, visible;
     };
     const Row rows[] = {
-        {"m_ActMessWinShow", "メッセージウィンドウの消去/表示(&H)", QKeySequence(Qt::Key_Escape), true, true},
+        {"m_ActMessWinShow", "メッセージウィンドウの消去/表示(&H)", QKeySequence(Qt::Key_Escape),
+         true, true},
         {"m_ActMessSkip", "自動メッセージスキップ(&M)", QKeySequence(Qt::Key_F12), true, true},
         {"m_ActMessAutoPlay", "自動メッセージ送り(&A)", QKeySequence(), false, false},
         {"m_ActSaveLoad", "ゲームの保存とロード(&S)", QKeySequence(Qt::Key_F4), true, true},
@@ -111,10 +113,12 @@ TEST_F(FormInputTest, ActionsCarryTheirCaptionsShortcutsPicturesAndMenuOrder) {
         }
         EXPECT_FALSE(a->icon().isNull()) << r.name;
     }
-    EXPECT_EQ(Act(form, "m_ActMessWinShow")->iconText(), QString::fromUtf8("メッセージウィンドウの"));
+    EXPECT_EQ(Act(form, "m_ActMessWinShow")->iconText(),
+              QString::fromUtf8("メッセージウィンドウの"));
     // Message window | skip, auto play | save/load, scene end | options, history, snapshot | end.
     QStringList order;
-    for (QAction* a : form.PMSystem()->actions()) order << (a->isSeparator() ? "-" : a->objectName());
+    for (QAction* a : form.PMSystem()->actions())
+        order << (a->isSeparator() ? "-" : a->objectName());
     EXPECT_EQ(order.join(' '),
               "m_ActMessWinShow - m_ActMessSkip m_ActMessAutoPlay - m_ActSaveLoad m_ActSceneEnd - "
               "m_ActSystemOption m_ActLogForm m_ActSnapshot - m_ActAppTerminate");

@@ -25,12 +25,12 @@ TEST(KeyMapTest, PressTableWithAndWithoutAlt) {
         Action plain, alt;
     };
     const Row rows[] = {
-        {Qt::Key_Shift, Code(3), Code(3)},     {Qt::Key_Control, Code(2), Code(2)},
-        {Qt::Key_Left, Code(7), Move(-8, 0)},  {Qt::Key_Right, Code(8), Move(8, 0)},
-        {Qt::Key_Up, Code(5), Move(0, -8)},    {Qt::Key_Down, Code(6), Move(0, 8)},
-        {Qt::Key_PageUp, Code(5), Code(5)},    {Qt::Key_PageDown, Code(6), Code(6)},
-        {Qt::Key_Return, Action{}, Action{}},  {Qt::Key_Space, Action{}, Action{}},
-        {Qt::Key_Escape, Action{}, Action{}},  {Qt::Key_A, Action{}, Action{}},
+        {Qt::Key_Shift, Code(3), Code(3)},    {Qt::Key_Control, Code(2), Code(2)},
+        {Qt::Key_Left, Code(7), Move(-8, 0)}, {Qt::Key_Right, Code(8), Move(8, 0)},
+        {Qt::Key_Up, Code(5), Move(0, -8)},   {Qt::Key_Down, Code(6), Move(0, 8)},
+        {Qt::Key_PageUp, Code(5), Code(5)},   {Qt::Key_PageDown, Code(6), Code(6)},
+        {Qt::Key_Return, Action{}, Action{}}, {Qt::Key_Space, Action{}, Action{}},
+        {Qt::Key_Escape, Action{}, Action{}}, {Qt::Key_A, Action{}, Action{}},
     };
     for (const Row& r : rows) {
         EXPECT_EQ(TKeyMap::Press(r.key, false), r.plain) << r.key;

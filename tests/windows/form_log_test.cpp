@@ -1,4 +1,6 @@
 // The message history window: its capacity, copying, the column that fits its rows, hiding.
+#include "windows/form_log.h"
+
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -7,7 +9,6 @@
 #include <QWidget>
 
 #include "resources/sjis_text.h"
-#include "windows/form_log.h"
 
 namespace {
 
