@@ -1,4 +1,6 @@
 #pragma once
+#include <functional>
+
 #include "platform/bitmap.h"
 
 // The game window's display image as the engine sees it: frames are copied onto it and it is
@@ -8,6 +10,18 @@ public:
     virtual ~TDisplaySurface() = default;
     virtual int Width() const = 0;
     virtual int Height() const = 0;
-    // Copies the frame (clipped to the surface) and shows it.
+    // Copies the frame (clipped to the surface) and shows it at once, so it is on screen before
+    // any wait that follows.
     virtual void Present(const platform::Bitmap& frame, int left, int top) = 0;
+    // What the surface shows now, as a 32-bit picture of its size; false when it cannot tell.
+    virtual bool CopyImage(platform::Bitmap& out) const {
+        (void)out;
+        return false;
+    }
+
+    // Lets pending window events through between the frames of an effect; the window sets it.
+    std::function<void()> PumpEvents;
+    void Pump() {
+        if (PumpEvents) PumpEvents();
+    }
 };

@@ -1,5 +1,6 @@
 #include "shell/display_image.h"
 
+#include <QCoreApplication>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -8,6 +9,7 @@
 TDisplayImage::TDisplayImage(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
+    PumpEvents = [] { QCoreApplication::processEvents(); };
 }
 
 void TDisplayImage::SetImageSize(int width, int height) {
@@ -22,6 +24,14 @@ void TDisplayImage::Present(const platform::Bitmap& frame, int left, int top) {
     painter.end();
     // A synchronous repaint, so the frame is on screen before any wait that follows.
     if (isVisible()) repaint();
+}
+
+bool TDisplayImage::CopyImage(platform::Bitmap& out) const {
+    if (m_Image.isNull()) return false;
+    out.SetFormat(m_Image.width(), m_Image.height(), 32);
+    QImage& image = platform::QImageOf(out);
+    image = m_Image.convertToFormat(image.format());
+    return true;
 }
 
 void TDisplayImage::paintEvent(QPaintEvent*) {
