@@ -334,7 +334,7 @@ QImage Standing(const Look& look) {
     for (int i = 0; i < 4; ++i) p.drawEllipse(QPointF(150, 200 + i * 55), 5, 5);
     DrawFace(p, QPointF(150, 92), 66, look);
     p.end();
-    Feather(img, 2);
+    Feather(img, 1);
     return img;
 }
 
