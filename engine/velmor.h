@@ -156,6 +156,18 @@ public:
     void DrawChoices();
     void ScriptSVCParser(const std::string& line);
     void ScriptSetFlag(const std::string& line);
+    // The title: whether `title` ran, and where. The save data keeps and restores both.
+    bool InTitle() const { return m_InTitle; }
+    void SetTitle(bool inTitle, const TVelmorScriptPosition& position) {
+        m_InTitle = inTitle;
+        m_TitlePosition = position;
+    }
+    // Back to the title paragraph (also the save dialog's request); nothing before `title`.
+    void TitleReturn();
+    // Leaves a replayed scene for the scene list (also the menu action); else nothing.
+    void SceneEnd();
+    bool SceneReplayActive() const { return m_SceneReplayActive; }
+    const TVelmorScriptPosition& SceneReturnPosition() const { return m_SceneReturnPosition; }
 
     // Variables.
     const std::vector<TVelmorIntVariable>& Variables() const { return m_Variables; }
@@ -296,6 +308,8 @@ private:
     bool m_Busy = false;
     bool m_Skip = false;
     bool m_WindowHidden = false;
+    bool m_InTitle = false;
+    bool m_SceneReplayActive = false;
 
     // Interpreter.
     void MessageLine();
@@ -341,6 +355,9 @@ private:
     void CommandSelect();
     void MarkEventSeen(const std::string& file);
     void HideFaces();
+    // System commands.
+    void CommandJunction(const TStringList& tokens);
+    void FadeToMode();
     void LeaveChoice(int index);
     int32_t m_MiniFaceSlot = 0;
     std::string m_MiniFaceKeys[8];

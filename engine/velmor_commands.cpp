@@ -46,17 +46,6 @@ const char* const kCommandWords[] = {
     "return", "clrsel", "addsel", "select", "in",    "out",  "scroll", "tumble",      "effect",
     "cross",  "cd",     "bgm",    "bge",    "sound", "v",    "avi",    "basepointset"};
 
-const char* const kSystemWords[] = {
-    "popup",    "junction", "imageselect", "title",   "titlereturn", "cgmode",   "scenemode",
-    "sceneset", "sceneend", "FINISHED",    "warpmap", "dllopen",     "dllclose", "dllattach"};
-
-template <size_t N>
-const char* Match(const char* const (&words)[N], const std::string& word) {
-    for (const char* w : words)
-        if (yx::SameText(w, word)) return w;
-    return nullptr;
-}
-
 Command CommandOf(const std::string& word) {
     for (size_t i = 0; i < std::size(kCommandWords); ++i)
         if (yx::SameText(kCommandWords[i], word)) return static_cast<Command>(i);
@@ -379,13 +368,4 @@ void TVelmor::CommandBasePointSet(const TStringList& tokens) {
         else
             layer->AlignToArea(m_Data.Width, m_Data.Height, AnchorOf(tokens[2]));
     }
-}
-
-void TVelmor::ScriptSVCParser(const std::string& line) {
-    TStringList tokens;
-    yx::SplitNonEmpty(line, kSystemDelimiters, tokens);
-    if (tokens.empty()) return;
-    const char* word = Match(kSystemWords, tokens[0]);
-    if (!word) return;
-    if (std::string(word) == "FINISHED") GameClearFlagSet(true);
 }

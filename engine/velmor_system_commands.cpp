@@ -1,0 +1,238 @@
+// System command lines: the title and its return, table branches, the context menu switch, the
+// scene list and the words that start the extra modes.
+#include <vector>
+
+#include "engine/velmor.h"
+#include "platform/file_system.h"
+#include "resources/bcl_manager.h"
+#include "resources/sjis_text.h"
+#include "resources/xini_file.h"
+#include "resources/yxstringlib.h"
+
+namespace {
+enum SystemWord {
+    kPopup,
+    kJunction,
+    kImageSelect,
+    kTitle,
+    kTitleReturn,
+    kCGMode,
+    kSceneMode,
+    kSceneSet,
+    kSceneEnd,
+    kFinished,
+    kWarpMap,
+    kDllOpen,
+    kDllClose,
+    kDllAttach,
+    kNoWord
+};
+
+// In the order the runner tests them.
+const char* const kSystemWords[] = {
+    "popup",    "junction", "imageselect", "title",   "titlereturn", "cgmode",   "scenemode",
+    "sceneset", "sceneend", "FINISHED",    "warpmap", "dllopen",     "dllclose", "dllattach"};
+
+SystemWord WordOf(const std::string& word) {
+    for (size_t i = 0; i < std::size(kSystemWords); ++i)
+        if (yx::SameText(kSystemWords[i], word)) return static_cast<SystemWord>(i);
+    return kNoWord;
+}
+
+bool IsBlank(char c) { return c != 0 && static_cast<unsigned char>(c) <= ' '; }
+
+bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+
+// Comma text as the class library reads it: items end at a comma or a blank, a quoted run is
+// one item ("" inside it is a quote), and two commas in a row hold an empty item.
+TStringList CommaText(const std::string& text) {
+    TStringList items;
+    size_t p = 0;
+    const size_t n = text.size();
+    auto skipBlanks = [&] {
+        while (p < n && IsBlank(text[p])) ++p;
+    };
+    skipBlanks();
+    while (p < n && text[p] != 0) {
+        std::string item;
+        if (text[p] == '"') {
+            ++p;
+            while (p < n) {
+                if (text[p] == '"') {
+                    if (p + 1 < n && text[p + 1] == '"') {
+                        item += '"';
+                        p += 2;
+                        continue;
+                    }
+                    ++p;
+                    break;
+                }
+                // A double-byte character stays whole.
+                if (IsLeadByte(static_cast<unsigned char>(text[p])) && p + 1 < n) item += text[p++];
+                item += text[p++];
+            }
+        } else {
+            while (p < n && static_cast<unsigned char>(text[p]) > ' ' && text[p] != ',') {
+                if (IsLeadByte(static_cast<unsigned char>(text[p])) && p + 1 < n) item += text[p++];
+                item += text[p++];
+            }
+        }
+        items.push_back(item);
+        skipBlanks();
+        if (p < n && text[p] == ',') {
+            ++p;
+            skipBlanks();
+        }
+    }
+    return items;
+}
+}  // namespace
+
+void TVelmor::ScriptSVCParser(const std::string& line) {
+    TStringList tokens;
+    yx::SplitNonEmpty(line, kSystemDelimiters, tokens);
+    if (tokens.empty()) return;
+    switch (WordOf(tokens[0])) {
+        case kPopup:
+            if (tokens.size() < 2) {
+                m_PopupEnabled = true;
+            } else {
+                int32_t n = 0;
+                if (ParseValue(tokens[1], n)) {
+                    m_PopupEnabled = n >= 1;
+                } else {
+                    AddErrorRecord(SJ("scriptSVCParser : パラメータが異常です param=") + tokens[1]);
+                    m_PopupEnabled = false;
+                }
+            }
+            break;
+        case kJunction:
+            if (tokens.size() < 3)
+                AddErrorRecord(SJ("scriptSVCParser : junctionのパラメータが足りません"));
+            else
+                CommandJunction(tokens);
+            break;
+        case kImageSelect:
+            // The image selector starts here once it is part of the engine; until then a
+            // game cannot use it and the line passes.
+            break;
+        case kTitle:
+            m_InTitle = true;
+            m_TitlePosition = m_Position;
+            ClearAllVariables();
+            break;
+        case kTitleReturn:
+            TitleReturn();
+            break;
+        case kCGMode:
+            // No gallery in this engine yet: as in a game without CGModeProject.
+            break;
+        case kSceneMode:
+            // No replay list yet: as in a game without EventModeProject, unless a scene runs.
+            if (m_SceneReplayActive) SceneEnd();
+            break;
+        case kSceneSet:
+            if (tokens.size() >= 2 && yx::IndexOfText(m_State.EventScene, tokens[1], true) < 0)
+                m_State.EventScene.push_back(tokens[1]);
+            break;
+        case kSceneEnd:
+            SceneEnd();
+            break;
+        case kFinished:
+            GameClearFlagSet(true);
+            break;
+        case kWarpMap:
+            m_Skip = false;
+            // Without the warp map nothing can load or start it.
+            FatalScriptError(SJ("WarpMapモードを起動できませんでした"));
+        case kDllOpen:
+            // Plug-ins cannot be loaded yet: every library fails to open.
+            FatalScriptError(SJ("TVelmor : ") + (tokens.size() >= 2 ? tokens[1] : std::string()) +
+                             SJ("がオープンできません"));
+        case kDllAttach:
+            AddErrorRecord(SJ("dllをopenせずにattachしようとしました"));
+            break;
+        case kDllClose:
+        case kNoWord:
+            break;
+    }
+}
+
+void TVelmor::CommandJunction(const TStringList& tokens) {
+    const std::string& file = tokens[1];
+    const std::string& section = tokens[2];
+    TStringList fileLines;
+    std::vector<uint8_t> bytes;
+    bool read = false;
+    if (platform::FileSystem::FileExists(file) && platform::FileSystem::ReadFile(file, bytes)) {
+        TXiniFile::SplitLines(std::string(bytes.begin(), bytes.end()), fileLines);
+        read = true;
+    } else if (m_Manager) {
+        read = m_Manager->LoadStrings(fileLines, file);
+    }
+    TStringList entries;
+    if (read) TXiniFile(fileLines).ReadSectionLines(section, entries);
+
+    auto holds = [this](const std::string& condition) {
+        const bool negated = !condition.empty() && condition[0] == '!';
+        int32_t value = 0;
+        const bool set = GetIntVariable(negated ? condition.substr(1) : condition, value) &&
+                         value != 0;
+        return negated ? !set : set;
+    };
+    for (const std::string& entry : entries) {
+        const TStringList items = CommaText(entry);
+        if (items.size() < 2) continue;
+        bool all = true;
+        for (size_t i = 0; all && i + 2 < items.size(); ++i) all = holds(items[i]);
+        if (!all) continue;
+        // The script and paragraph items each carry one leading character that is not part
+        // of the name; a script item of that character alone means the present script.
+        const std::string& scriptItem = items[items.size() - 2];
+        const std::string& paragraphItem = items.back();
+        const std::string script = scriptItem.empty() ? std::string() : scriptItem.substr(1);
+        const std::string paragraph =
+            paragraphItem.empty() ? std::string() : paragraphItem.substr(1);
+        if (!CommandJump(paragraph, script))
+            AddErrorRecord(SJ("scriptSVCParser : commandJumpに失敗しました\"") + paragraph +
+                           "\"\"" + script + "\"");
+        return;
+    }
+    AddErrorRecord(SJ("scriptSVCParser : junction\"") + file + "\"\"" + section +
+                   SJ("\"のデータが見つからないか、条件にかなうものがありませんでした"));
+}
+
+void TVelmor::TitleReturn() {
+    if (!m_InTitle) return;
+    ClearAllVariables();
+    // Copied: the jump may change what the title position refers to.
+    const TVelmorScriptPosition title = m_TitlePosition;
+    CommandJump(title.Paragraph, title.Script);
+    EnterGameMode(kModeScript);
+    m_MessageWindow->SetVisible(false);
+    ComposeFrame();
+}
+
+void TVelmor::FadeToMode() {
+    m_WindowHidden = true;
+    ComposeFrame();
+    RunEffect(10);
+    m_Background->SetVisible(true);
+    HideFaces();
+    m_WindowHidden = false;
+}
+
+void TVelmor::SceneEnd() {
+    if (!m_SceneReplayActive) return;
+    m_PopupEnabled = false;
+    EnterGameMode(kModeSceneList);
+    SoundPlayer(0, 3);
+    SoundPlayer(1, 3);
+    if (m_CDControl) {
+        m_CDControl(kCDStop);
+        m_CDControl(kCDClose);
+    }
+    m_SceneReplayActive = false;
+    FadeToMode();
+    PresentFrame();
+}
