@@ -1,0 +1,168 @@
+// The scene: layers composed back to front into the screen layer, the presentation flags, and
+// the message drawn whole or revealed piece by piece.
+#include "command_fixture.h"
+#include "graphics/message_text.h"
+
+namespace {
+
+class CountingDisplay : public TDisplaySurface {
+public:
+    int Width() const override { return 160; }
+    int Height() const override { return 120; }
+    void Present(const platform::Bitmap& frame, int, int) override {
+        ++presents;
+        last = frame;
+    }
+    int presents = 0;
+    platform::Bitmap last;
+};
+
+class SceneTest : public CommandTest {
+protected:
+    TVelmor& StartScene(const std::string& script, const std::string& state, const std::string& project = "") {
+        m_Dir.WriteSjis("game.vsc",
+                        "<velmor>\nStartScript=start.txt\n</velmor>\n<Screen>\nWidth=160\nHeight=120\n</Screen>\n" +
+                            project);
+        m_Dir.WriteSjis("game.vss", "<SystemState>\n" + state + "</SystemState>\n");
+        m_Dir.WriteSjis("start.txt", script);
+        m_Engine = std::make_unique<TVelmor>(m_Dir.Str() + "game.vsc", m_DllRes.get(), &m_Errors, nullptr,
+                                             SJ("ＭＳ ゴシック"), 7, nullptr, nullptr, nullptr);
+        m_Engine->SetDisplay(&m_Display);
+        m_Errors.clear();
+        return *m_Engine;
+    }
+    uint32_t At(int x, int y) { return m_Engine->ScreenLayer().Image().Pixel(x, y); }
+    CountingDisplay m_Display;
+};
+
+TEST_F(SceneTest, LayersComposeBackToFrontAndTheHiddenWindowStopsAfterTheFace) {
+    Picture("bg.png", 160, 120, 0x102030);
+    Picture("face.png", 40, 60, 0x0000FF);
+    Picture("mini.png", 20, 20, 0x00FF00);
+    Picture("win.png", 100, 20, 0xFFFFFF);
+    TVelmor& e = StartScene("x\n", "MessageAnimation=0\n",
+                            "<Face>\nBasePoint=2\nX=80\nY=120\n</Face>\n"
+                            "<MiniFace>\nCount=1\nX=10\nY=10\nBasePoint=7\n</MiniFace>\n"
+                            "<MessageWindow>\nImage=win.png\nBasePoint=2\nX=80\nY=120\n</MessageWindow>\n");
+    // The project's window picture shows from the start.
+    EXPECT_TRUE(e.MessageWindowLayer().Visible());
+    EXPECT_EQ(e.MessageWindowLayer().Left(), 30);
+    EXPECT_EQ(e.TextArea(), (TRect{40, 110, 120, 120}));
+    Run("*b bg.png");
+    Run("*f face.png");
+    Run("*m mini.png");
+    e.ComposeFrame();
+    EXPECT_EQ(At(0, 0), 0x102030u);
+    EXPECT_EQ(At(12, 12), 0x00FF00u);  // small face
+    EXPECT_EQ(At(80, 70), 0x0000FFu);  // face, bottom-centre at (80, 120)
+    EXPECT_EQ(At(60, 95), 0x0000FFu);
+    EXPECT_EQ(At(80, 105), 0xFFFFFFu);  // window over the face
+    EXPECT_EQ(At(25, 105), 0x102030u);
+
+    e.SetWindowHidden(true);
+    e.ComposeFrame();
+    EXPECT_EQ(At(12, 12), 0x102030u);
+    EXPECT_EQ(At(80, 105), 0x0000FFu);
+
+    // Hidden after a fade to black, the background leaves its fill colour.
+    e.BackgroundLayer().Fill(0);
+    e.BackgroundLayer().SetVisible(false);
+    e.FaceLayer().SetVisible(false);
+    e.ComposeFrame();
+    EXPECT_EQ(At(0, 0), 0u);
+    EXPECT_EQ(At(159, 119), 0u);
+}
+
+TEST_F(SceneTest, PresentationCrossFadesOnlyWhenRedrawIsSetAndNotSkipping) {
+    TVelmor& e = StartScene("x\n", "MessageAnimation=0\n");
+    e.PresentFrame();
+    EXPECT_EQ(m_Display.presents, 1);
+    EXPECT_EQ(e.LastCrossFadeMs(), 0u);
+
+    e.SetRedraw(true, true);
+    e.PresentFrame();
+    EXPECT_EQ(e.LastCrossFadeMs(), 1000u);
+    EXPECT_FALSE(e.Redraw());
+    EXPECT_FALSE(e.Crossfade());
+    EXPECT_FALSE(e.Busy());
+
+    e.SetRedraw(true, false);
+    e.PresentFrame();
+    EXPECT_EQ(e.LastCrossFadeMs(), 200u);
+    EXPECT_FALSE(e.Redraw());
+
+    // Skipping shows the frame at once and leaves the flags for the next presentation.
+    e.SetRedraw(true, true);
+    e.SetSkip(true);
+    const int before = m_Display.presents;
+    e.PresentFrame();
+    EXPECT_EQ(m_Display.presents, before + 1);
+    EXPECT_EQ(e.LastCrossFadeMs(), 200u);
+    EXPECT_TRUE(e.Redraw());
+    EXPECT_TRUE(e.Crossfade());
+    EXPECT_EQ(m_Display.last.Pixel(0, 0), 0xFFFFFFu);
+}
+
+TEST_F(SceneTest, RevealStepsJoinMarksAndDrawNineTimesWithTheOutline) {
+    TVelmor& e = StartScene("あ。\nあい\n", "MessageAnimation=1\nMessageAnimationSpeed=10\n");
+    e.Tick();  // the message line composes and starts the reveal
+    ASSERT_TRUE(e.Animating());
+    uint64_t outputs = TMessageText::OutputCount();
+    e.RevealStep();
+    EXPECT_EQ(TMessageText::OutputCount() - outputs, 9u);
+    EXPECT_EQ(e.Revealed(), 5);
+    EXPECT_FALSE(e.Animating());
+
+    e.SetClickWait(false);
+    m_Clock.Advance(10);  // the step deadline
+    e.Tick();
+    ASSERT_TRUE(e.Animating());
+    e.RevealStep();
+    EXPECT_TRUE(e.Animating());
+    EXPECT_EQ(e.Revealed(), 3);
+    e.RevealStep();
+    EXPECT_EQ(e.Revealed(), 5);
+    EXPECT_FALSE(e.Animating());
+}
+
+TEST_F(SceneTest, WithoutOutlineEachStepDrawsOnceAndSkippingReadTextDrawsAllAtOnce) {
+    TVelmor& e = StartScene("あいう\n", "MessageAnimation=1\nNoReadTextSkip=1\n",
+                            "<MessageWindow>\nMessageShadowDraw=0\n</MessageWindow>\n");
+    e.Tick();
+    ASSERT_TRUE(e.Animating());
+    uint64_t outputs = TMessageText::OutputCount();
+    e.RevealStep();
+    EXPECT_EQ(TMessageText::OutputCount() - outputs, 1u);
+
+    outputs = TMessageText::OutputCount();
+    e.SetSkip(true);
+    EXPECT_TRUE(e.RevealStep());
+    EXPECT_FALSE(e.Animating());
+    EXPECT_EQ(TMessageText::OutputCount() - outputs, 1u);  // one line, whole
+
+    // With the window hidden a step does nothing.
+    e.StartReveal();
+    e.SetWindowHidden(true);
+    EXPECT_FALSE(e.RevealStep());
+    EXPECT_EQ(e.Revealed(), 1);
+}
+
+TEST_F(SceneTest, ADamagedPictureIsAnErrorRecordAndTheGameGoesOn) {
+    Picture("bg.png", 160, 120, 0x102030);
+    m_Dir.WriteBytes("broken.png", std::string("\x89PNG\r\n\x1a\n", 8) + std::string(40, '\x07'));
+    m_Dir.WriteBytes("broken.jpg", "\xFF\xD8\xFF\xE0 not a picture");
+    m_Dir.WriteBytes("broken.vpp", "vpp\x01\x09\0\0\0junk");
+    TVelmor& e = StartScene("x\n", "MessageAnimation=0\n");
+    Run("*b bg.png");
+    for (const char* name : {"broken.png", "broken.jpg", "broken.vpp"}) {
+        SCOPED_TRACE(name);
+        EXPECT_NO_THROW(Run(std::string("*b ") + name));
+        const TStringList records = Records();
+        ASSERT_EQ(records.size(), 1u);
+        EXPECT_NE(records[0].find(name), std::string::npos) << records[0];
+        e.ComposeFrame();
+        EXPECT_EQ(At(5, 5), 0x102030u);
+    }
+}
+
+}  // namespace
