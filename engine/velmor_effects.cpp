@@ -1,71 +1,62 @@
 // The effect dispatcher: which layer an effect number runs on and what is left behind.
-// The animated frames come with the transitions; until then each effect shows its last frame.
 #include "engine/velmor.h"
+#include "graphics/sprite_effects.h"
 
 namespace {
+
 constexpr uint32_t kWhite = 0xFFFFFF, kBlack = 0;
+
+// Without a window the effects still leave their layers as they would: frames go nowhere.
+class TOffscreenSurface : public TDisplaySurface {
+public:
+    TOffscreenSurface(int width, int height) : m_Width(width), m_Height(height) {}
+    int Width() const override { return m_Width; }
+    int Height() const override { return m_Height; }
+    void Present(const platform::Bitmap&, int, int) override {}
+
+private:
+    int m_Width, m_Height;
+};
+
+// Player input is ignored while an effect runs, whatever way it ends.
+class TBusyScope {
+public:
+    explicit TBusyScope(TVelmor& engine) : m_Engine(engine), m_Was(engine.Busy()) {
+        engine.SetBusy(true);
+    }
+    ~TBusyScope() { m_Engine.SetBusy(m_Was); }
+    TBusyScope(const TBusyScope&) = delete;
+    TBusyScope& operator=(const TBusyScope&) = delete;
+
+private:
+    TVelmor& m_Engine;
+    bool m_Was;
+};
+
 }  // namespace
 
 void TVelmor::RunEffect(int number) {
-    TSprite& bg = *m_Background;
-    const int w = m_Data.Width, h = m_Data.Height;
-    switch (number) {
-        case 1:
-        case 2:
-        case 5:
-        case 6:
-        case 9:
-        case 11:
-            if (m_Display) m_Screen->Present(*m_Display);
-            return;
-        case 3:
-        case 7:
-        case 12:
-            // Every way out ends with the screen covered in the colour it went to.
-            m_Screen->Fill(kWhite);
-            bg.Fill(kWhite);
-            break;
-        case 4:
-        case 8:
-        case 10:
-            m_Screen->Fill(kBlack);
-            bg.Fill(kBlack);
-            break;
-        case 13:
-        case 14:
-        case 15:
-        case 16:
-        case 17:
-        case 18:
-        case 19:
-        case 20: {
-            // Final anchors of the pan: an axis that does not move keeps its anchor.
-            static const int kDx[] = {-1, 1, 0, 0, -1, -1, 1, 1};
-            static const int kDy[] = {0, 0, -1, 1, -1, 1, -1, 1};
-            const int dx = kDx[number - 13], dy = kDy[number - 13];
-            int ah = bg.AnchorH(), av = bg.AnchorV(), x = bg.PositionX(), y = bg.PositionY();
-            if (dx != 0) {
-                ah = dx;
-                x = dx < 0 ? 0 : w;
-            }
-            if (dy != 0) {
-                av = dy;
-                y = dy < 0 ? 0 : h;
-            }
-            bg.SetAnchor(ah, av, x, y);
-            break;
-        }
-        default:
-            return;
+    if (number < 1 || number > 23) return;
+    TBusyScope busy(*this);
+    TOffscreenSurface offscreen(m_Data.Width, m_Data.Height);
+    TDisplaySurface& control = m_Display ? *m_Display : offscreen;
+    if (number <= 12) {
+        speffectRun(*m_Screen, control, number, m_DllRes);
+        // The next composed frame starts in the colour the screen went to.
+        if (number == 3 || number == 7 || number == 12) m_Background->Fill(kWhite);
+        if (number == 4 || number == 8 || number == 10) m_Background->Fill(kBlack);
+    } else if (number <= 22) {
+        speffectRun(*m_Background, control, number, m_DllRes);
+    } else {
+        speffectFilter(*m_Background, number);
+        speffectFilter(*m_Face, number);
+        for (auto& mini : m_MiniFaces) speffectFilter(*mini, number);
     }
-    if (!m_Display) return;
-    if (number <= 12)
-        m_Screen->Present(*m_Display);
-    else
-        bg.Present(*m_Display);
 }
 
-void TVelmor::CrossFadeToBackground(int /*durationMs*/) {
-    m_Background->DrawTo(*m_Screen);
-    if (m_Display) m_Screen->Present(*m_Display);
+void TVelmor::CrossFadeToBackground(int durationMs) {
+    TBusyScope busy(*this);
+    TOffscreenSurface offscreen(m_Data.Width, m_Data.Height);
+    speffectCrossFade(*m_Screen, m_Display ? *m_Display : offscreen, *m_Background,
+                      static_cast<uint32_t>(durationMs < 0 ? 0 : durationMs), m_DllRes);
 }

@@ -4,6 +4,7 @@
 
 #include "engine/velmor.h"
 #include "graphics/message_text.h"
+#include "graphics/sprite_effects.h"
 #include "resources/yxstringlib.h"
 
 std::unique_ptr<TSprite> TVelmor::NewLayer() {
@@ -107,6 +108,5 @@ void TVelmor::PresentFrame() {
 
 void TVelmor::RunCrossFade(uint32_t durationMs) {
     m_LastCrossFadeMs = durationMs;
-    // The dissolve itself arrives with the transitions; until then the new frame shows at once.
-    if (m_Display) m_Screen->Present(*m_Display);
+    if (m_Display) speffectCrossFade(*m_Screen, *m_Display, durationMs, m_DllRes);
 }
