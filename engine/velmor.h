@@ -140,7 +140,9 @@ public:
     void ApplyVolumes();
     // After a saved game's channel names were taken over: the CD, then the four channels.
     void RestoreSound();
-    void SetChannelFile(int channel, const std::string& name) { m_ChannelFiles[channel & 3] = name; }
+    void SetChannelFile(int channel, const std::string& name) {
+        m_ChannelFiles[channel & 3] = name;
+    }
     // Opens and starts a movie over the game window; false when it cannot.
     using MoviePlayer = std::function<bool(const std::string& path)>;
     void SetMoviePlayer(MoviePlayer player) { m_MoviePlayer = std::move(player); }

@@ -27,7 +27,8 @@ struct Sound {
 
 bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     return static_cast<bool>(out);
 }
 
@@ -129,8 +130,8 @@ double NoteHz(int midi) {
 
 // Adds a note that starts at t0 seconds: a few partials under an attack and a decay. The
 // whole note is wrapped around the sound's end, so music made of them loops without a seam.
-void AddNote(Sound& s, double t0, double length, double hz, double level, double pan,
-             double decay, const std::vector<double>& partials) {
+void AddNote(Sound& s, double t0, double length, double hz, double level, double pan, double decay,
+             const std::vector<double>& partials) {
     const size_t frames = s.Frames();
     const size_t start = static_cast<size_t>(t0 * s.rate);
     const size_t count = static_cast<size_t>(length * s.rate);

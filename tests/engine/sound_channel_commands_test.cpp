@@ -41,12 +41,11 @@ protected:
         m_Dir.WriteSjis("game.vsc",
                         "<velmor>\nStartScript=start.txt\n</velmor>\n<Screen>\nWidth=160\n"
                         "Height=120\n</Screen>\n");
-        m_Dir.WriteSjis("game.vss",
-                        "<SystemState>\nMessageAnimation=0\n</SystemState>\n" + state);
+        m_Dir.WriteSjis("game.vss", "<SystemState>\nMessageAnimation=0\n</SystemState>\n" + state);
         m_Dir.WriteSjis("start.txt", script);
-        m_Engine = std::make_unique<TVelmor>(m_Dir.Str() + "game.vsc", m_DllRes.get(), &m_Errors,
-                                             nullptr, SJ("ＭＳ ゴシック"), 7, nullptr, nullptr,
-                                             manager);
+        m_Engine =
+            std::make_unique<TVelmor>(m_Dir.Str() + "game.vsc", m_DllRes.get(), &m_Errors, nullptr,
+                                      SJ("ＭＳ ゴシック"), 7, nullptr, nullptr, manager);
         m_Engine->SetMonitor(&m_Seen);
         EXPECT_TRUE(m_Engine->InitializeSound([](int) {}));
         m_Errors.clear();
@@ -78,7 +77,8 @@ protected:
 };
 
 TEST_F(SoundChannelTest, VolumesComeFromTheSystemStateTimesTen) {
-    StartSound("x\n", "<Sound>\nBGMVolume=5\nBGEVolume=10\nSoundVolume=0\nVoiceVolume=3\n</Sound>\n");
+    StartSound("x\n",
+               "<Sound>\nBGMVolume=5\nBGEVolume=10\nSoundVolume=0\nVoiceVolume=3\n</Sound>\n");
     for (const char* name : {"m.wav", "a.wav", "s.wav", "v.wav"})
         m_Dir.WriteBytes(name, Str(LevelWave(8000)));
     Run("*bgm m.wav");
@@ -177,8 +177,9 @@ TEST_F(SoundChannelTest, ArchiveMembersPlayFromTheChannelBuffer) {
     EXPECT_EQ(State(0), TyxDSPlayThread::StatePlaying);
     EXPECT_NEAR(Peak(), 700, 2);
     Run("*bgm bgm\\none.wav");
-    EXPECT_EQ(Records(),
-              (TStringList{"soundPlayer : 音楽ファイル bgm\\none.wav をストリームロードできません"}));
+    EXPECT_EQ(
+        Records(),
+        (TStringList{"soundPlayer : 音楽ファイル bgm\\none.wav をストリームロードできません"}));
     EXPECT_EQ(Peak(), 0);
 }
 
