@@ -192,7 +192,8 @@ void TVelmor::MarkEventSeen(const std::string& file) {
 }
 
 void TVelmor::CommandLayerHide(const TStringList& tokens) {
-    const std::string letters = yx::LowerCaseAscii(tokens.size() >= 2 ? tokens[1] : "fm");
+    // Only lower-case letters name layers.
+    const std::string letters = tokens.size() >= 2 ? tokens[1] : "fm";
     auto has = [&](char c) { return letters.find(c) != std::string::npos; };
     if (has('f')) {
         m_Face->SetVisible(false);

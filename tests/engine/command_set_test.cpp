@@ -114,7 +114,10 @@ TEST_F(CommandTest, HideAndShow) {
     EXPECT_TRUE(e.BackgroundLayer().Visible());
     EXPECT_TRUE(e.Redraw());
     showAll();
-    Run("*hide WB");
+    Run("*hide FWB");  // upper case names nothing
+    EXPECT_TRUE(e.FaceLayer().Visible());
+    EXPECT_FALSE(e.Redraw());
+    Run("*hide wb");
     EXPECT_TRUE(e.FaceLayer().Visible());
     EXPECT_FALSE(e.MessageWindowLayer().Visible());
     EXPECT_FALSE(e.BackgroundLayer().Visible());
