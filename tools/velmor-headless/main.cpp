@@ -236,7 +236,26 @@ int Usage(const char* why = nullptr) {
 class Runner {
 public:
     Runner(TFormMain& form, platform::VirtualClock& clock, Transcript& t, Inputs& inputs)
-        : m_Form(form), m_Clock(clock), m_T(t), m_Inputs(inputs) {}
+        : m_Form(form), m_Clock(clock), m_T(t), m_Inputs(inputs) {
+        // An effect runs to its end inside one step of the game and lets events through
+        // between frames: shots right after a wait that ends mid-effect are taken there.
+        m_Form.ImgPrim()->PumpEvents = [this] {
+            QApplication::processEvents();
+            if (!m_WaitTarget || m_Clock.TickCount() < *m_WaitTarget) return;
+            m_WaitTarget.reset();
+            while (std::string* next = m_Inputs.Peek()) {
+                const std::string line = *next;
+                if (Words(line)[0] != "shot") break;
+                m_Inputs.lines.pop_front();
+                Deliver(line);
+            }
+        };
+    }
+    ~Runner() {
+        m_Form.ImgPrim()->PumpEvents = [] { QApplication::processEvents(); };
+    }
+    Runner(const Runner&) = delete;
+    Runner& operator=(const Runner&) = delete;
     bool autoPlay = false;
     std::deque<int> choices;
     uint64_t maxLines = kDefaultMaxLines;
@@ -281,6 +300,7 @@ private:
     bool m_Instant = false;
     int m_AutoShot = 0;
     std::string m_EndReason;
+    std::optional<uint32_t> m_WaitTarget;  // the end of the wait under way
 };
 
 bool Runner::Settle() {
@@ -298,6 +318,7 @@ bool Runner::Settle() {
 
 void Runner::Wait(uint32_t ms) {
     const uint32_t target = m_Clock.TickCount() + ms;
+    m_WaitTarget = target;
     while (Settle()) {
         uint32_t deadline;
         const auto rest = m_Form.NextRest(deadline);
@@ -306,8 +327,9 @@ void Runner::Wait(uint32_t ms) {
             continue;
         }
         Advance(target);
-        return;
+        break;
     }
+    m_WaitTarget.reset();
 }
 
 void Runner::Shot(const std::string& file) {
