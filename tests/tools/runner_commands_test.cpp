@@ -7,6 +7,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <filesystem>
 
 #include "tests/support/temp_folder.h"
 
@@ -103,6 +104,34 @@ TEST_F(RunnerCommandsTest, CommandRecordsCarryTheirLines) {
                        "2: scriptCommandExecute : パラメータが異常です param=x : *wait x",
                        "3: scriptCommandExecute : パラメータが異常です param=0 : *cd 0"}));
     EXPECT_EQ(Of(events, "message", "text"), (Strings{"end"}));
+}
+
+TEST_F(RunnerCommandsTest, DemoReachesBothEndingsWithoutRecords) {
+    const std::string demo = std::string(VELMOR_BINARY_DIR) + "/demo-game/demo.vsc";
+    if (!std::filesystem::exists(demo)) GTEST_SKIP() << "the demo game is not built";
+    for (const auto& [choice, ending] :
+         {std::pair<const char*, const char*>{"0", "#keep"}, {"1", "#storm"}}) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_DATA_HOME", QString::fromStdString(m_Home.Str()));
+        env.insert("SDL_AUDIODRIVER", "dummy");
+        p.setProcessEnvironment(env);
+        p.start(QString(VELMOR_BINARY_DIR) + "/bin/velmor-headless",
+                {"--auto", "--choices", choice, QString::fromStdString(demo)});
+        ASSERT_TRUE(p.waitForFinished(60000));
+        std::vector<QJsonObject> events;
+        for (const QByteArray& line : p.readAllStandardOutput().split('\n'))
+            if (!line.isEmpty()) events.push_back(QJsonDocument::fromJson(line).object());
+        ASSERT_FALSE(events.empty());
+        EXPECT_EQ(p.exitCode(), 0);
+        EXPECT_EQ(Of(events, "record", "text"), Strings{});
+        EXPECT_EQ(Of(events, "choices", "captions").size(), 1u);
+        EXPECT_FALSE(Of(events, "sound", "file").empty());
+        const QJsonObject end = events.back();
+        EXPECT_EQ(end["reason"].toString(), "scenario-end");
+        EXPECT_EQ(end["paragraph"].toString().toStdString(), ending);
+        EXPECT_EQ(end["variables"].toObject()["velmor@FINISHED"].toInt(), 1);
+    }
 }
 
 }  // namespace
