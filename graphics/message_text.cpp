@@ -1,5 +1,8 @@
 #include "graphics/message_text.h"
 
+#include <algorithm>
+#include <list>
+
 #include "graphics/image.h"
 #include "graphics/sprite.h"
 #include "platform/canvas.h"
@@ -18,6 +21,77 @@ struct TBreakCache {
     bool valid = false;
 };
 TBreakCache g_Cache;
+
+// Smooth text is drawn at twice the size over the doubled background and averaged down, so an
+// output pixel whose four large pixels hold k text pixels becomes (k * text + (4 - k) * ground)
+// >> 2 per channel. The count map of each line is kept, and the nine draws of a message (and
+// the frames after it) only mix: the same pixels as drawing it large each time, far cheaper.
+struct TCoverage {
+    std::string text, fontName;
+    int fontHeight = 0, fontWidth = 0;
+    int w = 0, h = 0;
+    std::vector<uint8_t> counts;
+};
+std::list<TCoverage> g_Coverage;
+constexpr size_t kCoverageEntries = 64;
+
+const TCoverage* CoverageOf(platform::Canvas& surface, const std::string& text) {
+    for (auto it = g_Coverage.begin(); it != g_Coverage.end(); ++it)
+        if (it->text == text && it->fontHeight == surface.FontHeight() && it->fontWidth == surface.FontWidth() &&
+            it->fontName == surface.FontName()) {
+            g_Coverage.splice(g_Coverage.begin(), g_Coverage, it);
+            return &g_Coverage.front();
+        }
+    const platform::TextSize extent = surface.TextExtent(text);
+    if (extent.width <= 0 || extent.height <= 0) return nullptr;
+    TCoverage c{text, surface.FontName(), surface.FontHeight(), surface.FontWidth(),
+                (extent.width + 3) & ~3, (extent.height + 3) & ~3, {}};
+    platform::Bitmap large;
+    large.SetFormat(2 * c.w, 2 * c.h, 32);
+    if (large.Empty()) return nullptr;
+    platform::Canvas& memory = large.GetCanvas();
+    memory.CopyTextAttributes(surface);
+    memory.SetFontHeight(2 * surface.FontHeight());
+    memory.SetFontWidth(2 * surface.FontWidth());
+    memory.SetFontColour(0xFFFFFF);
+    memory.SetBackgroundTransparent(true);
+    if (!memory.TextOut(0, 0, text)) return nullptr;
+    c.counts.assign(size_t(c.w) * c.h, 0);
+    for (int row = 0; row < c.h; ++row) {
+        const uint8_t* a = large.ScanLine(2 * row);
+        const uint8_t* b = large.ScanLine(2 * row + 1);
+        for (int col = 0; col < c.w; ++col) {
+            const int i = 8 * col;
+            c.counts[size_t(row) * c.w + col] =
+                uint8_t((a[i + 1] != 0) + (a[i + 5] != 0) + (b[i + 1] != 0) + (b[i + 5] != 0));
+        }
+    }
+    g_Coverage.push_front(std::move(c));
+    if (g_Coverage.size() > kCoverageEntries) g_Coverage.pop_back();
+    return &g_Coverage.front();
+}
+
+bool MixSmooth(platform::Bitmap& target, platform::Canvas& surface, int x, int y, const std::string& text,
+               uint32_t colour) {
+    const TCoverage* c = CoverageOf(surface, text);
+    if (c == nullptr) return false;
+    const int tc[3] = {int(colour >> 16 & 0xFF), int(colour >> 8 & 0xFF), int(colour & 0xFF)};  // B, G, R
+    const int x0 = std::max(0, -x), x1 = std::min(c->w, target.Width() - x);
+    const int y0 = std::max(0, -y), y1 = std::min(c->h, target.Height() - y);
+    for (int row = y0; row < y1; ++row) {
+        const uint8_t* k = c->counts.data() + size_t(row) * c->w;
+        uint8_t* out = target.ScanLine(y + row) + 4 * size_t(x);
+        for (int col = x0; col < x1; ++col) {
+            const int n = k[col];
+            if (n == 0) continue;
+            uint8_t* p = out + 4 * col;
+            for (int ch = 0; ch < 3; ++ch) p[ch] = uint8_t((n * tc[ch] + (4 - n) * p[ch]) >> 2);
+            p[3] = 0xFF;
+        }
+    }
+    target.Changed();
+    return true;
+}
 
 }  // namespace
 
@@ -93,7 +167,11 @@ bool TMessageText::Output(TSprite& sprite, int x, int y, const std::string& text
     canvas.SetBackgroundTransparent(true);
     canvas.SetFontColour(colour);
     ++g_Outputs;
-    if (smooth) return sprite.ImageObject().TextOutSmooth(canvas, x, y, text, static_cast<int>(length));
+    if (smooth) {
+        const std::string piece = length >= text.size() ? text : text.substr(0, length);
+        if (sprite.Image().BitsPerPixel() == 32) return MixSmooth(sprite.Image(), canvas, x, y, piece, colour);
+        return sprite.ImageObject().TextOutSmooth(canvas, x, y, text, static_cast<int>(length));
+    }
     return canvas.TextOut(x, y, length >= text.size() ? text : text.substr(0, length));
 }
 

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "graphics/image.h"
 #include "graphics/sprite.h"
 #include "resources/sjis_text.h"
 
@@ -154,6 +155,32 @@ TEST_F(MessageTextTest, SmoothTextMixesEdgesAndStaysInItsBlock) {
         }
     EXPECT_GT(white, 0);
     EXPECT_GT(mixed, 0);  // averaged edge pixels between the ground and white
+}
+
+TEST_F(MessageTextTest, SmoothOutputMatchesDrawingLargeAndAveragingOverAnyGround) {
+    // A ground where every pixel differs, and a second screen to draw the reference on.
+    TSprite reference(7, true, nullptr, nullptr, nullptr);
+    reference.CreateBlank(400, 200, 0);
+    reference.SetFontName(SJ("ＭＳ ゴシック"));
+    reference.SetFontHeight(20);
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 400; ++x) {
+            const uint32_t c = uint32_t(x * 7 % 256) | uint32_t(y * 13 % 256) << 8 | uint32_t((x + y) % 256) << 16;
+            screen->Image().SetPixel(x, y, c);
+            reference.Image().SetPixel(x, y, c);
+        }
+    const std::string text = SJ("灯台、朝。Ag");
+    // Inside, and cut at the right and bottom edges.
+    for (const TPoint at : {TPoint{13, 7}, TPoint{330, 185}}) {
+        TMessageText::DrawWrappedText(*screen, {at.x, at.y, 1000, 1000}, text, 24, 0x20E0A0, true);
+        platform::Canvas& canvas = reference.GetCanvas();
+        canvas.SetBackgroundTransparent(true);
+        canvas.SetFontColour(0x20E0A0);
+        ASSERT_TRUE(reference.ImageObject().TextOutSmooth(canvas, at.x, at.y, text, int(text.size())));
+    }
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 400; ++x)
+            ASSERT_EQ(screen->Image().Pixel(x, y), reference.Image().Pixel(x, y)) << x << "," << y;
 }
 
 TEST_F(MessageTextTest, ChoicesUseTheMessageColourOnlyForTheHighlightedRow) {
