@@ -207,7 +207,15 @@ void TVelmor::TitleReturn() {
     ClearAllVariables();
     // Copied: the jump may change what the title position refers to.
     const TVelmorScriptPosition title = m_TitlePosition;
-    CommandJump(title.Paragraph, title.Script);
+    if (title.Paragraph.empty()) {
+        // A title before any label: there is no label to return to, so restart its script.
+        if (!LoadScript(title.Script))
+            FatalScriptError(SJ("commandJump : ") + title.Script + SJ(" がロードできません"));
+        m_Position.Line = -1;
+        m_Position.Paragraph.clear();
+    } else {
+        CommandJump(title.Paragraph, title.Script);
+    }
     EnterGameMode(kModeScript);
     m_MessageWindow->SetVisible(false);
     ComposeFrame();

@@ -1,0 +1,198 @@
+// System command lines: table branches, the title and its return, the context menu switch, the
+// scene list and the words whose modes a game may not have.
+#include "tests/engine/command_fixture.h"
+
+namespace {
+
+class SystemCommandTest : public CommandTest {
+protected:
+    void Sys(const std::string& utf8Line) { m_Engine->ScriptSVCParser(SJ(utf8Line)); }
+    int32_t Var(const std::string& name) {
+        int32_t v = -999;
+        m_Engine->GetIntVariable(name, v);
+        return v;
+    }
+};
+
+constexpr const char* kBranchScript =
+    "#start\n:junction route.ini Route\n%\n#good\ngood\n%\n#bad\nbad\n%\n";
+
+TEST_F(SystemCommandTest, JunctionTakesTheFirstEntryWhoseConditionsHold) {
+    m_Dir.WriteSjis("route.ini",
+                    "<Other>\n*,#bad\n</Other>\n<Route>\nflagA,!flagB,*,#good\n*,#bad\n</Route>\n");
+    struct Case {
+        const char* name;
+        std::vector<std::pair<const char*, int32_t>> vars;
+        const char* reached;
+    };
+    const Case cases[] = {
+        {"A set, B missing", {{"flagA", 1}}, "good"},
+        {"A set, B zero", {{"FLAGA", 7}, {"flagb", 0}}, "good"},
+        {"A set, B set", {{"flagA", 1}, {"flagB", 1}}, "bad"},
+        {"A zero", {{"flagA", 0}}, "bad"},
+        {"nothing set", {}, "bad"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Start(kBranchScript);
+        for (const auto& [name, value] : c.vars) m_Engine->SetIntVariable(name, value);
+        EXPECT_EQ(RunToInput(), "");
+        EXPECT_EQ(m_Engine->MessageText(), c.reached);
+        // The one-character script item meant the present script.
+        EXPECT_EQ(m_Engine->Position().Script, "start.txt");
+        EXPECT_EQ(Records(), TStringList{});
+    }
+}
+
+TEST_F(SystemCommandTest, JunctionItemsFollowCommaTextRules) {
+    m_Dir.WriteSjis("other.txt", "#far\nfar away\n%\n");
+    // One item never matches; an empty condition between two commas names no variable; a
+    // quoted run is one item, blanks separate items, and the script item drops one character.
+    m_Dir.WriteSjis("route.ini",
+                    "<Route>\nlonely\nflagA,,*,#good\n\"flag A\" ,!x *other.txt,#far\n*,#bad\n"
+                    "</Route>\n");
+    Start(kBranchScript);
+    m_Engine->SetIntVariable("flagA", 1);
+    m_Engine->SetIntVariable("flag A", 1);
+    EXPECT_EQ(RunToInput(), "");
+    EXPECT_EQ(m_Engine->MessageText(), "far away");
+    EXPECT_EQ(m_Engine->Position().Script, "other.txt");
+    EXPECT_EQ(m_Engine->Position().Paragraph, "#far");
+    ASSERT_FALSE(m_Seen.jumps.empty());
+    EXPECT_EQ(m_Seen.jumps.back(), "other.txt#far");
+}
+
+TEST_F(SystemCommandTest, JunctionFailuresAreRecordsAndTheScriptGoesOn) {
+    m_Dir.WriteSjis("route.ini", "<Route>\nflagA,*,#good\n</Route>\n<Empty>\n</Empty>\n");
+    Start(
+        "#start\n:junction route.ini\n:junction route.ini Route\n:junction route.ini Empty\n"
+        ":junction route.ini Missing\n:junction nofile.ini Route\nafter\n");
+    EXPECT_EQ(RunToInput(), "");
+    EXPECT_EQ(m_Engine->MessageText(), "after");
+    const std::string tail = "のデータが見つからないか、条件にかなうものがありませんでした";
+    EXPECT_EQ(Records(), (TStringList{"scriptSVCParser : junctionのパラメータが足りません",
+                                      "scriptSVCParser : junction\"route.ini\"\"Route\"" + tail,
+                                      "scriptSVCParser : junction\"route.ini\"\"Empty\"" + tail,
+                                      "scriptSVCParser : junction\"route.ini\"\"Missing\"" + tail,
+                                      "scriptSVCParser : junction\"nofile.ini\"\"Route\"" + tail}));
+    // A matching entry whose paragraph is missing stops the game through the jump.
+    m_Dir.WriteSjis("route.ini", "<Route>\n*,#nowhere\n</Route>\n");
+    Start("#start\n:junction route.ini Route\nafter\n");
+    EXPECT_NE(RunToInput().find("#nowhere"), std::string::npos);
+}
+
+TEST_F(SystemCommandTest, PopupSwitchesTheMessageItems) {
+    Start("#start\nfirst\n");
+    EXPECT_FALSE(m_Engine->PopupEnabled());
+    Sys(":popup");
+    EXPECT_TRUE(m_Engine->PopupEnabled());
+    Sys(":popup 0");
+    EXPECT_FALSE(m_Engine->PopupEnabled());
+    Sys(":POPUP 2");
+    EXPECT_TRUE(m_Engine->PopupEnabled());
+    m_Engine->SetIntVariable("menu", 0);
+    Sys(":popup menu");
+    EXPECT_FALSE(m_Engine->PopupEnabled());
+    Sys(":popup $1");
+    EXPECT_TRUE(m_Engine->PopupEnabled());
+    Sys(":popup nothing");
+    EXPECT_FALSE(m_Engine->PopupEnabled());
+    EXPECT_EQ(Records(), TStringList{"scriptSVCParser : パラメータが異常です param=nothing"});
+}
+
+TEST_F(SystemCommandTest, TitleReturnRestartsTheTitleParagraphWithFreshVariables) {
+    Start("#start\n?kept = 5\n#menu\n:title\n?x = 1\nmenu shown\n:titlereturn\n");
+    // Before any title the return does nothing.
+    Sys(":titlereturn");
+    EXPECT_FALSE(m_Engine->InTitle());
+    EXPECT_EQ(m_Engine->Position().Line, -1);
+    EXPECT_TRUE(m_Seen.jumps.empty());
+
+    EXPECT_EQ(RunToInput(), "");
+    EXPECT_TRUE(m_Engine->InTitle());
+    EXPECT_EQ(m_Engine->TitlePosition().Script, "start.txt");
+    EXPECT_EQ(m_Engine->TitlePosition().Paragraph, "#menu");
+    EXPECT_EQ(m_Engine->TitlePosition().Line, 3);
+    EXPECT_EQ(Var("kept"), -999);
+    EXPECT_EQ(Var("x"), 1);
+
+    m_Engine->SetIntVariable("x", 40);
+    m_Engine->Input(1, -1, -1);
+    m_Engine->Tick();  // the titlereturn line
+    // Back at the label, not at the line after the title command.
+    EXPECT_EQ(m_Engine->Position().Line, 2);
+    EXPECT_EQ(m_Engine->Mode(), TVelmor::kModeScript);
+    EXPECT_FALSE(m_Engine->MessageWindowLayer().Visible());
+    EXPECT_EQ(Var("x"), -999);
+    EXPECT_EQ(RunToInput(), "");
+    EXPECT_EQ(Var("x"), 1);
+    EXPECT_EQ(m_Engine->MessageText(), "menu shown");
+
+    // A title before any label returns to the top of its script.
+    Start(":title\nfirst\n:titlereturn\n");
+    EXPECT_EQ(RunToInput(), "");
+    m_Engine->Input(1, -1, -1);
+    m_Engine->Tick();
+    EXPECT_EQ(m_Engine->Position().Line, -1);
+    EXPECT_EQ(RunToInput(), "");
+    EXPECT_EQ(m_Engine->MessageText(), "first");
+    EXPECT_EQ(m_Engine->Position().Line, 1);
+}
+
+TEST_F(SystemCommandTest, TitleKeepsTheGameClearedFlag) {
+    Start("#start\nfirst\n");
+    m_Engine->SetIntVariable("other", 3);
+    Sys(":finished");
+    EXPECT_TRUE(m_Engine->SystemState().Finished);
+    Sys(":title");
+    EXPECT_EQ(Var("other"), -999);
+    EXPECT_EQ(Var("velmor@FINISHED"), 1);
+    ASSERT_EQ(m_Engine->Variables().size(), 1u);
+    // The save data puts a title back.
+    TVelmorScriptPosition p;
+    p.Script = "x.txt";
+    p.Line = 4;
+    p.Paragraph = "#x";
+    m_Engine->SetTitle(false, p);
+    EXPECT_FALSE(m_Engine->InTitle());
+    EXPECT_EQ(m_Engine->TitlePosition().Script, "x.txt");
+}
+
+TEST_F(SystemCommandTest, SceneSetAddsANameOnce) {
+    Start("#start\nfirst\n");
+    Sys(":sceneset");
+    Sys(":sceneset Beach");
+    Sys(":sceneset beach");
+    Sys(":sceneset 灯台");
+    EXPECT_EQ(m_Engine->SystemState().EventScene, (TStringList{"Beach", SJ("灯台")}));
+}
+
+TEST_F(SystemCommandTest, ModesTheGameLacksLetTheScriptGoOn) {
+    Start("#start\n:cgmode\n:scenemode\n:sceneend\n:imageselect sel.ini\n:imageselect\n"
+          ":dllclose\n:nonsense 1\n:\nafter\n",
+          "<CGMode>\nCGModeProject=cg.ini\n</CGMode>\n");
+    EXPECT_EQ(RunToInput(), "");
+    EXPECT_EQ(m_Engine->MessageText(), "after");
+    EXPECT_EQ(m_Engine->Mode(), TVelmor::kModeScript);
+    EXPECT_FALSE(m_Engine->SceneReplayActive());
+    EXPECT_EQ(Records(), TStringList{});
+
+    Sys(":dllattach x");
+    EXPECT_EQ(Records(), TStringList{"dllをopenせずにattachしようとしました"});
+    m_Engine->SetSkip(true);
+    try {
+        Sys(":warpmap map.ini place");
+        ADD_FAILURE() << "the warp map started";
+    } catch (const EEngineError& e) {
+        EXPECT_EQ(e.Text(), SJ("WarpMapモードを起動できませんでした"));
+    }
+    EXPECT_FALSE(m_Engine->Skip());
+    try {
+        Sys(":dllopen plugin.so");
+        ADD_FAILURE() << "the plug-in opened";
+    } catch (const EEngineError& e) {
+        EXPECT_EQ(e.Text(), SJ("TVelmor : plugin.soがオープンできません"));
+    }
+}
+
+}  // namespace
