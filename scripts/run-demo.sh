@@ -4,12 +4,13 @@ set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 "$here/scripts/setup.sh" release | tail -n 1
 bin="$here/build/bin"
+# The build assembles the demo: its scripts beside the pictures and sounds it draws and makes.
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
-  exec "$bin/velmor" "$here/demo/demo.vsc"
+  exec "$bin/velmor" "$here/build/demo-game/demo.vsc"
 fi
 echo "No display found: playing the demo headless."
 out="$here/build/demo-run"
 mkdir -p "$out"
 QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy \
-  "$bin/velmor-headless" --auto --shots "$out" "$here/demo/demo.vsc"
+  "$bin/velmor-headless" --auto --shots "$out" "$here/build/demo-game/demo.vsc"
 echo "Screenshots and transcript are in $out"
