@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "../support/temp_folder.h"
+#include "png_test_support.h"
 #include "resources/witch.h"
 
 namespace {
@@ -184,6 +185,27 @@ TEST_F(SpriteTest, MaskedContainerAndsTheMaskThenOrsThePicture) {
         s.SetMirrored(mirrored);
         s.DrawTo(*target);
         ExpectFrame(*target, 2, 3, 6, 4, mirrored, masked);
+    }
+}
+
+TEST_F(SpriteTest, OneTransparentPaletteColourIsSkippedByPlainAndMirroredDraws) {
+    using namespace pngtest;
+    // Palette: 0 fully transparent, 1 red, 2 blue; the rows 0 1 2 / 2 1 0.
+    const Bytes png = Png({Ihdr(3, 2, 8, 3), Chunk("PLTE", {0, 0, 0, 255, 0, 0, 0, 0, 255}), Chunk("tRNS", {0}),
+                           Idat(Rows({0, 1, 2, 2, 1, 0}, 3))});
+    TSprite s(7, true, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(s.Load(Write("key.png", std::string(png.begin(), png.end()))));
+    EXPECT_EQ(s.GetKind(), TSprite::kOpaque);
+    const uint32_t red = 0x0000FF, blue = 0xFF0000;
+    for (bool mirrored : {false, true}) {
+        auto target = NewTarget(3, 2);
+        s.SetBasePoint(7, 0, 0);
+        s.SetMirrored(mirrored);
+        s.DrawTo(*target);
+        const uint32_t want[2][3] = {{kGround, red, blue}, {blue, red, kGround}};
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 3; ++x)
+                EXPECT_EQ(target->Image().Pixel(x, y), want[y][mirrored ? 2 - x : x]) << x << "," << y << " " << mirrored;
     }
 }
 
