@@ -39,9 +39,17 @@ SystemWord WordOf(const std::string& word) {
     return kNoWord;
 }
 
-bool IsBlank(char c) { return c != 0 && static_cast<unsigned char>(c) <= ' '; }
+bool IsBlank(char c) {
+    return c != 0 && static_cast<unsigned char>(c) <= ' ';
+}
 
-bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+bool EndsItem(char c) {
+    return static_cast<unsigned char>(c) <= ' ' || c == ',';
+}
+
+bool IsLeadByte(unsigned char c) {
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
 
 // Comma text as the class library reads it: items end at a comma or a blank, a quoted run is
 // one item ("" inside it is a quote), and two commas in a row hold an empty item.
@@ -72,7 +80,7 @@ TStringList CommaText(const std::string& text) {
                 item += text[p++];
             }
         } else {
-            while (p < n && static_cast<unsigned char>(text[p]) > ' ' && text[p] != ',') {
+            while (p < n && !EndsItem(text[p])) {
                 if (IsLeadByte(static_cast<unsigned char>(text[p])) && p + 1 < n) item += text[p++];
                 item += text[p++];
             }
@@ -176,8 +184,8 @@ void TVelmor::CommandJunction(const TStringList& tokens) {
     auto holds = [this](const std::string& condition) {
         const bool negated = !condition.empty() && condition[0] == '!';
         int32_t value = 0;
-        const bool set = GetIntVariable(negated ? condition.substr(1) : condition, value) &&
-                         value != 0;
+        const bool set =
+            GetIntVariable(negated ? condition.substr(1) : condition, value) && value != 0;
         return negated ? !set : set;
     };
     for (const std::string& entry : entries) {

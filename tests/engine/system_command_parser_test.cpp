@@ -168,9 +168,10 @@ TEST_F(SystemCommandTest, SceneSetAddsANameOnce) {
 }
 
 TEST_F(SystemCommandTest, ModesTheGameLacksLetTheScriptGoOn) {
-    Start("#start\n:cgmode\n:scenemode\n:sceneend\n:imageselect sel.ini\n:imageselect\n"
-          ":dllclose\n:nonsense 1\n:\nafter\n",
-          "<CGMode>\nCGModeProject=cg.ini\n</CGMode>\n");
+    Start(
+        "#start\n:cgmode\n:scenemode\n:sceneend\n:imageselect sel.ini\n:imageselect\n"
+        ":dllclose\n:nonsense 1\n:\nafter\n",
+        "<CGMode>\nCGModeProject=cg.ini\n</CGMode>\n");
     EXPECT_EQ(RunToInput(), "");
     EXPECT_EQ(m_Engine->MessageText(), "after");
     EXPECT_EQ(m_Engine->Mode(), TVelmor::kModeScript);

@@ -69,8 +69,7 @@ TEST(SystemCommandRunnerTest, TitleJunctionAndTheClearedFlagAcrossATitleReturn) 
     const Transcript run = Play(dir.Str() + "game.vsc", {"--auto"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.Of("message", "text"), (std::vector<std::string>{"タイトル", "終わり"}));
-    EXPECT_EQ(run.Of("jump", "paragraph"),
-              (std::vector<std::string>{"#again", "#start", "#done"}));
+    EXPECT_EQ(run.Of("jump", "paragraph"), (std::vector<std::string>{"#again", "#start", "#done"}));
     EXPECT_EQ(run.Of("record", "text").size(), 2u);
     const QJsonObject end = run.End();
     EXPECT_EQ(end["reason"].toString(), "scenario-end");
