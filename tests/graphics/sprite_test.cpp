@@ -11,6 +11,8 @@
 
 #include "../support/temp_folder.h"
 #include "png_test_support.h"
+#include "resources/archive_writer.h"
+#include "resources/bcl_manager.h"
 #include "resources/witch.h"
 
 namespace {
@@ -270,6 +272,39 @@ TEST_F(SpriteTest, UnknownMissingAndDamagedPicturesFailAndLeaveTheLayer) {
     }
     EXPECT_FALSE(s.Load(folder.Str() + "absent.png"));
     EXPECT_FALSE(s.Load(""));
+}
+
+TEST_F(SpriteTest, PicturesInAScrambledArchiveLoadThroughTheManager) {
+    TyxWitch witch(0);
+    witch.SetKey("archive-key");
+    auto bytes = [](const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); };
+    const std::string good = Encode(MakePicture(6, 5, true), "PNG");
+    QImage flat(4, 4, QImage::Format_RGB32);
+    flat.fill(qRgb(10, 20, 30));
+    const std::vector<TyxArchiveWriter::Member> members = {
+        {"chara.png", bytes(good)},
+        {"room.bmp", bytes(Encode(flat, "BMP"))},
+        {"broken.png", bytes(good.substr(0, 60))},
+    };
+    std::string error;
+    const std::string index = folder.Str() + "pics.bcl";
+    ASSERT_TRUE(TyxArchiveWriter::Write(TyxArchiveWriter::Format::Bcl, index, members, &witch, error)) << error;
+    TyxBCLManager manager(&witch);
+    ASSERT_TRUE(manager.AddArchive(index));
+
+    TSprite s(7, true, &witch, nullptr, &manager);
+    // Members are stored under their names with the scramble extension, as games name them.
+    ASSERT_TRUE(s.Load("chara.png" + witch.Extension()));
+    EXPECT_EQ(s.GetKind(), TSprite::kAlpha);
+    EXPECT_EQ(s.Image().Pixel(5, 4), PictureColour(5, 4));
+    EXPECT_EQ(s.Mask().Pixel(5, 4) & 0xFF, uint32_t(255 - PictureAlpha(5, 4)));
+    ASSERT_TRUE(s.Load("room.bmp" + witch.Extension()));
+    EXPECT_EQ(s.GetKind(), TSprite::kOpaque);
+    EXPECT_EQ(s.Image().Pixel(0, 0), Bgr(10, 20, 30));
+    EXPECT_FALSE(s.Load("broken.png" + witch.Extension()));
+    EXPECT_EQ(s.FileName(), "");
+    EXPECT_EQ(s.Image().Pixel(0, 0), Bgr(10, 20, 30));
+    EXPECT_FALSE(s.Load("absent.png"));
 }
 
 TEST_F(SpriteTest, BlankFillAndPlainGraphicDraws) {
