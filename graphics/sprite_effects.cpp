@@ -128,9 +128,16 @@ void AndPattern(Bitmap& bitmap, const Bitmap& pattern) {
 void SourceAndPattern(Bitmap& bitmap, const Bitmap& source, int x, int y,
                       const Bitmap& pattern) {
     Canvas& canvas = bitmap.GetCanvas();
+    canvas.SetBrushPattern(pattern);
+    // A source that covers the whole bitmap (and has no colour key to skip) goes in one pass.
+    if (!source.Transparent() && x <= 0 && y <= 0 && x + source.Width() >= bitmap.Width() &&
+        y + source.Height() >= bitmap.Height()) {
+        canvas.SetCopyMode(CopyMode::SourceAndPattern);
+        canvas.Draw(x, y, source);
+        return;
+    }
     canvas.SetCopyMode(CopyMode::Copy);
     canvas.Draw(x, y, source);
-    canvas.SetBrushPattern(pattern);
     canvas.SetCopyMode(CopyMode::SourceAndPattern);
     canvas.Draw(0, 0, bitmap);
 }

@@ -245,7 +245,15 @@ public:
             m_WaitTarget.reset();
             while (std::string* next = m_Inputs.Peek()) {
                 const std::string line = *next;
-                if (Words(line)[0] != "shot") break;
+                const auto w = Words(line);
+                if (w[0] == "wait") {  // a later moment of the same effects
+                    m_Inputs.lines.pop_front();
+                    m_WaitTarget =
+                        m_Clock.TickCount() +
+                        static_cast<uint32_t>(std::max(0, w.size() > 1 ? std::atoi(w[1].c_str()) : 0));
+                    return;
+                }
+                if (w[0] != "shot") break;
                 m_Inputs.lines.pop_front();
                 Deliver(line);
             }
@@ -317,9 +325,10 @@ bool Runner::Settle() {
 }
 
 void Runner::Wait(uint32_t ms) {
-    const uint32_t target = m_Clock.TickCount() + ms;
-    m_WaitTarget = target;
-    while (Settle()) {
+    m_WaitTarget = m_Clock.TickCount() + ms;
+    // A shot taken inside an effect ends the wait, or moves it on when another wait follows.
+    while (Settle() && m_WaitTarget) {
+        const uint32_t target = *m_WaitTarget;
         uint32_t deadline;
         const auto rest = m_Form.NextRest(deadline);
         if (rest == TFormMain::Rest::Deadline && deadline <= target) {
@@ -432,6 +441,15 @@ std::string Runner::Run() {
             if (rest == TFormMain::Rest::Input || m_Instant) {
                 m_Inputs.lines.pop_front();
                 Deliver(line);
+                // A wait right after an input counts from the input, so it can end inside
+                // the effects the input sets off.
+                if (std::string* then = m_Inputs.Peek(); then && Words(*then)[0] == "wait") {
+                    const auto tw = Words(*then);
+                    m_Inputs.lines.pop_front();
+                    Wait(static_cast<uint32_t>(
+                        std::max(0, tw.size() > 1 ? std::atoi(tw[1].c_str()) : 0)));
+                    m_Instant = true;
+                }
                 continue;
             }
             Advance(deadline);
