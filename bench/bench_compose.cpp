@@ -21,7 +21,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void WriteFile(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+void WriteFile(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
 
 std::string Png(const QImage& image) {
     QByteArray bytes;
@@ -49,7 +51,8 @@ const char* const kMiniFaces[4] = {"ann.png", "bob.png", "cat.png", "dan.png"};
 class Scene {
 public:
     Scene() {
-        m_Dir = fs::temp_directory_path() / ("velmor-bench-compose-" + std::to_string(QRandomGenerator::global()->generate()));
+        m_Dir = fs::temp_directory_path() /
+                ("velmor-bench-compose-" + std::to_string(QRandomGenerator::global()->generate()));
         fs::create_directories(m_Dir);
         QImage bg(800, 600, QImage::Format_RGB32);
         QPainter(&bg).fillRect(0, 0, 800, 600, QLinearGradient(0, 0, 0, 600));
@@ -58,24 +61,30 @@ public:
         // Different names from the first letters on, so each takes a slot of its own.
         for (const char* name : kMiniFaces) WriteFile(m_Dir / name, Png(Character(120, 120)));
         const std::string project =
-            "<velmor>\r\nStartScript=start.txt\r\n</velmor>\r\n<Screen>\r\nWidth=800\r\nHeight=600\r\n</Screen>\r\n"
+            "<velmor>\r\nStartScript=start.txt\r\n</"
+            "velmor>\r\n<Screen>\r\nWidth=800\r\nHeight=600\r\n</Screen>\r\n"
             "<MiniFace>\r\nCount=4\r\nX=80,240,560,720\r\nY=370,370,370,370\r\n</MiniFace>\r\n"
             "<Font>\r\nFontHeightPercent=28\r\nLineBetweenHeight=4\r\n</Font>\r\n"
             "<MessageWindow>\r\nBorderSize=20\r\n</MessageWindow>\r\n";
         WriteFile(m_Dir / "bench.vsc", project);
-        WriteFile(m_Dir / "bench.vss", "<SystemState>\r\nMessageAnimation=0\r\nAntiAliasText=1\r\n</SystemState>\r\n");
+        WriteFile(m_Dir / "bench.vss",
+                  "<SystemState>\r\nMessageAnimation=0\r\nAntiAliasText=1\r\n</SystemState>\r\n");
         const std::string script =
             "*b bg.png\r\n*f face.png\r\n*m ann.png\r\n*m bob.png\r\n*m cat.png\r\n*m dan.png\r\n" +
             platform::Utf8ToSjis(
-                "灯台守の朝は早い。夜明け前に長い階段を上ってレンズを磨き、油を足して、沖へ向かう船のために最後の"
-                "見回りをするのだ。嵐の夜も、凪の夜も、灯りが消えたことは一度もない。それが、この岬の誇りだった。") +
+                "灯台守の朝は早い。夜明け前に長い階段を上ってレンズを磨き、油を足して、沖へ向かう船"
+                "のために最後の"
+                "見回りをするのだ。嵐の夜も、凪の夜も、灯りが消えたことは一度もない。それが、この岬"
+                "の誇りだった。") +
             "\r\n";
         WriteFile(m_Dir / "start.txt", script);
         m_SavedFolder = platform::FileSystem::CurrentFolder();
         platform::FileSystem::SetCurrentFolder(m_Dir.string() + "/");
-        m_DllRes = std::make_unique<TyxDllRes>(platform::FileSystem::ProgramFolder() + "VELMORRC.DLL", true);
-        m_Engine = std::make_unique<TVelmor>(m_Dir.string() + "/bench.vsc", m_DllRes.get(), &m_Errors, nullptr,
-                                             platform::Utf8ToSjis("ＭＳ Ｐゴシック"), 7, nullptr, nullptr, nullptr);
+        m_DllRes = std::make_unique<TyxDllRes>(
+            platform::FileSystem::ProgramFolder() + "VELMORRC.DLL", true);
+        m_Engine = std::make_unique<TVelmor>(
+            m_Dir.string() + "/bench.vsc", m_DllRes.get(), &m_Errors, nullptr,
+            platform::Utf8ToSjis("ＭＳ Ｐゴシック"), 7, nullptr, nullptr, nullptr);
         // Run the commands and the message line.
         for (int i = 0; i < 20 && m_Engine->MessageText().empty(); ++i) m_Engine->Tick();
     }
@@ -89,8 +98,9 @@ public:
     bool Ready() {
         for (int i = 0; i < m_Engine->MiniFaceCount(); ++i)
             if (!m_Engine->MiniFaceLayer(i).Visible()) return false;
-        return m_Engine->MiniFaceCount() == 4 && !m_Engine->MessageText().empty() && m_Engine->FaceLayer().Visible() &&
-               m_Engine->MessageWindowLayer().Visible() && m_Engine->MiniFaceLayer(3).Visible();
+        return m_Engine->MiniFaceCount() == 4 && !m_Engine->MessageText().empty() &&
+               m_Engine->FaceLayer().Visible() && m_Engine->MessageWindowLayer().Visible() &&
+               m_Engine->MiniFaceLayer(3).Visible();
     }
 
 private:
@@ -139,7 +149,9 @@ void BM_MiniFaces(benchmark::State& state) {
     for (auto _ : state)
         for (int i = 0; i < 4; ++i) e.MiniFaceLayer(i).DrawTo(e.ScreenLayer());
 }
-BENCHMARK(BM_MiniFaces)->Name("compose/800x600/layer/small-faces-x4")->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_MiniFaces)
+    ->Name("compose/800x600/layer/small-faces-x4")
+    ->Unit(benchmark::kMicrosecond);
 
 void BM_Window(benchmark::State& state) {
     if (!Check(state)) return;
@@ -153,12 +165,15 @@ void BM_Message(benchmark::State& state) {
     TVelmor& e = TheScene().Engine();
     for (auto _ : state) e.DrawMessage();
 }
-BENCHMARK(BM_Message)->Name("compose/800x600/layer/message-text-with-outline")->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Message)
+    ->Name("compose/800x600/layer/message-text-with-outline")
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QGuiApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -50,7 +50,8 @@ void TVelmor::DeriveGeometry() {
     const TSprite& mw = *m_MessageWindow;
     const int border = m_Data.BorderSize;
     m_TextArea = {mw.Left() + border, mw.Top() + border, mw.Right() - border, m_Data.Height};
-    static const int kShadow[8][2] = {{-1, -1}, {-1, 0}, {-1, 1}, {0, -1}, {0, 1}, {1, -1}, {1, 0}, {1, 1}};
+    static const int kShadow[8][2] = {{-1, -1}, {-1, 0}, {-1, 1}, {0, -1},
+                                      {0, 1},   {1, -1}, {1, 0},  {1, 1}};
     for (int i = 0; i < 8; ++i) {
         const int dx = kShadow[i][0], dy = kShadow[i][1];
         m_ShadowRects[i] = {m_TextArea.Left + dx, m_TextArea.Top + dy, m_TextArea.Right + dx,
@@ -68,7 +69,9 @@ void TVelmor::DeriveGeometry() {
     m_Screen->SetFontHeight(m_FontHeight);
 }
 
-int TVelmor::LinePitch() const { return m_FontHeight + m_Data.LineBetweenHeight; }
+int TVelmor::LinePitch() const {
+    return m_FontHeight + m_Data.LineBetweenHeight;
+}
 
 void TVelmor::ComposeFrame() {
     TSprite& screen = *m_Screen;

@@ -9,7 +9,8 @@ namespace {
 
 // A deadline of 0 means "none"; a wrapped sum that lands on it waits one more millisecond.
 uint32_t StepDeadline(int32_t ms) {
-    const uint32_t d = platform::Clock::Current().TickCount() + static_cast<uint32_t>(ms < 0 ? 0 : ms);
+    const uint32_t d =
+        platform::Clock::Current().TickCount() + static_cast<uint32_t>(ms < 0 ? 0 : ms);
     return d == 0 ? 1 : d;
 }
 
@@ -49,13 +50,14 @@ bool TVelmor::RevealStep() {
         PresentFrame();
         return true;
     }
-    const std::string piece = m_Message.substr(static_cast<size_t>(m_Revealed - 1), static_cast<size_t>(n));
+    const std::string piece =
+        m_Message.substr(static_cast<size_t>(m_Revealed - 1), static_cast<size_t>(n));
     const bool smooth = m_State.AntiAliasText;
     const uint32_t shadow = static_cast<uint32_t>(m_Data.MessageShadowColor);
     if (m_ShadowDraw)
         for (int k = 0; k < 8; ++k)
-            TMessageText::DrawTextPiece(*m_Screen, m_ShadowRects[k], m_ShadowPens[k], LinePitch(), shadow, piece,
-                                        smooth);
+            TMessageText::DrawTextPiece(*m_Screen, m_ShadowRects[k], m_ShadowPens[k], LinePitch(),
+                                        shadow, piece, smooth);
     if (!TMessageText::DrawTextPiece(*m_Screen, m_TextArea, m_TextPen, LinePitch(),
                                      static_cast<uint32_t>(m_Data.MessageColor), piece, smooth))
         return true;
@@ -71,5 +73,6 @@ void TVelmor::DrawChoices() {
     for (int i = 0; i < count; ++i) captions[i] = m_Selectors[i].Caption;
     TMessageText::DrawChoices(*m_Screen, m_ChoiceRows, captions, count, m_Highlighted, LinePitch(),
                               static_cast<uint32_t>(m_Data.MessageColor),
-                              static_cast<uint32_t>(m_Data.MessageSelectColor), m_State.AntiAliasText);
+                              static_cast<uint32_t>(m_Data.MessageSelectColor),
+                              m_State.AntiAliasText);
 }

@@ -37,15 +37,20 @@ constexpr size_t kCoverageEntries = 64;
 
 const TCoverage* CoverageOf(platform::Canvas& surface, const std::string& text) {
     for (auto it = g_Coverage.begin(); it != g_Coverage.end(); ++it)
-        if (it->text == text && it->fontHeight == surface.FontHeight() && it->fontWidth == surface.FontWidth() &&
-            it->fontName == surface.FontName()) {
+        if (it->text == text && it->fontHeight == surface.FontHeight() &&
+            it->fontWidth == surface.FontWidth() && it->fontName == surface.FontName()) {
             g_Coverage.splice(g_Coverage.begin(), g_Coverage, it);
             return &g_Coverage.front();
         }
     const platform::TextSize extent = surface.TextExtent(text);
     if (extent.width <= 0 || extent.height <= 0) return nullptr;
-    TCoverage c{text, surface.FontName(), surface.FontHeight(), surface.FontWidth(),
-                (extent.width + 3) & ~3, (extent.height + 3) & ~3, {}};
+    TCoverage c{text,
+                surface.FontName(),
+                surface.FontHeight(),
+                surface.FontWidth(),
+                (extent.width + 3) & ~3,
+                (extent.height + 3) & ~3,
+                {}};
     platform::Bitmap large;
     large.SetFormat(2 * c.w, 2 * c.h, 32);
     if (large.Empty()) return nullptr;
@@ -71,11 +76,12 @@ const TCoverage* CoverageOf(platform::Canvas& surface, const std::string& text) 
     return &g_Coverage.front();
 }
 
-bool MixSmooth(platform::Bitmap& target, platform::Canvas& surface, int x, int y, const std::string& text,
-               uint32_t colour) {
+bool MixSmooth(platform::Bitmap& target, platform::Canvas& surface, int x, int y,
+               const std::string& text, uint32_t colour) {
     const TCoverage* c = CoverageOf(surface, text);
     if (c == nullptr) return false;
-    const int tc[3] = {int(colour >> 16 & 0xFF), int(colour >> 8 & 0xFF), int(colour & 0xFF)};  // B, G, R
+    const int tc[3] = {int(colour >> 16 & 0xFF), int(colour >> 8 & 0xFF),
+                       int(colour & 0xFF)};  // B, G, R
     const int x0 = std::max(0, -x), x1 = std::min(c->w, target.Width() - x);
     const int y0 = std::max(0, -y), y1 = std::min(c->h, target.Height() - y);
     for (int row = y0; row < y1; ++row) {
@@ -97,21 +103,36 @@ bool MixSmooth(platform::Bitmap& target, platform::Canvas& surface, int x, int y
 
 bool TMessageText::IsJoinedPunctuation(uint8_t trail) {
     switch (trail) {
-        case 0x41: case 0x42: case 0x43: case 0x44: case 0x48: case 0x49:
-        case 0x69: case 0x6A: case 0x75: case 0x76: case 0x77: case 0x78:
+        case 0x41:
+        case 0x42:
+        case 0x43:
+        case 0x44:
+        case 0x48:
+        case 0x49:
+        case 0x69:
+        case 0x6A:
+        case 0x75:
+        case 0x76:
+        case 0x77:
+        case 0x78:
             return true;
         default:
             return false;
     }
 }
 
-uint64_t TMessageText::OutputCount() { return g_Outputs; }
+uint64_t TMessageText::OutputCount() {
+    return g_Outputs;
+}
 
 namespace {
 
 // Bytes of the character at offset; a lead byte at the very end stands alone.
 size_t CharLength(const std::string& text, size_t offset) {
-    return platform::IsSjisLeadByte(static_cast<unsigned char>(text[offset])) && offset + 1 < text.size() ? 2 : 1;
+    return platform::IsSjisLeadByte(static_cast<unsigned char>(text[offset])) &&
+                   offset + 1 < text.size()
+               ? 2
+               : 1;
 }
 
 bool IsClosingMark(const std::string& text, size_t offset) {
@@ -160,8 +181,8 @@ std::vector<size_t> TMessageText::BreakLines(TSprite& sprite, const std::string&
     return lines;
 }
 
-bool TMessageText::Output(TSprite& sprite, int x, int y, const std::string& text, size_t length, uint32_t colour,
-                          bool smooth) {
+bool TMessageText::Output(TSprite& sprite, int x, int y, const std::string& text, size_t length,
+                          uint32_t colour, bool smooth) {
     if (length == 0) return false;
     platform::Canvas& canvas = sprite.GetCanvas();
     canvas.SetBackgroundTransparent(true);
@@ -169,27 +190,29 @@ bool TMessageText::Output(TSprite& sprite, int x, int y, const std::string& text
     ++g_Outputs;
     if (smooth) {
         const std::string piece = length >= text.size() ? text : text.substr(0, length);
-        if (sprite.Image().BitsPerPixel() == 32) return MixSmooth(sprite.Image(), canvas, x, y, piece, colour);
+        if (sprite.Image().BitsPerPixel() == 32)
+            return MixSmooth(sprite.Image(), canvas, x, y, piece, colour);
         return sprite.ImageObject().TextOutSmooth(canvas, x, y, text, static_cast<int>(length));
     }
     return canvas.TextOut(x, y, length >= text.size() ? text : text.substr(0, length));
 }
 
-void TMessageText::DrawWrappedText(TSprite& sprite, const TRect& rect, const std::string& text, int linePitch,
-                                   uint32_t colour, bool smooth) {
+void TMessageText::DrawWrappedText(TSprite& sprite, const TRect& rect, const std::string& text,
+                                   int linePitch, uint32_t colour, bool smooth) {
     if (sprite.Image().Empty()) return;
     const std::vector<size_t> lines = BreakLines(sprite, text, rect.Right - rect.Left);
     size_t offset = 0;
     int y = rect.Top;
     for (size_t length : lines) {
-        if (length > 0) Output(sprite, rect.Left, y, text.substr(offset, length), length, colour, smooth);
+        if (length > 0)
+            Output(sprite, rect.Left, y, text.substr(offset, length), length, colour, smooth);
         offset += length;
         y += linePitch;
     }
 }
 
-bool TMessageText::DrawTextPiece(TSprite& sprite, const TRect& rect, TPoint& pen, int linePitch, uint32_t colour,
-                                 const std::string& piece, bool smooth) {
+bool TMessageText::DrawTextPiece(TSprite& sprite, const TRect& rect, TPoint& pen, int linePitch,
+                                 uint32_t colour, const std::string& piece, bool smooth) {
     if (sprite.Image().Empty()) return false;
     const int w = sprite.TextWidth(piece);
     // Nothing visible to draw; failing here would hold the reveal on this piece for ever.
@@ -200,10 +223,10 @@ bool TMessageText::DrawTextPiece(TSprite& sprite, const TRect& rect, TPoint& pen
     return true;
 }
 
-void TMessageText::DrawChoices(TSprite& sprite, const TRect* rows, const std::string* captions, int count,
-                               int highlighted, int linePitch, uint32_t messageColour, uint32_t selectColour,
-                               bool smooth) {
+void TMessageText::DrawChoices(TSprite& sprite, const TRect* rows, const std::string* captions,
+                               int count, int highlighted, int linePitch, uint32_t messageColour,
+                               uint32_t selectColour, bool smooth) {
     for (int i = 0; i < count && i < 4; ++i)
-        DrawWrappedText(sprite, rows[i], captions[i], linePitch, i == highlighted ? messageColour : selectColour,
-                        smooth);
+        DrawWrappedText(sprite, rows[i], captions[i], linePitch,
+                        i == highlighted ? messageColour : selectColour, smooth);
 }

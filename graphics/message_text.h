@@ -14,17 +14,17 @@ class TMessageText {
 public:
     // The whole text from the rectangle's top-left, a new line whenever the next character
     // would reach the rectangle's right edge; transparent background, colour as text colour.
-    static void DrawWrappedText(TSprite& sprite, const TRect& rect, const std::string& text, int linePitch,
-                                uint32_t colour, bool smooth);
+    static void DrawWrappedText(TSprite& sprite, const TRect& rect, const std::string& text,
+                                int linePitch, uint32_t colour, bool smooth);
     // One piece at the pen, first moving the pen to the next line when it would reach the right
     // edge; the pen advances by the piece's width when the output succeeded.
-    static bool DrawTextPiece(TSprite& sprite, const TRect& rect, TPoint& pen, int linePitch, uint32_t colour,
-                              const std::string& piece, bool smooth);
+    static bool DrawTextPiece(TSprite& sprite, const TRect& rect, TPoint& pen, int linePitch,
+                              uint32_t colour, const std::string& piece, bool smooth);
     // Captions in their rows, the highlighted one in the message colour, the others in the select
     // colour, without outline.
-    static void DrawChoices(TSprite& sprite, const TRect* rows, const std::string* captions, int count,
-                            int highlighted, int linePitch, uint32_t messageColour, uint32_t selectColour,
-                            bool smooth);
+    static void DrawChoices(TSprite& sprite, const TRect* rows, const std::string* captions,
+                            int count, int highlighted, int linePitch, uint32_t messageColour,
+                            uint32_t selectColour, bool smooth);
 
     // The lines DrawWrappedText outputs: byte lengths in order (the last may be 0 when the text
     // is empty), measured in the sprite's font for the given limit.
@@ -39,6 +39,6 @@ public:
     static uint64_t OutputCount();
 
 private:
-    static bool Output(TSprite& sprite, int x, int y, const std::string& text, size_t length, uint32_t colour,
-                       bool smooth);
+    static bool Output(TSprite& sprite, int x, int y, const std::string& text, size_t length,
+                       uint32_t colour, bool smooth);
 };

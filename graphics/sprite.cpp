@@ -21,7 +21,8 @@ using platform::PixelFormat;
 
 TSprite::TSprite(uint8_t pixelFormat, bool useMmx, TyxWitch* witch, TyxDllRes* resourceLibrary,
                  TyxBCLManager* resourceManager)
-    : m_ImageObject((TVelmorPictureDecoder::InstallDefault(), std::make_unique<TyxImage>(pixelFormat, useMmx))),
+    : m_ImageObject((TVelmorPictureDecoder::InstallDefault(),
+                     std::make_unique<TyxImage>(pixelFormat, useMmx))),
       m_Container(std::make_unique<TyxVelmorPngPng>()),
       m_Witch(witch),
       m_PixelFormat(pixelFormat),
@@ -220,13 +221,27 @@ void TSprite::CreateBlank(int width, int height, uint32_t colour) {
     const auto format = static_cast<PixelFormat>(m_PixelFormat);
     int bits = 32;
     switch (format) {
-        case PixelFormat::Bit1: bits = 1; break;
-        case PixelFormat::Bit4: bits = 4; break;
-        case PixelFormat::Bit8: bits = 8; break;
-        case PixelFormat::Bit15: bits = 15; break;
-        case PixelFormat::Bit16: bits = 16; break;
-        case PixelFormat::Bit24: bits = 24; break;
-        default: bits = 32; break;
+        case PixelFormat::Bit1:
+            bits = 1;
+            break;
+        case PixelFormat::Bit4:
+            bits = 4;
+            break;
+        case PixelFormat::Bit8:
+            bits = 8;
+            break;
+        case PixelFormat::Bit15:
+            bits = 15;
+            break;
+        case PixelFormat::Bit16:
+            bits = 16;
+            break;
+        case PixelFormat::Bit24:
+            bits = 24;
+            break;
+        default:
+            bits = 32;
+            break;
     }
     m_Image = Bitmap();
     m_Image.SetFormat(width < 0 ? 0 : width, height < 0 ? 0 : height, bits);
@@ -254,7 +269,9 @@ int HFromBasePoint(int basePoint) {
     return r == 0 ? 1 : r == 2 ? 0 : -1;
 }
 
-int VFromBasePoint(int basePoint) { return basePoint <= 3 ? 1 : basePoint > 6 ? -1 : 0; }
+int VFromBasePoint(int basePoint) {
+    return basePoint <= 3 ? 1 : basePoint > 6 ? -1 : 0;
+}
 
 // The low edge of a span of `size` whose point `anchor` lies at `at`.
 int LowEdge(int at, int anchor, int size) {
@@ -272,14 +289,27 @@ void TSprite::SetBasePoint(int basePoint, int x, int y) {
 
 void TSprite::AlignToArea(int areaWidth, int areaHeight, int basePoint) {
     const int h = HFromBasePoint(basePoint), v = VFromBasePoint(basePoint);
-    SetAnchor(h, v, h == 1 ? areaWidth : h == 0 ? areaWidth / 2 : 0,
-              v == 1 ? areaHeight : v == 0 ? areaHeight / 2 : 0);
+    SetAnchor(h, v,
+              h == 1   ? areaWidth
+              : h == 0 ? areaWidth / 2
+                       : 0,
+              v == 1   ? areaHeight
+              : v == 0 ? areaHeight / 2
+                       : 0);
 }
 
-int TSprite::Left() const { return LowEdge(m_X, m_AnchorH, Width()); }
-int TSprite::Top() const { return LowEdge(m_Y, m_AnchorV, Height()); }
-int TSprite::Right() const { return HighEdge(m_X, m_AnchorH, Width()); }
-int TSprite::Bottom() const { return HighEdge(m_Y, m_AnchorV, Height()); }
+int TSprite::Left() const {
+    return LowEdge(m_X, m_AnchorH, Width());
+}
+int TSprite::Top() const {
+    return LowEdge(m_Y, m_AnchorV, Height());
+}
+int TSprite::Right() const {
+    return HighEdge(m_X, m_AnchorH, Width());
+}
+int TSprite::Bottom() const {
+    return HighEdge(m_Y, m_AnchorV, Height());
+}
 
 void TSprite::DrawTo(TSprite& target) {
     if (m_Image.Empty() || target.m_Image.Empty()) return;
@@ -287,15 +317,16 @@ void TSprite::DrawTo(TSprite& target) {
     switch (m_Kind) {
         case kAlpha:
             if (m_Mask.Width() == Width() && m_Mask.Height() == Height()) {
-                m_ImageObject->BlendDraw(target.m_Image, left, top, m_Image, m_Mask, Width(), Height(),
-                                         m_Mirrored);
+                m_ImageObject->BlendDraw(target.m_Image, left, top, m_Image, m_Mask, Width(),
+                                         Height(), m_Mirrored);
                 return;
             }
             break;
         case kMaskedOld:
         case kMasked:
             if (m_Mirrored)
-                m_ImageObject->MaskDrawMirrored(target.m_Image.GetCanvas(), left, top, m_Image, m_Mask);
+                m_ImageObject->MaskDrawMirrored(target.m_Image.GetCanvas(), left, top, m_Image,
+                                                m_Mask);
             else
                 m_ImageObject->MaskDraw(target.m_Image.GetCanvas(), left, top, m_Image, m_Mask);
             return;
@@ -314,7 +345,9 @@ void TSprite::Present(TDisplaySurface& surface) const {
     if (!m_Image.Empty()) surface.Present(m_Image, Left(), Top());
 }
 
-void TSprite::CopyTo(Bitmap& bitmap) const { bitmap = m_Image; }
+void TSprite::CopyTo(Bitmap& bitmap) const {
+    bitmap = m_Image;
+}
 
 void TSprite::DrawGraphic(const Bitmap& graphic, int x, int y) {
     platform::Canvas& canvas = m_Image.GetCanvas();
@@ -341,7 +374,9 @@ platform::Canvas& TSprite::GetCanvas() {
     return canvas;
 }
 
-int TSprite::TextWidth(const std::string& text) { return GetCanvas().TextWidth(text); }
+int TSprite::TextWidth(const std::string& text) {
+    return GetCanvas().TextWidth(text);
+}
 
 void TSprite::SetFontHeight(int h) {
     m_FontHeight = -(h < 0 ? -h : h);

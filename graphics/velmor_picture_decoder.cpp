@@ -31,7 +31,8 @@ bool TVelmorPictureDecoder::DecodeVpp(const uint8_t* data, size_t size, platform
     } catch (const EEngineError&) {
         return false;
     }
-    if (picture.Empty() || mask.Width() != picture.Width() || mask.Height() != picture.Height()) return false;
+    if (picture.Empty() || mask.Width() != picture.Width() || mask.Height() != picture.Height())
+        return false;
     bitmap = picture;
     maskBitmap = mask;
     return true;

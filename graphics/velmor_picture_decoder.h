@@ -6,8 +6,8 @@
 
 class TVelmorPictureDecoder : public TyxPictureDecoder {
 public:
-    bool DecodePng(const uint8_t* data, size_t size, platform::Bitmap& bitmap, platform::Bitmap* alphaBitmap,
-                   bool& hasAlpha) override;
+    bool DecodePng(const uint8_t* data, size_t size, platform::Bitmap& bitmap,
+                   platform::Bitmap* alphaBitmap, bool& hasAlpha) override;
     bool DecodeVpp(const uint8_t* data, size_t size, platform::Bitmap& bitmap,
                    platform::Bitmap& maskBitmap) override;
     bool DecodeJpeg(const uint8_t* data, size_t size, platform::Bitmap& bitmap) override;

@@ -57,7 +57,8 @@ void Waves(QPainter& p, int w, int top, int bottom, QColor colour, double phase)
         QPainterPath path;
         const double amp = 1.5 + 4 * depth, len = 30 + 90 * depth;
         path.moveTo(0, y);
-        for (int x = 0; x <= w; x += 8) path.lineTo(x, y + amp * std::sin(x / len + y * 0.7 + phase));
+        for (int x = 0; x <= w; x += 8)
+            path.lineTo(x, y + amp * std::sin(x / len + y * 0.7 + phase));
         p.drawPath(path);
     }
 }
@@ -76,8 +77,8 @@ void Lighthouse(QPainter& p, double x, double base, double height, bool beam) {
         p.drawPolygon(ray);
     }
     QPolygonF tower;
-    tower << QPointF(x - wb / 2, base) << QPointF(x + wb / 2, base) << QPointF(x + wt / 2, base - height * 0.85)
-          << QPointF(x - wt / 2, base - height * 0.85);
+    tower << QPointF(x - wb / 2, base) << QPointF(x + wb / 2, base)
+          << QPointF(x + wt / 2, base - height * 0.85) << QPointF(x - wt / 2, base - height * 0.85);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(236, 232, 224));
     p.drawPolygon(tower);
@@ -86,8 +87,8 @@ void Lighthouse(QPainter& p, double x, double base, double height, bool beam) {
         const double y0 = base - height * (0.15 + band * 0.25), y1 = y0 - height * 0.1;
         const double f0 = (base - y0) / (height * 0.85), f1 = (base - y1) / (height * 0.85);
         const double h0 = (wb + (wt - wb) * f0) / 2, h1 = (wb + (wt - wb) * f1) / 2;
-        p.drawPolygon(QPolygonF() << QPointF(x - h0, y0) << QPointF(x + h0, y0) << QPointF(x + h1, y1)
-                                  << QPointF(x - h1, y1));
+        p.drawPolygon(QPolygonF() << QPointF(x - h0, y0) << QPointF(x + h0, y0)
+                                  << QPointF(x + h1, y1) << QPointF(x - h1, y1));
     }
     p.setBrush(QColor(40, 40, 48));
     p.drawRect(QRectF(x - wt * 0.7, base - height * 0.98, wt * 1.4, height * 0.13));
@@ -95,7 +96,8 @@ void Lighthouse(QPainter& p, double x, double base, double height, bool beam) {
     p.drawRect(QRectF(x - wt * 0.45, base - height * 0.96, wt * 0.9, height * 0.08));
     p.setBrush(QColor(40, 40, 48));
     p.drawPolygon(QPolygonF() << QPointF(x - wt * 0.8, base - height * 0.98)
-                              << QPointF(x + wt * 0.8, base - height * 0.98) << QPointF(x, base - height * 1.06));
+                              << QPointF(x + wt * 0.8, base - height * 0.98)
+                              << QPointF(x, base - height * 1.06));
 }
 
 QImage Cape() {
@@ -225,7 +227,8 @@ QImage Storm() {
     sky.setColorAt(1, QColor(16, 20, 30));
     p.fillRect(0, 0, 800, 600, sky);
     p.setPen(QPen(QColor(230, 230, 255), 3));
-    p.drawPolyline(QPolygonF() << QPointF(520, 0) << QPointF(490, 90) << QPointF(530, 110) << QPointF(470, 250));
+    p.drawPolyline(QPolygonF() << QPointF(520, 0) << QPointF(490, 90) << QPointF(530, 110)
+                               << QPointF(470, 250));
     Waves(p, 800, 360, 600, QColor(200, 210, 230), 0.7);
     QRandomGenerator rng(5);
     p.setPen(QPen(QColor(200, 210, 230, 110), 1));
@@ -262,7 +265,10 @@ void Feather(QImage& img, int radius) {
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             const QRgb c = img.pixel(x, y);
-            img.setPixel(x, y, qRgba(qRed(c), qGreen(c), qBlue(c), std::min(a[size_t(y) * w + x], qAlpha(c) ? 255 : a[size_t(y) * w + x])));
+            img.setPixel(
+                x, y,
+                qRgba(qRed(c), qGreen(c), qBlue(c),
+                      std::min(a[size_t(y) * w + x], qAlpha(c) ? 255 : a[size_t(y) * w + x])));
         }
 }
 
@@ -275,14 +281,18 @@ struct Look {
 void DrawFace(QPainter& p, QPointF c, double r, const Look& look) {
     p.setPen(Qt::NoPen);
     p.setBrush(look.hair);
-    if (look.longHair) p.drawRoundedRect(QRectF(c.x() - r * 1.08, c.y() - r * 0.9, r * 2.16, r * 2.3), r * 0.5, r * 0.5);
+    if (look.longHair)
+        p.drawRoundedRect(QRectF(c.x() - r * 1.08, c.y() - r * 0.9, r * 2.16, r * 2.3), r * 0.5,
+                          r * 0.5);
     p.setBrush(look.skin);
     p.drawEllipse(c, r * 0.9, r);
     p.setBrush(look.hair);
     QPainterPath fringe;
     fringe.moveTo(c.x() - r * 0.98, c.y() - r * 0.05);
-    fringe.cubicTo(c.x() - r, c.y() - r * 1.25, c.x() + r, c.y() - r * 1.25, c.x() + r * 0.98, c.y() - r * 0.05);
-    fringe.cubicTo(c.x() + r * 0.5, c.y() - r * 0.55, c.x() - r * 0.2, c.y() - r * 0.4, c.x() - r * 0.98, c.y() - r * 0.05);
+    fringe.cubicTo(c.x() - r, c.y() - r * 1.25, c.x() + r, c.y() - r * 1.25, c.x() + r * 0.98,
+                   c.y() - r * 0.05);
+    fringe.cubicTo(c.x() + r * 0.5, c.y() - r * 0.55, c.x() - r * 0.2, c.y() - r * 0.4,
+                   c.x() - r * 0.98, c.y() - r * 0.05);
     p.drawPath(fringe);
     p.setBrush(look.eyes);
     const double ey = c.y() + r * 0.1, eh = look.mood == 1 ? r * 0.2 : r * 0.16;
@@ -299,11 +309,18 @@ void DrawFace(QPainter& p, QPointF c, double r, const Look& look) {
     if (look.mood == 1)
         p.drawEllipse(QPointF(c.x(), c.y() + r * 0.55), r * 0.08, r * 0.1);
     else
-        p.drawArc(QRectF(c.x() - r * 0.22, c.y() + r * 0.35, r * 0.44, r * 0.25), 200 * 16, 140 * 16);
+        p.drawArc(QRectF(c.x() - r * 0.22, c.y() + r * 0.35, r * 0.44, r * 0.25), 200 * 16,
+                  140 * 16);
 }
 
-const Look kKai{QColor(52, 40, 36), QColor(250, 222, 200), QColor(40, 64, 104), QColor(50, 70, 110), false, 0};
-const Look kMio{QColor(170, 90, 60), QColor(252, 226, 210), QColor(220, 226, 236), QColor(120, 70, 40), true, 0};
+const Look kKai{
+    QColor(52, 40, 36), QColor(250, 222, 200), QColor(40, 64, 104), QColor(50, 70, 110), false, 0};
+const Look kMio{QColor(170, 90, 60),
+                QColor(252, 226, 210),
+                QColor(220, 226, 236),
+                QColor(120, 70, 40),
+                true,
+                0};
 
 QImage Standing(const Look& look) {
     QImage img(300, 540, QImage::Format_ARGB32);

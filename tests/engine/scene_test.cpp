@@ -19,14 +19,17 @@ public:
 
 class SceneTest : public CommandTest {
 protected:
-    TVelmor& StartScene(const std::string& script, const std::string& state, const std::string& project = "") {
+    TVelmor& StartScene(const std::string& script, const std::string& state,
+                        const std::string& project = "") {
         m_Dir.WriteSjis("game.vsc",
-                        "<velmor>\nStartScript=start.txt\n</velmor>\n<Screen>\nWidth=160\nHeight=120\n</Screen>\n" +
+                        "<velmor>\nStartScript=start.txt\n</"
+                        "velmor>\n<Screen>\nWidth=160\nHeight=120\n</Screen>\n" +
                             project);
         m_Dir.WriteSjis("game.vss", "<SystemState>\n" + state + "</SystemState>\n");
         m_Dir.WriteSjis("start.txt", script);
-        m_Engine = std::make_unique<TVelmor>(m_Dir.Str() + "game.vsc", m_DllRes.get(), &m_Errors, nullptr,
-                                             SJ("ＭＳ ゴシック"), 7, nullptr, nullptr, nullptr);
+        m_Engine =
+            std::make_unique<TVelmor>(m_Dir.Str() + "game.vsc", m_DllRes.get(), &m_Errors, nullptr,
+                                      SJ("ＭＳ ゴシック"), 7, nullptr, nullptr, nullptr);
         m_Engine->SetDisplay(&m_Display);
         m_Errors.clear();
         return *m_Engine;
@@ -40,10 +43,11 @@ TEST_F(SceneTest, LayersComposeBackToFrontAndTheHiddenWindowStopsAfterTheFace) {
     Picture("face.png", 40, 60, 0x0000FF);
     Picture("mini.png", 20, 20, 0x00FF00);
     Picture("win.png", 100, 20, 0xFFFFFF);
-    TVelmor& e = StartScene("x\n", "MessageAnimation=0\n",
-                            "<Face>\nBasePoint=2\nX=80\nY=120\n</Face>\n"
-                            "<MiniFace>\nCount=1\nX=10\nY=10\nBasePoint=7\n</MiniFace>\n"
-                            "<MessageWindow>\nImage=win.png\nBasePoint=2\nX=80\nY=120\n</MessageWindow>\n");
+    TVelmor& e =
+        StartScene("x\n", "MessageAnimation=0\n",
+                   "<Face>\nBasePoint=2\nX=80\nY=120\n</Face>\n"
+                   "<MiniFace>\nCount=1\nX=10\nY=10\nBasePoint=7\n</MiniFace>\n"
+                   "<MessageWindow>\nImage=win.png\nBasePoint=2\nX=80\nY=120\n</MessageWindow>\n");
     // The project's window picture shows from the start.
     EXPECT_TRUE(e.MessageWindowLayer().Visible());
     EXPECT_EQ(e.MessageWindowLayer().Left(), 30);

@@ -44,9 +44,11 @@ TEST_F(MessageTextTest, AClosingMarkTakesTheCharacterBeforeItToTheNextLine) {
     const int three = Width("漢字漢");
     EXPECT_EQ(Break("漢字漢字漢", three), (std::vector<size_t>{4, 4, 2}));
     // Every mark of the set: 、。，．？！（）「」『』.
-    for (const char* mark : {"、", "。", "，", "．", "？", "！", "（", "）", "「", "」", "『", "』"}) {
+    for (const char* mark :
+         {"、", "。", "，", "．", "？", "！", "（", "）", "「", "」", "『", "』"}) {
         const std::string text = SJ("あい") + SJ(mark);
-        EXPECT_EQ(TMessageText::BreakLines(*screen, text, screen->TextWidth(text)), (std::vector<size_t>{2, 4}))
+        EXPECT_EQ(TMessageText::BreakLines(*screen, text, screen->TextWidth(text)),
+                  (std::vector<size_t>{2, 4}))
             << mark;
     }
     // Other punctuation is an ordinary character: ・ moves alone.
@@ -108,16 +110,20 @@ TEST_F(MessageTextTest, OutlineRingSurroundsTheTextOnePixelWide) {
     const std::string text = SJ("影と光");
     const TRect area{20, 30, 380, 200};
     const uint64_t before = TMessageText::OutputCount();
-    static const int kRing[8][2] = {{-1, -1}, {-1, 0}, {-1, 1}, {0, -1}, {0, 1}, {1, -1}, {1, 0}, {1, 1}};
+    static const int kRing[8][2] = {{-1, -1}, {-1, 0}, {-1, 1}, {0, -1},
+                                    {0, 1},   {1, -1}, {1, 0},  {1, 1}};
     for (const auto& d : kRing)
-        TMessageText::DrawWrappedText(*screen, {area.Left + d[0], area.Top + d[1], area.Right + d[0], area.Bottom + d[1]},
-                                      text, 24, 0x000000, false);
+        TMessageText::DrawWrappedText(
+            *screen, {area.Left + d[0], area.Top + d[1], area.Right + d[0], area.Bottom + d[1]},
+            text, 24, 0x000000, false);
     TMessageText::DrawWrappedText(*screen, area, text, 24, 0xFFFFFF, false);
     EXPECT_EQ(TMessageText::OutputCount() - before, 9u);
 
     const int w = 400, h = 200;
     const std::vector<bool> on = Coverage(text, area.Left, area.Top, w, h);
-    auto covered = [&](int x, int y) { return x >= 0 && y >= 0 && x < w && y < h && on[size_t(y) * w + x]; };
+    auto covered = [&](int x, int y) {
+        return x >= 0 && y >= 0 && x < w && y < h && on[size_t(y) * w + x];
+    };
     int textPixels = 0, ringPixels = 0;
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
@@ -150,8 +156,10 @@ TEST_F(MessageTextTest, SmoothTextMixesEdgesAndStaysInItsBlock) {
                 ASSERT_EQ(p, kGround) << x << "," << y;
                 continue;
             }
-            if (p == 0xFFFFFF) ++white;
-            else if (p != kGround) ++mixed;
+            if (p == 0xFFFFFF)
+                ++white;
+            else if (p != kGround)
+                ++mixed;
         }
     EXPECT_GT(white, 0);
     EXPECT_GT(mixed, 0);  // averaged edge pixels between the ground and white
@@ -165,7 +173,8 @@ TEST_F(MessageTextTest, SmoothOutputMatchesDrawingLargeAndAveragingOverAnyGround
     reference.SetFontHeight(20);
     for (int y = 0; y < 200; ++y)
         for (int x = 0; x < 400; ++x) {
-            const uint32_t c = uint32_t(x * 7 % 256) | uint32_t(y * 13 % 256) << 8 | uint32_t((x + y) % 256) << 16;
+            const uint32_t c =
+                uint32_t(x * 7 % 256) | uint32_t(y * 13 % 256) << 8 | uint32_t((x + y) % 256) << 16;
             screen->Image().SetPixel(x, y, c);
             reference.Image().SetPixel(x, y, c);
         }
@@ -176,7 +185,8 @@ TEST_F(MessageTextTest, SmoothOutputMatchesDrawingLargeAndAveragingOverAnyGround
         platform::Canvas& canvas = reference.GetCanvas();
         canvas.SetBackgroundTransparent(true);
         canvas.SetFontColour(0x20E0A0);
-        ASSERT_TRUE(reference.ImageObject().TextOutSmooth(canvas, at.x, at.y, text, int(text.size())));
+        ASSERT_TRUE(
+            reference.ImageObject().TextOutSmooth(canvas, at.x, at.y, text, int(text.size())));
     }
     for (int y = 0; y < 200; ++y)
         for (int x = 0; x < 400; ++x)

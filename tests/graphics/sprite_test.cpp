@@ -27,10 +27,14 @@ std::string Encode(const QImage& image, const char* format, int quality = -1) {
     return bytes.toStdString();
 }
 
-uint32_t Bgr(int r, int g, int b) { return uint32_t(r) | uint32_t(g) << 8 | uint32_t(b) << 16; }
+uint32_t Bgr(int r, int g, int b) {
+    return uint32_t(r) | uint32_t(g) << 8 | uint32_t(b) << 16;
+}
 
 // A picture whose every pixel differs, so a misplaced or flipped pixel shows.
-uint32_t PictureColour(int x, int y) { return Bgr(10 + x * 20, 5 + y * 30, 200 - x * 7 - y * 3); }
+uint32_t PictureColour(int x, int y) {
+    return Bgr(10 + x * 20, 5 + y * 30, 200 - x * 7 - y * 3);
+}
 // Opacity with the fully opaque and fully transparent shortcuts among the mixed values.
 int PictureAlpha(int x, int y) {
     if (x == 0) return 255;
@@ -43,7 +47,9 @@ QImage MakePicture(int w, int h, bool alpha) {
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             const uint32_t c = PictureColour(x, y);
-            image.setPixel(x, y, qRgba(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF, alpha ? PictureAlpha(x, y) : 255));
+            image.setPixel(x, y,
+                           qRgba(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF,
+                                 alpha ? PictureAlpha(x, y) : 255));
         }
     return image;
 }
@@ -80,7 +86,8 @@ protected:
             for (int x = 0; x < target.Width(); ++x) {
                 const int j = x - left, i = y - top;
                 uint32_t want = kGround;
-                if (j >= 0 && j < w && i >= 0 && i < h) want = at(kGround, mirrored ? w - 1 - j : j, i);
+                if (j >= 0 && j < w && i >= 0 && i < h)
+                    want = at(kGround, mirrored ? w - 1 - j : j, i);
                 ASSERT_EQ(target.Image().Pixel(x, y), want) << "at " << x << "," << y;
             }
     }
@@ -132,7 +139,8 @@ TEST_F(SpriteTest, AlphaPictureBlendsThroughItsMapClippedAtEveryEdge) {
     const int places[][2] = {{5, 4}, {-3, -2}, {15, 12}, {-12, 0}};
     for (bool mirrored : {false, true})
         for (const auto& p : places) {
-            SCOPED_TRACE(testing::Message() << "left " << p[0] << " top " << p[1] << " mirrored " << mirrored);
+            SCOPED_TRACE(testing::Message()
+                         << "left " << p[0] << " top " << p[1] << " mirrored " << mirrored);
             auto target = NewTarget(20, 16);
             s.SetBasePoint(7, p[0], p[1]);
             s.SetMirrored(mirrored);
@@ -149,7 +157,8 @@ TEST_F(SpriteTest, OpaquePictureCopiesAndMirrorsInTheSameRectangle) {
     const int places[][2] = {{0, 0}, {-4, -3}, {14, 11}};
     for (bool mirrored : {false, true})
         for (const auto& p : places) {
-            SCOPED_TRACE(testing::Message() << "left " << p[0] << " top " << p[1] << " mirrored " << mirrored);
+            SCOPED_TRACE(testing::Message()
+                         << "left " << p[0] << " top " << p[1] << " mirrored " << mirrored);
             auto target = NewTarget(20, 16);
             s.SetBasePoint(7, p[0], p[1]);
             s.SetMirrored(mirrored);
@@ -166,7 +175,8 @@ TEST_F(SpriteTest, MaskedContainerAndsTheMaskThenOrsThePicture) {
             const bool clear = (x + y) % 2 == 0;
             mask.setPixel(x, y, clear ? 0xFFFFFFFF : 0xFF000000);
             const uint32_t c = PictureColour(x, y);
-            picture.setPixel(x, y, clear ? 0xFF000000 : qRgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF));
+            picture.setPixel(
+                x, y, clear ? 0xFF000000 : qRgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF));
         }
     const std::string first = Encode(mask, "PNG"), second = Encode(picture, "PNG");
     std::string vpp = "vpp";
@@ -193,8 +203,8 @@ TEST_F(SpriteTest, MaskedContainerAndsTheMaskThenOrsThePicture) {
 TEST_F(SpriteTest, OneTransparentPaletteColourIsSkippedByPlainAndMirroredDraws) {
     using namespace pngtest;
     // Palette: 0 fully transparent, 1 red, 2 blue; the rows 0 1 2 / 2 1 0.
-    const Bytes png = Png({Ihdr(3, 2, 8, 3), Chunk("PLTE", {0, 0, 0, 255, 0, 0, 0, 0, 255}), Chunk("tRNS", {0}),
-                           Idat(Rows({0, 1, 2, 2, 1, 0}, 3))});
+    const Bytes png = Png({Ihdr(3, 2, 8, 3), Chunk("PLTE", {0, 0, 0, 255, 0, 0, 0, 0, 255}),
+                           Chunk("tRNS", {0}), Idat(Rows({0, 1, 2, 2, 1, 0}, 3))});
     TSprite s(7, true, nullptr, nullptr, nullptr);
     ASSERT_TRUE(s.Load(Write("key.png", std::string(png.begin(), png.end()))));
     EXPECT_EQ(s.GetKind(), TSprite::kOpaque);
@@ -207,7 +217,8 @@ TEST_F(SpriteTest, OneTransparentPaletteColourIsSkippedByPlainAndMirroredDraws) 
         const uint32_t want[2][3] = {{kGround, red, blue}, {blue, red, kGround}};
         for (int y = 0; y < 2; ++y)
             for (int x = 0; x < 3; ++x)
-                EXPECT_EQ(target->Image().Pixel(x, y), want[y][mirrored ? 2 - x : x]) << x << "," << y << " " << mirrored;
+                EXPECT_EQ(target->Image().Pixel(x, y), want[y][mirrored ? 2 - x : x])
+                    << x << "," << y << " " << mirrored;
     }
 }
 
@@ -223,7 +234,8 @@ TEST_F(SpriteTest, JpegAndBitmapLoadOpaqueInThirtyTwoBits) {
     EXPECT_NEAR(int(p & 0xFF), 200, 3);
     EXPECT_NEAR(int(p >> 16 & 0xFF), 50, 3);
 
-    ASSERT_TRUE(s.Load(Write("b.bmp", Encode(MakePicture(7, 5, false).convertToFormat(QImage::Format_RGB888), "BMP"))));
+    ASSERT_TRUE(s.Load(Write(
+        "b.bmp", Encode(MakePicture(7, 5, false).convertToFormat(QImage::Format_RGB888), "BMP"))));
     EXPECT_EQ(s.Width(), 7);
     EXPECT_EQ(s.Image().BitsPerPixel(), 32);
     EXPECT_EQ(s.Image().Pixel(6, 4), PictureColour(6, 4));
@@ -288,7 +300,9 @@ TEST_F(SpriteTest, PicturesInAScrambledArchiveLoadThroughTheManager) {
     };
     std::string error;
     const std::string index = folder.Str() + "pics.bcl";
-    ASSERT_TRUE(TyxArchiveWriter::Write(TyxArchiveWriter::Format::Bcl, index, members, &witch, error)) << error;
+    ASSERT_TRUE(
+        TyxArchiveWriter::Write(TyxArchiveWriter::Format::Bcl, index, members, &witch, error))
+        << error;
     TyxBCLManager manager(&witch);
     ASSERT_TRUE(manager.AddArchive(index));
 
