@@ -27,7 +27,9 @@ constexpr uint32_t kPumpSlice = 10;
 
 using Patterns = std::array<Bitmap, kSteps>;
 
-uint32_t Now() { return platform::Clock::Current().TickCount(); }
+uint32_t Now() {
+    return platform::Clock::Current().TickCount();
+}
 
 // Holds until ms have passed since start. With pump the window's events get through at least
 // once, so a long effect never freezes the window even when its frames have no time to spare.
@@ -125,8 +127,7 @@ void AndPattern(Bitmap& bitmap, const Bitmap& pattern) {
 }
 
 // The bitmap becomes the source drawn at (x, y) through the pattern.
-void SourceAndPattern(Bitmap& bitmap, const Bitmap& source, int x, int y,
-                      const Bitmap& pattern) {
+void SourceAndPattern(Bitmap& bitmap, const Bitmap& source, int x, int y, const Bitmap& pattern) {
     Canvas& canvas = bitmap.GetCanvas();
     canvas.SetBrushPattern(pattern);
     // A source that covers the whole bitmap (and has no colour key to skip) goes in one pass.
@@ -169,8 +170,7 @@ int ScrollStep(int delta, int frames) {
 
 }  // namespace
 
-void speffectFadeOut(TSprite& sprite, TDisplaySurface& control, bool toWhite,
-                     uint32_t duration) {
+void speffectFadeOut(TSprite& sprite, TDisplaySurface& control, bool toWhite, uint32_t duration) {
     if (sprite.Image().Empty()) return;
     {
         TwentyFourBits bits(sprite);
@@ -198,8 +198,7 @@ void speffectFadeIn(TSprite& sprite, TDisplaySurface& control, bool toWhite, uin
     }
 }
 
-void speffectWaveOut(TSprite& sprite, TDisplaySurface& control, bool toWhite,
-                     uint32_t duration) {
+void speffectWaveOut(TSprite& sprite, TDisplaySurface& control, bool toWhite, uint32_t duration) {
     if (sprite.Image().Empty()) return;
     sprite.Image().GetCanvas().SetPenColour(toWhite ? kWhite : kBlack);
     for (int i = 0; i < kSteps; ++i) {
@@ -291,8 +290,7 @@ void speffectGammaIn(TSprite& sprite, TDisplaySurface& control, uint32_t duratio
     }
 }
 
-void speffectScroll(TSprite& sprite, TDisplaySurface& control, int dx, int dy,
-                    uint32_t duration) {
+void speffectScroll(TSprite& sprite, TDisplaySurface& control, int dx, int dy, uint32_t duration) {
     const int W = control.Width(), H = control.Height();
     if (!sprite.Image().Empty()) {
         int x = sprite.Left(), y = sprite.Top();
@@ -322,8 +320,7 @@ void speffectScroll(TSprite& sprite, TDisplaySurface& control, int dx, int dy,
     sprite.SetAnchor(h, v, px, py);
 }
 
-void speffectTumble(TSprite& sprite, TDisplaySurface& control, bool vertical,
-                    uint32_t duration) {
+void speffectTumble(TSprite& sprite, TDisplaySurface& control, bool vertical, uint32_t duration) {
     if (sprite.Image().Empty()) return;
     const int size = vertical ? sprite.Height() : sprite.Width();
     // Each swing a quarter of the last, to the other side, then at rest.

@@ -29,8 +29,7 @@ void speffectGammaIn(TSprite& sprite, TDisplaySurface& control, uint32_t duratio
 void speffectGammaOut(TSprite& sprite, TDisplaySurface& control, uint32_t duration);
 // Pans to the edges named by dx and dy (each -1, 0 or 1) and anchors the layer there; an axis
 // with 0 keeps its anchor and position.
-void speffectScroll(TSprite& sprite, TDisplaySurface& control, int dx, int dy,
-                    uint32_t duration);
+void speffectScroll(TSprite& sprite, TDisplaySurface& control, int dx, int dy, uint32_t duration);
 // Shakes the picture in five frames and leaves it where it was; no events are let through.
 void speffectTumble(TSprite& sprite, TDisplaySurface& control, bool vertical, uint32_t duration);
 // 23 sepia, 24 contrast 2.0, 25 contrast 0.5; anything else, or no picture, does nothing.

@@ -36,8 +36,10 @@ TEST_F(EffectTest, SteppedEffectsShowEightPacedFramesAndLetEventsThrough) {
         {"wave in", [](TSprite& s, TDisplaySurface& c) { speffectWaveIn(s, c, false, 1000); }, 8},
         {"wave out", [](TSprite& s, TDisplaySurface& c) { speffectWaveOut(s, c, true, 1000); }, 8},
         {"sand in", [lib](TSprite& s, TDisplaySurface& c) { speffectSandIn(s, c, 1000, lib); }, 8},
-        {"sand out", [lib](TSprite& s, TDisplaySurface& c) { speffectSandOut(s, c, 1000, lib); }, 8},
-        {"cross", [&](TSprite& s, TDisplaySurface& c) { speffectCrossFade(s, c, *other, 1000, lib); },
+        {"sand out", [lib](TSprite& s, TDisplaySurface& c) { speffectSandOut(s, c, 1000, lib); },
+         8},
+        {"cross",
+         [&](TSprite& s, TDisplaySurface& c) { speffectCrossFade(s, c, *other, 1000, lib); },
          9},  // the outgoing picture first
         {"cross from screen",
          [lib](TSprite& s, TDisplaySurface& c) { speffectCrossFade(s, c, 200, lib); }, 8},

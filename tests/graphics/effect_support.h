@@ -70,8 +70,7 @@ protected:
         auto sprite = std::make_unique<TSprite>(7, true, nullptr, library.get(), nullptr);
         sprite->CreateBlank(width, height, 0);
         for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                sprite->Image().SetPixel(x, y, Colour(x, y));
+            for (int x = 0; x < width; ++x) sprite->Image().SetPixel(x, y, Colour(x, y));
         sprite->SetBasePoint(7, 0, 0);
         return sprite;
     }

@@ -249,8 +249,8 @@ public:
                 if (w[0] == "wait") {  // a later moment of the same effects
                     m_Inputs.lines.pop_front();
                     m_WaitTarget =
-                        m_Clock.TickCount() +
-                        static_cast<uint32_t>(std::max(0, w.size() > 1 ? std::atoi(w[1].c_str()) : 0));
+                        m_Clock.TickCount() + static_cast<uint32_t>(std::max(
+                                                  0, w.size() > 1 ? std::atoi(w[1].c_str()) : 0));
                     return;
                 }
                 if (w[0] != "shot") break;
