@@ -28,27 +28,39 @@ struct Transcript {
     QJsonObject End() const { return events.empty() ? QJsonObject() : events.back(); }
 };
 
-// Each run gets a data folder of its own, so no run sees another's read paragraphs.
-Transcript Play(const std::string& project, QStringList args) {
-    TempFolder home;
-    args << QString::fromStdString(project);
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_DATA_HOME", QString::fromStdString(home.Str()));
-    p.setProcessEnvironment(env);
-    p.start(QString(VELMOR_BINARY_DIR) + "/bin/velmor-headless", args);
-    Transcript run;
-    if (!p.waitForFinished(120000)) return run;
-    run.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    run.err = p.readAllStandardError().toStdString();
-    for (const QByteArray& line : p.readAllStandardOutput().split('\n')) {
-        if (line.isEmpty()) continue;
-        QJsonParseError error;
-        const auto doc = QJsonDocument::fromJson(line, &error);
-        EXPECT_EQ(error.error, QJsonParseError::NoError) << line.toStdString();
-        run.events.push_back(doc.object());
+// A run of the runner; each gets a data folder of its own, so no run sees another's read
+// paragraphs. Runs may overlap.
+class RunnerRun {
+public:
+    RunnerRun(const std::string& project, QStringList args) {
+        args << QString::fromStdString(project);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_DATA_HOME", QString::fromStdString(m_Home.Str()));
+        m_Process.setProcessEnvironment(env);
+        m_Process.start(QString(VELMOR_BINARY_DIR) + "/bin/velmor-headless", args);
     }
-    return run;
+    Transcript Finish() {
+        Transcript run;
+        if (!m_Process.waitForFinished(120000)) return run;
+        run.status = m_Process.exitStatus() == QProcess::NormalExit ? m_Process.exitCode() : -1;
+        run.err = m_Process.readAllStandardError().toStdString();
+        for (const QByteArray& line : m_Process.readAllStandardOutput().split('\n')) {
+            if (line.isEmpty()) continue;
+            QJsonParseError error;
+            const auto doc = QJsonDocument::fromJson(line, &error);
+            EXPECT_EQ(error.error, QJsonParseError::NoError) << line.toStdString();
+            run.events.push_back(doc.object());
+        }
+        return run;
+    }
+
+private:
+    TempFolder m_Home;
+    QProcess m_Process;
+};
+
+Transcript Play(const std::string& project, QStringList args) {
+    return RunnerRun(project, std::move(args)).Finish();
 }
 
 QString Compact(const QJsonObject& event) {
@@ -97,8 +109,9 @@ TEST(SystemCommandRunnerTest, DemoPlaysTheSameFromLooseFilesAndFromItsArchives) 
     // The storm ending: it uses the most pictures and sounds.
     {
         const QStringList args{"--auto", "--choices", "1"};
-        const Transcript a = Play(loose.string(), args);
-        const Transcript b = Play(packed.string(), args);
+        RunnerRun looseRun(loose.string(), args), packedRun(packed.string(), args);
+        const Transcript a = looseRun.Finish();
+        const Transcript b = packedRun.Finish();
         EXPECT_NE(Compact(b.End()).indexOf(".`a0"), -1);
         ASSERT_EQ(a.status, 0) << a.err;
         ASSERT_EQ(b.status, 0) << b.err;
