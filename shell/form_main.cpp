@@ -745,6 +745,14 @@ void TFormMain::Shutdown() {
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
+    // Effects let window messages through between frames, so a close can arrive while the
+    // engine is still drawing inside its own call; tearing it down there would pull the
+    // pictures from under the running effect. Close once it has returned instead.
+    if (m_InIdle || (m_Engine && m_Engine->Busy())) {
+        event->ignore();
+        QTimer::singleShot(10, this, [this] { close(); });
+        return;
+    }
     Shutdown();
     event->accept();
 }

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QKeyEvent>
+#include <QTimer>
 
 #include "engine/velmor.h"
 #include "platform/clock.h"
@@ -142,6 +144,36 @@ TEST_F(FormLoopTest, MouseAndWheelConfirmAtTheirPositions) {
     QApplication::sendEvent(&form, &shift);
     EXPECT_EQ(seen, (std::vector<std::pair<int, int>>{{1005, 6}, {1007, 8}, {2999, -1}}));
     form.close();
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(FormLoopTest, ClosingDuringAnEffectWaitsForItToFinish) {
+    m_Dir.WriteSjis("start.txt", "*in fade\nおわり\n");
+    TFormMain form;
+    ASSERT_TRUE(form.FormCreate(Project()));
+    // The close arrives while the effect lets window messages through between its frames.
+    bool closeSeen = false;
+    QTimer::singleShot(0, &form, [&] {
+        closeSeen = true;
+        form.close();
+    });
+    form.IdlePass();
+    ASSERT_TRUE(closeSeen);
+    ASSERT_NE(form.Engine(), nullptr);  // not torn down under the running effect
+    EXPECT_EQ(form.Engine()->Position().Line, 0);
+    QEventLoop loop;
+    QTimer guard;
+    QObject::connect(&guard, &QTimer::timeout, &loop, [&] {
+        if (!form.Engine()) loop.quit();
+    });
+    guard.start(5);
+    QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+    loop.exec();
+    EXPECT_EQ(form.Engine(), nullptr);
+    EXPECT_TRUE(std::filesystem::exists(m_Dir.Path() / "game.vss"));
 }
 
 }  // namespace
