@@ -100,14 +100,14 @@ TFormMain::TFormMain() : QWidget(nullptr) {
 }
 
 void TFormMain::CreateActions() {
-    struct Spec {
+    struct ActionEntry {
         QAction** field;
         const char* name;
         const char* caption;
         QKeySequence shortcut;
         void (TFormMain::*run)();
     };
-    const Spec specs[] = {
+    const ActionEntry entries[] = {
         {&m_ActMessWinShow, "m_ActMessWinShow", "メッセージウィンドウの",
          QKeySequence(Qt::Key_Escape), &TFormMain::m_ActMessWinShowExecute},
         {&m_ActMessSkip, "m_ActMessSkip", "自動メッセージスキップ(&M)", QKeySequence(Qt::Key_F12),
@@ -127,15 +127,15 @@ void TFormMain::CreateActions() {
         {&m_ActAppTerminate, "m_ActAppTerminate", "ゲームの終了(&X)", QKeySequence(),
          &TFormMain::m_ActAppTerminateExecute},
     };
-    for (const Spec& spec : specs) {
-        auto* action = new QAction(QString::fromUtf8(spec.caption), this);
-        action->setObjectName(spec.name);
-        action->setShortcut(spec.shortcut);
+    for (const ActionEntry& entry : entries) {
+        auto* action = new QAction(QString::fromUtf8(entry.caption), this);
+        action->setObjectName(entry.name);
+        action->setShortcut(entry.shortcut);
         action->setShortcutContext(Qt::WindowShortcut);
-        const auto run = spec.run;
+        const auto run = entry.run;
         connect(action, &QAction::triggered, this, [this, run] { (this->*run)(); });
         addAction(action);
-        *spec.field = action;
+        *entry.field = action;
     }
     // The message-window action's own caption is cut short; its menu entry names both ways.
     m_ActMessWinShow->setText(QString::fromUtf8("メッセージウィンドウの消去/表示(&H)"));
