@@ -46,7 +46,10 @@ std::string WithoutTrailingSlash(std::string path) {
 bool Registry::ReadString(const std::string& root, const std::vector<std::string>& keys,
                           const std::string& value, std::string& result) {
     std::string key = Lower(root);
-    for (const std::string& k : keys) key += "\\" + Lower(k);
+    for (const std::string& k : keys) {
+        key += '\\';
+        key += Lower(k);
+    }
     const std::string name = Lower(value);
 
     std::lock_guard<std::mutex> guard(g_Lock);
