@@ -1,6 +1,7 @@
 #include "platform/qt_message_box.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <cstdio>
@@ -30,8 +31,8 @@ QMessageBox::Icon QtIcon(MessageIcon icon) {
     return QMessageBox::NoIcon;
 }
 
-// Without a widget application there is no one to ask: the text goes to the error stream
-// and the box gets its cautious answer.
+// Without a widget application or a screen there is no one to ask: the text goes to the
+// error stream and the box gets its cautious answer, instead of waiting forever.
 MessageAnswer AnswerWithoutWindow(const std::string& caption, const std::string& text,
                                   MessageButtons buttons) {
     std::fprintf(stderr, "%s: %s\n", SjisToUtf8(caption).c_str(), SjisToUtf8(text).c_str());
@@ -47,11 +48,16 @@ MessageAnswer AnswerWithoutWindow(const std::string& caption, const std::string&
     return MessageAnswer::Cancel;
 }
 
+bool HasScreen() {
+    const QString platform = QGuiApplication::platformName();
+    return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
+}
+
 }  // namespace
 
 MessageAnswer QtMessageBox::Show(const std::string& caption, const std::string& text,
                                  MessageIcon icon, MessageButtons buttons) {
-    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()) || !HasScreen()) {
         return AnswerWithoutWindow(caption, text, buttons);
     }
     QMessageBox box(QtIcon(icon), FromSjis(caption), FromSjis(text), QMessageBox::NoButton,

@@ -2,6 +2,8 @@
 
 #include <SDL.h>
 
+#include "platform/sdl_subsystem.h"
+
 namespace platform {
 
 namespace {
@@ -18,7 +20,7 @@ SdlJoystick::~SdlJoystick() {
 
 int SdlJoystick::DeviceCount() {
     if (!m_Started) {
-        if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0) return 0;
+        if (!StartSdlSubsystem(SDL_INIT_JOYSTICK)) return 0;
         m_Started = true;
     }
     const int n = SDL_NumJoysticks();

@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include "platform/mixer.h"
+#include "platform/sdl_subsystem.h"
 
 namespace platform {
 
@@ -12,7 +13,7 @@ SdlMixerBackend::~SdlMixerBackend() {
 
 bool SdlMixerBackend::Open(Mixer& mixer, const WaveFormatEx& format) {
     Close();
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+    if (!StartSdlSubsystem(SDL_INIT_AUDIO)) return false;
     m_SubsystemStarted = true;
     m_Mixer = &mixer;
     m_BlockAlign = format.nBlockAlign;
