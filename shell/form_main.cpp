@@ -259,6 +259,10 @@ bool TFormMain::StartUp() {
         return false;
     }
     m_Engine->SetMonitor(m_Monitor);
+    // An archive that exists but cannot be read answers nothing; say so where the author looks
+    // rather than leave every picture in it merely "not found".
+    for (const auto& error : m_Manager->OpenErrors())
+        m_Engine->AddErrorRecord(SJ("アーカイブが読めません ") + error);
     const TVelmorSystemData& data = m_Engine->SystemData();
     // 13. The project's icon.
     if (!data.Icon.empty()) {

@@ -68,7 +68,7 @@ TEST_F(FormMainTest, StartsAWindowOfTheProjectSizeAndWritesStateOnClose) {
 }
 
 TEST_F(FormMainTest, MissingArchivesAreNamedInOneMessageAndTheGameGoesOn) {
-    m_Dir.WriteBytes("present.bcl", "");
+    m_Dir.WriteBytes("present.bcl", "[BinaryCombineData]\r\np.bcd\r\n[x]\r\nzz\r\n1\r\n");
     m_Dir.WriteSjis("game.vsc", "<BCL>\n" + m_Dir.Str() + "gone1.bcl\n" + m_Dir.Str() + "present.bcl\n" +
                                     m_Dir.Str() + "gone2.bcx\n</BCL>\n");
     TFormMain form;
@@ -76,6 +76,11 @@ TEST_F(FormMainTest, MissingArchivesAreNamedInOneMessageAndTheGameGoesOn) {
     ASSERT_EQ(Texts().size(), 1u);
     EXPECT_EQ(Texts()[0], m_Dir.Str() + "gone1.bcl\r\n" + m_Dir.Str() + "gone2.bcx\r\n以上のファイルが見つかりません。");
     EXPECT_EQ(m_Boxes.Records()[0].icon, platform::MessageIcon::Warning);
+    // The one that exists but cannot be read: named in the records, not in a box.
+    ASSERT_EQ(form.FormInfo()->ErrorLines().size(), 1u);
+    const std::string record = platform::SjisToUtf8(form.FormInfo()->ErrorLines()[0]);
+    EXPECT_NE(record.find("アーカイブが読めません"), std::string::npos) << record;
+    EXPECT_NE(record.find("present.bcl"), std::string::npos) << record;
     form.close();
 }
 
