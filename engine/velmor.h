@@ -245,6 +245,32 @@ public:
     const TRect& ChoiceRow(int i) const { return m_ChoiceRows[i]; }
     int FontHeight() const { return m_FontHeight; }
 
+    // Saved games: the state a save holds, taken over as it is; the caller resumes play.
+    void SetGameModeValue(GameMode mode) { m_GameMode = mode; }
+    void SetPosition(const TVelmorScriptPosition& position) { m_Position = position; }
+    void SetJumpBuffer(const TVelmorScriptPosition& position) { m_JumpBuffer = position; }
+    void SetChoiceCount(int count) { m_ChoiceCount = count < 0 ? 0 : count > 4 ? 4 : count; }
+    void SetChoice(int i, const TVelmorSelector& choice) { m_Selectors[i & 3] = choice; }
+    // The rotation indexes the slots, so a slot the project does not have becomes the first.
+    void SetMiniFaceSlot(int32_t slot) {
+        m_MiniFaceSlot = slot >= 0 && slot < MiniFaceCount() ? slot : 0;
+    }
+    const std::string& MiniFaceKey(int i) const { return m_MiniFaceKeys[i & 7]; }
+    void SetMiniFaceKey(int i, const std::string& key) { m_MiniFaceKeys[i & 7] = key; }
+    void SetCDTrack(int32_t track) { m_CDTrack = track; }
+    // The paragraphs of the played positions are not saved, so they stay as they were.
+    void SetSoundPlayedPosition(const std::string& script, int32_t line) {
+        m_SoundPosition.Script = script;
+        m_SoundPosition.Line = line;
+    }
+    void SetVoicePlayedPosition(const std::string& script, int32_t line) {
+        m_VoicePosition.Script = script;
+        m_VoicePosition.Line = line;
+    }
+    void ReplaceVariables(std::vector<TVelmorIntVariable> variables) {
+        m_Variables = std::move(variables);
+    }
+
     // CD.
     void SetCDControl(CDControl control) { m_CDControl = std::move(control); }
     void CDControlRequest(int request) {

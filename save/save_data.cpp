@@ -1,0 +1,158 @@
+#include "save/save_data.h"
+
+#include "engine/velmor.h"
+#include "platform/file_system.h"
+#include "resources/application.h"
+#include "resources/engine_error.h"
+#include "resources/sjis_text.h"
+#include "resources/xini_file.h"
+#include "resources/yxstringlib.h"
+#include "save/save_game.h"
+
+namespace {
+
+constexpr const char* kSaveList = "SaveData";
+
+std::string NameOf(const std::string& line) {
+    return yx::GetField(line, ",", 0);
+}
+
+// The list line that carries the name: the last one, or the first when asked.
+int FindEntry(const TStringList& lines, const std::string& name, bool first) {
+    int found = -1;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (!yx::SameText(NameOf(lines[i]), name)) continue;
+        found = static_cast<int>(i);
+        if (first) break;
+    }
+    return found;
+}
+
+std::string EntryLine(const std::string& name, const std::string& date, const std::string& time,
+                      const std::string& comment) {
+    return name + "," + date + "," + time + "," + comment;
+}
+
+}  // namespace
+
+TSaveData::TSaveData(TVelmor& engine) : m_Engine(engine), m_StatePath(engine.SystemStatePath()) {}
+
+std::string TSaveData::SaveFolder() const {
+    return yx::ChangeFileExt(m_StatePath, "");
+}
+
+std::string TSaveData::DataFileName(const std::string& name) const {
+    // Names come from the save list, which anyone can edit: one that would reach outside the
+    // save folder names no file at all.
+    if (name.empty() || name == "." || name == ".." || yx::StripFileNameChars(name) != name)
+        return std::string();
+    return SaveFolder() + "\\" + name;
+}
+
+void TSaveData::dataWrite(const std::string& name, const std::string& date, const std::string& time,
+                          const std::string& comment) {
+    const std::string path = DataFileName(name);
+    if (path.empty()) throw EEngineError(SJ("セーブデータ\"") + name + SJ("\"が異常です"));
+    {
+        TXiniFile state(m_StatePath, false);
+        TStringList lines;
+        state.ReadSectionLines(kSaveList, lines);
+        const std::string entry = EntryLine(name, date, time, comment);
+        const int at = FindEntry(lines, name, false);
+        if (at >= 0)
+            lines[static_cast<size_t>(at)] = entry;
+        else
+            lines.push_back(entry);
+        state.WriteSectionLines(kSaveList, lines);
+        state.UpdateFile();
+    }
+    TXiniFile data(path, false);
+    TSaveGame::Capture(m_Engine).Write(data, m_Engine.MiniFaceCount());
+    data.UpdateFile();
+}
+
+bool TSaveData::dataRead(const std::string& name) {
+    TyxApplication& app = TyxApplication::Instance();
+    const std::string damaged = SJ("セーブデータ\"") + name + SJ("\"が異常です");
+    TStringList lines;
+    {
+        TXiniFile state(m_StatePath, true);
+        state.ReadSectionLines(kSaveList, lines);
+    }
+    if (FindEntry(lines, name, false) < 0) {
+        app.ShowMessage(damaged);
+        return false;
+    }
+    const std::string path = DataFileName(name);
+    if (path.empty() || !platform::FileSystem::FileExists(path)) {
+        app.ShowMessage(SJ("セーブデータ\"") + path + SJ("\"がみつかりません"));
+        return false;
+    }
+    // Read whole before anything changes: a damaged file must not leave half a game behind.
+    TSaveGame game;
+    std::string error;
+    {
+        TXiniFile data(path, true);
+        if (!game.Read(data, m_Engine.SystemData().StartScript, error)) {
+            app.ShowMessage(damaged);
+            return false;
+        }
+    }
+    game.ApplyTo(m_Engine);
+    return true;
+}
+
+void TSaveData::dataDelete(const std::string& name) {
+    TXiniFile state(m_StatePath, false);
+    TStringList lines;
+    state.ReadSectionLines(kSaveList, lines);
+    const int at = FindEntry(lines, name, false);
+    if (at >= 0) {
+        lines.erase(lines.begin() + at);
+        state.WriteSectionLines(kSaveList, lines);
+    }
+    const std::string path = DataFileName(name);
+    if (!path.empty()) platform::FileSystem::DeleteFile(path);
+}
+
+bool TSaveData::dataUpdate(const std::string& name, const std::string& date,
+                           const std::string& time, const std::string& comment) {
+    TXiniFile state(m_StatePath, false);
+    TStringList lines;
+    state.ReadSectionLines(kSaveList, lines);
+    const int at = FindEntry(lines, name, true);
+    if (at < 0) {
+        TyxApplication::Instance().ShowMessage(name + SJ(" の実データは見つかりませんでした"));
+        return false;
+    }
+    lines[static_cast<size_t>(at)] = EntryLine(name, date, time, comment);
+    state.WriteSectionLines(kSaveList, lines);
+    state.UpdateFile();
+    return true;
+}
+
+std::vector<TSaveData::Entry> TSaveData::Entries() const {
+    TStringList lines;
+    {
+        TXiniFile state(m_StatePath, true);
+        state.ReadSectionLines(kSaveList, lines);
+    }
+    std::vector<Entry> entries;
+    for (const auto& line : lines) {
+        TStringList items;
+        yx::Split(line, ",", items);
+        if (items.size() < 3 || !platform::FileSystem::FileExists(DataFileName(items[0])))
+            continue;
+        entries.push_back({items[0], items[1], items[2], items.size() > 3 ? items[3] : ""});
+    }
+    return entries;
+}
+
+std::string TSaveData::NewName(const std::vector<Entry>& entries) {
+    for (int n = 1;; ++n) {
+        const std::string name = SJ("データ") + yx::IntToStr(n);
+        bool taken = false;
+        for (const auto& e : entries) taken = taken || yx::SameText(e.Name, name);
+        if (!taken) return name;
+    }
+}

@@ -1,0 +1,220 @@
+#include "save/save_data.h"
+
+#include <filesystem>
+
+#include "resources/colour_text.h"
+#include "resources/xini_file.h"
+#include "save/save_game.h"
+#include "tests/engine/command_fixture.h"
+
+namespace {
+
+class SaveDataTest : public CommandTest {
+protected:
+    TVelmor& StartGame() {
+        TVelmor& e = Start("#start\nはじまり\n#north\n北\n",
+                           "<MiniFace>\nCount=3\n</MiniFace>\n");
+        Picture("bg.png", 8, 8);
+        Picture("ann1.png", 4, 4);
+        Picture("bob1.png", 4, 4);
+        return e;
+    }
+    std::string Data(const std::string& utf8Name) const {
+        return m_Dir.Str() + "game/" + utf8Name;
+    }
+    std::string Save(TSaveData& saves, const std::string& utf8Name, const std::string& comment) {
+        saves.dataWrite(SJ(utf8Name), "2026/12/09", "15:00:00", SJ(comment));
+        return SJ(utf8Name);
+    }
+    TStringList ListLines() const {
+        TXiniFile state(m_Dir.Str() + "game.vss", true);
+        TStringList lines;
+        state.ReadSectionLines("SaveData", lines);
+        for (auto& l : lines) l = platform::SjisToUtf8(l);
+        return lines;
+    }
+    std::vector<std::string> Messages() const {
+        std::vector<std::string> out;
+        for (const auto& r : m_Boxes.Records()) out.push_back(platform::SjisToUtf8(r.text));
+        return out;
+    }
+};
+
+TEST_F(SaveDataTest, AGameReadsBackAsItWasSaved) {
+    TVelmor& e = StartGame();
+    Run("*b bg.png");
+    Run("*m ann1.png");
+    Run("*m bob1.png");
+    e.MiniFaceLayer(1).SetVisible(false);
+    e.SetIntVariable(SJ("好感度"), -7);
+    e.SetIntVariable("flag", 1);
+    Run("*addsel 北へ #north");
+    Run("*addsel 南へ #south other.txt");
+    e.SetChoiceCount(2);
+    e.SetChannelFile(0, "music.ogg");
+    e.SetChannelFile(3, "voice.wav");
+    e.SetSoundPlayedPosition("start.txt", 3);
+    e.SetTitle(true, {"start.txt", 1, "#start"});
+    e.SetPosition({"start.txt", 2, "#north"});
+
+    TSaveData saves(e);
+    EXPECT_EQ(TSaveData::NewName(saves.Entries()), SJ("データ1"));
+    Save(saves, "データ1", "北の分かれ道");
+    // The save folder sits beside the system-state file; the data file has no extension.
+    EXPECT_TRUE(std::filesystem::is_regular_file(Data("データ1")));
+    EXPECT_EQ(TSaveData::NewName(saves.Entries()), SJ("データ2"));
+
+    // Play on, changing everything the save holds.
+    const auto saved = TSaveGame::Capture(e);
+    Run("*m ann1.png");
+    e.ClearAllVariables();
+    e.SetIntVariable("other", 3);
+    e.SetChannelFile(0, "");
+    e.BackgroundLayer().SetVisible(false);
+    e.SetTitle(false, {});
+    e.SetPosition({"start.txt", 0, "#start"});
+
+    ASSERT_TRUE(saves.dataRead(SJ("データ1")));
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_EQ(e.Position().Line, 2);
+    EXPECT_EQ(e.Position().Paragraph, "#north");
+    EXPECT_EQ(e.BackgroundLayer().FileName(), "bg.png");
+    EXPECT_TRUE(e.BackgroundLayer().Visible());
+    EXPECT_EQ(e.MiniFaceSlot(), saved.MiniFaceDrawIndex);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(e.MiniFaceKey(i), (*saved.MiniFaceKeys)[i]) << i;
+        EXPECT_EQ(e.MiniFaceLayer(i).FileName(), (*saved.MiniFacePictures)[i]) << i;
+        EXPECT_EQ(e.MiniFaceLayer(i).Visible(), (*saved.MiniVisible)[i]) << i;
+    }
+    int32_t v = 0;
+    EXPECT_TRUE(e.GetIntVariable(SJ("好感度"), v));
+    EXPECT_EQ(v, -7);
+    EXPECT_FALSE(e.GetIntVariable("other", v));
+    ASSERT_EQ(e.ChoiceCount(), 2);
+    EXPECT_EQ(e.Choice(0).Caption, SJ("北へ"));
+    EXPECT_EQ(e.Choice(0).Script, "");
+    EXPECT_EQ(e.Choice(1).Script, "other.txt");
+    EXPECT_EQ(e.ChannelFile(0), "music.ogg");
+    EXPECT_EQ(e.ChannelFile(3), "voice.wav");
+    EXPECT_EQ(e.SoundPlayedPosition().Line, 3);
+    EXPECT_TRUE(e.InTitle());
+    EXPECT_EQ(e.TitlePosition().Paragraph, "#start");
+}
+
+TEST_F(SaveDataTest, TheListKeepsItsOrderAndForgetsSavesWithoutData) {
+    TVelmor& e = StartGame();
+    TSaveData saves(e);
+    Save(saves, "データ1", "一");
+    Save(saves, "データ2", "二, そして三");
+    Save(saves, "データ1", "上書き");
+    auto lines = ListLines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "データ1,2026/12/09,15:00:00,上書き");
+    // A comment with a comma is listed only up to it.
+    auto entries = saves.Entries();
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(platform::SjisToUtf8(entries[1].Comment), "二");
+
+    // A data file removed by hand: not listed, its name free again, and reusing it replaces
+    // the old line in place.
+    std::filesystem::remove(Data("データ1"));
+    entries = saves.Entries();
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(TSaveData::NewName(entries), SJ("データ1"));
+    Save(saves, "データ1", "新しい");
+    lines = ListLines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "データ1,2026/12/09,15:00:00,新しい");
+
+    // Rewriting a comment touches only the list; deleting removes line and file.
+    EXPECT_TRUE(saves.dataUpdate(SJ("データ2"), "2027/01/01", "09:00:00", SJ("改")));
+    EXPECT_EQ(ListLines()[1], "データ2,2027/01/01,09:00:00,改");
+    EXPECT_FALSE(saves.dataUpdate(SJ("データ9"), "d", "t", "c"));
+    EXPECT_EQ(Messages().back(), "データ9 の実データは見つかりませんでした");
+    saves.dataDelete(SJ("データ2"));
+    EXPECT_EQ(ListLines().size(), 1u);
+    EXPECT_FALSE(std::filesystem::exists(Data("データ2")));
+    // The system state written at shutdown keeps the list.
+    e.WriteSystemState();
+    EXPECT_EQ(ListLines().size(), 1u);
+}
+
+TEST_F(SaveDataTest, ADamagedSaveIsRefusedAndChangesNothing) {
+    TVelmor& e = StartGame();
+    TSaveData saves(e);
+    e.SetIntVariable("keep", 5);
+    Save(saves, "データ1", "");
+    e.SetIntVariable("keep", 6);
+
+    const std::string file = Data("データ1");
+    auto rewrite = [&](const std::string& from, const std::string& to) {
+        std::string text = m_Dir.ReadUtf8(file);
+        const size_t at = text.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        text.replace(at, from.size(), to);
+        m_Dir.WriteSjis("game/データ1", text);
+    };
+    rewrite("keep=5", "keep=five");
+    EXPECT_FALSE(saves.dataRead(SJ("データ1")));
+    EXPECT_EQ(Messages().back(), "セーブデータ\"データ1\"が異常です");
+    int32_t v = 0;
+    EXPECT_TRUE(e.GetIntVariable("keep", v));
+    EXPECT_EQ(v, 6);
+
+    // Lines with nothing after "=" are skipped; an empty name is a name.
+    rewrite("keep=five", "flag=\r\n=5");
+    ASSERT_TRUE(saves.dataRead(SJ("データ1")));
+    EXPECT_FALSE(e.GetIntVariable("flag", v));
+    ASSERT_EQ(e.Variables().size(), 2u);  // the finished flag and the nameless one
+    EXPECT_EQ(e.Variables()[1].Name, "");
+
+    rewrite("GameMode=1", "GameMode=99");
+    EXPECT_FALSE(saves.dataRead(SJ("データ1")));
+
+    EXPECT_FALSE(saves.dataRead(SJ("データ7")));
+    EXPECT_EQ(Messages().back(), "セーブデータ\"データ7\"が異常です");
+    std::filesystem::remove(file);
+    EXPECT_FALSE(saves.dataRead(SJ("データ1")));
+    EXPECT_NE(Messages().back().find("がみつかりません"), std::string::npos);
+}
+
+TEST_F(SaveDataTest, ValuesFromOtherWritersReadAsTheEngineMeansThem) {
+    TVelmor& e = StartGame();
+    TSaveData saves(e);
+    Save(saves, "データ1", "");
+    m_Dir.WriteSjis("game/データ1",
+                    "<Data>\nGameMode=1\n</Data>\n<Sprite>\nBackBaseColor=clWhite\n</Sprite>\n"
+                    "<MiniFace>\nMiniFaceDrawIndex=40\nMiniVisible=1,0,2\nMiniFaceDist=,bob\n"
+                    "</MiniFace>\n");
+    ASSERT_TRUE(saves.dataRead(SJ("データ1")));
+    EXPECT_EQ(e.BackgroundLayer().FillColour(), 0xFFFFFFu);
+    EXPECT_TRUE(e.MiniFaceLayer(0).Visible());
+    EXPECT_FALSE(e.MiniFaceLayer(1).Visible());
+    EXPECT_FALSE(e.MiniFaceLayer(2).Visible());
+    // A rotation index past the project's slots starts over at the first.
+    EXPECT_EQ(e.MiniFaceSlot(), 0);
+    EXPECT_EQ(e.MiniFaceKey(0), "");
+    EXPECT_EQ(e.MiniFaceKey(1), "bob");
+    EXPECT_EQ(e.TitlePosition().Script, "start.txt");
+
+    uint32_t a = 0, b = 1;
+    EXPECT_TRUE(yx::TryStringToColor("clWhite", a));
+    EXPECT_TRUE(yx::TryStringToColor("$00FFFFFF", b));
+    EXPECT_EQ(a, b);
+    EXPECT_EQ(yx::ColorToString(0xFFFFFF), "clWhite");
+    EXPECT_EQ(yx::ColorToString(0x123456), "$00123456");
+    EXPECT_FALSE(yx::TryStringToColor("white", a));
+}
+
+TEST_F(SaveDataTest, NamesFromTheListNeverReachOutsideTheSaveFolder) {
+    TVelmor& e = StartGame();
+    TSaveData saves(e);
+    m_Dir.WriteBytes("victim.txt", "keep");
+    m_Dir.WriteSjis("game.vss", "<SaveData>\n..\\victim.txt,d,t,c\n</SaveData>\n");
+    EXPECT_TRUE(saves.Entries().empty());
+    saves.dataDelete("..\\victim.txt");
+    EXPECT_TRUE(std::filesystem::exists(m_Dir.Path() / "victim.txt"));
+    EXPECT_THROW(saves.dataWrite("../x", "d", "t", "c"), EEngineError);
+}
+
+}  // namespace
