@@ -37,6 +37,8 @@
 #include "resources/witch.h"
 #include "resources/xini_file.h"
 #include "resources/yxstringlib.h"
+#include "save/form_save.h"
+#include "save/save_game.h"
 #include "shell/display_image.h"
 #include "shell/form_select.h"
 #include "shell/key_map.h"
@@ -676,8 +678,56 @@ void TFormMain::m_ActMessAutoPlayExecute() {
 }
 
 void TFormMain::m_ActSaveLoadExecute() {
-    // The save and load dialog (TFormSave) opens here once the save layer provides it: the
-    // mode and script are remembered, and a loaded game resumes at its saved line.
+    if (!m_Engine) return;
+    if (!m_FormSave) m_FormSave = new TFormSave(this, m_DllRes.get());
+    const int mode = m_Engine->Mode();
+    const std::string script = m_Engine->Position().Script;
+    // What a save that cannot be resumed is undone to.
+    const TSaveGame before = TSaveGame::Capture(*m_Engine);
+    try {
+        m_FormSave->Prepare(*m_Engine, &m_Wallpaper);
+        if (m_SaveDialogDriver)
+            m_SaveDialogDriver(*m_FormSave);
+        else
+            m_FormSave->exec();
+        if (m_FormSave->Loaded()) {
+            const std::string saved = m_Engine->Position().Script;
+            if (!ResumeAfterLoad(mode, script)) {
+                before.ApplyTo(*m_Engine);
+                throw EEngineError(SJ("commandJump : ") + saved + SJ(" がロードできません"));
+            }
+        } else if (m_FormSave->TitleRequested()) {
+            m_Engine->TitleReturn();
+        }
+    } catch (const EEngineError& e) {
+        // The dialog stays for the next opening; the game goes on as it was.
+        TyxApplication::Instance().Warn(e.Text());
+        return;
+    }
+    delete m_FormSave;
+    m_FormSave = nullptr;
+    WakeIdle();
+}
+
+bool TFormMain::ResumeAfterLoad(int rememberedMode, const std::string& rememberedScript) {
+    TVelmor& engine = *m_Engine;
+    TVelmorScriptPosition position = engine.Position();
+    // Checked first, so a save whose script is gone can be undone before anything moved.
+    if (!yx::SameText(position.Script, rememberedScript) && !engine.LoadScript(position.Script))
+        return false;
+    // The saved line runs again, so a saved message shows again and waits.
+    engine.SetClickWait(false);
+    position.Line -= 1;
+    engine.SetPosition(position);
+    if (engine.Mode() != rememberedMode) engine.EnterGameMode(engine.Mode());
+    if (!position.Paragraph.empty()) engine.MarkParagraph(position.Paragraph);
+    engine.RestoreSound();
+    engine.SetPopupEnabled(true);
+    if (engine.Mode() == TVelmor::kModeChoice) {
+        engine.ComposeFrame();
+        engine.PresentFrame();
+    }
+    return true;
 }
 
 void TFormMain::m_ActSceneEndExecute() {

@@ -1,6 +1,7 @@
 #pragma once
 #include <QIcon>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@ class QMenu;
 class TDisplayImage;
 class TFormInfo;
 class TFormLog;
+class TFormSave;
 class TVelmor;
 class TyxDllRes;
 class TyxWitch;
@@ -56,6 +58,10 @@ public:
     Rest NextRest(uint32_t& deadline) const;
     // A driver of its own (the headless runner) calls IdlePass itself; no timers run then.
     void SetExternalDriver(bool on) { m_ExternalDriver = on; }
+    // Runs the save dialog in place of its modal run (tests and the headless runner answer it).
+    void SetSaveDialogDriver(std::function<void(TFormSave&)> driver) {
+        m_SaveDialogDriver = std::move(driver);
+    }
     // Set before FormCreate; handed to the engine when it is built.
     void SetMonitor(TVelmorMonitor* monitor) { m_Monitor = monitor; }
     // An input code with its display-image position to the present mode's handler.
@@ -139,6 +145,10 @@ private:
     TJoystickInput m_Joystick;
     QTimer* m_JoyTimer = nullptr;
     platform::ImageList m_ILSysPM;
+    TFormSave* m_FormSave = nullptr;
+    std::function<void(TFormSave&)> m_SaveDialogDriver;
+    // False when the saved script cannot be loaded (nothing has moved then).
+    bool ResumeAfterLoad(int rememberedMode, const std::string& rememberedScript);
 
     QMenu* m_PMSystem = nullptr;
     QAction* m_ActMessWinShow = nullptr;

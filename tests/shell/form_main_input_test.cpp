@@ -16,6 +16,7 @@
 #include "platform/test_message_responder.h"
 #include "platform/virtual_clock.h"
 #include "resources/sjis_text.h"
+#include "save/form_save.h"
 #include "shell/display_image.h"
 #include "shell/form_main.h"
 #include "tests/support/temp_folder.h"
@@ -122,8 +123,11 @@ TEST_F(FormInputTest, ActionsCarryTheirCaptionsShortcutsPicturesAndMenuOrder) {
     EXPECT_EQ(order.join(' '),
               "m_ActMessWinShow - m_ActMessSkip m_ActMessAutoPlay - m_ActSaveLoad m_ActSceneEnd - "
               "m_ActSystemOption m_ActLogForm m_ActSnapshot - m_ActAppTerminate");
-    // The commands whose dialogs come later run without effect.
+    // Save and load opens its dialog; the options command has none yet and does nothing.
+    int opened = 0;
+    form.SetSaveDialogDriver([&](TFormSave&) { ++opened; });
     Act(form, "m_ActSaveLoad")->trigger();
+    EXPECT_EQ(opened, 1);
     Act(form, "m_ActSystemOption")->trigger();
     EXPECT_TRUE(m_Boxes.Records().empty());
     Act(form, "m_ActAppTerminate")->trigger();

@@ -138,3 +138,23 @@ TEST_F(RunnerTest, FatalErrorsLineLimitsAndBadArguments) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(RunnerTest, SavesAreMadeAndLoadedWithoutADialogWaiting) {
+    Game("一\n二\n三\n");
+    const Played run = Play({}, "saveload new 階段の前\nconfirm\nconfirm\nsaveload load 0\n"
+                                "saveload delete 0\nkey F4\n");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.Of("message", "text"),
+              (std::vector<std::string>{"一", "二", "三", "一"}));
+    EXPECT_EQ(run.Of("saves", "action"),
+              (std::vector<std::string>{"new", "load", "delete", "close"}));
+    // Loading and deleting ask first; the delete took the data file with it.
+    EXPECT_EQ(run.Of("box", "text"),
+              (std::vector<std::string>{"データ1 をロードしてもよろしいですか？",
+                                        "データ1を削除してもよろしいですか？"}));
+    EXPECT_FALSE(std::filesystem::exists(m_Dir.Path() / "game" / "データ1"));
+}
+
+}  // namespace

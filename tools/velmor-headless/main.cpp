@@ -6,6 +6,8 @@
 #include <QCursor>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QTreeWidget>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
@@ -24,6 +26,7 @@
 #include "platform/sjis.h"
 #include "platform/virtual_clock.h"
 #include "resources/sjis_text.h"
+#include "save/form_save.h"
 #include "shell/display_image.h"
 #include "shell/form_main.h"
 
@@ -258,9 +261,13 @@ public:
                 Deliver(line);
             }
         };
+        // The save dialog never waits for a player here: it does what the last `saveload`
+        // input asked, or closes at once when opened some other way (F4, `menu`).
+        m_Form.SetSaveDialogDriver([this](TFormSave& dialog) { DriveSaveDialog(dialog); });
     }
     ~Runner() {
         m_Form.ImgPrim()->PumpEvents = [] { QApplication::processEvents(); };
+        m_Form.SetSaveDialogDriver(nullptr);
     }
     Runner(const Runner&) = delete;
     Runner& operator=(const Runner&) = delete;
@@ -291,6 +298,8 @@ private:
     void Deliver(const std::string& line);
     void Key(int key, bool press, bool release);
     void Shot(const std::string& file);
+    void DriveSaveDialog(TFormSave& dialog);
+    std::vector<std::string> m_SaveLoad;  // the pending `saveload` words
     // Relative names are under --shots, or the folder the runner was started in.
     std::string ShotPath(const std::string& file) const {
         if (std::filesystem::path(file).is_absolute()) return file;
@@ -398,6 +407,10 @@ void Runner::Deliver(const std::string& line) {
         Key(key, cmd != "keyup", cmd != "keydown");
     } else if (cmd == "shot" && w.size() > 1) {
         Shot(w[1]);
+    } else if (cmd == "saveload" && w.size() > 1) {
+        m_SaveLoad = w;
+        m_Form.m_ActSaveLoadExecute();
+        m_SaveLoad.clear();
     } else if (cmd == "menu" && w.size() > 1) {
         auto* action = m_Form.findChild<QAction*>(QString::fromStdString(w[1]));
         if (action && action->isEnabled())
@@ -408,6 +421,47 @@ void Runner::Deliver(const std::string& line) {
         std::fprintf(stderr, "velmor-headless: ignored input \"%s\"\n", line.c_str());
     }
     QApplication::processEvents();
+}
+
+void Runner::DriveSaveDialog(TFormSave& dialog) {
+    QTreeWidget* list = dialog.List();
+    auto names = [&] {
+        std::string out = "[";
+        for (int i = 0; i < list->topLevelItemCount(); ++i)
+            out += (i ? "," : "") + Json(list->topLevelItem(i)->text(0).toStdString());
+        return out + "]";
+    };
+    const std::string action = m_SaveLoad.size() > 1 ? m_SaveLoad[1] : "close";
+    // Everything after the action (and a row number) is the comment of a new or overwritten
+    // save.
+    size_t next = 2;
+    if (next < m_SaveLoad.size() && !m_SaveLoad[next].empty() &&
+        std::isdigit(static_cast<unsigned char>(m_SaveLoad[next][0]))) {
+        const int row = std::atoi(m_SaveLoad[next++].c_str());
+        if (QTreeWidgetItem* item = list->topLevelItem(row)) list->setCurrentItem(item);
+    }
+    std::string comment;
+    for (; next < m_SaveLoad.size(); ++next) comment += (comment.empty() ? "" : " ") + m_SaveLoad[next];
+    dialog.SetDetailsQuestion([comment](const std::string&, const std::string&, std::string&,
+                                        std::string&, std::string& text) {
+        if (!comment.empty()) text = platform::Utf8ToSjis(comment);
+        return true;
+    });
+    QAction* const actions[] = {dialog.m_ActNewSave, dialog.m_ActSave, dialog.m_ActLoad,
+                                dialog.m_ActDelete, dialog.m_ActCommentEdit,
+                                dialog.m_ActTitleReturn};
+    const char* const words[] = {"new", "save", "load", "delete", "comment", "title"};
+    bool known = action == "close";
+    for (int i = 0; i < 6; ++i) {
+        if (action != words[i]) continue;
+        known = true;
+        if (actions[i]->isEnabled())
+            actions[i]->trigger();
+        else
+            std::fprintf(stderr, "velmor-headless: saveload %s is not offered now\n", words[i]);
+    }
+    if (!known) std::fprintf(stderr, "velmor-headless: unknown saveload action %s\n", action.c_str());
+    m_T.Event("saves", ",\"action\":" + Json(action) + ",\"names\":" + names());
 }
 
 std::string Runner::Run() {

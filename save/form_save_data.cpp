@@ -1,0 +1,140 @@
+#include "save/form_save_data.h"
+
+#include <QBitmap>
+#include <QFormLayout>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QVBoxLayout>
+
+#include "platform/bitmap_qt.h"
+#include "platform/sjis.h"
+#include "resources/dll_res.h"
+#include "resources/engine_error.h"
+#include "resources/sjis_text.h"
+
+namespace {
+QString Q(const std::string& sjis) {
+    return QString::fromStdString(platform::SjisToUtf8(sjis));
+}
+std::string S(const QString& text) {
+    return platform::Utf8ToSjis(text.toStdString());
+}
+}  // namespace
+
+TFormSaveData::TFormSaveData(QWidget* owner, platform::Bitmap* wallpaper, TyxDllRes* dllRes)
+    : QDialog(owner), m_Wallpaper(wallpaper), m_DllRes(dllRes) {
+    setWindowTitle(QString::fromUtf8("セーブ"));
+    setFixedSize(331, 238);
+    auto* outer = new QVBoxLayout(this);
+    auto* panel = new QFrame(this);
+    panel->setFrameShape(QFrame::StyledPanel);
+    auto* form = new QFormLayout(panel);
+    m_EdtDataName = new QLineEdit(panel);
+    m_EdtDataDate = new QLineEdit(panel);
+    m_EdtDataTime = new QLineEdit(panel);
+    m_EdtDataComment = new QLineEdit(panel);
+    for (QLineEdit* shown : {m_EdtDataName, m_EdtDataDate, m_EdtDataTime}) {
+        shown->setReadOnly(true);
+        shown->setFocusPolicy(Qt::NoFocus);
+    }
+    form->addRow(QString::fromUtf8("データ名"), m_EdtDataName);
+    form->addRow(QString::fromUtf8("日付"), m_EdtDataDate);
+    form->addRow(QString::fromUtf8("時刻"), m_EdtDataTime);
+    form->addRow(QString::fromUtf8("コメント"), m_EdtDataComment);
+    outer->addWidget(panel);
+    auto* buttons = new QHBoxLayout;
+    m_ImgOK = new QLabel(this);
+    m_ImgCancel = new QLabel(this);
+    for (QLabel* button : {m_ImgOK, m_ImgCancel}) {
+        button->setCursor(Qt::PointingHandCursor);
+        button->installEventFilter(this);
+        buttons->addStretch();
+        buttons->addWidget(button);
+    }
+    buttons->addStretch();
+    outer->addLayout(buttons);
+    m_EdtDataComment->setFocus();
+}
+
+void TFormSaveData::Fill(const std::string& name, const std::string& date, const std::string& time,
+                         const std::string& comment) {
+    m_EdtDataName->setText(Q(name));
+    m_EdtDataDate->setText(Q(date));
+    m_EdtDataTime->setText(Q(time));
+    m_EdtDataComment->setText(Q(comment));
+    m_Images.Clear();
+    for (const char* picture : {"IDB_IMAGEBUTTON_OK0", "IDB_IMAGEBUTTON_CANCEL0",
+                                "IDB_IMAGEBUTTON_OK1", "IDB_IMAGEBUTTON_CANCEL1"}) {
+        platform::ImageList::Entry entry;
+        // The program carries no pictures of its own, so the library is the one source.
+        if (!m_DllRes || !m_DllRes->LoadBitmap(entry.picture, picture))
+            throw EEngineError(SJ("リソースロードエラー\n") + picture + SJ("が見つかりません"));
+        m_Images.Add(std::move(entry));
+    }
+    ShowPicture(m_ImgOK, 0);
+    ShowPicture(m_ImgCancel, 1);
+    m_EdtDataComment->setFocus();
+}
+
+std::string TFormSaveData::Date() const {
+    return S(m_EdtDataDate->text());
+}
+std::string TFormSaveData::Time() const {
+    return S(m_EdtDataTime->text());
+}
+std::string TFormSaveData::Comment() const {
+    return S(m_EdtDataComment->text());
+}
+
+void TFormSaveData::ShowPicture(QLabel* button, int index) {
+    if (index >= m_Images.Count()) return;
+    const QPixmap pixmap = QPixmap::fromImage(platform::QImageOf(m_Images.At(index).picture));
+    button->setPixmap(pixmap);
+    button->setFixedSize(pixmap.size());
+}
+
+bool TFormSaveData::eventFilter(QObject* watched, QEvent* event) {
+    const bool ok = watched == m_ImgOK;
+    if (!ok && watched != m_ImgCancel) return QDialog::eventFilter(watched, event);
+    auto* button = static_cast<QLabel*>(watched);
+    if (event->type() == QEvent::MouseButtonPress &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        ShowPicture(button, ok ? 2 : 3);
+        return true;
+    }
+    if (event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        ShowPicture(button, ok ? 0 : 1);
+        // A release away from the button is a change of mind.
+        if (button->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
+            if (ok) m_Accepted = true;
+            ok ? accept() : reject();
+        }
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TFormSaveData::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        m_Accepted = true;
+        accept();
+        return;
+    }
+    if (event->key() == Qt::Key_Escape) {
+        reject();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TFormSaveData::paintEvent(QPaintEvent*) {
+    if (!m_Wallpaper || m_Wallpaper->Empty()) return;
+    QPainter painter(this);
+    painter.drawTiledPixmap(rect(), QPixmap::fromImage(platform::QImageOf(*m_Wallpaper)));
+}

@@ -1,0 +1,241 @@
+// Saving and loading from the game window: the dialog's actions and rules, and the game
+// resuming where the save was taken.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QTreeWidget>
+#include <filesystem>
+
+#include "engine/velmor.h"
+#include "platform/clock.h"
+#include "platform/file_system.h"
+#include "platform/message_box.h"
+#include "platform/test_message_responder.h"
+#include "platform/virtual_clock.h"
+#include "resources/sjis_text.h"
+#include "save/form_save.h"
+#include "shell/form_main.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+using platform::MessageAnswer;
+
+class SaveLoadTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::MessageBox::SetCurrent(&m_Boxes);
+        platform::Clock::SetCurrent(&m_Clock);
+        m_SavedFolder = platform::FileSystem::CurrentFolder();
+        m_Dir.WriteSjis("game.vsc",
+                        "<velmor>\nTitle=灯台\nStartScript=start.txt\n</velmor>\n"
+                        "<Screen>\nWidth=160\nHeight=120\n</Screen>\n");
+        m_Dir.WriteSjis("start.txt",
+                        "#start\n:title\n一\n二\n*jump #room other.txt\n");
+        m_Dir.WriteSjis("other.txt", "#room\n三\n四\n*clrsel\n*addsel 北 #n\n*addsel 南 #s\n"
+                                     "*select\n#n\n北だ\n#s\n南だ\n");
+        m_Dir.WriteSjis("game.vss", "<SystemState>\nMessageAnimation=0\n</SystemState>\n");
+        m_Form.SetExternalDriver(true);
+        ASSERT_TRUE(m_Form.FormCreate({platform::FileSystem::FromHostPath(m_Dir.Str() + "game.vsc")}));
+        Settle();
+    }
+    void TearDown() override {
+        m_Form.close();
+        platform::FileSystem::SetCurrentFolder(m_SavedFolder);
+        platform::Clock::SetCurrent(nullptr);
+        platform::MessageBox::SetCurrent(nullptr);
+    }
+    TVelmor& Engine() { return *m_Form.Engine(); }
+    void Settle() {
+        for (int i = 0; i < 200 && m_Form.Engine(); ++i) {
+            uint32_t deadline;
+            const auto rest = m_Form.NextRest(deadline);
+            if (rest == TFormMain::Rest::Input) return;
+            if (rest == TFormMain::Rest::Deadline) m_Clock.Advance(deadline - m_Clock.TickCount());
+            m_Form.IdlePass();
+        }
+    }
+    void Click() {
+        m_Form.DeliverInput(1, -1, -1);
+        Settle();
+    }
+    // Opens the dialog and lets run act on it in place of the player.
+    void WithDialog(const std::function<void(TFormSave&)>& run) {
+        m_Form.SetSaveDialogDriver([&](TFormSave& dialog) {
+            dialog.SetNow([] {
+                return QDateTime(QDate(2026, 12, 9), QTime(15, 0, 0));
+            });
+            dialog.SetDetailsQuestion([this](const std::string& caption, const std::string& name,
+                                             std::string&, std::string&, std::string& comment) {
+                m_Asked.push_back(platform::SjisToUtf8(caption) + ":" + platform::SjisToUtf8(name));
+                if (!m_DetailsAnswer) return false;
+                comment = SJ("しおり");
+                return true;
+            });
+            run(dialog);
+        });
+        m_Form.findChild<QAction*>("m_ActSaveLoad")->trigger();
+    }
+    static QStringList Names(TFormSave& dialog) {
+        QStringList names;
+        for (int i = 0; i < dialog.List()->topLevelItemCount(); ++i)
+            names << dialog.List()->topLevelItem(i)->text(0);
+        return names;
+    }
+    std::string Message() const { return platform::SjisToUtf8(Engine_().MessageText()); }
+    const TVelmor& Engine_() const { return *const_cast<TFormMain&>(m_Form).Engine(); }
+
+    TempFolder m_Dir;
+    TempFolder m_Home;
+    ScopedDataHome m_DataHome{m_Home.Str()};
+    platform::TestMessageResponder m_Boxes;
+    platform::VirtualClock m_Clock{5000};
+    std::string m_SavedFolder;
+    TFormMain m_Form;
+    bool m_DetailsAnswer = true;
+    std::vector<std::string> m_Asked;
+};
+
+TEST_F(SaveLoadTest, ALoadedGameShowsItsSavedMessageAgainAndWaits) {
+    ASSERT_EQ(Message(), "一");
+    Engine().SetIntVariable("score", 3);
+    WithDialog([](TFormSave& d) {
+        EXPECT_TRUE(d.m_ActNewSave->isEnabled());
+        EXPECT_FALSE(d.m_ActLoad->isEnabled());  // nothing listed, nothing selected
+        d.m_ActNewSave->trigger();
+    });
+    ASSERT_EQ(m_Asked.size(), 1u);
+    EXPECT_EQ(m_Asked[0], "新規保存:データ1");
+
+    // Play on into the other script, then load.
+    Click();
+    Click();
+    ASSERT_EQ(Message(), "三");
+    Engine().SetIntVariable("score", 9);
+    m_Boxes.PushAnswer(MessageAnswer::Yes);
+    WithDialog([](TFormSave& d) {
+        ASSERT_EQ(d.List()->topLevelItemCount(), 1);
+        EXPECT_EQ(d.List()->topLevelItem(0)->text(3), QString::fromUtf8("しおり"));
+        EXPECT_TRUE(d.m_ActLoad->isEnabled());  // the only save is selected on opening
+        d.m_ActLoad->trigger();
+        EXPECT_TRUE(d.Loaded());
+    });
+    EXPECT_EQ(platform::SjisToUtf8(m_Boxes.Records().back().text),
+              "データ1 をロードしてもよろしいですか？");
+    Settle();
+    EXPECT_EQ(Message(), "一");
+    EXPECT_TRUE(Engine().ClickWait());
+    EXPECT_EQ(Engine().Position().Script, "start.txt");
+    int32_t score = 0;
+    ASSERT_TRUE(Engine().GetIntVariable("score", score));
+    EXPECT_EQ(score, 3);
+    Click();
+    EXPECT_EQ(Message(), "二");
+}
+
+TEST_F(SaveLoadTest, ChoicesComeBackOnScreenAndSavingFollowsTheMode) {
+    for (int i = 0; i < 4; ++i) Click();
+    ASSERT_EQ(Engine().Mode(), TVelmor::kModeChoice);
+    WithDialog([](TFormSave& d) { d.m_ActNewSave->trigger(); });
+    Engine().ChoiceInput(1, -1, -1);  // nothing highlighted: stays
+    Engine().SetChoiceCount(0);
+    Engine().EnterGameMode(TVelmor::kModeScript);
+
+    m_Boxes.PushAnswer(MessageAnswer::Yes);
+    WithDialog([](TFormSave& d) { d.m_ActLoad->trigger(); });
+    EXPECT_EQ(Engine().Mode(), TVelmor::kModeChoice);
+    EXPECT_EQ(Engine().ChoiceCount(), 2);
+
+    // In a mode that is neither script nor choice nothing can be saved; the rest still works.
+    Engine().EnterGameMode(TVelmor::kModeGallery);
+    WithDialog([](TFormSave& d) {
+        EXPECT_FALSE(d.m_ActNewSave->isEnabled());
+        EXPECT_FALSE(d.m_ActSave->isEnabled());
+        EXPECT_TRUE(d.m_ActLoad->isEnabled());
+        EXPECT_TRUE(d.m_ActDelete->isEnabled());
+        EXPECT_TRUE(d.m_ActCommentEdit->isEnabled());
+        EXPECT_TRUE(d.m_ActTitleReturn->isEnabled());  // the script recorded its title
+    });
+}
+
+TEST_F(SaveLoadTest, TheListOpensOnTheNewestSaveAndSortsByTime) {
+    m_Dir.WriteSjis("game.vss",
+                    "<SystemState>\nMessageAnimation=0\n</SystemState>\n<SaveData>\n"
+                    "b,2026/12/09,09:00:00,\na,2026/12/10,08:00:00,\nc,2026/12/09,23:00:00,\n"
+                    "d,??,??,壊れた日付\ngone,2026/12/31,00:00:00,\n</SaveData>\n");
+    for (const char* name : {"a", "b", "c", "d"}) m_Dir.WriteBytes(std::string("game/") + name, "");
+    m_DetailsAnswer = false;
+    WithDialog([](TFormSave& d) {
+        // The line without a data file is not listed; the newest by date wins, not the last.
+        EXPECT_EQ(Names(d), QStringList({"b", "a", "c", "d"}));
+        ASSERT_FALSE(d.List()->selectedItems().isEmpty());
+        EXPECT_EQ(d.List()->selectedItems().first()->text(0), "a");
+        d.List()->sortItems(2, Qt::AscendingOrder);
+        EXPECT_EQ(Names(d), QStringList({"d", "b", "c", "a"}));
+        d.List()->sortItems(1, Qt::AscendingOrder);
+        EXPECT_EQ(Names(d), QStringList({"d", "b", "c", "a"}));
+        // A cancelled new save writes nothing and adds no row.
+        d.m_ActNewSave->trigger();
+        EXPECT_EQ(d.List()->topLevelItemCount(), 4);
+    });
+    EXPECT_FALSE(std::filesystem::exists(m_Dir.Path() / "game" / "データ1"));
+    ASSERT_EQ(m_Asked.size(), 1u);
+    EXPECT_EQ(m_Asked[0], "新規保存:データ1");
+}
+
+TEST_F(SaveLoadTest, OverwriteDeleteCommentAndTitleAskFirst) {
+    WithDialog([](TFormSave& d) { d.m_ActNewSave->trigger(); });
+    Click();
+    m_Boxes.PushAnswer(MessageAnswer::No);   // overwrite? no
+    m_Boxes.PushAnswer(MessageAnswer::Yes);  // overwrite? yes
+    m_Boxes.PushAnswer(MessageAnswer::No);   // delete? no
+    WithDialog([](TFormSave& d) {
+        d.m_ActSave->trigger();
+        d.m_ActSave->trigger();
+        d.m_ActCommentEdit->trigger();
+        d.m_ActDelete->trigger();
+        EXPECT_EQ(d.List()->topLevelItemCount(), 1);
+    });
+    std::vector<std::string> texts;
+    for (const auto& r : m_Boxes.Records()) texts.push_back(platform::SjisToUtf8(r.text));
+    ASSERT_EQ(texts.size(), 3u);
+    EXPECT_EQ(texts[0], "データ1 を上書きしてもいいですか？");
+    EXPECT_EQ(texts[2], "データ1を削除してもよろしいですか？");
+    EXPECT_EQ(m_Asked, (std::vector<std::string>{"新規保存:データ1", "上書き保存:データ1",
+                                                 "コメントの変更:データ1"}));
+    EXPECT_EQ(Message(), "二");  // the overwrite saved the present message
+    Click();
+
+    // Back to the title from the dialog.
+    m_Boxes.PushAnswer(MessageAnswer::Yes);
+    WithDialog([](TFormSave& d) {
+        d.m_ActTitleReturn->trigger();
+        EXPECT_TRUE(d.TitleRequested());
+    });
+    Settle();
+    EXPECT_EQ(Message(), "一");
+}
+
+TEST_F(SaveLoadTest, ASaveWhoseScriptIsGoneLeavesTheGameAsItWas) {
+    Click();
+    Click();
+    ASSERT_EQ(Message(), "三");
+    WithDialog([](TFormSave& d) { d.m_ActNewSave->trigger(); });
+    std::filesystem::remove(m_Dir.Path() / "other.txt");
+    Engine().SetIntVariable("keep", 1);
+    // Meanwhile the game went back to the first script.
+    m_Boxes.PushAnswer(MessageAnswer::Yes);
+    WithDialog([](TFormSave& d) { d.m_ActTitleReturn->trigger(); });
+    Settle();
+    ASSERT_EQ(Message(), "一");
+    m_Boxes.PushAnswer(MessageAnswer::Yes);
+    WithDialog([](TFormSave& d) { d.m_ActLoad->trigger(); });
+    EXPECT_NE(platform::SjisToUtf8(m_Boxes.Records().back().text).find("other.txt"),
+              std::string::npos);
+    EXPECT_EQ(Engine().Position().Script, "start.txt");
+    Settle();
+    EXPECT_EQ(Message(), "一");
+}
+
+}  // namespace
