@@ -245,6 +245,11 @@ public:
     const TRect& ChoiceRow(int i) const { return m_ChoiceRows[i]; }
     int FontHeight() const { return m_FontHeight; }
 
+    // The player's message font (the options dialog).
+    void SetMessageFont(const std::string& name) {
+        m_State.FontName = name;
+        m_Screen->SetFontName(name);
+    }
     // Saved games: the state a save holds, taken over as it is; the caller resumes play.
     void SetGameModeValue(GameMode mode) { m_GameMode = mode; }
     void SetPosition(const TVelmorScriptPosition& position) { m_Position = position; }

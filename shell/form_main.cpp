@@ -1,5 +1,7 @@
 #include "shell/form_main.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QApplication>
 #include <QBitmap>
@@ -26,6 +28,7 @@
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/joystick.h"
+#include "platform/message_box.h"
 #include "platform/sjis.h"
 #include "resources/application.h"
 #include "resources/bcl_manager.h"
@@ -45,6 +48,7 @@
 #include "shell/menu_rules.h"
 #include "windows/form_info.h"
 #include "windows/form_log.h"
+#include "windows/form_option.h"
 
 namespace {
 const char* const kProjectExtension = ".vsc";
@@ -742,7 +746,71 @@ void TFormMain::m_ActSceneEndExecute() {
 }
 
 void TFormMain::m_ActSystemOptionExecute() {
-    // The options dialog (TFormOption) opens here and applies its result once it exists.
+    if (!m_Engine) return;
+    TVelmorSystemState& state = m_Engine->SystemState();
+    TFormOption::Values given;
+    given.WindowMode = state.WindowMode ? 1 : 0;
+    given.NoReadTextSkip = state.NoReadTextSkip;
+    given.MessageAnimation = state.MessageAnimation;
+    given.SpeedPosition = std::clamp(state.MessageAnimationSpeed / 10, 0, 10);
+    given.AntiAliasText = state.AntiAliasText;
+    given.FontName = state.FontName;
+    const int32_t volumes[4] = {state.BGMVolume, state.BGEVolume, state.SoundVolume,
+                                state.VoiceVolume};
+    for (int i = 0; i < 4; ++i) given.Volumes[i] = std::clamp(volumes[i], 0, 10);
+    TFormOption::Values result;
+    {
+        TFormOption dialog(this, m_Engine->SoundDevice(), &m_Wallpaper, m_DllRes.get());
+        try {
+            dialog.SetValues(given);
+        } catch (const EEngineError& e) {
+            FatalError(e.Text());
+            return;
+        }
+        if (m_OptionDialogDriver)
+            m_OptionDialogDriver(dialog);
+        else
+            dialog.exec();
+        result = dialog.Result();
+    }
+    TyxApplication& app = TyxApplication::Instance();
+    if (result.WindowMode != given.WindowMode) {
+        if (!state.WindowMode) {
+            showNormal();
+            if (isFullScreen())
+                app.Inform(SJ("ウィンドウ化できません"), SJ("お知らせ"));
+            else
+                state.WindowMode = true;
+        } else if (platform::MessageBox::Current().Show(
+                       SJ("フルスクリーン確認"),
+                       SJ("画面をフルスクリーンにすると、\nデスクトップ上のアイコンの位置がずれたり、\n"
+                          "他のウィンドウのサイズが変わったりする場合があります。\n\n"
+                          "フルスクリーンにしますか？"),
+                       platform::MessageIcon::Question,
+                       platform::MessageButtons::YesNo) == platform::MessageAnswer::Yes) {
+            showFullScreen();
+            if (isFullScreen())
+                state.WindowMode = false;
+            else
+                app.Inform(SJ("フルスクリーン化できません"), SJ("お知らせ"));
+        }
+    }
+    state.NoReadTextSkip = result.NoReadTextSkip;
+    state.MessageAnimation = result.MessageAnimation;
+    state.AntiAliasText = result.AntiAliasText;
+    state.MessageAnimationSpeed = result.SpeedPosition * 10;
+    const QString font = QString::fromStdString(platform::SjisToUtf8(result.FontName));
+    for (const QString& family : QFontDatabase::families())
+        if (!font.isEmpty() && family.compare(font, Qt::CaseInsensitive) == 0) {
+            m_Engine->SetMessageFont(result.FontName);
+            break;
+        }
+    state.BGMVolume = result.Volumes[0];
+    state.BGEVolume = result.Volumes[1];
+    state.SoundVolume = result.Volumes[2];
+    state.VoiceVolume = result.Volumes[3];
+    m_Engine->ApplyVolumes();
+    WakeIdle();
 }
 
 void TFormMain::m_ActLogFormExecute() {

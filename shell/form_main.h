@@ -18,6 +18,7 @@ class QMenu;
 class TDisplayImage;
 class TFormInfo;
 class TFormLog;
+class TFormOption;
 class TFormSave;
 class TVelmor;
 class TyxDllRes;
@@ -61,6 +62,10 @@ public:
     // Runs the save dialog in place of its modal run (tests and the headless runner answer it).
     void SetSaveDialogDriver(std::function<void(TFormSave&)> driver) {
         m_SaveDialogDriver = std::move(driver);
+    }
+    // The same for the options dialog.
+    void SetOptionDialogDriver(std::function<void(TFormOption&)> driver) {
+        m_OptionDialogDriver = std::move(driver);
     }
     // Set before FormCreate; handed to the engine when it is built.
     void SetMonitor(TVelmorMonitor* monitor) { m_Monitor = monitor; }
@@ -147,6 +152,7 @@ private:
     platform::ImageList m_ILSysPM;
     TFormSave* m_FormSave = nullptr;
     std::function<void(TFormSave&)> m_SaveDialogDriver;
+    std::function<void(TFormOption&)> m_OptionDialogDriver;
     // False when the saved script cannot be loaded (nothing has moved then).
     bool ResumeAfterLoad(int rememberedMode, const std::string& rememberedScript);
 

@@ -21,6 +21,7 @@
 #include "shell/form_main.h"
 #include "tests/support/temp_folder.h"
 #include "windows/form_log.h"
+#include "windows/form_option.h"
 
 namespace {
 
@@ -123,12 +124,13 @@ TEST_F(FormInputTest, ActionsCarryTheirCaptionsShortcutsPicturesAndMenuOrder) {
     EXPECT_EQ(order.join(' '),
               "m_ActMessWinShow - m_ActMessSkip m_ActMessAutoPlay - m_ActSaveLoad m_ActSceneEnd - "
               "m_ActSystemOption m_ActLogForm m_ActSnapshot - m_ActAppTerminate");
-    // Save and load opens its dialog; the options command has none yet and does nothing.
+    // Save and load and the options open their dialogs.
     int opened = 0;
     form.SetSaveDialogDriver([&](TFormSave&) { ++opened; });
+    form.SetOptionDialogDriver([&](TFormOption&) { ++opened; });
     Act(form, "m_ActSaveLoad")->trigger();
-    EXPECT_EQ(opened, 1);
     Act(form, "m_ActSystemOption")->trigger();
+    EXPECT_EQ(opened, 2);
     EXPECT_TRUE(m_Boxes.Records().empty());
     Act(form, "m_ActAppTerminate")->trigger();
     EXPECT_EQ(form.Engine(), nullptr);

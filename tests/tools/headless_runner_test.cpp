@@ -158,3 +158,18 @@ TEST_F(RunnerTest, SavesAreMadeAndLoadedWithoutADialogWaiting) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(RunnerTest, OptionsAreSetOnlyWhenTakenWithOk) {
+    Game("一\n二\n三\n");
+    const Played run = Play({}, "options cancel bgm=1\nkey F5\noptions ok bgm=2 speed=0 skipunread=1\n");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.Of("options", "result"), (std::vector<std::string>{"cancel", "cancel", "ok"}));
+    const std::string state = m_Dir.ReadUtf8(m_Dir.Path() / "game.vss");
+    EXPECT_NE(state.find("BGMVolume=2"), std::string::npos) << state;
+    EXPECT_NE(state.find("MessageAnimationSpeed=0"), std::string::npos) << state;
+    EXPECT_NE(state.find("NoReadTextSkip=1"), std::string::npos) << state;
+}
+
+}  // namespace

@@ -5,7 +5,9 @@
 #include <QApplication>
 #include <QCursor>
 #include <QKeyEvent>
+#include <QCheckBox>
 #include <QMouseEvent>
+#include <QSlider>
 #include <QTreeWidget>
 #include <cctype>
 #include <cstdio>
@@ -27,6 +29,7 @@
 #include "platform/virtual_clock.h"
 #include "resources/sjis_text.h"
 #include "save/form_save.h"
+#include "windows/form_option.h"
 #include "shell/display_image.h"
 #include "shell/form_main.h"
 
@@ -264,10 +267,12 @@ public:
         // The save dialog never waits for a player here: it does what the last `saveload`
         // input asked, or closes at once when opened some other way (F4, `menu`).
         m_Form.SetSaveDialogDriver([this](TFormSave& dialog) { DriveSaveDialog(dialog); });
+        m_Form.SetOptionDialogDriver([this](TFormOption& dialog) { DriveOptionDialog(dialog); });
     }
     ~Runner() {
         m_Form.ImgPrim()->PumpEvents = [] { QApplication::processEvents(); };
         m_Form.SetSaveDialogDriver(nullptr);
+        m_Form.SetOptionDialogDriver(nullptr);
     }
     Runner(const Runner&) = delete;
     Runner& operator=(const Runner&) = delete;
@@ -299,6 +304,8 @@ private:
     void Key(int key, bool press, bool release);
     void Shot(const std::string& file);
     void DriveSaveDialog(TFormSave& dialog);
+    void DriveOptionDialog(TFormOption& dialog);
+    std::vector<std::string> m_Options;  // the pending `options` words
     std::vector<std::string> m_SaveLoad;  // the pending `saveload` words
     // Relative names are under --shots, or the folder the runner was started in.
     std::string ShotPath(const std::string& file) const {
@@ -411,6 +418,10 @@ void Runner::Deliver(const std::string& line) {
         m_SaveLoad = w;
         m_Form.m_ActSaveLoadExecute();
         m_SaveLoad.clear();
+    } else if (cmd == "options") {
+        m_Options = w;
+        m_Form.m_ActSystemOptionExecute();
+        m_Options.clear();
     } else if (cmd == "menu" && w.size() > 1) {
         auto* action = m_Form.findChild<QAction*>(QString::fromStdString(w[1]));
         if (action && action->isEnabled())
@@ -462,6 +473,42 @@ void Runner::DriveSaveDialog(TFormSave& dialog) {
     }
     if (!known) std::fprintf(stderr, "velmor-headless: unknown saveload action %s\n", action.c_str());
     m_T.Event("saves", ",\"action\":" + Json(action) + ",\"names\":" + names());
+}
+
+void Runner::DriveOptionDialog(TFormOption& dialog) {
+    bool ok = false;
+    for (size_t i = 1; i < m_Options.size(); ++i) {
+        const std::string& word = m_Options[i];
+        if (word == "ok" || word == "cancel") {
+            ok = word == "ok";
+            continue;
+        }
+        const size_t eq = word.find('=');
+        const std::string name = word.substr(0, eq);
+        const int value = eq == std::string::npos ? 1 : std::atoi(word.c_str() + eq + 1);
+        const char* const volumes[] = {"bgm", "bge", "sound", "voice"};
+        bool known = true;
+        if (name == "speed")
+            dialog.m_TBMessageAnimation->setValue(value);
+        else if (name == "animation")
+            dialog.m_CBMessageAnimation->setChecked(value != 0);
+        else if (name == "skipunread")
+            dialog.m_CBNoReadTextSkip->setChecked(value != 0);
+        else if (name == "antialias")
+            dialog.m_CBAntiAliasText->setChecked(value != 0);
+        else if (name == "fullscreen")
+            dialog.m_CBWindowMode->setChecked(value != 0);
+        else
+            known = false;
+        for (int c = 0; c < 4; ++c)
+            if (name == volumes[c]) {
+                dialog.m_TBVolumes[c]->setValue(value);
+                known = true;
+            }
+        if (!known) std::fprintf(stderr, "velmor-headless: unknown option %s\n", word.c_str());
+    }
+    ok ? dialog.Ok() : dialog.Cancel();
+    m_T.Event("options", std::string(",\"result\":") + (ok ? "\"ok\"" : "\"cancel\""));
 }
 
 std::string Runner::Run() {
