@@ -104,6 +104,34 @@ void Mixer::Mix(int16_t* out, size_t frames) {
     }
 }
 
+bool Mixer::CheckDevice() {
+    {
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        if (m_DeviceLost) return true;
+        if (!m_Open || !m_Backend || !m_Backend->Lost()) return false;
+        m_DeviceLost = true;
+    }
+    MarkBuffersLost();
+    return true;
+}
+
+bool Mixer::ReopenDevice() {
+    std::lock_guard<std::mutex> device(m_DeviceMutex);
+    WaveFormatEx format;
+    {
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        if (!m_DeviceLost) return m_Open;
+        m_Open = false;
+        format = m_Primary;
+    }
+    m_Backend->Close();
+    const bool ok = m_Backend->Open(*this, format);
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    m_Open = ok;
+    if (ok) m_DeviceLost = false;
+    return ok;
+}
+
 void Mixer::MarkBuffersLost() {
     std::lock_guard<std::mutex> lock(m_Mutex);
     for (SoundBuffer* buffer : m_Buffers) {

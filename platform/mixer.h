@@ -40,6 +40,11 @@ public:
     void Mix(int16_t* out, size_t frames);
     // The output device went away: every buffer reports itself lost until restored.
     void MarkBuffersLost();
+    // Asks the backend whether the device went away, and marks the buffers lost the first
+    // time it did; true while it is gone.
+    bool CheckDevice();
+    // Opens the output again after the device went away; true when it plays again.
+    bool ReopenDevice();
 
 private:
     friend class SoundBuffer;
@@ -47,6 +52,10 @@ private:
     mutable std::mutex m_Mutex;  // guards everything below and every buffer's state
     std::unique_ptr<MixerBackend> m_Backend;
     bool m_Open = false;
+    bool m_DeviceLost = false;
+    // Serialises reopening; taken before m_Mutex, never while holding it, because closing
+    // the backend waits for a mix that takes m_Mutex.
+    std::mutex m_DeviceMutex;
     WaveFormatEx m_Primary;
     std::vector<SoundBuffer*> m_Buffers;
     std::vector<float> m_Accumulator;

@@ -13,6 +13,8 @@ public:
     // mixer.Mix, on any thread, until Close.
     virtual bool Open(Mixer& mixer, const WaveFormatEx& format) = 0;
     virtual void Close() = 0;
+    // The device went away while open (unplugged, taken by the system); output has stopped.
+    virtual bool Lost() { return false; }
 };
 
 }  // namespace platform

@@ -3,6 +3,7 @@
 namespace platform {
 
 bool PumpedMixerBackend::Open(Mixer&, const WaveFormatEx&) {
+    lost = false;
     return true;
 }
 

@@ -9,6 +9,9 @@ class PumpedMixerBackend : public MixerBackend {
 public:
     bool Open(Mixer& mixer, const WaveFormatEx& format) override;
     void Close() override;
+    bool Lost() override { return lost; }
+    // Tests pull the device away; opening again brings it back.
+    bool lost = false;
 };
 
 }  // namespace platform

@@ -36,6 +36,11 @@ bool SdlMixerBackend::Open(Mixer& mixer, const WaveFormatEx& format) {
     return true;
 }
 
+bool SdlMixerBackend::Lost() {
+    // Opened unpaused, so a device that stopped on its own was disconnected.
+    return m_Device != 0 && SDL_GetAudioDeviceStatus(m_Device) == SDL_AUDIO_STOPPED;
+}
+
 void SdlMixerBackend::Close() {
     if (m_Device != 0) {
         SDL_CloseAudioDevice(m_Device);

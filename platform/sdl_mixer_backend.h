@@ -11,6 +11,7 @@ public:
     ~SdlMixerBackend() override;
     bool Open(Mixer& mixer, const WaveFormatEx& format) override;
     void Close() override;
+    bool Lost() override;
 
 private:
     static void Callback(void* user, uint8_t* stream, int length);

@@ -130,6 +130,7 @@ bool SoundBuffer::GetCurrentPosition(uint32_t* play, uint32_t* write) const {
 
 bool SoundBuffer::GetStatus(uint32_t* status) const {
     if (!status) return false;
+    m_Mixer->CheckDevice();
     std::lock_guard<std::mutex> lock(m_Mixer->m_Mutex);
     uint32_t s = 0;
     if (m_Playing) s |= DSBSTATUS_PLAYING;
@@ -140,6 +141,7 @@ bool SoundBuffer::GetStatus(uint32_t* status) const {
 }
 
 bool SoundBuffer::Restore() {
+    if (!m_Mixer->ReopenDevice()) return false;
     std::lock_guard<std::mutex> lock(m_Mixer->m_Mutex);
     if (!m_Mixer->m_Open) return false;
     m_Lost = false;

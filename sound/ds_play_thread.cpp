@@ -191,12 +191,26 @@ void TyxDSPlayThread::MarkServed() {
     m_ServedSignal.notify_all();
 }
 
+void TyxDSPlayThread::ResumeIfLost() {
+    // A lost device sends no notifications, so only the wait's timeout can notice it; the
+    // buffer keeps its bytes, so playing on from its cursor is all that is needed.
+    uint32_t status = 0;
+    if (m_State != StatePlaying || !m_Buffer->GetStatus(&status) ||
+        !(status & platform::DSBSTATUS_BUFFERLOST))
+        return;
+    if (m_Buffer->Restore()) m_Buffer->Play(platform::DSBPLAY_LOOPING);
+}
+
 void TyxDSPlayThread::Execute() {
     platform::AutoResetEvent* events[4] = {&m_Events[0], &m_Events[1], &m_Events[2], &m_Terminate};
     bool ended = false;
     while (!m_TerminateRequested) {
         int r = platform::AutoResetEvent::WaitAny(events, 4, std::chrono::milliseconds(100));
-        if (r < 0 || r == 3) continue;
+        if (r < 0) {
+            ResumeIfLost();
+            continue;
+        }
+        if (r == 3) continue;
         if (r == m_EndSegment) {
             uint32_t status = 0;
             if (m_Buffer->GetStatus(&status) && (status & platform::DSBSTATUS_PLAYING)) {

@@ -54,6 +54,7 @@ public:
 private:
     bool FillSegment(int segment);
     void Execute();
+    void ResumeIfLost();
     void JoinWorker();
     void MarkServed();
 

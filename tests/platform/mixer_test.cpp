@@ -259,6 +259,34 @@ TEST(Mixer, LostBuffersRefuseToPlayUntilRestored) {
     EXPECT_TRUE(buffer->Play(DSBPLAY_LOOPING));
 }
 
+TEST(Mixer, ADeviceThatGoesAwayIsNoticedAndOpenedAgainOnRestore) {
+    auto backend = std::make_unique<PumpedMixerBackend>();
+    PumpedMixerBackend* device = backend.get();
+    auto mixer = std::make_shared<Mixer>(std::move(backend));
+    ASSERT_TRUE(mixer->SetPrimaryFormat(Pcm(2, 44100, 16)));
+    auto a = MakeBuffer(*mixer, Pcm(2, 44100, 16), 40);
+    auto b = MakeBuffer(*mixer, Pcm(2, 44100, 16), 40);
+    const int16_t level[20] = {100, 100, 100, 100, 100, 100, 100, 100, 100, 100,
+                               100, 100, 100, 100, 100, 100, 100, 100, 100, 100};
+    Write(*a, 0, level, 40);
+    a->Play(DSBPLAY_LOOPING);
+
+    device->lost = true;
+    uint32_t status = 0;
+    a->GetStatus(&status);
+    EXPECT_EQ(status, DSBSTATUS_BUFFERLOST);
+    b->GetStatus(&status);  // every buffer, not only the one that asked
+    EXPECT_EQ(status, DSBSTATUS_BUFFERLOST);
+    EXPECT_EQ(Pull(*mixer, 4), std::vector<int16_t>(8, 0));
+
+    ASSERT_TRUE(a->Restore());
+    EXPECT_FALSE(device->lost);  // the output was opened again
+    ASSERT_TRUE(b->Restore());
+    Write(*a, 0, level, 40);
+    ASSERT_TRUE(a->Play(DSBPLAY_LOOPING));
+    EXPECT_EQ(Pull(*mixer, 2), std::vector<int16_t>(4, 100));
+}
+
 TEST(Mixer, RefusesFormatsAndSizesADeviceWouldRefuse) {
     auto mixer = OpenPumped();
     EXPECT_FALSE(MakeBuffer(*mixer, Pcm(2, 44100, 24), 600));

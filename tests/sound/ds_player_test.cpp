@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include <mutex>
 #include <vector>
 
@@ -35,8 +37,11 @@ struct Loaded {
 class DSPlayerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        platform::Mixer::SetBackendFactoryForTests(
-            [] { return std::make_unique<platform::PumpedMixerBackend>(); });
+        platform::Mixer::SetBackendFactoryForTests([this] {
+            auto made = std::make_unique<platform::PumpedMixerBackend>();
+            backend = made.get();
+            return made;
+        });
         ASSERT_TRUE(player.Initialize(
             [this](int slot) {
                 std::lock_guard<std::mutex> lock(endedMutex);
@@ -97,6 +102,7 @@ protected:
         return out;
     }
 
+    platform::PumpedMixerBackend* backend = nullptr;
     TyxDSPlayer player{4};
     std::mutex endedMutex;
     std::vector<int> ended;
@@ -118,6 +124,32 @@ TEST_F(DSPlayerTest, LoopedSoundShorterThanASecondWrapsSeamlesslyAndNeverEnds) {
     EXPECT_TRUE(Ended().empty());
     EXPECT_EQ(slot->State(), TyxDSPlayThread::StatePlaying);
     EXPECT_EQ(slot->EndSegment(), -1);
+}
+
+TEST_F(DSPlayerTest, MusicPlaysOnOnceALostDeviceIsBack) {
+    auto ramp = fixtures::Ramp(13230, 2);
+    Loaded sound(Wave16(ramp));
+    ASSERT_TRUE(player.OpenStream(sound.memory, 0));
+    ASSERT_TRUE(player.Play(0, true));
+    Pump(kRate / 2);
+    ASSERT_NE(backend, nullptr);
+    backend->lost = true;
+    // The worker notices at its next idle wait, opens the output again and plays on.
+    TyxDSPlayThread* slot = player.Slot(0);
+    uint32_t status = 0;
+    for (int i = 0; i < 500 && status != (platform::DSBSTATUS_PLAYING | platform::DSBSTATUS_LOOPING);
+         ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        slot->Buffer()->GetStatus(&status);
+    }
+    EXPECT_EQ(status, platform::DSBSTATUS_PLAYING | platform::DSBSTATUS_LOOPING);
+    EXPECT_FALSE(backend->lost);
+    uint32_t cursor = 0;
+    slot->Buffer()->GetCurrentPosition(&cursor, nullptr);
+    auto out = Pump(kRate / 2);
+    const size_t first = cursor / 2 % ramp.size();  // 16-bit samples
+    for (size_t i = 0; i < out.size(); ++i) ASSERT_EQ(out[i], ramp[(first + i) % ramp.size()]) << i;
+    EXPECT_TRUE(Ended().empty());
 }
 
 TEST_F(DSPlayerTest, SoundNotLoopedEndsAtTheNextSegmentBoundaryAfterTrailingSilence) {
