@@ -317,6 +317,11 @@ bool TFormMain::StartUp() {
         if (m_Engine->OnVariablesChanged) m_Engine->OnVariablesChanged();
         WakeIdle();
     };
+    m_FormInfo->OnRefresh = [this] { RefreshInfo(); };
+    // Kept off the game's path while nobody looks: the table is refreshed when shown.
+    m_Engine->OnVariablesChanged = [this] {
+        if (m_FormInfo && m_FormInfo->isVisible()) RefreshInfo();
+    };
     m_FormInfo->ShowErrorPage();
     // 20. Developer mode, marked by a file named after the key text in the project folder.
     m_DeveloperMode = platform::FileSystem::FileExists(EngineKeyText());
@@ -841,6 +846,25 @@ void TFormMain::wheelEvent(QWheelEvent* event) {
 
 void TFormMain::CDControl(int /*request*/) {
     // The CD device arrives with the sound layer.
+}
+
+void TFormMain::RefreshInfo() {
+    if (!m_Engine || !m_FormInfo) return;
+    const TVelmorSystemData& data = m_Engine->SystemData();
+    std::vector<std::pair<std::string, std::string>> rows = {
+        {"ScriptConfigPath", m_ScriptConfigPath},
+        {"WindowMode", m_Engine->SystemState().WindowMode ? "WindowMode" : "FullscreenMode"},
+        {"ScriptLinePresent", yx::IntToStr(m_Engine->Position().Line)},
+        {"ScriptTitle", data.Title},
+        {"StartScript", data.StartScript},
+        {"PresentScript", m_Engine->Position().Script},
+        {"ScreenWidth", yx::IntToStr(data.Width)},
+        {"ScreenHeight", yx::IntToStr(data.Height)},
+    };
+    static const int kBits[] = {15, 16, 24, 32};
+    if (m_PixelFormat >= 4 && m_PixelFormat <= 7)
+        rows.push_back({"BitPerPixel", yx::IntToStr(kBits[m_PixelFormat - 4])});
+    m_FormInfo->ShowState(rows, m_Engine->Variables());
 }
 
 void TFormMain::ToggleInfoWindow() {

@@ -125,6 +125,8 @@ private:
     void StopKeyRepeat(int key);
     void CDControl(int request);
     void ToggleInfoWindow();
+    // The information window's system rows and variable table, from the engine.
+    void RefreshInfo();
 
     std::string m_ScriptConfigPath;
     std::string m_ProgramFolder;
