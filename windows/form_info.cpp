@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QScrollArea>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTextEdit>
@@ -135,6 +136,7 @@ TFormInfo::TFormInfo(QWidget* owner, platform::Bitmap* wallpaper, TyxWitch* witc
     auto* head = new QHBoxLayout;
     m_ImgLogo = new QLabel(m_About);
     m_ImgLogo->installEventFilter(this);
+    m_ImgLogo->setFixedSize(32, 32);
     head->addWidget(m_ImgLogo);
     auto* names = new QVBoxLayout;
     names->addWidget(new QLabel(QStringLiteral("velmor"), m_About));
@@ -246,7 +248,10 @@ void TFormInfo::WriteGridHeader() {
 }
 
 void TFormInfo::ShowAbout(const std::string& projectPath, const std::string& title) {
-    const QIcon icon = QApplication::windowIcon();
+    // Without an icon of the program or the game the logo would be an empty spot nobody can
+    // double-click.
+    QIcon icon = QApplication::windowIcon();
+    if (icon.isNull()) icon = style()->standardIcon(QStyle::SP_MessageBoxInformation);
     setWindowIcon(icon);
     m_ImgLogo->setPixmap(icon.pixmap(32, 32));
     m_ImgRSC->setPixmap(icon.pixmap(32, 32));
