@@ -284,8 +284,9 @@ void TFormSave::m_ActNewSaveExecute() {
     const std::string name = TSaveData::NewName(listed);
     std::string date = DateNow(), time = TimeNow(), comment;
     if (!AskDetails(SJ("新規保存"), name, date, time, comment)) return;
-    m_LVData->setCurrentItem(AddRow(name, date, time, comment));
+    // Written first, so a save that could not be written never shows in the list.
     m_Data->dataWrite(name, date, time, comment);
+    m_LVData->setCurrentItem(AddRow(name, date, time, comment));
 }
 
 void TFormSave::m_ActSaveExecute() {

@@ -239,3 +239,19 @@ TEST_F(SaveLoadTest, ASaveWhoseScriptIsGoneLeavesTheGameAsItWas) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SaveLoadTest, ASaveThatCannotBeWrittenIsReportedAndNotListed) {
+    // A file where the save folder should be.
+    m_Dir.WriteBytes("game", "not a folder");
+    WithDialog([](TFormSave& d) {
+        d.m_ActNewSave->trigger();
+        EXPECT_EQ(d.List()->topLevelItemCount(), 0);
+    });
+    ASSERT_FALSE(m_Boxes.Records().empty());
+    EXPECT_EQ(m_Boxes.Records().back().icon, platform::MessageIcon::Warning);
+    EXPECT_EQ(Message(), "一");  // the game goes on
+}
+
+}  // namespace
