@@ -1,5 +1,6 @@
 #include "shell/form_select.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
@@ -8,7 +9,10 @@
 #include <QVBoxLayout>
 
 #include "platform/bitmap_qt.h"
+#include "platform/file_system.h"
 #include "platform/sjis.h"
+#include "resources/bcl_manager.h"
+#include "resources/memory_stream.h"
 #include "resources/xini_file.h"
 
 TFormSelect::TFormSelect(QWidget* owner, platform::Bitmap* wallpaper)
@@ -16,10 +20,17 @@ TFormSelect::TFormSelect(QWidget* owner, platform::Bitmap* wallpaper)
     setWindowTitle(QString::fromUtf8("シナリオ選択"));
     setFixedSize(305, 253);
     auto* layout = new QVBoxLayout(this);
+    m_ImgIcon = new QLabel(this);
+    m_ImgIcon->setFixedSize(33, 33);
+    m_ImgIcon->setPixmap(QApplication::windowIcon().pixmap(32, 32));
+    layout->addWidget(m_ImgIcon);
     layout->addWidget(new QLabel(QString::fromUtf8("複数のシナリオが検出されました。"), this));
     layout->addWidget(new QLabel(QString::fromUtf8("起動するシナリオを選択してください。"), this));
     m_LVTitle = new QListWidget(this);
     m_LVTitle->setIconSize(QSize(32, 32));
+    m_LVTitle->setViewMode(QListView::IconMode);
+    m_LVTitle->setMovement(QListView::Static);
+    m_LVTitle->setResizeMode(QListView::Adjust);
     layout->addWidget(m_LVTitle);
     m_BtnOK = new QPushButton(QString::fromUtf8("起動(&S)"), this);
     m_BtnOK->setEnabled(false);
@@ -37,10 +48,20 @@ void TFormSelect::SetCandidates(const TStringList& candidates, TyxBCLManager* ma
         TXiniFile ini(path, true);
         const std::string title = ini.ReadString("velmor", "Title", "");
         const std::string icon = ini.ReadString("velmor", "Icon", "");
-        QIcon picture = windowIcon();
+        // The game's own icon, from a file or its archives; the program's when it has none.
+        QIcon picture = QApplication::windowIcon();
         if (!icon.empty()) {
-            QIcon loaded(QString::fromStdString(platform::SjisToUtf8(icon)));
-            if (!loaded.isNull()) picture = loaded;
+            QIcon loaded;
+            if (platform::FileSystem::FileExists(icon)) {
+                loaded = QIcon(QString::fromStdString(platform::FileSystem::ToHostPath(icon)));
+            } else if (m_Manager) {
+                TMemoryStream stream;
+                QPixmap pixmap;
+                if (m_Manager->LoadIconFile(stream, icon) &&
+                    pixmap.loadFromData(stream.Data(), static_cast<uint>(stream.Size())))
+                    loaded = QIcon(pixmap);
+            }
+            if (!loaded.isNull() && !loaded.availableSizes().isEmpty()) picture = loaded;
         }
         m_LVTitle->addItem(new QListWidgetItem(picture, QString::fromStdString(platform::SjisToUtf8(title))));
     }

@@ -4,6 +4,7 @@
 
 #include "resources/string_list.h"
 
+class QLabel;
 class QListWidget;
 class QPushButton;
 class TyxBCLManager;
@@ -27,6 +28,7 @@ private:
     std::string m_ChosenPath;
     platform::Bitmap* m_Wallpaper;
     TyxBCLManager* m_Manager = nullptr;
+    QLabel* m_ImgIcon;
     QListWidget* m_LVTitle;
     QPushButton* m_BtnOK;
 };
