@@ -146,6 +146,10 @@ public:
     // Opens and starts a movie over the game window; false when it cannot.
     using MoviePlayer = std::function<bool(const std::string& path)>;
     void SetMoviePlayer(MoviePlayer player) { m_MoviePlayer = std::move(player); }
+    // Stops the movie that plays; EndMovie calls it.
+    void SetMovieStopper(std::function<void()> stopper) { m_MovieStopper = std::move(stopper); }
+    // The movie ended (its end, a click or a key): back to the script, once.
+    void EndMovie();
 
     // Choices.
     int ChoiceCount() const { return m_ChoiceCount; }
@@ -395,6 +399,7 @@ private:
     int32_t m_MiniFaceSlot = 0;
     std::string m_MiniFaceKeys[8];
     MoviePlayer m_MoviePlayer;
+    std::function<void()> m_MovieStopper;
     TVelmorSelector m_Selectors[4];
     int32_t m_ChoiceCount = 0;
     int32_t m_Highlighted = -1;

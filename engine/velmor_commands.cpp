@@ -338,8 +338,8 @@ void TVelmor::CommandChannel(int channel, const TStringList& tokens) {
 void TVelmor::CommandAvi(const TStringList& tokens) {
     m_Skip = false;
     EnterGameMode(kModeMovie);
-    // Without a movie the next input ends the movie mode.
-    SetInputHandlers([this](int, int, int) { EnterGameMode(kModeScript); }, [](int, int) {});
+    // Any input ends the movie mode (and the movie, when one plays).
+    SetInputHandlers([this](int, int, int) { EndMovie(); }, [](int, int) {});
     if (tokens.size() < 2) return AddErrorRecord(TooFew("avi"));
     std::string path = tokens[1];
     if (!platform::FileSystem::FileExists(path) && !m_CDDrive.empty())
@@ -353,6 +353,12 @@ void TVelmor::CommandAvi(const TStringList& tokens) {
         }
     }
     if (!started) EnterGameMode(kModeScript);
+}
+
+void TVelmor::EndMovie() {
+    if (m_GameMode != kModeMovie) return;
+    if (m_MovieStopper) m_MovieStopper();
+    EnterGameMode(kModeScript);
 }
 
 void TVelmor::CommandBasePointSet(const TStringList& tokens) {

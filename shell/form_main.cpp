@@ -46,6 +46,7 @@
 #include "shell/form_select.h"
 #include "shell/key_map.h"
 #include "shell/menu_rules.h"
+#include "shell/yx_avi.h"
 #include "windows/form_info.h"
 #include "windows/form_log.h"
 #include "windows/form_option.h"
@@ -302,7 +303,24 @@ bool TFormMain::StartUp() {
         app.Warn(SJ("DirectSoundを初期化できませんでした"));
         m_Engine->DestroySoundPlayer();
     }
-    // 17. The video player comes with its own layer.
+    // 17. The video player, over the whole window while a movie plays.
+    m_Avi = new TyxAvi(this);
+    m_Engine->SetMoviePlayer([this](const std::string& path) {
+        const auto end = [this] {
+            if (m_Engine) m_Engine->EndMovie();
+            WakeIdle();
+        };
+        m_Avi->OnClick = [end](int, int) { end(); };
+        m_Avi->OnKey = [end](int) { end(); };
+        m_Avi->OnStopped = end;
+        return m_Avi->Play(path);
+    });
+    m_Engine->SetMovieStopper([this] {
+        m_Avi->Stop();
+        m_Avi->OnClick = nullptr;
+        m_Avi->OnKey = nullptr;
+        m_Avi->OnStopped = nullptr;
+    });
     // 18. The history window.
     m_FormLog = new TFormLog(this);
     m_FormLog->Setup(100, this);
@@ -876,6 +894,10 @@ void TFormMain::Shutdown() {
     if (m_ShutDown) return;
     m_ShutDown = true;
     RemoveIdleHandler();
+    if (m_Avi) {
+        m_Avi->OnStopped = nullptr;
+        m_Avi->Stop();
+    }
     if (m_FormLog) {
         delete m_FormLog;
         m_FormLog = nullptr;

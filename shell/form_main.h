@@ -19,6 +19,7 @@ class TDisplayImage;
 class TFormInfo;
 class TFormLog;
 class TFormOption;
+class TyxAvi;
 class TFormSave;
 class TVelmor;
 class TyxDllRes;
@@ -44,6 +45,7 @@ public:
     TDisplayImage* ImgPrim() { return m_ImgPrim; }
     TFormInfo* FormInfo() { return m_FormInfo; }
     TFormLog* FormLog() { return m_FormLog; }
+    TyxAvi* Avi() { return m_Avi; }
     const std::string& ScriptConfigPath() const { return m_ScriptConfigPath; }
     bool DeveloperMode() const { return m_DeveloperMode; }
     const platform::ImageList& MenuImages() const { return m_ILSysPM; }
@@ -153,6 +155,7 @@ private:
     QTimer* m_JoyTimer = nullptr;
     platform::ImageList m_ILSysPM;
     TFormSave* m_FormSave = nullptr;
+    TyxAvi* m_Avi = nullptr;
     std::function<void(TFormSave&)> m_SaveDialogDriver;
     std::function<void(TFormOption&)> m_OptionDialogDriver;
     // False when the saved script cannot be loaded (nothing has moved then).

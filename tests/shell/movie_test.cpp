@@ -1,0 +1,174 @@
+// Movies from the script: played over the window on the game's clock, ended by their end, a
+// key or a click, and skipped when they cannot be played.
+#include <gtest/gtest.h>
+
+extern "C" {
+#include <libavformat/avformat.h>
+}
+
+#include <QApplication>
+#include <QKeyEvent>
+
+#include "engine/velmor.h"
+#include "platform/clock.h"
+#include "platform/file_system.h"
+#include "platform/message_box.h"
+#include "platform/test_message_responder.h"
+#include "platform/virtual_clock.h"
+#include "resources/sjis_text.h"
+#include "shell/form_main.h"
+#include "shell/yx_avi.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+const uint8_t kLevels[] = {40, 80, 120, 160, 200};
+
+// Five grey pictures at 10 per second, with silent 16-bit stereo sound: an AVI of
+// uncompressed streams, so no encoder is needed.
+bool WriteMovie(const std::string& path) {
+    AVFormatContext* out = nullptr;
+    if (avformat_alloc_output_context2(&out, nullptr, "avi", path.c_str()) < 0) return false;
+    AVStream* video = avformat_new_stream(out, nullptr);
+    video->codecpar->codec_type = AVMEDIA_TYPE_VIDEO;
+    video->codecpar->codec_id = AV_CODEC_ID_RAWVIDEO;
+    video->codecpar->codec_tag = 0;
+    video->codecpar->format = AV_PIX_FMT_BGR24;
+    video->codecpar->bits_per_coded_sample = 24;
+    video->codecpar->width = 32;
+    video->codecpar->height = 24;
+    video->time_base = {1, 10};
+    AVStream* audio = avformat_new_stream(out, nullptr);
+    audio->codecpar->codec_type = AVMEDIA_TYPE_AUDIO;
+    audio->codecpar->codec_id = AV_CODEC_ID_PCM_S16LE;
+    audio->codecpar->sample_rate = 44100;
+    av_channel_layout_default(&audio->codecpar->ch_layout, 2);
+    audio->codecpar->bits_per_coded_sample = 16;
+    audio->codecpar->block_align = 4;
+    audio->time_base = {1, 44100};
+    if (avio_open(&out->pb, path.c_str(), AVIO_FLAG_WRITE) < 0 ||
+        avformat_write_header(out, nullptr) < 0)
+        return false;
+    for (int i = 0; i < 5; ++i) {
+        const std::vector<uint8_t> picture(32 * 24 * 3, kLevels[i]);
+        AVPacket* packet = av_packet_alloc();
+        av_new_packet(packet, static_cast<int>(picture.size()));
+        std::copy(picture.begin(), picture.end(), packet->data);
+        packet->stream_index = video->index;
+        packet->pts = packet->dts = av_rescale_q(i, {1, 10}, video->time_base);
+        packet->flags |= AV_PKT_FLAG_KEY;
+        av_interleaved_write_frame(out, packet);
+        av_packet_free(&packet);
+        AVPacket* sound = av_packet_alloc();
+        av_new_packet(sound, 4410 * 4);
+        std::fill(sound->data, sound->data + 4410 * 4, 0);
+        sound->stream_index = audio->index;
+        sound->pts = sound->dts = av_rescale_q(i * 4410, {1, 44100}, audio->time_base);
+        av_interleaved_write_frame(out, sound);
+        av_packet_free(&sound);
+    }
+    av_write_trailer(out);
+    avio_closep(&out->pb);
+    avformat_free_context(out);
+    return true;
+}
+
+class MovieTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::MessageBox::SetCurrent(&m_Boxes);
+        platform::Clock::SetCurrent(&m_Clock);
+        m_SavedFolder = platform::FileSystem::CurrentFolder();
+        ASSERT_TRUE(WriteMovie(m_Dir.Str() + "movie.avi"));
+        m_Dir.WriteBytes("broken.avi", "RIFF....AVI LIST not really a movie");
+        m_Dir.WriteSjis("game.vss", "<SystemState>\nMessageAnimation=0\n</SystemState>\n");
+        m_Dir.WriteSjis("game.vsc", "<velmor>\nStartScript=start.txt\n</velmor>\n"
+                                    "<Screen>\nWidth=160\nHeight=120\n</Screen>\n");
+    }
+    void TearDown() override {
+        if (m_Form) m_Form->close();
+        m_Form.reset();
+        platform::FileSystem::SetCurrentFolder(m_SavedFolder);
+        platform::Clock::SetCurrent(nullptr);
+        platform::MessageBox::SetCurrent(nullptr);
+    }
+    TVelmor& Start(const std::string& script) {
+        m_Dir.WriteSjis("start.txt", script);
+        m_Form = std::make_unique<TFormMain>();
+        m_Form->SetExternalDriver(true);
+        EXPECT_TRUE(m_Form->FormCreate({platform::FileSystem::FromHostPath(m_Dir.Str() + "game.vsc")}));
+        Settle();
+        return *m_Form->Engine();
+    }
+    void Settle() {
+        for (int i = 0; i < 200 && m_Form->Engine(); ++i) {
+            uint32_t deadline;
+            const auto rest = m_Form->NextRest(deadline);
+            if (rest == TFormMain::Rest::Input) return;
+            if (rest == TFormMain::Rest::Deadline) m_Clock.Advance(deadline - m_Clock.TickCount());
+            m_Form->IdlePass();
+        }
+    }
+    // The grey of the picture on show (0 before any).
+    int Shown() { return m_Form->Avi()->Frame().isNull() ? 0 : qGray(m_Form->Avi()->Frame().pixel(5, 5)); }
+    std::string Message() { return platform::SjisToUtf8(m_Form->Engine()->MessageText()); }
+
+    TempFolder m_Dir;
+    TempFolder m_Home;
+    ScopedDataHome m_DataHome{m_Home.Str()};
+    platform::TestMessageResponder m_Boxes;
+    platform::VirtualClock m_Clock{5000};
+    std::string m_SavedFolder;
+    std::unique_ptr<TFormMain> m_Form;
+};
+
+TEST_F(MovieTest, AMoviePlaysOnTheGameClockAndTheScriptGoesOnAfterItsEnd) {
+    TVelmor& engine = Start("*avi movie.avi\n一\n");
+    ASSERT_EQ(engine.Mode(), TVelmor::kModeMovie);
+    TyxAvi& avi = *m_Form->Avi();
+    ASSERT_TRUE(avi.Playing());
+    EXPECT_NEAR(Shown(), kLevels[0], 2);
+    m_Clock.Advance(250);
+    avi.Advance();
+    EXPECT_NEAR(Shown(), kLevels[2], 2);
+    m_Clock.Advance(400);
+    avi.Advance();  // past the last picture: the movie ends by itself
+    EXPECT_FALSE(avi.Playing());
+    EXPECT_EQ(engine.Mode(), TVelmor::kModeScript);
+    Settle();
+    EXPECT_EQ(Message(), "一");
+    EXPECT_TRUE(m_Boxes.Records().empty());
+}
+
+TEST_F(MovieTest, AKeyOrAClickEndsTheMovieOnce) {
+    TVelmor& engine = Start("*avi movie.avi\n一\n*avi movie.avi\n二\n");
+    TyxAvi& avi = *m_Form->Avi();
+    ASSERT_TRUE(avi.Playing());
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier);
+    QApplication::sendEvent(&avi, &release);
+    EXPECT_FALSE(avi.Playing());
+    EXPECT_EQ(engine.Mode(), TVelmor::kModeScript);
+    Settle();
+    EXPECT_EQ(Message(), "一");
+    // A second ending (the movie's own stop arriving late) changes nothing.
+    engine.EndMovie();
+    EXPECT_TRUE(engine.ClickWait());
+
+    m_Form->DeliverInput(1, -1, -1);
+    Settle();
+    ASSERT_TRUE(avi.Playing());
+    // An input reaching the game window ends it too.
+    m_Form->DeliverInput(1, -1, -1);
+    EXPECT_FALSE(avi.Playing());
+    Settle();
+    EXPECT_EQ(Message(), "二");
+}
+
+TEST_F(MovieTest, AMovieThatCannotPlayIsSkipped) {
+    TVelmor& engine = Start("*avi missing.avi\n*avi broken.avi\n一\n");
+    EXPECT_EQ(engine.Mode(), TVelmor::kModeScript);
+    EXPECT_FALSE(m_Form->Avi()->Playing());
+    EXPECT_EQ(Message(), "一");
+}
+
+}  // namespace
