@@ -49,6 +49,8 @@ bool TyxAvi::Stop() {
     m_HaveNext = false;
     m_Decoder.Close();
     m_Sound.Close();
+    // The keyboard goes back to the game, which would otherwise lose it with the hidden movie.
+    if (was && parentWidget()) parentWidget()->setFocus();
     hide();
     return was;
 }

@@ -147,6 +147,8 @@ TEST_F(MovieTest, AKeyOrAClickEndsTheMovieOnce) {
     QKeyEvent release(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier);
     QApplication::sendEvent(&avi, &release);
     EXPECT_FALSE(avi.Playing());
+    // The keyboard is the game's again.
+    EXPECT_EQ(m_Form->focusWidget(), m_Form.get());
     EXPECT_EQ(engine.Mode(), TVelmor::kModeScript);
     Settle();
     EXPECT_EQ(Message(), "一");
