@@ -82,6 +82,7 @@ struct VideoDecoder::State {
                                       h, AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr, nullptr);
         if (!scaler) return false;
         picture = QImage(w, h, QImage::Format_RGB32);
+        if (picture.isNull()) return false;  // a size no memory holds: a damaged movie
         uint8_t* planes[1] = {picture.bits()};
         const int strides[1] = {static_cast<int>(picture.bytesPerLine())};
         sws_scale(scaler, frame->data, frame->linesize, 0, h, planes, strides);
