@@ -150,7 +150,6 @@ TFormSave::TFormSave(QWidget* owner, TyxDllRes* dllRes) : QDialog(owner), m_DllR
 TFormSave::~TFormSave() = default;
 
 void TFormSave::Prepare(TVelmor& engine, platform::Bitmap* wallpaper) {
-    m_Engine = &engine;
     m_Data = std::make_unique<TSaveData>(engine);
     m_Wallpaper = wallpaper;
     m_Loaded = false;

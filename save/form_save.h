@@ -75,7 +75,6 @@ private:
     std::string TimeNow() const;
 
     TyxDllRes* m_DllRes;
-    TVelmor* m_Engine = nullptr;
     std::unique_ptr<TSaveData> m_Data;
     platform::Bitmap* m_Wallpaper = nullptr;
     platform::ImageList m_ILMenuIcon;
