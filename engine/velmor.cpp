@@ -44,13 +44,14 @@ TVelmor::TVelmor(const std::string& scriptConfigPath, TyxDllRes* dllRes, TString
     m_State.Read(m_StatePath, m_Data.DefaultWindowMode, m_Data.AAFontMode, m_FontName);
     SetIntVariable(kFinishedVariable, m_State.Finished ? 1 : 0);
 
+    CreateModeObjects();
     BuildLayers();
     CreateSoundChannels();
     // The CD device is built by the sound layer; the locator runs now so the player hears at
     // start-up when the disc is missing.
     m_CDDrive = LocateCD(m_Data.CDRomDrive);
 
-    EnterGameMode(kModeScript);
+    EnterGameMode(TGameMode::Script);
     m_PopupEnabled = false;
     m_AutoPlay = false;
     DeriveGeometry();
@@ -75,8 +76,8 @@ TVelmor::~TVelmor() {
                      platform::SjisToUtf8(e.Text()).c_str());
     }
     if (!m_CDDrive.empty()) {
-        CDControlRequest(kCDStop);
-        CDControlRequest(kCDClose);
+        CDControlRequest(TCDRequest::Stop);
+        CDControlRequest(TCDRequest::Close);
     }
     // Every worker ends before the channel buffers it may read go.
     m_Player.reset();

@@ -1,10 +1,14 @@
 #pragma once
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "engine/velmor_codes.h"
+#include "engine/velmor_game_mode.h"
+#include "engine/velmor_idle_wait.h"
 #include "engine/velmor_int_variable.h"
 #include "engine/velmor_monitor.h"
 #include "engine/velmor_script_position.h"
@@ -24,21 +28,8 @@ class TMemoryStream;
 // The script engine: the project's settings, the player's state, the script and its layers.
 class TVelmor {
 public:
-    enum GameMode : uint8_t {
-        kModeNone = 0,
-        kModeScript,
-        kModeChoice,
-        kModeMovie,
-        kModeGallery,
-        kModeSceneList,
-        kModeImageSelect,
-        kModeWarpMap,
-        kModePlugin
-    };
-    // CD requests of the main window (open, play, stop, close, ...).
-    using CDControl = std::function<void(int request)>;
-    static constexpr int kCDOpen = 1, kCDPlay = 2, kCDStop = 3, kCDClose = 4, kCDPlayNotify = 5,
-                         kCDPause = 6, kCDResume = 7, kCDReplay = 8;
+    // The main window's CD control.
+    using CDControl = std::function<void(TCDRequest request)>;
 
     // Throws EEngineError when the start script cannot be loaded.
     TVelmor(const std::string& scriptConfigPath, TyxDllRes* dllRes, TStringList* errorList,
@@ -98,22 +89,21 @@ public:
     bool Tick();
     bool MustWait();
     void RunLine(LineKind kind);
-    // What the idle loop may do after a tick: run again at once, sleep until a tick-count
-    // deadline, or sleep until the next input.
-    struct IdleWait {
-        enum Kind { kRun, kDeadline, kInput } kind = kRun;
-        uint32_t deadline = 0;
-    };
-    IdleWait NextWait() const;
+    // When the script needs the idle loop again after a tick.
+    TIdleWait NextWait() const;
     // Script lines run since construction (the runner's line limit counts them).
     uint64_t LinesRun() const { return m_LinesRun; }
-    // The present mode's handlers; nothing happens when none is installed.
-    void Input(int code, int x, int y);
+    // The present mode's idle work, its next wait, its input and what its menu allows.
+    bool Idle();
+    TIdleWait IdleWait() const;
+    void Input(TInputCode code, int x, int y);
     void MouseMove(int x, int y);
-    void ScriptModeInput(int code, int x, int y);
-    // Installs the handlers of a mode other than script mode (the modes' own code does).
-    void SetInputHandlers(std::function<void(int, int, int)> input,
-                          std::function<void(int, int)> mouseMove);
+    TVelmorGameMode::TMenu ModeMenu() const { return ModeObject().Menu(); }
+    bool ModeAcceptsSkip() const { return ModeObject().AcceptsSkip(); }
+    void ResumeMode() { ModeObject().Resume(); }
+    void ScriptModeInput(TInputCode code, int x, int y);
+    // Gives a mode its object (the extra modes bring their own); the engine owns it.
+    void SetModeObject(TGameMode mode, std::unique_ptr<TVelmorGameMode> object);
     [[noreturn]] void FatalScriptError(const std::string& message);
 
     // Commands.
@@ -126,7 +116,7 @@ public:
     void CrossFadeToBackground(int durationMs);
     int MiniFaceSlot() const { return m_MiniFaceSlot; }
     // Sound channels 0 to 3: operation 1 load, 2 play once, 3 stop, 5 play looped.
-    bool SoundPlayer(int channel, int operation);
+    bool SoundPlayer(int channel, TSoundOperation operation);
     const std::string& ChannelFile(int channel) const { return m_ChannelFiles[channel & 3]; }
     int32_t CDTrack() const { return m_CDTrack; }
     const TVelmorScriptPosition& SoundPlayedPosition() const { return m_SoundPosition; }
@@ -156,7 +146,7 @@ public:
     const TVelmorSelector& Choice(int i) const { return m_Selectors[i & 3]; }
     int HighlightedChoice() const { return m_Highlighted; }
     bool KeyboardSelection() const { return m_KeyboardSelection; }
-    void ChoiceInput(int code, int x, int y);
+    void ChoiceInput(TInputCode code, int x, int y);
     void ChoiceHover(int x, int y);
     // Within the composition in choice mode, after the message window.
     void DrawChoices();
@@ -194,8 +184,9 @@ public:
     std::function<void(const std::string&)> OnMessageLogged;
     void SetMonitor(TVelmorMonitor* monitor) { m_Monitor = monitor; }
 
-    GameMode Mode() const { return m_GameMode; }
-    void EnterGameMode(GameMode mode);
+    TGameMode Mode() const { return m_GameMode; }
+    void EnterGameMode(TGameMode mode);
+    void ClearKeyboardSelection() { m_KeyboardSelection = false; }
     bool ClickWait() const { return m_ClickWait; }
     void SetClickWait(bool on) { m_ClickWait = on; }
     bool Busy() const { return m_Busy; }
@@ -255,7 +246,7 @@ public:
         m_Screen->SetFontName(name);
     }
     // Saved games: the state a save holds, taken over as it is; the caller resumes play.
-    void SetGameModeValue(GameMode mode) { m_GameMode = mode; }
+    void SetGameModeValue(TGameMode mode) { m_GameMode = mode; }
     void SetPosition(const TVelmorScriptPosition& position) { m_Position = position; }
     void SetJumpBuffer(const TVelmorScriptPosition& position) { m_JumpBuffer = position; }
     void SetChoiceCount(int count) { m_ChoiceCount = count < 0 ? 0 : count > 4 ? 4 : count; }
@@ -282,7 +273,7 @@ public:
 
     // CD.
     void SetCDControl(CDControl control) { m_CDControl = std::move(control); }
-    void CDControlRequest(int request) {
+    void CDControlRequest(TCDRequest request) {
         if (m_CDControl) m_CDControl(request);
     }
     const std::string& CDDrive() const { return m_CDDrive; }
@@ -335,7 +326,10 @@ private:
     bool m_MessageDraw = true;
     bool m_ShadowDraw = true;
 
-    GameMode m_GameMode = kModeNone;
+    TGameMode m_GameMode = TGameMode::None;
+    std::array<std::unique_ptr<TVelmorGameMode>, kGameModeCount> m_Modes;
+    TVelmorGameMode& ModeObject() const { return *m_Modes[static_cast<size_t>(m_GameMode)]; }
+    void CreateModeObjects();
     bool m_ClickWait = false;
     bool m_PopupEnabled = false;
     bool m_AutoPlay = false;
@@ -368,8 +362,6 @@ private:
     // Scene presentation.
     void RunCrossFade(uint32_t durationMs);
     int LinePitch() const;
-    std::function<void(int, int, int)> m_InputHandler;
-    std::function<void(int, int)> m_MouseMoveHandler;
     TVelmorMonitor* m_Monitor = nullptr;
 
     std::unique_ptr<TStringList> m_OwnHistory;

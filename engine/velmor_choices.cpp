@@ -22,7 +22,7 @@ void TVelmor::CommandAddSel(const TStringList& tokens) {
 }
 
 void TVelmor::CommandSelect() {
-    EnterGameMode(kModeChoice);
+    EnterGameMode(TGameMode::Choice);
     m_Highlighted = -1;
     m_Skip = false;
     TStringList captions;
@@ -47,23 +47,24 @@ void TVelmor::ChoiceHover(int x, int y) {
     PresentFrame();
 }
 
-void TVelmor::ChoiceInput(int code, int x, int y) {
+void TVelmor::ChoiceInput(TInputCode code, int x, int y) {
     const int last = m_ChoiceCount - 1;
-    if (code >= 5 && code <= 8) {
+    using C = TInputCode;
+    if (code == C::Up || code == C::Down || code == C::First || code == C::Last) {
         m_KeyboardSelection = true;
         // With no choices there is nothing to highlight.
         if (last >= 0) {
-            if (code == 5) m_Highlighted = std::max(m_Highlighted - 1, 0);
-            if (code == 6) m_Highlighted = std::min(m_Highlighted + 1, last);
-            if (code == 7) m_Highlighted = 0;
-            if (code == 8) m_Highlighted = last;
+            if (code == C::Up) m_Highlighted = std::max(m_Highlighted - 1, 0);
+            if (code == C::Down) m_Highlighted = std::min(m_Highlighted + 1, last);
+            if (code == C::First) m_Highlighted = 0;
+            if (code == C::Last) m_Highlighted = last;
         }
         ComposeFrame();
         PresentFrame();
         return;
     }
     if (m_KeyboardSelection) {
-        if (code != 1 || m_Highlighted < 0 || m_Highlighted > last) return;
+        if (code != C::Confirm || m_Highlighted < 0 || m_Highlighted > last) return;
         m_KeyboardSelection = false;
         return LeaveChoice(m_Highlighted);
     }
@@ -75,7 +76,7 @@ void TVelmor::LeaveChoice(int index) {
     // A copy: the jump may load another script, but the choice itself must not change under it.
     const TVelmorSelector choice = m_Selectors[index];
     CommandJump(choice.Paragraph, choice.Script);
-    EnterGameMode(kModeScript);
+    EnterGameMode(TGameMode::Script);
     m_MessageWindow->SetVisible(false);
     ComposeFrame();
 }

@@ -65,9 +65,6 @@ int AnchorOf(const std::string& token) {
     int32_t v;
     return yx::TryStrToInt(token, v) ? v : 5;
 }
-
-// The CD is reported to the monitor as the channel after the four sound channels.
-constexpr int kMonitorCDChannel = 4;
 }  // namespace
 
 void TVelmor::ScriptCommandExecute(const TStringList& tokens) {
@@ -289,24 +286,24 @@ void TVelmor::CommandCross(const TStringList& tokens) {
 }
 
 void TVelmor::CommandCD(const TStringList& tokens) {
-    auto request = [this](int code) {
-        if (m_Monitor) m_Monitor->Sound(kMonitorCDChannel, code, yx::IntToStr(m_CDTrack));
+    auto request = [this](TCDRequest code) {
+        if (m_Monitor) m_Monitor->CD(code, m_CDTrack);
         CDControlRequest(code);
     };
     if (tokens.size() < 2 || yx::SameText(tokens[1], "stop")) {
         m_CDTrack = 0;
-        return request(kCDStop);
+        return request(TCDRequest::Stop);
     }
     const std::string& arg = tokens[1];
-    if (yx::SameText(arg, "pause")) return request(kCDPause);
+    if (yx::SameText(arg, "pause")) return request(TCDRequest::Pause);
     if (yx::SameText(arg, "replay")) {
-        if (m_CDTrack > 0) request(kCDReplay);
+        if (m_CDTrack > 0) request(TCDRequest::Replay);
         return;
     }
     int32_t track;
     if (ParseValue(arg, track) && track > 0) {
         m_CDTrack = track;
-        return request(kCDPlayNotify);
+        return request(TCDRequest::PlayNotify);
     }
     AddErrorRecord(BadParameter(arg));
 }
@@ -315,31 +312,29 @@ void TVelmor::CommandChannel(int channel, const TStringList& tokens) {
     std::string& name = m_ChannelFiles[channel];
     if (tokens.size() < 2) {
         name.clear();
-        SoundPlayer(channel, 3);
+        SoundPlayer(channel, TSoundOperation::Stop);
         return;
     }
     const bool looped = channel < 2;
     if (!name.empty()) {
         // Music restarts from its beginning even when the same file is named again.
         if (looped) name.clear();
-        SoundPlayer(channel, 3);
+        SoundPlayer(channel, TSoundOperation::Stop);
     }
     if (channel == 3 && m_Skip) {
         name.clear();
         return;
     }
     name = tokens[1];
-    if (!SoundPlayer(channel, 1)) return;
-    SoundPlayer(channel, looped ? 5 : 2);
+    if (!SoundPlayer(channel, TSoundOperation::Load)) return;
+    SoundPlayer(channel, looped ? TSoundOperation::PlayLooped : TSoundOperation::PlayOnce);
     if (channel == 2) m_SoundPosition = m_Position;
     if (channel == 3) m_VoicePosition = m_Position;
 }
 
 void TVelmor::CommandAvi(const TStringList& tokens) {
     m_Skip = false;
-    EnterGameMode(kModeMovie);
-    // Any input ends the movie mode (and the movie, when one plays).
-    SetInputHandlers([this](int, int, int) { EndMovie(); }, [](int, int) {});
+    EnterGameMode(TGameMode::Movie);
     if (tokens.size() < 2) return AddErrorRecord(TooFew("avi"));
     std::string path = tokens[1];
     if (!platform::FileSystem::FileExists(path) && !m_CDDrive.empty())
@@ -352,13 +347,13 @@ void TVelmor::CommandAvi(const TStringList& tokens) {
             started = false;
         }
     }
-    if (!started) EnterGameMode(kModeScript);
+    if (!started) EnterGameMode(TGameMode::Script);
 }
 
 void TVelmor::EndMovie() {
-    if (m_GameMode != kModeMovie) return;
+    if (m_GameMode != TGameMode::Movie) return;
     if (m_MovieStopper) m_MovieStopper();
-    EnterGameMode(kModeScript);
+    EnterGameMode(TGameMode::Script);
 }
 
 void TVelmor::CommandBasePointSet(const TStringList& tokens) {

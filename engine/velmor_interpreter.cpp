@@ -1,6 +1,7 @@
 // The interpreter: the tick, the rules that hold the script, the dispatcher, message lines and
 // their reveal, the script mode's input, error records and fatal script errors.
 #include "engine/velmor.h"
+#include "engine/velmor_scenario_end.h"
 #include "platform/clock.h"
 #include "platform/sjis.h"
 #include "resources/application.h"
@@ -58,18 +59,18 @@ bool TVelmor::MustWait() {
     return false;
 }
 
-TVelmor::IdleWait TVelmor::NextWait() const {
+TIdleWait TVelmor::NextWait() const {
     const uint32_t now = Now();
     if (m_WaitDeadline != 0) {
-        if (now < m_WaitDeadline) return {IdleWait::kDeadline, m_WaitDeadline};
-        return {IdleWait::kRun, 0};
+        if (now < m_WaitDeadline) return {TIdleWait::kDeadline, m_WaitDeadline};
+        return {TIdleWait::kRun, 0};
     }
-    if (m_Animating && !m_WindowHidden) return {IdleWait::kRun, 0};
-    if (!WouldWait()) return {IdleWait::kRun, 0};
+    if (m_Animating && !m_WindowHidden) return {TIdleWait::kRun, 0};
+    if (!WouldWait()) return {TIdleWait::kRun, 0};
     // Held by a click wait that auto play will pass once its deadline is behind us.
     if (m_AutoPlay && !m_WindowHidden)
-        return {IdleWait::kDeadline, Deadline(m_AutoPlayDeadline, 1)};
-    return {IdleWait::kInput, 0};
+        return {TIdleWait::kDeadline, Deadline(m_AutoPlayDeadline, 1)};
+    return {TIdleWait::kInput, 0};
 }
 
 void TVelmor::RunLine(LineKind kind) {
@@ -102,8 +103,9 @@ void TVelmor::RunLine(LineKind kind) {
             ScriptSetFlag(m_PresentLine);
             break;
         case kLineEnd:
-            FatalScriptError(SJ("scriptAction : シナリオの終了信号を検出しました\n") +
-                             m_Position.Script + ":" + yx::IntToStr(m_Position.Line));
+            throw EScenarioEnd(TyxApplication::CutEngineErrorText(
+                SJ("scriptAction : シナリオの終了信号を検出しました\n") + m_Position.Script + ":" +
+                yx::IntToStr(m_Position.Line)));
     }
 }
 
@@ -123,59 +125,51 @@ void TVelmor::SetTimedWait(uint32_t deadline, std::function<void()> onEnd) {
     m_WaitEnd = std::move(onEnd);
 }
 
-void TVelmor::EnterGameMode(GameMode mode) {
+void TVelmor::EnterGameMode(TGameMode mode) {
+    ModeObject().Leave();
     m_GameMode = mode;
-    if (mode == kModeScript)
-        m_ClickWait = false;
-    else if (mode != kModeNone)
-        m_ClickWait = true;
-    m_InputHandler = nullptr;
-    m_MouseMoveHandler = nullptr;
-    if (mode == kModeScript) {
-        m_InputHandler = [this](int code, int x, int y) { ScriptModeInput(code, x, y); };
-        m_MouseMoveHandler = [](int, int) {};
-    } else if (mode == kModeChoice) {
-        m_KeyboardSelection = false;
-        m_InputHandler = [this](int code, int x, int y) { ChoiceInput(code, x, y); };
-        m_MouseMoveHandler = [this](int x, int y) { ChoiceHover(x, y); };
-    }
+    TVelmorGameMode& entered = ModeObject();
+    m_ClickWait = entered.ClickWaitOnEntry(m_ClickWait);
+    entered.Enter();
     if (m_Monitor) m_Monitor->ModeChanged(mode);
 }
 
-void TVelmor::SetInputHandlers(std::function<void(int, int, int)> input,
-                               std::function<void(int, int)> mouseMove) {
-    m_InputHandler = std::move(input);
-    m_MouseMoveHandler = std::move(mouseMove);
+bool TVelmor::Idle() {
+    return ModeObject().Idle();
 }
 
-void TVelmor::Input(int code, int x, int y) {
-    if (m_InputHandler) m_InputHandler(code, x, y);
+TIdleWait TVelmor::IdleWait() const {
+    return ModeObject().NextWait();
+}
+
+void TVelmor::Input(TInputCode code, int x, int y) {
+    ModeObject().Input(code, x, y);
 }
 
 void TVelmor::MouseMove(int x, int y) {
-    if (m_MouseMoveHandler) m_MouseMoveHandler(x, y);
+    ModeObject().MouseMove(x, y);
 }
 
-void TVelmor::ScriptModeInput(int code, int /*x*/, int /*y*/) {
+void TVelmor::ScriptModeInput(TInputCode code, int /*x*/, int /*y*/) {
     m_Skip = false;
     if (m_AutoPlay) {
         m_AutoPlay = false;
         return;
     }
     switch (code) {
-        case 1:
+        case TInputCode::Confirm:
             break;
-        case 2:
+        case TInputCode::SkipHeld:
             if (!m_State.NoReadTextSkip && !m_ParagraphRead) return;
             break;
-        case 3:
+        case TInputCode::HideWindow:
             if (!m_WindowHidden) {
                 m_WindowHidden = true;
                 ComposeFrame();
                 PresentFrame();
             }
             return;
-        case 4:
+        case TInputCode::ShowWindow:
             ShowWindowInput();
             return;
         default:
@@ -183,7 +177,7 @@ void TVelmor::ScriptModeInput(int code, int /*x*/, int /*y*/) {
     }
     if (m_Busy) return;
     if (m_WindowHidden) {
-        if (code != 2) ShowWindowInput();
+        if (code != TInputCode::SkipHeld) ShowWindowInput();
         return;
     }
     if (m_Animating) {

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/velmor_codes.h"
 #include "resources/string_list.h"
 
 // Watches what the engine does, for the headless runner and tests: each call happens at the
@@ -12,10 +13,12 @@ public:
     virtual void Message(const std::string& /*text*/) {}
     // The whole error record line, also when no error list exists.
     virtual void Record(const std::string& /*line*/) {}
-    virtual void ModeChanged(int /*mode*/) {}
+    virtual void ModeChanged(TGameMode /*mode*/) {}
     virtual void Jumped(const std::string& /*script*/, const std::string& /*paragraph*/) {}
     virtual void Choices(const TStringList& /*captions*/) {}
-    virtual void Sound(int /*channel*/, int /*op*/, const std::string& /*file*/) {}
+    virtual void Sound(TSoundChannel /*channel*/, TSoundOperation /*op*/,
+                       const std::string& /*file*/) {}
+    virtual void CD(TCDRequest /*request*/, int32_t /*track*/) {}
     // Reported by the shell just before the fatal error's boxes, while the engine still lives.
-    virtual void Fatal(const std::string& /*text*/) {}
+    virtual void Fatal(const std::string& /*text*/, TEndReason /*reason*/) {}
 };

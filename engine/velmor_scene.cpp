@@ -84,13 +84,13 @@ void TVelmor::ComposeFrame() {
     for (auto& mini : m_MiniFaces)
         if (mini->Visible()) mini->DrawTo(screen);
     if (m_MessageWindow->Visible()) m_MessageWindow->DrawTo(screen);
-    if (m_GameMode == kModeScript && m_MessageWindow->Visible()) {
+    if (ModeObject().ShowsMessage() && m_MessageWindow->Visible()) {
         if (m_State.MessageAnimation)
             StartReveal();
         else
             DrawMessage();
     }
-    if (m_GameMode == kModeChoice) DrawChoices();
+    if (ModeObject().ShowsChoices()) DrawChoices();
 }
 
 void TVelmor::PresentFrame() {

@@ -46,16 +46,16 @@ void TVelmor::ApplyVolumes() {
         m_Player->SetVolume(channel, ChannelVolume(m_State, channel) * 10);
 }
 
-bool TVelmor::SoundPlayer(int channel, int operation) {
+bool TVelmor::SoundPlayer(int channel, TSoundOperation operation) {
     if (channel < 0 || channel >= kChannels) return false;
-    if (operation == 0 || operation == 4) return true;
+    if (operation == TSoundOperation::None || operation == TSoundOperation::Reserved) return true;
     const std::string& name = m_ChannelFiles[channel];
-    if (m_Monitor) m_Monitor->Sound(channel, operation, name);
+    if (m_Monitor) m_Monitor->Sound(static_cast<TSoundChannel>(channel), operation, name);
     TyxDSPlayer* player = LivePlayer();
     if (!player) return false;
 
     switch (operation) {
-        case 1: {
+        case TSoundOperation::Load: {
             if (platform::FileSystem::FileExists(name)) {
                 if (!player->OpenFile(name, channel)) {
                     AddErrorRecord(SoundFileError(name, " をオープンできません"));
@@ -80,14 +80,14 @@ bool TVelmor::SoundPlayer(int channel, int operation) {
             player->SetVolume(channel, ChannelVolume(m_State, channel) * 10);
             return true;
         }
-        case 2:
-        case 5:
-            if (!player->Play(channel, operation == 5)) {
+        case TSoundOperation::PlayOnce:
+        case TSoundOperation::PlayLooped:
+            if (!player->Play(channel, operation == TSoundOperation::PlayLooped)) {
                 AddErrorRecord(SoundFileError(name, " を再生できません"));
                 return false;
             }
             return true;
-        case 3:
+        case TSoundOperation::Stop:
             player->Stop(channel);
             return true;
         default:
@@ -97,15 +97,15 @@ bool TVelmor::SoundPlayer(int channel, int operation) {
 
 void TVelmor::RestoreSound() {
     if (!m_CDDrive.empty()) {
-        CDControlRequest(kCDStop);
-        if (m_CDTrack > 0) CDControlRequest(kCDPlayNotify);
+        CDControlRequest(TCDRequest::Stop);
+        if (m_CDTrack > 0) CDControlRequest(TCDRequest::PlayNotify);
     }
     for (int channel = 0; channel < kChannels; ++channel) {
-        SoundPlayer(channel, 3);
+        SoundPlayer(channel, TSoundOperation::Stop);
         if (m_ChannelFiles[channel].empty()) continue;
-        SoundPlayer(channel, 1);
+        SoundPlayer(channel, TSoundOperation::Load);
         // Music and ambient sound come back playing once; they loop again when the script
         // next starts them. The play is tried even when the load failed.
-        if (channel < 2) SoundPlayer(channel, 2);
+        if (channel < 2) SoundPlayer(channel, TSoundOperation::PlayOnce);
     }
 }

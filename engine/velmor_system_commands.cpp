@@ -224,7 +224,7 @@ void TVelmor::TitleReturn() {
     } else {
         CommandJump(title.Paragraph, title.Script);
     }
-    EnterGameMode(kModeScript);
+    EnterGameMode(TGameMode::Script);
     m_MessageWindow->SetVisible(false);
     ComposeFrame();
 }
@@ -241,12 +241,12 @@ void TVelmor::FadeToMode() {
 void TVelmor::SceneEnd() {
     if (!m_SceneReplayActive) return;
     m_PopupEnabled = false;
-    EnterGameMode(kModeSceneList);
-    SoundPlayer(0, 3);
-    SoundPlayer(1, 3);
+    EnterGameMode(TGameMode::SceneList);
+    SoundPlayer(0, TSoundOperation::Stop);
+    SoundPlayer(1, TSoundOperation::Stop);
     if (m_CDControl) {
-        m_CDControl(kCDStop);
-        m_CDControl(kCDClose);
+        m_CDControl(TCDRequest::Stop);
+        m_CDControl(TCDRequest::Close);
     }
     m_SceneReplayActive = false;
     FadeToMode();

@@ -40,8 +40,7 @@ public:
     using QTreeWidgetItem::QTreeWidgetItem;
     bool operator<(const QTreeWidgetItem& other) const override {
         const int column = treeWidget() ? treeWidget()->sortColumn() : kName;
-        if (column == kName)
-            return yx::CompareTextAscii(S(text(kName)), S(other.text(kName))) < 0;
+        if (column == kName) return yx::CompareTextAscii(S(text(kName)), S(other.text(kName))) < 0;
         if (column == kComment) return false;
         return Stamp(*this) < Stamp(other);
     }
@@ -156,24 +155,26 @@ void TFormSave::Prepare(TVelmor& engine, platform::Bitmap* wallpaper) {
     m_TitleRequested = false;
 
     m_ILMenuIcon.Clear();
-    QPushButton* const byPicture[] = {btnNew, btnSave, btnLoad, btnDelete, btnTitleReturn,
-                                      btnCommentEdit};
+    QPushButton* const byPicture[] = {btnNew,    btnSave,        btnLoad,
+                                      btnDelete, btnTitleReturn, btnCommentEdit};
     QAction* const actionByPicture[] = {m_ActNewSave, m_ActSave,        m_ActLoad,
                                         m_ActDelete,  m_ActTitleReturn, m_ActCommentEdit};
     for (int i = 0; i < 6; ++i) {
         if (!m_DllRes || !m_DllRes->AddMasked(m_ILMenuIcon, kPictures[i], 0x800080))
-            throw EEngineError(SJ("リソースロードエラー\n") + kPictures[i] + SJ("が見つかりません"));
+            throw EEngineError(SJ("リソースロードエラー\n") + kPictures[i] +
+                               SJ("が見つかりません"));
         const auto& entry = m_ILMenuIcon.At(i);
         QPixmap pixmap = QPixmap::fromImage(platform::QImageOf(entry.picture));
         if (!entry.mask.Empty())
-            pixmap.setMask(QBitmap::fromImage(platform::QImageOf(entry.mask).convertToFormat(
-                QImage::Format_Mono, Qt::ThresholdDither)));
+            pixmap.setMask(
+                QBitmap::fromImage(platform::QImageOf(entry.mask)
+                                       .convertToFormat(QImage::Format_Mono, Qt::ThresholdDither)));
         byPicture[i]->setIcon(QIcon(pixmap));
         actionByPicture[i]->setIcon(QIcon(pixmap));
     }
 
     m_ActTitleReturn->setEnabled(engine.InTitle());
-    m_CanSave = engine.Mode() == TVelmor::kModeScript || engine.Mode() == TVelmor::kModeChoice;
+    m_CanSave = engine.ModeMenu().newSave;
     m_ActNewSave->setEnabled(m_CanSave);
     const int newest = dataEnum();
     if (newest >= 0) m_LVData->setCurrentItem(m_LVData->topLevelItem(newest));
@@ -199,7 +200,8 @@ int TFormSave::dataEnum() {
             }
         }
     } catch (const std::bad_alloc&) {
-        throw EEngineError(SJ("TFormSave::dataEnum\nセーブデータ一覧を読み込むためのメモリが確保できません。"));
+        throw EEngineError(
+            SJ("TFormSave::dataEnum\nセーブデータ一覧を読み込むためのメモリが確保できません。"));
     }
     return newest;
 }

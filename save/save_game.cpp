@@ -35,7 +35,7 @@ std::optional<TStringList> ReadItems(const TXiniFile& file, const std::string& s
 
 TSaveGame TSaveGame::Capture(TVelmor& engine) {
     TSaveGame g;
-    g.GameMode = engine.Mode();
+    g.GameMode = static_cast<int32_t>(engine.Mode());
     g.SelectorCount = engine.ChoiceCount();
     g.Present = engine.Position();
     g.JumpBuffer = engine.JumpBuffer();
@@ -105,7 +105,8 @@ void TSaveGame::Write(TXiniFile& file, int miniFaceCount) const {
     for (const auto& v : Variables) variables.push_back(v.Name + "=" + yx::IntToStr(v.Value));
     file.WriteSectionLines("Variable", variables);
     TStringList selectors;
-    for (int i = 0; i < SelectorCount && Selectors && static_cast<size_t>(i) < Selectors->size(); ++i) {
+    for (int i = 0; i < SelectorCount && Selectors && static_cast<size_t>(i) < Selectors->size();
+         ++i) {
         const TVelmorSelector& s = (*Selectors)[static_cast<size_t>(i)];
         selectors.push_back("\"" + s.Caption + "\",\"" + s.Paragraph + "\",\"" + s.Script + "\"");
     }
@@ -129,7 +130,7 @@ void TSaveGame::Write(TXiniFile& file, int miniFaceCount) const {
 
 bool TSaveGame::Read(const TXiniFile& file, const std::string& startScript, std::string& error) {
     GameMode = file.ReadInteger("Data", "GameMode", 1);
-    if (GameMode < 0 || GameMode > 8) {
+    if (!IsGameMode(GameMode)) {
         error = "GameMode " + yx::IntToStr(GameMode);
         return false;
     }
@@ -217,7 +218,7 @@ bool TSaveGame::Read(const TXiniFile& file, const std::string& startScript, std:
 }
 
 void TSaveGame::ApplyTo(TVelmor& engine) const {
-    engine.SetGameModeValue(static_cast<TVelmor::GameMode>(GameMode));
+    engine.SetGameModeValue(static_cast<TGameMode>(GameMode));
     engine.SetChoiceCount(SelectorCount);
     engine.SetPosition(Present);
     engine.SetJumpBuffer(JumpBuffer);

@@ -1,7 +1,5 @@
 #include "shell/form_main.h"
 
-#include <algorithm>
-
 #include <QAction>
 #include <QApplication>
 #include <QBitmap>
@@ -21,9 +19,11 @@
 #include <QTimer>
 #include <QUrl>
 #include <QWheelEvent>
+#include <algorithm>
 
 #include "engine/velmor.h"
 #include "engine/velmor_monitor.h"
+#include "engine/velmor_scenario_end.h"
 #include "platform/bitmap_qt.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
@@ -58,20 +58,6 @@ QString Q(const std::string& sjis) {
 }
 std::string S(const QString& text) {
     return platform::Utf8ToSjis(text.toStdString());
-}
-
-// Until the engine keeps the scene replay flag and its scene end (they come with the system
-// commands), the menu sees no replay and the scene-end command does nothing.
-template <class Engine>
-bool SceneReplayActive(const Engine& engine) {
-    if constexpr (requires { engine.SceneReplayActive(); })
-        return engine.SceneReplayActive();
-    else
-        return false;
-}
-template <class Engine>
-void SceneEnd(Engine& engine) {
-    if constexpr (requires { engine.SceneEnd(); }) engine.SceneEnd();
 }
 
 // The form repeats these itself: X11 does not repeat modifier keys.
@@ -292,8 +278,8 @@ bool TFormMain::StartUp() {
     // 14. The application title.
     app.SetTitle(data.Title);
     // 15. CD control.
-    m_Engine->SetCDControl([this](int request) { CDControl(request); });
-    m_Engine->CDControlRequest(TVelmor::kCDOpen);
+    m_Engine->SetCDControl([this](TCDRequest request) { CDControl(request); });
+    m_Engine->CDControlRequest(TCDRequest::Open);
     // 16. Sampled sound; without a device the game goes on silent. The end of a sound reaches
     // the window as a queued call that does nothing.
     if (m_Engine->SoundDevice() && !m_Engine->InitializeSound([this](int) {
@@ -457,18 +443,10 @@ bool TFormMain::IdlePass() {
     if (!m_IdleInstalled || !m_Engine) return false;
     m_InIdle = true;
     try {
-        switch (m_Engine->Mode()) {
-            case TVelmor::kModeNone:
-            case TVelmor::kModeScript:
-            case TVelmor::kModeChoice:
-                m_Engine->Tick();
-                break;
-            default:
-                break;  // the warp map's tick and the plug-in's clock come with them
-        }
+        m_Engine->Idle();
     } catch (const EEngineError& e) {
         m_InIdle = false;
-        FatalError(e.Text());
+        FatalError(e);
         return false;
     }
     m_InIdle = false;
@@ -479,20 +457,12 @@ bool TFormMain::IdlePass() {
 TFormMain::Rest TFormMain::NextRest(uint32_t& deadline) const {
     deadline = 0;
     if (!m_Engine) return Rest::Input;
-    switch (m_Engine->Mode()) {
-        case TVelmor::kModeNone:
-        case TVelmor::kModeScript:
-        case TVelmor::kModeChoice:
-            break;
-        default:
-            return Rest::Input;
-    }
-    const TVelmor::IdleWait wait = m_Engine->NextWait();
-    if (wait.kind == TVelmor::IdleWait::kDeadline) {
+    const TIdleWait wait = m_Engine->IdleWait();
+    if (wait.kind == TIdleWait::kDeadline) {
         deadline = wait.deadline;
         return Rest::Deadline;
     }
-    return wait.kind == TVelmor::IdleWait::kInput ? Rest::Input : Rest::Run;
+    return wait.kind == TIdleWait::kInput ? Rest::Input : Rest::Run;
 }
 
 void TFormMain::RestUntilNeeded() {
@@ -524,10 +494,13 @@ void TFormMain::WakeIdle() {
     if (!m_IdleTimer->isActive()) m_IdleTimer->start();
 }
 
-void TFormMain::FatalError(const std::string& text) {
+void TFormMain::FatalError(const EEngineError& error) {
     // The handler goes first, so no tick runs while the boxes are open.
     RemoveIdleHandler();
-    if (m_Monitor) m_Monitor->Fatal(text);
+    const std::string& text = error.Text();
+    if (m_Monitor)
+        m_Monitor->Fatal(text, dynamic_cast<const EScenarioEnd*>(&error) ? TEndReason::ScenarioEnd
+                                                                         : TEndReason::Fatal);
     TyxApplication::Instance().Warn(text);
     StopAfterFatalError();
 }
@@ -537,12 +510,12 @@ void TFormMain::StopAfterFatalError() {
     close();
 }
 
-void TFormMain::DeliverInput(int code, int x, int y) {
+void TFormMain::DeliverInput(TInputCode code, int x, int y) {
     if (!m_Engine || m_ShutDown) return;
     try {
         m_Engine->Input(code, x, y);
     } catch (const EEngineError& e) {
-        FatalError(e.Text());
+        FatalError(e);
         return;
     }
     WakeIdle();
@@ -553,14 +526,14 @@ void TFormMain::DeliverMouseMove(int x, int y) {
     try {
         m_Engine->MouseMove(x, y);
     } catch (const EEngineError& e) {
-        FatalError(e.Text());
+        FatalError(e);
         return;
     }
     WakeIdle();
 }
 
 void TFormMain::m_ImgPrimMouseUp(Qt::MouseButton button, int x, int y) {
-    if (button == Qt::LeftButton) DeliverInput(1, x, y);
+    if (button == Qt::LeftButton) DeliverInput(TInputCode::Confirm, x, y);
 }
 
 void TFormMain::ClickAtPointer() {
@@ -578,7 +551,7 @@ void TFormMain::MovePointer(int dx, int dy) {
 
 void TFormMain::PollJoystick() {
     if (!m_JoystickPresent || !m_Engine || m_ShutDown) return;
-    m_Joystick.Poll(platform::Joystick::Current(), [this](int code) {
+    m_Joystick.Poll(platform::Joystick::Current(), [this](TInputCode code) {
         if (m_Engine && !m_ShutDown) DeliverInput(code, -1, -1);
     });
 }
@@ -670,11 +643,12 @@ void TFormMain::FormContextPopup(const QPoint& screenPos) {
     if (!m_Engine || m_ShutDown || m_Engine->Busy()) return;
     m_Engine->SetSkip(false);
     TMenuRules::Inputs in;
-    in.gameMode = m_Engine->Mode();
-    in.popupEnabled = m_Engine->PopupEnabled();
+    const TVelmorGameMode::TMenu mode = m_Engine->ModeMenu();
+    in.modeMessageItems = mode.messageItems;
+    in.modeSaveLoad = mode.saveLoad;
     in.noReadTextSkip = m_Engine->SystemState().NoReadTextSkip;
     in.paragraphRead = m_Engine->ParagraphRead();
-    in.sceneReplayActive = SceneReplayActive(*m_Engine);
+    in.sceneReplayActive = m_Engine->SceneReplayActive();
     const TMenuRules::States st = TMenuRules::Decide(in);
     m_ActMessWinShow->setEnabled(st.messWinShowEnabled);
     m_ActMessAutoPlay->setEnabled(st.autoPlayEnabled);
@@ -687,12 +661,13 @@ void TFormMain::FormContextPopup(const QPoint& screenPos) {
 
 void TFormMain::m_ActMessWinShowExecute() {
     if (!m_Engine) return;
-    DeliverInput(m_Engine->WindowHidden() ? 4 : 3, -1, -1);
+    DeliverInput(m_Engine->WindowHidden() ? TInputCode::ShowWindow : TInputCode::HideWindow, -1,
+                 -1);
 }
 
 void TFormMain::m_ActMessSkipExecute() {
     if (!m_Engine) return;
-    if (m_Engine->Mode() == TVelmor::kModeScript && m_Engine->ClickWait()) {
+    if (m_Engine->ModeAcceptsSkip() && m_Engine->ClickWait()) {
         m_Engine->SetSkip(true);
         WakeIdle();
     }
@@ -707,7 +682,7 @@ void TFormMain::m_ActMessAutoPlayExecute() {
 void TFormMain::m_ActSaveLoadExecute() {
     if (!m_Engine) return;
     if (!m_FormSave) m_FormSave = new TFormSave(this, m_DllRes.get());
-    const int mode = m_Engine->Mode();
+    const TGameMode mode = m_Engine->Mode();
     const std::string script = m_Engine->Position().Script;
     // What a save that cannot be resumed is undone to.
     const TSaveGame before = TSaveGame::Capture(*m_Engine);
@@ -736,7 +711,7 @@ void TFormMain::m_ActSaveLoadExecute() {
     WakeIdle();
 }
 
-bool TFormMain::ResumeAfterLoad(int rememberedMode, const std::string& rememberedScript) {
+bool TFormMain::ResumeAfterLoad(TGameMode rememberedMode, const std::string& rememberedScript) {
     TVelmor& engine = *m_Engine;
     TVelmorScriptPosition position = engine.Position();
     // Checked first, so a save whose script is gone can be undone before anything moved.
@@ -750,19 +725,16 @@ bool TFormMain::ResumeAfterLoad(int rememberedMode, const std::string& remembere
     if (!position.Paragraph.empty()) engine.MarkParagraph(position.Paragraph);
     engine.RestoreSound();
     engine.SetPopupEnabled(true);
-    if (engine.Mode() == TVelmor::kModeChoice) {
-        engine.ComposeFrame();
-        engine.PresentFrame();
-    }
+    engine.ResumeMode();
     return true;
 }
 
 void TFormMain::m_ActSceneEndExecute() {
     if (!m_Engine) return;
     try {
-        SceneEnd(*m_Engine);
+        m_Engine->SceneEnd();
     } catch (const EEngineError& e) {
-        FatalError(e.Text());
+        FatalError(e);
         return;
     }
     WakeIdle();
@@ -787,7 +759,7 @@ void TFormMain::m_ActSystemOptionExecute() {
         try {
             dialog.SetValues(given);
         } catch (const EEngineError& e) {
-            FatalError(e.Text());
+            FatalError(e);
             return;
         }
         if (m_OptionDialogDriver)
@@ -806,7 +778,8 @@ void TFormMain::m_ActSystemOptionExecute() {
                 state.WindowMode = true;
         } else if (platform::MessageBox::Current().Show(
                        SJ("フルスクリーン確認"),
-                       SJ("画面をフルスクリーンにすると、\nデスクトップ上のアイコンの位置がずれたり、\n"
+                       SJ("画面をフルスクリーンにすると、\nデスクトップ上のアイコンの位置がずれたり"
+                          "、\n"
                           "他のウィンドウのサイズが変わったりする場合があります。\n\n"
                           "フルスクリーンにしますか？"),
                        platform::MessageIcon::Question,
@@ -862,7 +835,7 @@ void TFormMain::wheelEvent(QWheelEvent* event) {
     event->accept();
 }
 
-void TFormMain::CDControl(int /*request*/) {
+void TFormMain::CDControl(TCDRequest /*request*/) {
     // The CD device arrives with the sound layer.
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/velmor_codes.h"
 #include "platform/bitmap.h"
 #include "platform/image_list.h"
 #include "resources/string_list.h"
@@ -13,6 +14,7 @@
 
 class QTimer;
 class TVelmorMonitor;
+class EEngineError;
 class QAction;
 class QMenu;
 class TDisplayImage;
@@ -72,7 +74,7 @@ public:
     // Set before FormCreate; handed to the engine when it is built.
     void SetMonitor(TVelmorMonitor* monitor) { m_Monitor = monitor; }
     // An input code with its display-image position to the present mode's handler.
-    void DeliverInput(int code, int x, int y);
+    void DeliverInput(TInputCode code, int x, int y);
     void DeliverMouseMove(int x, int y);
 
     // Input.
@@ -117,7 +119,7 @@ private:
     // Stops the idle passes until the next deadline or input, when the game has nothing to do.
     void RestUntilNeeded();
     void WakeIdle();
-    void FatalError(const std::string& text);
+    void FatalError(const EEngineError& error);
     void m_ImgPrimMouseUp(Qt::MouseButton button, int x, int y);
     void ClickAtPointer();
     void MovePointer(int dx, int dy);
@@ -125,7 +127,7 @@ private:
     void SetActionImages();
     void StartKeyRepeat(int key);
     void StopKeyRepeat(int key);
-    void CDControl(int request);
+    void CDControl(TCDRequest request);
     void ToggleInfoWindow();
     // The information window's system rows and variable table, from the engine.
     void RefreshInfo();
@@ -159,7 +161,7 @@ private:
     std::function<void(TFormSave&)> m_SaveDialogDriver;
     std::function<void(TFormOption&)> m_OptionDialogDriver;
     // False when the saved script cannot be loaded (nothing has moved then).
-    bool ResumeAfterLoad(int rememberedMode, const std::string& rememberedScript);
+    bool ResumeAfterLoad(TGameMode rememberedMode, const std::string& rememberedScript);
 
     QMenu* m_PMSystem = nullptr;
     QAction* m_ActMessWinShow = nullptr;

@@ -27,21 +27,23 @@ bool TJoystickInput::Edge(bool& flag, bool active) {
     return fire;
 }
 
-void TJoystickInput::Poll(platform::Joystick& joystick, const std::function<void(int)>& deliver) {
+void TJoystickInput::Poll(platform::Joystick& joystick,
+                          const std::function<void(TInputCode)>& deliver) {
     if (!m_Present) return;
     platform::Joystick::Position p;
     if (!joystick.GetPosition(p)) return;
     const int64_t x = p.x, y = p.y;
-    if (Edge(m_Left, x < m_DeadZone.left)) deliver(7);
-    if (Edge(m_Up, y < m_DeadZone.top)) deliver(5);
-    if (Edge(m_Right, x > m_DeadZone.right)) deliver(8);
-    if (Edge(m_Down, y > m_DeadZone.bottom)) deliver(6);
-    if (Edge(m_Button1, p.buttons & platform::Joystick::kButton1)) deliver(1);
+    if (Edge(m_Left, x < m_DeadZone.left)) deliver(TInputCode::First);
+    if (Edge(m_Up, y < m_DeadZone.top)) deliver(TInputCode::Up);
+    if (Edge(m_Right, x > m_DeadZone.right)) deliver(TInputCode::Last);
+    if (Edge(m_Down, y > m_DeadZone.bottom)) deliver(TInputCode::Down);
+    if (Edge(m_Button1, p.buttons & platform::Joystick::kButton1)) deliver(TInputCode::Confirm);
     if (m_ButtonCount >= 2) {
         const bool held = p.buttons & platform::Joystick::kButton2;
         const bool was = m_Button2;
-        if (Edge(m_Button2, held)) deliver(3);
-        if (was && !held) deliver(4);
+        if (Edge(m_Button2, held)) deliver(TInputCode::HideWindow);
+        if (was && !held) deliver(TInputCode::ShowWindow);
     }
-    if (m_ButtonCount >= 3 && (p.buttons & platform::Joystick::kButton3)) deliver(2);
+    if (m_ButtonCount >= 3 && (p.buttons & platform::Joystick::kButton3))
+        deliver(TInputCode::SkipHeld);
 }

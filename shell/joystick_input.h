@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "engine/velmor_codes.h"
 #include "platform/joystick.h"
 
 // Joystick 1 as input codes: the probe finds its centre and dead zone, each poll turns a
@@ -16,7 +17,7 @@ public:
     bool Probe(platform::Joystick& joystick);
     // Reads the position once and passes the codes it gives to deliver; a failed read does
     // nothing. Does nothing while absent.
-    void Poll(platform::Joystick& joystick, const std::function<void(int code)>& deliver);
+    void Poll(platform::Joystick& joystick, const std::function<void(TInputCode code)>& deliver);
 
     bool Present() const { return m_Present; }
     const Rect& DeadZone() const { return m_DeadZone; }

@@ -1,11 +1,12 @@
 #pragma once
+#include "engine/velmor_codes.h"
 
 // What a key press or release on the game window does, by key (Qt key code) and Alt.
 class TKeyMap {
 public:
     struct Action {
         enum Kind { kNone, kCode, kMovePointer, kClickAtPointer } kind = kNone;
-        int code = 0;
+        TInputCode code = TInputCode::Confirm;
         int dx = 0, dy = 0;
         bool operator==(const Action&) const = default;
     };

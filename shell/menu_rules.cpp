@@ -1,22 +1,8 @@
 #include "shell/menu_rules.h"
 
 TMenuRules::States TMenuRules::Decide(const Inputs& in) {
-    bool messageItems = false;
-    bool saveLoad = false;
-    switch (in.gameMode) {
-        case 1:
-        case 2:
-            messageItems = in.popupEnabled;
-            saveLoad = true;
-            break;
-        case 6:
-        case 7:
-        case 8:
-            saveLoad = true;
-            break;
-        default:
-            break;
-    }
+    const bool messageItems = in.modeMessageItems;
+    const bool saveLoad = in.modeSaveLoad;
     States s;
     s.messWinShowEnabled = messageItems;
     s.autoPlayEnabled = messageItems;

@@ -5,8 +5,9 @@
 class TMenuRules {
 public:
     struct Inputs {
-        uint8_t gameMode = 0;
-        bool popupEnabled = false;
+        // What the present game mode allows.
+        bool modeMessageItems = false;
+        bool modeSaveLoad = false;
         bool noReadTextSkip = false;
         bool paragraphRead = false;
         bool sceneReplayActive = false;

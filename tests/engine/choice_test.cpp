@@ -9,11 +9,11 @@ protected:
     TVelmor& Offer(const std::string& script) {
         TVelmor& e = Start(script);
         RunToInput();
-        for (int i = 0; i < 3 && e.Mode() != TVelmor::kModeChoice; ++i) {
-            e.Input(1, -1, -1);
+        for (int i = 0; i < 3 && e.Mode() != TGameMode::Choice; ++i) {
+            e.Input(TInputCode::Confirm, -1, -1);
             RunToInput();
         }
-        EXPECT_EQ(e.Mode(), TVelmor::kModeChoice);
+        EXPECT_EQ(e.Mode(), TGameMode::Choice);
         return e;
     }
     // A point inside row i, just right of its left edge.
@@ -76,7 +76,7 @@ TEST_F(ChoiceTest, HoverHighlightsTheRowUnderThePointer) {
     EXPECT_EQ(e.HighlightedChoice(), -1);
     e.MouseMove(r.Left, r.Top);
     EXPECT_EQ(e.HighlightedChoice(), 0);
-    e.Input(6, -1, -1);
+    e.Input(TInputCode::Down, -1, -1);
     EXPECT_EQ(e.HighlightedChoice(), 1);
     EXPECT_TRUE(e.KeyboardSelection());
     e.MouseMove(p.x, p.y);  // no change of highlight: keys keep the selection
@@ -87,22 +87,22 @@ TEST_F(ChoiceTest, HoverHighlightsTheRowUnderThePointer) {
 
 TEST_F(ChoiceTest, KeysMoveTheHighlightWithinTheList) {
     TVelmor& e = Offer(kFour);
-    e.Input(1, -1, -1);  // Enter at once does nothing
-    EXPECT_EQ(e.Mode(), TVelmor::kModeChoice);
-    e.Input(5, -1, -1);
+    e.Input(TInputCode::Confirm, -1, -1);  // Enter at once does nothing
+    EXPECT_EQ(e.Mode(), TGameMode::Choice);
+    e.Input(TInputCode::Up, -1, -1);
     EXPECT_EQ(e.HighlightedChoice(), 0);
-    e.Input(8, -1, -1);
+    e.Input(TInputCode::Last, -1, -1);
     EXPECT_EQ(e.HighlightedChoice(), 3);
-    e.Input(6, -1, -1);
+    e.Input(TInputCode::Down, -1, -1);
     EXPECT_EQ(e.HighlightedChoice(), 3);
-    e.Input(7, -1, -1);
-    e.Input(5, -1, -1);
+    e.Input(TInputCode::First, -1, -1);
+    e.Input(TInputCode::Up, -1, -1);
     EXPECT_EQ(e.HighlightedChoice(), 0);
-    e.Input(6, -1, -1);
-    e.Input(2, -1, -1);  // only confirm takes a keyboard selection
-    EXPECT_EQ(e.Mode(), TVelmor::kModeChoice);
-    e.Input(1, -1, -1);
-    EXPECT_EQ(e.Mode(), TVelmor::kModeScript);
+    e.Input(TInputCode::Down, -1, -1);
+    e.Input(TInputCode::SkipHeld, -1, -1);  // only confirm takes a keyboard selection
+    EXPECT_EQ(e.Mode(), TGameMode::Choice);
+    e.Input(TInputCode::Confirm, -1, -1);
+    EXPECT_EQ(e.Mode(), TGameMode::Script);
     EXPECT_FALSE(e.MessageWindowLayer().Visible());
     RunToInput();
     EXPECT_EQ(e.MessageText(), SJ("南だ"));
@@ -111,11 +111,11 @@ TEST_F(ChoiceTest, KeysMoveTheHighlightWithinTheList) {
 TEST_F(ChoiceTest, ClicksTakeOnlyInsideTheNarrowedRow) {
     TVelmor& e = Offer(kFour);
     const TRect& r = e.ChoiceRow(0);
-    e.Input(1, r.Right, r.Top);  // right of a short caption, inside the full row
-    EXPECT_EQ(e.Mode(), TVelmor::kModeChoice);
+    e.Input(TInputCode::Confirm, r.Right, r.Top);  // right of a short caption, inside the full row
+    EXPECT_EQ(e.Mode(), TGameMode::Choice);
     const TPoint p = In(e, 3);
-    e.Input(1, p.x, p.y);
-    EXPECT_EQ(e.Mode(), TVelmor::kModeScript);
+    e.Input(TInputCode::Confirm, p.x, p.y);
+    EXPECT_EQ(e.Mode(), TGameMode::Script);
     EXPECT_EQ(m_Seen.jumps.back(), "start.txt#west");
     RunToInput();
     EXPECT_EQ(e.MessageText(), SJ("西だ"));
@@ -125,8 +125,8 @@ TEST_F(ChoiceTest, TheListSurvivesAndJumpsWithinThePresentScript) {
     m_Dir.WriteSjis("two.txt", "#a\n*select\n#b\nB of two\n");
     TVelmor& e = Offer("*addsel go #b\n*jump a two.txt\n#b\nB of start\n");
     // The choice was added in start.txt; it is taken in two.txt.
-    e.Input(7, -1, -1);
-    e.Input(1, -1, -1);
+    e.Input(TInputCode::First, -1, -1);
+    e.Input(TInputCode::Confirm, -1, -1);
     RunToInput();
     EXPECT_EQ(e.MessageText(), "B of two");
     EXPECT_EQ(e.ChoiceCount(), 1);
@@ -134,16 +134,16 @@ TEST_F(ChoiceTest, TheListSurvivesAndJumpsWithinThePresentScript) {
 
 TEST_F(ChoiceTest, NoChoicesHoldsWithoutHarm) {
     TVelmor& e = Offer("*select\n");
-    for (int code : {5, 6, 7, 8, 1, 2}) e.Input(code, -1, -1);
-    e.Input(1, e.TextArea().Left + 1, e.TextArea().Top + 1);
-    EXPECT_EQ(e.Mode(), TVelmor::kModeChoice);
+    for (int code : {5, 6, 7, 8, 1, 2}) e.Input(static_cast<TInputCode>(code), -1, -1);
+    e.Input(TInputCode::Confirm, e.TextArea().Left + 1, e.TextArea().Top + 1);
+    EXPECT_EQ(e.Mode(), TGameMode::Choice);
     EXPECT_EQ(e.HighlightedChoice(), -1);
 }
 
 TEST_F(ChoiceTest, AMissingTargetIsFatal) {
     TVelmor& e = Offer("*addsel x #nowhere\n*select\n");
-    e.Input(7, -1, -1);
-    EXPECT_THROW(e.Input(1, -1, -1), EEngineError);
+    e.Input(TInputCode::First, -1, -1);
+    EXPECT_THROW(e.Input(TInputCode::Confirm, -1, -1), EEngineError);
 }
 
 }  // namespace

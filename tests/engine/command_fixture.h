@@ -22,10 +22,15 @@ public:
         jumps.push_back(script + paragraph);
     }
     void Choices(const TStringList& captions) override { choices.push_back(captions); }
-    void Sound(int channel, int op, const std::string& file) override {
-        sounds.push_back(std::to_string(channel) + " " + std::to_string(op) + " " + file);
+    void Sound(TSoundChannel channel, TSoundOperation op, const std::string& file) override {
+        sounds.push_back(std::to_string(CodeOf(channel)) + " " + std::to_string(CodeOf(op)) + " " +
+                         file);
     }
-    void ModeChanged(int mode) override { modes.push_back(mode); }
+    // The CD as the fifth channel, as the runner shows it.
+    void CD(TCDRequest request, int32_t track) override {
+        sounds.push_back("4 " + std::to_string(CodeOf(request)) + " " + std::to_string(track));
+    }
+    void ModeChanged(TGameMode mode) override { modes.push_back(CodeOf(mode)); }
     TStringList jumps, sounds;
     std::vector<TStringList> choices;
     std::vector<int> modes;
@@ -89,8 +94,8 @@ protected:
         try {
             for (int i = 0; i < limit; ++i) {
                 const auto wait = m_Engine->NextWait();
-                if (wait.kind == TVelmor::IdleWait::kInput) return {};
-                if (wait.kind == TVelmor::IdleWait::kDeadline)
+                if (wait.kind == TIdleWait::kInput) return {};
+                if (wait.kind == TIdleWait::kDeadline)
                     m_Clock.Advance(wait.deadline - m_Clock.TickCount());
                 m_Engine->Tick();
             }

@@ -23,7 +23,7 @@ TEST_F(CommandTest, ArgumentErrorsAreRecordsAndTheScriptGoesOn) {
     // The bad wait fell back to a click wait; the message comes after it.
     EXPECT_EQ(m_Engine->Position().Line, 10);
     EXPECT_FALSE(m_Engine->Busy());
-    m_Engine->Input(1, -1, -1);
+    m_Engine->Input(TInputCode::Confirm, -1, -1);
     RunToInput();
     EXPECT_EQ(m_Engine->MessageText(), "after");
 }
@@ -132,7 +132,7 @@ TEST_F(CommandTest, TimedWaitHoldsAndIgnoresConfirm) {
     e.Tick();
     e.Tick();
     EXPECT_TRUE(e.Busy());
-    e.Input(1, -1, -1);
+    e.Input(TInputCode::Confirm, -1, -1);
     m_Clock.Advance(299);
     EXPECT_FALSE(e.Tick());
     EXPECT_TRUE(e.Busy());
@@ -140,11 +140,11 @@ TEST_F(CommandTest, TimedWaitHoldsAndIgnoresConfirm) {
     EXPECT_GE(m_Clock.TickCount() - t0, 300u);
     EXPECT_FALSE(e.Busy());
     EXPECT_EQ(e.MessageText(), "after");
-    e.Input(1, -1, -1);
+    e.Input(TInputCode::Confirm, -1, -1);
     RunToInput();
     EXPECT_FALSE(e.MessageWindowLayer().Visible());
     EXPECT_TRUE(e.ClickWait());
-    e.Input(1, -1, -1);
+    e.Input(TInputCode::Confirm, -1, -1);
     RunToInput();
     EXPECT_EQ(e.MessageText(), "last");
 }
@@ -274,8 +274,8 @@ TEST_F(CommandTest, SoundChannelsStopBeforeTheyLoadAndKeepTheirNames) {
 TEST_F(CommandTest, CDRequestsAndTrack) {
     TVelmor& e = Start("?t = 4\n");
     e.Tick();
-    std::vector<int> requests;
-    e.SetCDControl([&](int r) { requests.push_back(r); });
+    std::vector<TCDRequest> requests;
+    e.SetCDControl([&](TCDRequest r) { requests.push_back(r); });
     Run("*cd replay");  // no track yet: nothing
     Run("*cd 3");
     EXPECT_EQ(e.CDTrack(), 3);
@@ -288,9 +288,9 @@ TEST_F(CommandTest, CDRequestsAndTrack) {
     EXPECT_EQ(e.CDTrack(), 4);
     Run("*cd");
     EXPECT_EQ(e.CDTrack(), 0);
-    EXPECT_EQ(requests,
-              (std::vector<int>{TVelmor::kCDPlayNotify, TVelmor::kCDPause, TVelmor::kCDReplay,
-                                TVelmor::kCDPlayNotify, TVelmor::kCDStop}));
+    EXPECT_EQ(requests, (std::vector<TCDRequest>{TCDRequest::PlayNotify, TCDRequest::Pause,
+                                                 TCDRequest::Replay, TCDRequest::PlayNotify,
+                                                 TCDRequest::Stop}));
     EXPECT_EQ(Records(),
               (TStringList{"scriptCommandExecute : パラメータが異常です param=0",
                            "scriptCommandExecute : パラメータが異常です param=nothing"}));
@@ -302,7 +302,7 @@ TEST_F(CommandTest, MovieModeWithAndWithoutAPlayer) {
     Run("*avi intro.avi");  // no player: straight back to the script
     EXPECT_FALSE(e.Skip());
     EXPECT_EQ(m_Seen.modes, (std::vector<int>{3, 1}));
-    EXPECT_EQ(e.Mode(), TVelmor::kModeScript);
+    EXPECT_EQ(e.Mode(), TGameMode::Script);
     std::string opened;
     e.SetMoviePlayer([&](const std::string& path) {
         opened = path;
@@ -310,13 +310,13 @@ TEST_F(CommandTest, MovieModeWithAndWithoutAPlayer) {
     });
     Run("*avi intro.avi");
     EXPECT_EQ(opened, "intro.avi");
-    EXPECT_EQ(e.Mode(), TVelmor::kModeMovie);
+    EXPECT_EQ(e.Mode(), TGameMode::Movie);
     EXPECT_TRUE(Records().empty());
     Run("*avi");  // stays in movie mode until the next input
-    EXPECT_EQ(e.Mode(), TVelmor::kModeMovie);
+    EXPECT_EQ(e.Mode(), TGameMode::Movie);
     EXPECT_EQ(Records(), (TStringList{"scriptCommandExecute : avi コマンドの引数が足りません"}));
-    e.Input(1, -1, -1);
-    EXPECT_EQ(e.Mode(), TVelmor::kModeScript);
+    e.Input(TInputCode::Confirm, -1, -1);
+    EXPECT_EQ(e.Mode(), TGameMode::Script);
 }
 
 }  // namespace

@@ -190,8 +190,8 @@ TEST_F(SoundChannelTest, WithoutADeviceEveryRequestQuietlyFails) {
     Run("*bgm music.wav");
     Run("*v music.wav");
     EXPECT_EQ(m_Engine->ChannelFile(0), "music.wav");
-    EXPECT_FALSE(m_Engine->SoundPlayer(0, 5));
-    EXPECT_TRUE(m_Engine->SoundPlayer(0, 4));
+    EXPECT_FALSE(m_Engine->SoundPlayer(0, TSoundOperation::PlayLooped));
+    EXPECT_TRUE(m_Engine->SoundPlayer(0, TSoundOperation::Reserved));
     m_Engine->ApplyVolumes();
     m_Engine->RestoreSound();
     EXPECT_TRUE(Records().empty());

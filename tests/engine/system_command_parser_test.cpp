@@ -117,11 +117,11 @@ TEST_F(SystemCommandTest, TitleReturnRestartsTheTitleParagraphWithFreshVariables
     EXPECT_EQ(Var("x"), 1);
 
     m_Engine->SetIntVariable("x", 40);
-    m_Engine->Input(1, -1, -1);
+    m_Engine->Input(TInputCode::Confirm, -1, -1);
     m_Engine->Tick();  // the titlereturn line
     // Back at the label, not at the line after the title command.
     EXPECT_EQ(m_Engine->Position().Line, 2);
-    EXPECT_EQ(m_Engine->Mode(), TVelmor::kModeScript);
+    EXPECT_EQ(m_Engine->Mode(), TGameMode::Script);
     EXPECT_FALSE(m_Engine->MessageWindowLayer().Visible());
     EXPECT_EQ(Var("x"), -999);
     EXPECT_EQ(RunToInput(), "");
@@ -131,7 +131,7 @@ TEST_F(SystemCommandTest, TitleReturnRestartsTheTitleParagraphWithFreshVariables
     // A title before any label returns to the top of its script.
     Start(":title\nfirst\n:titlereturn\n");
     EXPECT_EQ(RunToInput(), "");
-    m_Engine->Input(1, -1, -1);
+    m_Engine->Input(TInputCode::Confirm, -1, -1);
     m_Engine->Tick();
     EXPECT_EQ(m_Engine->Position().Line, -1);
     EXPECT_EQ(RunToInput(), "");
@@ -174,7 +174,7 @@ TEST_F(SystemCommandTest, ModesTheGameLacksLetTheScriptGoOn) {
         "<CGMode>\nCGModeProject=cg.ini\n</CGMode>\n");
     EXPECT_EQ(RunToInput(), "");
     EXPECT_EQ(m_Engine->MessageText(), "after");
-    EXPECT_EQ(m_Engine->Mode(), TVelmor::kModeScript);
+    EXPECT_EQ(m_Engine->Mode(), TGameMode::Script);
     EXPECT_FALSE(m_Engine->SceneReplayActive());
     EXPECT_EQ(Records(), TStringList{});
 
@@ -194,6 +194,46 @@ TEST_F(SystemCommandTest, ModesTheGameLacksLetTheScriptGoOn) {
     } catch (const EEngineError& e) {
         EXPECT_EQ(e.Text(), SJ("TVelmor : plugin.soがオープンできません"));
     }
+}
+
+}  // namespace
+
+namespace {
+
+// The mode table: which modes hold the script, run its tick and take input, and what the
+// context menu offers in each.
+TEST_F(SystemCommandTest, EachModeHoldsTheScriptAndOffersItsMenu) {
+    struct Row {
+        TGameMode mode;
+        bool clickWait, message, saveLoad, newSave;
+    };
+    const Row rows[] = {
+        {TGameMode::Script, false, true, true, true},
+        {TGameMode::Choice, true, true, true, true},
+        {TGameMode::Movie, true, false, false, false},
+        {TGameMode::Gallery, true, false, false, false},
+        {TGameMode::SceneList, true, false, false, false},
+        {TGameMode::ImageSelect, true, false, true, false},
+        {TGameMode::WarpMap, true, false, true, false},
+        {TGameMode::Plugin, true, false, true, false},
+        {TGameMode::None, true, false, false, false},  // keeps the click wait it found
+    };
+    TVelmor& e = Start(":popup\n");
+    e.Tick();
+    for (const Row& r : rows) {
+        e.EnterGameMode(r.mode);
+        EXPECT_EQ(e.ClickWait(), r.clickWait) << CodeOf(r.mode);
+        const TVelmorGameMode::TMenu menu = e.ModeMenu();
+        EXPECT_EQ(menu.messageItems, r.message) << CodeOf(r.mode);
+        EXPECT_EQ(menu.saveLoad, r.saveLoad) << CodeOf(r.mode);
+        EXPECT_EQ(menu.newSave, r.newSave) << CodeOf(r.mode);
+        EXPECT_EQ(e.ModeAcceptsSkip(), r.mode == TGameMode::Script) << CodeOf(r.mode);
+    }
+    // Without the popup switch the script modes keep their message items off.
+    e.ScriptSVCParser(SJ("popup 0"));
+    e.EnterGameMode(TGameMode::Script);
+    EXPECT_FALSE(e.ModeMenu().messageItems);
+    EXPECT_TRUE(e.ModeMenu().saveLoad);
 }
 
 }  // namespace

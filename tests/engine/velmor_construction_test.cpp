@@ -17,7 +17,8 @@ class VelmorTest : public ::testing::Test {
 protected:
     void SetUp() override {
         platform::MessageBox::SetCurrent(&m_Boxes);
-        m_DllRes = std::make_unique<TyxDllRes>(std::string(VELMOR_BINARY_DIR) + "/bin/VELMORRC.DLL", true);
+        m_DllRes =
+            std::make_unique<TyxDllRes>(std::string(VELMOR_BINARY_DIR) + "/bin/VELMORRC.DLL", true);
         m_SavedFolder = platform::FileSystem::CurrentFolder();
         platform::FileSystem::SetCurrentFolder(m_Dir.Str());
     }
@@ -66,9 +67,10 @@ TEST_F(VelmorTest, ProjectWithoutScreenSectionUsesDefaultGeometry) {
 }
 
 TEST_F(VelmorTest, MiniFaceListsFillGapsWithDefaults) {
-    m_Dir.WriteSjis("game.vsc",
-                    "<Screen>\nWidth=640\nHeight=480\n</Screen>\n"
-                    "<MiniFace>\nCount=3\nX=100,,300\nY=50\nReverse=1,0,1\nBasePoint=1,,9\n</MiniFace>\n");
+    m_Dir.WriteSjis(
+        "game.vsc",
+        "<Screen>\nWidth=640\nHeight=480\n</Screen>\n"
+        "<MiniFace>\nCount=3\nX=100,,300\nY=50\nReverse=1,0,1\nBasePoint=1,,9\n</MiniFace>\n");
     auto engine = Make();
     ASSERT_EQ(engine->MiniFaceCount(), 3);
     const auto& d = engine->SystemData();
@@ -87,7 +89,8 @@ TEST_F(VelmorTest, SystemStateGoesToThePerUserFolderUnlessOneLiesBesideTheProjec
     m_Dir.WriteSjis("game.vsc", "<velmor>\nCompany=Acme\nProduct=Tale\n</velmor>\n");
     {
         auto engine = Make();
-        EXPECT_EQ(platform::FileSystem::ToHostPath(engine->SystemStatePath()), m_Home.Str() + "velmor/Acme/Tale/game.vss");
+        EXPECT_EQ(platform::FileSystem::ToHostPath(engine->SystemStatePath()),
+                  m_Home.Str() + "velmor/Acme/Tale/game.vss");
     }
     // Written at destruction, with the unfinished game leaving Finished out.
     const auto written = m_Home.Path() / "velmor/Acme/Tale/game.vss";
@@ -96,21 +99,24 @@ TEST_F(VelmorTest, SystemStateGoesToThePerUserFolderUnlessOneLiesBesideTheProjec
 
     m_Dir.WriteSjis("game.vss", "<SystemState>\nMessageAnimationSpeed=40\n</SystemState>\n");
     auto engine = Make();
-    EXPECT_EQ(platform::FileSystem::ToHostPath(engine->SystemStatePath()), m_Dir.Str() + "game.vss");
+    EXPECT_EQ(platform::FileSystem::ToHostPath(engine->SystemStatePath()),
+              m_Dir.Str() + "game.vss");
     EXPECT_EQ(engine->SystemState().MessageAnimationSpeed, 40);
 }
 
 TEST_F(VelmorTest, EmptyCompanyAddsNoFolderLevel) {
     m_Dir.WriteSjis("story.vsc", "<velmor>\nProduct=Only\nVssFileName=save.vss\n</velmor>\n");
     auto engine = Make("story.vsc");
-    EXPECT_EQ(platform::FileSystem::ToHostPath(engine->SystemStatePath()), m_Home.Str() + "velmor/Only/save.vss");
+    EXPECT_EQ(platform::FileSystem::ToHostPath(engine->SystemStatePath()),
+              m_Home.Str() + "velmor/Only/save.vss");
 }
 
 TEST_F(VelmorTest, SystemStateKeepsForeignSectionsAndAFinishedGame) {
     m_Dir.WriteSjis("game.vsc", "<velmor>\nTitle=x\n</velmor>\n");
-    m_Dir.WriteSjis("game.vss",
-                    "<Mine>\nkeep=me\n</Mine>\n<SystemState>\nFinished=1\nWindowMode=0\n</SystemState>\n"
-                    "<Paragraph>\n#a\n#b\n</Paragraph>\n");
+    m_Dir.WriteSjis(
+        "game.vss",
+        "<Mine>\nkeep=me\n</Mine>\n<SystemState>\nFinished=1\nWindowMode=0\n</SystemState>\n"
+        "<Paragraph>\n#a\n#b\n</Paragraph>\n");
     {
         auto engine = Make();
         int32_t finished = 0;
@@ -129,9 +135,10 @@ TEST_F(VelmorTest, SystemStateKeepsForeignSectionsAndAFinishedGame) {
 
 TEST_F(VelmorTest, GarbageInTheSystemStateGivesThoseKeysTheirDefaults) {
     m_Dir.WriteSjis("game.vsc", "<velmor>\nTitle=x\n</velmor>\n");
-    m_Dir.WriteSjis("game.vss",
-                    "<SystemState>\nMessageAnimationSpeed=fast\nNoReadTextSkip=0yes\nFinished=\n"
-                    "MessageAnimation=no\n</SystemState>\n<Sound>\nBGMVolume=1e3\nVoiceVolume=$7\n</Sound>\n");
+    m_Dir.WriteSjis(
+        "game.vss",
+        "<SystemState>\nMessageAnimationSpeed=fast\nNoReadTextSkip=0yes\nFinished=\n"
+        "MessageAnimation=no\n</SystemState>\n<Sound>\nBGMVolume=1e3\nVoiceVolume=$7\n</Sound>\n");
     auto engine = Make();
     const auto& state = engine->SystemState();
     EXPECT_EQ(state.MessageAnimationSpeed, 10);
@@ -163,7 +170,7 @@ TEST_F(VelmorTest, StartScriptLoadsOrStopsConstruction) {
     auto engine = Make();
     EXPECT_EQ(engine->ScriptLines(), (TStringList{"#start", SJ("こんにちは")}));
     EXPECT_EQ(engine->Position().Script, "Start.TXT");
-    EXPECT_EQ(engine->Mode(), TVelmor::kModeScript);
+    EXPECT_EQ(engine->Mode(), TGameMode::Script);
 }
 
 TEST_F(VelmorTest, ErrorRecordsCarryLineAndKeepTheNewest255) {

@@ -67,8 +67,8 @@ protected:
         try {
             for (int i = 0; i < limit; ++i) {
                 const auto wait = m_Engine->NextWait();
-                if (wait.kind == TVelmor::IdleWait::kInput) return {};
-                if (wait.kind == TVelmor::IdleWait::kDeadline)
+                if (wait.kind == TIdleWait::kInput) return {};
+                if (wait.kind == TIdleWait::kDeadline)
                     m_Clock.Advance(wait.deadline - m_Clock.TickCount());
                 m_Engine->Tick();
             }
@@ -263,7 +263,7 @@ TEST_F(InterpreterTest, RevealStepsAreSpacedByTheAnimationSpeed) {
     ASSERT_EQ(first.size(), 10u);
     for (size_t i = 1; i < first.size(); ++i) EXPECT_EQ(first[i] - first[i - 1], 10u);
     EXPECT_EQ(RunToInput(), "");
-    e.Input(1, -1, -1);
+    e.Input(TInputCode::Confirm, -1, -1);
     while (e.MessageText() != SJ("はい。")) {
         e.Tick();
         m_Clock.Advance(1);
@@ -277,33 +277,33 @@ TEST_F(InterpreterTest, ConfirmCompletesTheRevealThenGoesOn) {
     e.Tick();
     e.Tick();
     ASSERT_TRUE(e.Animating());
-    e.Input(1, -1, -1);
+    e.Input(TInputCode::Confirm, -1, -1);
     EXPECT_FALSE(e.Animating());
     EXPECT_TRUE(e.ClickWait());
     EXPECT_EQ(RunToInput(), "");
     EXPECT_EQ(m_Seen.messages.size(), 1u);
-    e.Input(1, -1, -1);
+    e.Input(TInputCode::Confirm, -1, -1);
     EXPECT_EQ(RunToInput(), "");
     EXPECT_EQ(m_Seen.messages.size(), 2u);
     // The last line was a message: the next confirm meets the end, naming the line count.
-    e.Input(1, -1, -1);
+    e.Input(TInputCode::Confirm, -1, -1);
     EXPECT_EQ(RunToInput(), kEnd + "start.txt:2");
 }
 
 TEST_F(InterpreterTest, HidingTheWindowHoldsTheScriptAndShowingDrawsTheWholeMessage) {
     TVelmor& e = Start("一\n二\n");
     RunToInput();
-    e.Input(3, -1, -1);
+    e.Input(TInputCode::HideWindow, -1, -1);
     EXPECT_TRUE(e.WindowHidden());
-    e.Input(1, -1, -1);  // a confirm while hidden only shows the window again
+    e.Input(TInputCode::Confirm, -1, -1);  // a confirm while hidden only shows the window again
     EXPECT_FALSE(e.WindowHidden());
     EXPECT_TRUE(e.ClickWait());
-    e.Input(3, -1, -1);
-    e.Input(2, -1, -1);  // skip held does not show it
+    e.Input(TInputCode::HideWindow, -1, -1);
+    e.Input(TInputCode::SkipHeld, -1, -1);  // skip held does not show it
     EXPECT_TRUE(e.WindowHidden());
     e.SetClickWait(false);
-    EXPECT_EQ(e.NextWait().kind, TVelmor::IdleWait::kInput);  // hidden holds even without a wait
-    e.Input(4, -1, -1);
+    EXPECT_EQ(e.NextWait().kind, TIdleWait::kInput);  // hidden holds even without a wait
+    e.Input(TInputCode::ShowWindow, -1, -1);
     EXPECT_FALSE(e.WindowHidden());
     EXPECT_FALSE(e.Animating());
     RunToInput();
@@ -321,7 +321,7 @@ TEST_F(InterpreterTest, SkipPassesReadParagraphsOnlyUnlessUnreadSkippingIsOn) {
     EXPECT_EQ(m_Seen.messages.size(), 3u);
     EXPECT_TRUE(e.Skip());
     EXPECT_FALSE(e.Animating());
-    e.Input(2, -1, -1);  // skip held in an unread paragraph does nothing
+    e.Input(TInputCode::SkipHeld, -1, -1);  // skip held in an unread paragraph does nothing
     EXPECT_FALSE(e.Skip());
     EXPECT_TRUE(e.ClickWait());
 
@@ -337,7 +337,7 @@ TEST_F(InterpreterTest, AutoPlayGoesOnAfterTheReadingDelayAndAnyInputEndsIt) {
     const uint32_t shown = m_Clock.TickCount();
     e.Tick();
     const auto wait = e.NextWait();
-    ASSERT_EQ(wait.kind, TVelmor::IdleWait::kDeadline);
+    ASSERT_EQ(wait.kind, TIdleWait::kDeadline);
     EXPECT_EQ(wait.deadline, shown + 1001);
     m_Clock.Advance(999);
     e.Tick();
@@ -345,7 +345,7 @@ TEST_F(InterpreterTest, AutoPlayGoesOnAfterTheReadingDelayAndAnyInputEndsIt) {
     m_Clock.Advance(wait.deadline - m_Clock.TickCount());
     e.Tick();
     EXPECT_EQ(m_Seen.messages.size(), 2u);
-    e.Input(1, -1, -1);
+    e.Input(TInputCode::Confirm, -1, -1);
     EXPECT_FALSE(e.AutoPlay());
     EXPECT_TRUE(e.ClickWait());  // that input did nothing else
 }
@@ -367,8 +367,8 @@ TEST_F(InterpreterTest, BadBytesStayInsideTheirLine) {
     while (end.empty() && messages < 10) {
         end = RunToInput();
         if (end.empty()) {
-            e.Input(1, -1, -1);
-            e.Input(1, -1, -1);
+            e.Input(TInputCode::Confirm, -1, -1);
+            e.Input(TInputCode::Confirm, -1, -1);
             ++messages;
         }
     }

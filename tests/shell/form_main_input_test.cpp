@@ -234,7 +234,7 @@ TEST_F(FormInputTest, MenuCommandsHideTheWindowSkipAndShowTheHistory) {
     Act(form, "m_ActMessWinShow")->trigger();
     EXPECT_FALSE(engine.WindowHidden());
 
-    ASSERT_EQ(engine.Mode(), TVelmor::kModeScript);
+    ASSERT_EQ(engine.Mode(), TGameMode::Script);
     ASSERT_TRUE(engine.ClickWait());
     Act(form, "m_ActMessSkip")->trigger();
     EXPECT_TRUE(engine.Skip());
@@ -249,7 +249,7 @@ TEST_F(FormInputTest, MenuCommandsHideTheWindowSkipAndShowTheHistory) {
     ASSERT_NE(log, nullptr);
     EXPECT_EQ(log->Capacity(), 100);
     EXPECT_FALSE(log->isVisible());
-    form.DeliverInput(1, -1, -1);
+    form.DeliverInput(TInputCode::Confirm, -1, -1);
     Settle(form);
     ASSERT_EQ(log->RowCount(), 2);
     EXPECT_EQ(log->RowText(1), SJ("二"));

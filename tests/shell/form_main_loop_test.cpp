@@ -126,11 +126,14 @@ TEST_F(FormLoopTest, MouseAndWheelConfirmAtTheirPositions) {
     ASSERT_TRUE(form.FormCreate(Project()));
     RunUntilInput(form);
     std::vector<std::pair<int, int>> seen;
-    form.Engine()->SetInputHandlers(
-        [&](int code, int x, int y) {
-            seen.push_back({code * 1000 + x, y});
-        },
-        nullptr);
+    struct Recorder : TVelmorGameMode {
+        std::vector<std::pair<int, int>>& seen;
+        explicit Recorder(std::vector<std::pair<int, int>>& s) : seen(s) {}
+        void Input(TInputCode code, int x, int y) override {
+            seen.push_back({CodeOf(code) * 1000 + x, y});
+        }
+    };
+    form.Engine()->SetModeObject(TGameMode::Script, std::make_unique<Recorder>(seen));
     QMouseEvent right(QEvent::MouseButtonRelease, QPointF(5, 6), QPointF(5, 6), Qt::RightButton,
                       Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(form.ImgPrim(), &right);

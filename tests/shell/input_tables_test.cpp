@@ -13,10 +13,10 @@ namespace {
 
 using Action = TKeyMap::Action;
 Action Code(int c) {
-    return {Action::kCode, c, 0, 0};
+    return {Action::kCode, static_cast<TInputCode>(c), 0, 0};
 }
 Action Move(int dx, int dy) {
-    return {Action::kMovePointer, 0, dx, dy};
+    return {Action::kMovePointer, TInputCode::Confirm, dx, dy};
 }
 
 TEST(KeyMapTest, PressTableWithAndWithoutAlt) {
@@ -39,7 +39,7 @@ TEST(KeyMapTest, PressTableWithAndWithoutAlt) {
 }
 
 TEST(KeyMapTest, ReleaseTableConfirmsOrClicksAtThePointer) {
-    const Action click{Action::kClickAtPointer, 0, 0, 0};
+    const Action click{Action::kClickAtPointer, TInputCode::Confirm, 0, 0};
     for (int key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space}) {
         EXPECT_EQ(TKeyMap::Release(key, false), Code(1));
         EXPECT_EQ(TKeyMap::Release(key, true), click);
@@ -55,7 +55,7 @@ class JoystickInputTest : public ::testing::Test {
 protected:
     std::vector<int> Poll() {
         std::vector<int> codes;
-        m_Input.Poll(m_Joy, [&](int c) { codes.push_back(c); });
+        m_Input.Poll(m_Joy, [&](TInputCode c) { codes.push_back(CodeOf(c)); });
         return codes;
     }
     void At(uint32_t x, uint32_t y, uint32_t buttons = 0) { m_Joy.position = {x, y, buttons}; }
@@ -150,33 +150,29 @@ TEST_F(JoystickInputTest, ButtonsByButtonCount) {
     EXPECT_TRUE(Poll().empty());
 }
 
-TEST(MenuRulesTest, MessageItemsAndSaveLoadByMode) {
-    struct Row {
-        uint8_t mode;
-        bool message, saveLoad;
-    };
-    const Row rows[] = {{0, false, false}, {1, true, true},   {2, true, true},
-                        {3, false, false}, {4, false, false}, {5, false, false},
-                        {6, false, true},  {7, false, true},  {8, false, true}};
-    for (const Row& r : rows) {
-        TMenuRules::Inputs in;
-        in.gameMode = r.mode;
-        in.popupEnabled = true;
-        in.paragraphRead = true;
-        const auto s = TMenuRules::Decide(in);
-        EXPECT_EQ(s.messWinShowEnabled, r.message) << int(r.mode);
-        EXPECT_EQ(s.autoPlayEnabled, r.message) << int(r.mode);
-        EXPECT_EQ(s.skipEnabled, r.message) << int(r.mode);
-        EXPECT_EQ(s.saveLoadEnabled, r.saveLoad) << int(r.mode);
-        EXPECT_TRUE(s.saveLoadVisible);
-        EXPECT_FALSE(s.sceneEndVisible);
-    }
+// What each game mode allows is the engine's (its mode table test); here, how the window
+// turns that into its commands.
+TEST(MenuRulesTest, MessageItemsAndSaveLoadAsTheModeAllows) {
+    for (bool message : {false, true})
+        for (bool saveLoad : {false, true}) {
+            TMenuRules::Inputs in;
+            in.modeMessageItems = message;
+            in.modeSaveLoad = saveLoad;
+            in.paragraphRead = true;
+            const auto s = TMenuRules::Decide(in);
+            EXPECT_EQ(s.messWinShowEnabled, message);
+            EXPECT_EQ(s.autoPlayEnabled, message);
+            EXPECT_EQ(s.skipEnabled, message);
+            EXPECT_EQ(s.saveLoadEnabled, saveLoad);
+            EXPECT_TRUE(s.saveLoadVisible);
+            EXPECT_FALSE(s.sceneEndVisible);
+        }
 }
 
 TEST(MenuRulesTest, SkipNeedsReadTextOrTheSettingAndAReplayHidesSaving) {
     TMenuRules::Inputs in;
-    in.gameMode = 1;
-    in.popupEnabled = true;
+    in.modeMessageItems = true;
+    in.modeSaveLoad = true;
     EXPECT_FALSE(TMenuRules::Decide(in).skipEnabled);
     in.noReadTextSkip = true;
     EXPECT_TRUE(TMenuRules::Decide(in).skipEnabled);
@@ -184,7 +180,7 @@ TEST(MenuRulesTest, SkipNeedsReadTextOrTheSettingAndAReplayHidesSaving) {
     in.paragraphRead = true;
     EXPECT_TRUE(TMenuRules::Decide(in).skipEnabled);
     // With the popup disabled by the script, the message items are off whatever was read.
-    in.popupEnabled = false;
+    in.modeMessageItems = false;
     auto s = TMenuRules::Decide(in);
     EXPECT_FALSE(s.skipEnabled);
     EXPECT_FALSE(s.messWinShowEnabled);

@@ -82,8 +82,9 @@ protected:
         ASSERT_TRUE(WriteMovie(m_Dir.Str() + "movie.avi"));
         m_Dir.WriteBytes("broken.avi", "RIFF....AVI LIST not really a movie");
         m_Dir.WriteSjis("game.vss", "<SystemState>\nMessageAnimation=0\n</SystemState>\n");
-        m_Dir.WriteSjis("game.vsc", "<velmor>\nStartScript=start.txt\n</velmor>\n"
-                                    "<Screen>\nWidth=160\nHeight=120\n</Screen>\n");
+        m_Dir.WriteSjis("game.vsc",
+                        "<velmor>\nStartScript=start.txt\n</velmor>\n"
+                        "<Screen>\nWidth=160\nHeight=120\n</Screen>\n");
     }
     void TearDown() override {
         if (m_Form) m_Form->close();
@@ -96,7 +97,8 @@ protected:
         m_Dir.WriteSjis("start.txt", script);
         m_Form = std::make_unique<TFormMain>();
         m_Form->SetExternalDriver(true);
-        EXPECT_TRUE(m_Form->FormCreate({platform::FileSystem::FromHostPath(m_Dir.Str() + "game.vsc")}));
+        EXPECT_TRUE(
+            m_Form->FormCreate({platform::FileSystem::FromHostPath(m_Dir.Str() + "game.vsc")}));
         Settle();
         return *m_Form->Engine();
     }
@@ -110,7 +112,9 @@ protected:
         }
     }
     // The grey of the picture on show (0 before any).
-    int Shown() { return m_Form->Avi()->Frame().isNull() ? 0 : qGray(m_Form->Avi()->Frame().pixel(5, 5)); }
+    int Shown() {
+        return m_Form->Avi()->Frame().isNull() ? 0 : qGray(m_Form->Avi()->Frame().pixel(5, 5));
+    }
     std::string Message() { return platform::SjisToUtf8(m_Form->Engine()->MessageText()); }
 
     TempFolder m_Dir;
@@ -124,7 +128,7 @@ protected:
 
 TEST_F(MovieTest, AMoviePlaysOnTheGameClockAndTheScriptGoesOnAfterItsEnd) {
     TVelmor& engine = Start("*avi movie.avi\n一\n");
-    ASSERT_EQ(engine.Mode(), TVelmor::kModeMovie);
+    ASSERT_EQ(engine.Mode(), TGameMode::Movie);
     TyxAvi& avi = *m_Form->Avi();
     ASSERT_TRUE(avi.Playing());
     EXPECT_NEAR(Shown(), kLevels[0], 2);
@@ -134,7 +138,7 @@ TEST_F(MovieTest, AMoviePlaysOnTheGameClockAndTheScriptGoesOnAfterItsEnd) {
     m_Clock.Advance(400);
     avi.Advance();  // past the last picture: the movie ends by itself
     EXPECT_FALSE(avi.Playing());
-    EXPECT_EQ(engine.Mode(), TVelmor::kModeScript);
+    EXPECT_EQ(engine.Mode(), TGameMode::Script);
     Settle();
     EXPECT_EQ(Message(), "一");
     EXPECT_TRUE(m_Boxes.Records().empty());
@@ -149,18 +153,18 @@ TEST_F(MovieTest, AKeyOrAClickEndsTheMovieOnce) {
     EXPECT_FALSE(avi.Playing());
     // The keyboard is the game's again.
     EXPECT_EQ(m_Form->focusWidget(), m_Form.get());
-    EXPECT_EQ(engine.Mode(), TVelmor::kModeScript);
+    EXPECT_EQ(engine.Mode(), TGameMode::Script);
     Settle();
     EXPECT_EQ(Message(), "一");
     // A second ending (the movie's own stop arriving late) changes nothing.
     engine.EndMovie();
     EXPECT_TRUE(engine.ClickWait());
 
-    m_Form->DeliverInput(1, -1, -1);
+    m_Form->DeliverInput(TInputCode::Confirm, -1, -1);
     Settle();
     ASSERT_TRUE(avi.Playing());
     // An input reaching the game window ends it too.
-    m_Form->DeliverInput(1, -1, -1);
+    m_Form->DeliverInput(TInputCode::Confirm, -1, -1);
     EXPECT_FALSE(avi.Playing());
     Settle();
     EXPECT_EQ(Message(), "二");
@@ -168,7 +172,7 @@ TEST_F(MovieTest, AKeyOrAClickEndsTheMovieOnce) {
 
 TEST_F(MovieTest, AMovieThatCannotPlayIsSkipped) {
     TVelmor& engine = Start("*avi missing.avi\n*avi broken.avi\n一\n");
-    EXPECT_EQ(engine.Mode(), TVelmor::kModeScript);
+    EXPECT_EQ(engine.Mode(), TGameMode::Script);
     EXPECT_FALSE(m_Form->Avi()->Playing());
     EXPECT_EQ(Message(), "一");
 }

@@ -31,13 +31,14 @@ protected:
         m_Dir.WriteSjis("game.vsc",
                         "<velmor>\nTitle=灯台\nStartScript=start.txt\n</velmor>\n"
                         "<Screen>\nWidth=160\nHeight=120\n</Screen>\n");
-        m_Dir.WriteSjis("start.txt",
-                        "#start\n:title\n一\n二\n*jump #room other.txt\n");
-        m_Dir.WriteSjis("other.txt", "#room\n三\n四\n*clrsel\n*addsel 北 #n\n*addsel 南 #s\n"
-                                     "*select\n#n\n北だ\n#s\n南だ\n");
+        m_Dir.WriteSjis("start.txt", "#start\n:title\n一\n二\n*jump #room other.txt\n");
+        m_Dir.WriteSjis("other.txt",
+                        "#room\n三\n四\n*clrsel\n*addsel 北 #n\n*addsel 南 #s\n"
+                        "*select\n#n\n北だ\n#s\n南だ\n");
         m_Dir.WriteSjis("game.vss", "<SystemState>\nMessageAnimation=0\n</SystemState>\n");
         m_Form.SetExternalDriver(true);
-        ASSERT_TRUE(m_Form.FormCreate({platform::FileSystem::FromHostPath(m_Dir.Str() + "game.vsc")}));
+        ASSERT_TRUE(
+            m_Form.FormCreate({platform::FileSystem::FromHostPath(m_Dir.Str() + "game.vsc")}));
         Settle();
     }
     void TearDown() override {
@@ -57,15 +58,13 @@ protected:
         }
     }
     void Click() {
-        m_Form.DeliverInput(1, -1, -1);
+        m_Form.DeliverInput(TInputCode::Confirm, -1, -1);
         Settle();
     }
     // Opens the dialog and lets run act on it in place of the player.
     void WithDialog(const std::function<void(TFormSave&)>& run) {
         m_Form.SetSaveDialogDriver([&](TFormSave& dialog) {
-            dialog.SetNow([] {
-                return QDateTime(QDate(2026, 12, 9), QTime(15, 0, 0));
-            });
+            dialog.SetNow([] { return QDateTime(QDate(2026, 12, 9), QTime(15, 0, 0)); });
             dialog.SetDetailsQuestion([this](const std::string& caption, const std::string& name,
                                              std::string&, std::string&, std::string& comment) {
                 m_Asked.push_back(platform::SjisToUtf8(caption) + ":" + platform::SjisToUtf8(name));
@@ -136,19 +135,19 @@ TEST_F(SaveLoadTest, ALoadedGameShowsItsSavedMessageAgainAndWaits) {
 
 TEST_F(SaveLoadTest, ChoicesComeBackOnScreenAndSavingFollowsTheMode) {
     for (int i = 0; i < 4; ++i) Click();
-    ASSERT_EQ(Engine().Mode(), TVelmor::kModeChoice);
+    ASSERT_EQ(Engine().Mode(), TGameMode::Choice);
     WithDialog([](TFormSave& d) { d.m_ActNewSave->trigger(); });
-    Engine().ChoiceInput(1, -1, -1);  // nothing highlighted: stays
+    Engine().ChoiceInput(TInputCode::Confirm, -1, -1);  // nothing highlighted: stays
     Engine().SetChoiceCount(0);
-    Engine().EnterGameMode(TVelmor::kModeScript);
+    Engine().EnterGameMode(TGameMode::Script);
 
     m_Boxes.PushAnswer(MessageAnswer::Yes);
     WithDialog([](TFormSave& d) { d.m_ActLoad->trigger(); });
-    EXPECT_EQ(Engine().Mode(), TVelmor::kModeChoice);
+    EXPECT_EQ(Engine().Mode(), TGameMode::Choice);
     EXPECT_EQ(Engine().ChoiceCount(), 2);
 
     // In a mode that is neither script nor choice nothing can be saved; the rest still works.
-    Engine().EnterGameMode(TVelmor::kModeGallery);
+    Engine().EnterGameMode(TGameMode::Gallery);
     WithDialog([](TFormSave& d) {
         EXPECT_FALSE(d.m_ActNewSave->isEnabled());
         EXPECT_FALSE(d.m_ActSave->isEnabled());

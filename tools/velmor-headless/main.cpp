@@ -3,9 +3,9 @@
 // answered from the list, and a JSON-lines transcript of what the engine did.
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QCursor>
 #include <QKeyEvent>
-#include <QCheckBox>
 #include <QMouseEvent>
 #include <QSlider>
 #include <QTreeWidget>
@@ -29,9 +29,9 @@
 #include "platform/virtual_clock.h"
 #include "resources/sjis_text.h"
 #include "save/form_save.h"
-#include "windows/form_option.h"
 #include "shell/display_image.h"
 #include "shell/form_main.h"
+#include "windows/form_option.h"
 
 namespace {
 
@@ -118,7 +118,9 @@ public:
     void Record(const std::string& line) override {
         m_T.Event("record", ",\"text\":" + JsonSjis(line));
     }
-    void ModeChanged(int mode) override { m_T.Event("mode", ",\"mode\":" + std::to_string(mode)); }
+    void ModeChanged(TGameMode mode) override {
+        m_T.Event("mode", ",\"mode\":" + std::to_string(CodeOf(mode)));
+    }
     void Jumped(const std::string& script, const std::string& paragraph) override {
         m_T.Event("jump",
                   ",\"script\":" + JsonSjis(script) + ",\"paragraph\":" + JsonSjis(paragraph));
@@ -128,19 +130,28 @@ public:
         for (const auto& c : captions) list += (list.size() > 1 ? "," : "") + JsonSjis(c);
         m_T.Event("choices", ",\"captions\":" + list + "]");
     }
-    void Sound(int channel, int op, const std::string& file) override {
-        m_T.Event("sound", ",\"channel\":" + std::to_string(channel) +
-                               ",\"op\":" + std::to_string(op) + ",\"file\":" + JsonSjis(file));
+    void Sound(TSoundChannel channel, TSoundOperation op, const std::string& file) override {
+        SoundEvent(CodeOf(channel), CodeOf(op), JsonSjis(file));
     }
-    void Fatal(const std::string& text) override {
+    // The CD shows as the channel after the four sound channels, its request as the op.
+    void CD(TCDRequest request, int32_t track) override {
+        SoundEvent(kSoundChannelCount, CodeOf(request), JsonSjis(std::to_string(track)));
+    }
+    void Fatal(const std::string& text, TEndReason reason) override {
         m_T.Event("fatal", ",\"text\":" + JsonSjis(text));
         fatalText = text;
+        endReason = reason;
         if (m_Form.Engine()) end.Take(*m_Form.Engine());
     }
     std::optional<std::string> fatalText;
+    TEndReason endReason = TEndReason::Fatal;
     Snapshot end;
 
 private:
+    void SoundEvent(int channel, int op, const std::string& file) {
+        m_T.Event("sound", ",\"channel\":" + std::to_string(channel) +
+                               ",\"op\":" + std::to_string(op) + ",\"file\":" + file);
+    }
     Transcript& m_T;
     TFormMain& m_Form;
 };
@@ -305,7 +316,7 @@ private:
     void Shot(const std::string& file);
     void DriveSaveDialog(TFormSave& dialog);
     void DriveOptionDialog(TFormOption& dialog);
-    std::vector<std::string> m_Options;  // the pending `options` words
+    std::vector<std::string> m_Options;   // the pending `options` words
     std::vector<std::string> m_SaveLoad;  // the pending `saveload` words
     // Relative names are under --shots, or the folder the runner was started in.
     std::string ShotPath(const std::string& file) const {
@@ -394,9 +405,9 @@ void Runner::Deliver(const std::string& line) {
     auto num = [&](size_t i) { return i < w.size() ? std::atoi(w[i].c_str()) : 0; };
     const std::string& cmd = w[0];
     if (cmd == "confirm") {
-        m_Form.DeliverInput(1, -1, -1);
+        m_Form.DeliverInput(TInputCode::Confirm, -1, -1);
     } else if (cmd == "code") {
-        m_Form.DeliverInput(num(1), -1, -1);
+        m_Form.DeliverInput(static_cast<TInputCode>(num(1)), -1, -1);
     } else if (cmd == "click" || cmd == "move") {
         const QPointF local(num(1), num(2));
         const QPointF global = m_Form.ImgPrim()->mapToGlobal(local);
@@ -452,15 +463,16 @@ void Runner::DriveSaveDialog(TFormSave& dialog) {
         if (QTreeWidgetItem* item = list->topLevelItem(row)) list->setCurrentItem(item);
     }
     std::string comment;
-    for (; next < m_SaveLoad.size(); ++next) comment += (comment.empty() ? "" : " ") + m_SaveLoad[next];
+    for (; next < m_SaveLoad.size(); ++next)
+        comment += (comment.empty() ? "" : " ") + m_SaveLoad[next];
     dialog.SetDetailsQuestion([comment](const std::string&, const std::string&, std::string&,
                                         std::string&, std::string& text) {
         if (!comment.empty()) text = platform::Utf8ToSjis(comment);
         return true;
     });
-    QAction* const actions[] = {dialog.m_ActNewSave, dialog.m_ActSave, dialog.m_ActLoad,
-                                dialog.m_ActDelete, dialog.m_ActCommentEdit,
-                                dialog.m_ActTitleReturn};
+    QAction* const actions[] = {dialog.m_ActNewSave,     dialog.m_ActSave,
+                                dialog.m_ActLoad,        dialog.m_ActDelete,
+                                dialog.m_ActCommentEdit, dialog.m_ActTitleReturn};
     const char* const words[] = {"new", "save", "load", "delete", "comment", "title"};
     bool known = action == "close";
     for (int i = 0; i < 6; ++i) {
@@ -471,7 +483,8 @@ void Runner::DriveSaveDialog(TFormSave& dialog) {
         else
             std::fprintf(stderr, "velmor-headless: saveload %s is not offered now\n", words[i]);
     }
-    if (!known) std::fprintf(stderr, "velmor-headless: unknown saveload action %s\n", action.c_str());
+    if (!known)
+        std::fprintf(stderr, "velmor-headless: unknown saveload action %s\n", action.c_str());
     m_T.Event("saves", ",\"action\":" + Json(action) + ",\"names\":" + names());
 }
 
@@ -562,17 +575,17 @@ std::string Runner::Run() {
         }
         if (!autoPlay) return "inputs-done";
         const uint64_t before = m_Form.Engine()->LinesRun();
-        if (m_Form.Engine()->Mode() == TVelmor::kModeChoice) {
+        if (m_Form.Engine()->Mode() == TGameMode::Choice) {
             int n = 0;
             if (!choices.empty()) {
                 n = choices.front();
                 choices.pop_front();
             }
-            m_Form.DeliverInput(7, -1, -1);
-            for (int i = 0; i < n; ++i) m_Form.DeliverInput(6, -1, -1);
-            m_Form.DeliverInput(1, -1, -1);
+            m_Form.DeliverInput(TInputCode::First, -1, -1);
+            for (int i = 0; i < n; ++i) m_Form.DeliverInput(TInputCode::Down, -1, -1);
+            m_Form.DeliverInput(TInputCode::Confirm, -1, -1);
         } else {
-            m_Form.DeliverInput(1, -1, -1);
+            m_Form.DeliverInput(TInputCode::Confirm, -1, -1);
         }
         Settle();
         autoInRow = m_Form.Engine() && m_Form.Engine()->LinesRun() == before ? autoInRow + 1 : 0;
@@ -672,9 +685,7 @@ int main(int argc, char** argv) {
             std::string reason = runner.Run();
             Snapshot end = monitor.end;
             if (monitor.fatalText) {
-                const bool scenarioEnd =
-                    monitor.fatalText->rfind(SJ("scriptAction : シナリオの終了信号を検出しました"),
-                                             0) == 0;
+                const bool scenarioEnd = monitor.endReason == TEndReason::ScenarioEnd;
                 reason = scenarioEnd ? "scenario-end" : "fatal";
                 status = scenarioEnd ? 0 : 3;
             } else {

@@ -1,0 +1,67 @@
+// The modes the engine runs itself: script, none, choice and movie.
+#include "engine/velmor.h"
+#include "engine/velmor_choice_mode.h"
+#include "engine/velmor_movie_mode.h"
+#include "engine/velmor_none_mode.h"
+#include "engine/velmor_script_mode.h"
+#include "engine/velmor_waiting_mode.h"
+
+void TVelmor::CreateModeObjects() {
+    using M = TGameMode;
+    auto set = [this](M mode, std::unique_ptr<TVelmorGameMode> object) {
+        m_Modes[static_cast<size_t>(mode)] = std::move(object);
+    };
+    set(M::None, std::make_unique<TNoneMode>(*this));
+    set(M::Script, std::make_unique<TScriptMode>(*this));
+    set(M::Choice, std::make_unique<TChoiceMode>(*this));
+    set(M::Movie, std::make_unique<TMovieMode>(*this));
+    // Until their screens come, the extra modes hold the script; the save dialog still opens
+    // in the selector, the map and a plug-in, for loading.
+    const TVelmorGameMode::TMenu none{}, loadOnly{false, true, false};
+    set(M::Gallery, std::make_unique<TWaitingMode>(none));
+    set(M::SceneList, std::make_unique<TWaitingMode>(none));
+    set(M::ImageSelect, std::make_unique<TWaitingMode>(loadOnly));
+    set(M::WarpMap, std::make_unique<TWaitingMode>(loadOnly));
+    set(M::Plugin, std::make_unique<TWaitingMode>(loadOnly));
+}
+
+void TVelmor::SetModeObject(TGameMode mode, std::unique_ptr<TVelmorGameMode> object) {
+    if (object) m_Modes[static_cast<size_t>(mode)] = std::move(object);
+}
+
+void TScriptMode::Input(TInputCode code, int x, int y) {
+    m_Engine.ScriptModeInput(code, x, y);
+}
+
+bool TScriptMode::Idle() {
+    return m_Engine.Tick();
+}
+
+TIdleWait TScriptMode::NextWait() const {
+    return m_Engine.NextWait();
+}
+
+TVelmorGameMode::TMenu TScriptMode::Menu() const {
+    return {m_Engine.PopupEnabled(), true, true};
+}
+
+void TChoiceMode::Enter() {
+    m_Engine.ClearKeyboardSelection();
+}
+
+void TChoiceMode::Resume() {
+    m_Engine.ComposeFrame();
+    m_Engine.PresentFrame();
+}
+
+void TChoiceMode::Input(TInputCode code, int x, int y) {
+    m_Engine.ChoiceInput(code, x, y);
+}
+
+void TChoiceMode::MouseMove(int x, int y) {
+    m_Engine.ChoiceHover(x, y);
+}
+
+void TMovieMode::Input(TInputCode, int, int) {
+    m_Engine.EndMovie();
+}
