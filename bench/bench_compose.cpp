@@ -83,10 +83,10 @@ public:
         m_DllRes = std::make_unique<TyxDllRes>(
             platform::FileSystem::ProgramFolder() + "VELMORRC.DLL", true);
         m_Engine = std::make_unique<TVelmor>(
-            m_Dir.string() + "/bench.vsc", m_DllRes.get(), &m_Errors, nullptr,
-            platform::Utf8ToSjis("ＭＳ Ｐゴシック"), 7, nullptr, nullptr, nullptr);
+            m_Dir.string() + "/bench.vsc", platform::Utf8ToSjis("ＭＳ Ｐゴシック"),
+            TVelmor::TServices{m_DllRes.get(), nullptr, nullptr, nullptr, &m_Errors});
         // Run the commands and the message line.
-        for (int i = 0; i < 20 && m_Engine->MessageText().empty(); ++i) m_Engine->Tick();
+        for (int i = 0; i < 20 && m_Engine->Message().Text().empty(); ++i) m_Engine->Tick();
     }
     ~Scene() {
         m_Engine.reset();
@@ -96,11 +96,11 @@ public:
     }
     TVelmor& Engine() { return *m_Engine; }
     bool Ready() {
-        for (int i = 0; i < m_Engine->MiniFaceCount(); ++i)
-            if (!m_Engine->MiniFaceLayer(i).Visible()) return false;
-        return m_Engine->MiniFaceCount() == 4 && !m_Engine->MessageText().empty() &&
-               m_Engine->FaceLayer().Visible() && m_Engine->MessageWindowLayer().Visible() &&
-               m_Engine->MiniFaceLayer(3).Visible();
+        for (int i = 0; i < m_Engine->Scene().MiniFaceCount(); ++i)
+            if (!m_Engine->Scene().MiniFace(i).Visible()) return false;
+        return m_Engine->Scene().MiniFaceCount() == 4 && !m_Engine->Message().Text().empty() &&
+               m_Engine->Scene().Face().Visible() && m_Engine->Scene().MessageWindow().Visible() &&
+               m_Engine->Scene().MiniFace(3).Visible();
     }
 
 private:
@@ -132,14 +132,14 @@ BENCHMARK(BM_ComposeFrame)->Name("compose/800x600/busiest")->Unit(benchmark::kMi
 void BM_Background(benchmark::State& state) {
     if (!Check(state)) return;
     TVelmor& e = TheScene().Engine();
-    for (auto _ : state) e.BackgroundLayer().DrawTo(e.ScreenLayer());
+    for (auto _ : state) e.Scene().Background().DrawTo(e.Scene().Screen());
 }
 BENCHMARK(BM_Background)->Name("compose/800x600/layer/background")->Unit(benchmark::kMicrosecond);
 
 void BM_Face(benchmark::State& state) {
     if (!Check(state)) return;
     TVelmor& e = TheScene().Engine();
-    for (auto _ : state) e.FaceLayer().DrawTo(e.ScreenLayer());
+    for (auto _ : state) e.Scene().Face().DrawTo(e.Scene().Screen());
 }
 BENCHMARK(BM_Face)->Name("compose/800x600/layer/face")->Unit(benchmark::kMicrosecond);
 
@@ -147,7 +147,7 @@ void BM_MiniFaces(benchmark::State& state) {
     if (!Check(state)) return;
     TVelmor& e = TheScene().Engine();
     for (auto _ : state)
-        for (int i = 0; i < 4; ++i) e.MiniFaceLayer(i).DrawTo(e.ScreenLayer());
+        for (int i = 0; i < 4; ++i) e.Scene().MiniFace(i).DrawTo(e.Scene().Screen());
 }
 BENCHMARK(BM_MiniFaces)
     ->Name("compose/800x600/layer/small-faces-x4")
@@ -156,14 +156,14 @@ BENCHMARK(BM_MiniFaces)
 void BM_Window(benchmark::State& state) {
     if (!Check(state)) return;
     TVelmor& e = TheScene().Engine();
-    for (auto _ : state) e.MessageWindowLayer().DrawTo(e.ScreenLayer());
+    for (auto _ : state) e.Scene().MessageWindow().DrawTo(e.Scene().Screen());
 }
 BENCHMARK(BM_Window)->Name("compose/800x600/layer/message-window")->Unit(benchmark::kMicrosecond);
 
 void BM_Message(benchmark::State& state) {
     if (!Check(state)) return;
     TVelmor& e = TheScene().Engine();
-    for (auto _ : state) e.DrawMessage();
+    for (auto _ : state) e.Message().Draw();
 }
 BENCHMARK(BM_Message)
     ->Name("compose/800x600/layer/message-text-with-outline")

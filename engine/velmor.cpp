@@ -15,21 +15,11 @@
 #include "resources/yxstringlib.h"
 #include "sound/ds_player.h"
 
-namespace {
-const char* const kFinishedVariable = "velmor@FINISHED";
-}  // namespace
-
-TVelmor::TVelmor(const std::string& scriptConfigPath, TyxDllRes* dllRes, TStringList* errorList,
-                 TStringList* historyList, const std::string& fontName, uint8_t pixelFormat,
-                 TDisplaySurface* display, TyxWitch* witch, TyxBCLManager* manager)
+TVelmor::TVelmor(const std::string& scriptConfigPath, const std::string& fontName,
+                 const TServices& services)
     : m_ScriptConfigPath(scriptConfigPath),
-      m_DllRes(dllRes),
-      m_ErrorList(errorList),
-      m_FontName(fontName),
-      m_PixelFormat(pixelFormat),
-      m_Display(display),
-      m_Witch(witch),
-      m_Manager(manager) {
+      m_Services(services),
+      m_Script(services.manager, m_State.ReadParagraphs) {
     {
         TXiniFile project(m_ScriptConfigPath, true);
         m_Data.Read(project, m_ScriptConfigPath);
@@ -37,33 +27,30 @@ TVelmor::TVelmor(const std::string& scriptConfigPath, TyxDllRes* dllRes, TString
     m_StatePath = ResolveSystemStatePath();
 
     const std::string& start = m_Data.StartScript;
-    m_Position = {start, -1, ""};
-    m_JumpBuffer = {start, -1, ""};
-    m_TitlePosition = {start, -1, ""};
+    m_Script.Reset(start);
 
-    m_State.Read(m_StatePath, m_Data.DefaultWindowMode, m_Data.AAFontMode, m_FontName);
-    SetIntVariable(kFinishedVariable, m_State.Finished ? 1 : 0);
+    m_State.Read(m_StatePath, m_Data.DefaultWindowMode, m_Data.AAFontMode, fontName);
+    ClearAllVariables();
 
     CreateModeObjects();
-    BuildLayers();
-    CreateSoundChannels();
+    m_Scene =
+        std::make_unique<TVelmorScene>(m_Data, m_State.FontName,
+                                       TVelmorScene::TServices{services.pixelFormat, services.witch,
+                                                               services.dllRes, services.manager},
+                                       services.display);
+    m_Message = std::make_unique<TVelmorMessage>(*m_Scene, m_Data, m_State);
+    m_Choices.SetAreas(m_Scene->ChoiceRowAreas());
+    m_Channels = std::make_unique<TVelmorSoundChannels>(
+        services.manager, m_State, [this](const std::string& text) { AddErrorRecord(text); });
     // The CD device is built by the sound layer; the locator runs now so the player hears at
     // start-up when the disc is missing.
     m_CDDrive = LocateCD(m_Data.CDRomDrive);
 
     EnterGameMode(TGameMode::Script);
-    m_PopupEnabled = false;
-    m_AutoPlay = false;
-    DeriveGeometry();
+    m_Flow.PopupEnabled = false;
+    m_Flow.AutoPlay = false;
 
-    if (historyList) {
-        m_History = historyList;
-    } else {
-        m_OwnHistory = std::make_unique<TStringList>();
-        m_History = m_OwnHistory.get();
-    }
-
-    if (!start.empty() && !LoadScript(start))
+    if (!start.empty() && !m_Script.Load(start))
         TyxApplication::Instance().RaiseEngineError(SJ("TVelmor : ") + start +
                                                     SJ(" がロードできません"));
 }
@@ -80,7 +67,12 @@ TVelmor::~TVelmor() {
         CDControlRequest(TCDRequest::Close);
     }
     // Every worker ends before the channel buffers it may read go.
-    m_Player.reset();
+    m_Channels.reset();
+}
+
+void TVelmor::SetMonitor(TVelmorMonitor* monitor) {
+    m_Monitor = monitor;
+    m_Channels->SetMonitor(monitor);
 }
 
 void TVelmor::WriteSystemState() {

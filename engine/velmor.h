@@ -4,372 +4,187 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
+#include "engine/velmor_choices.h"
 #include "engine/velmor_codes.h"
+#include "engine/velmor_flow.h"
 #include "engine/velmor_game_mode.h"
 #include "engine/velmor_idle_wait.h"
-#include "engine/velmor_int_variable.h"
+#include "engine/velmor_message.h"
 #include "engine/velmor_monitor.h"
-#include "engine/velmor_script_position.h"
-#include "engine/velmor_selector.h"
+#include "engine/velmor_scene.h"
+#include "engine/velmor_script.h"
+#include "engine/velmor_snapshot.h"
+#include "engine/velmor_sound_channels.h"
 #include "engine/velmor_system_data.h"
 #include "engine/velmor_system_state.h"
-#include "graphics/display_surface.h"
-#include "graphics/sprite.h"
+#include "engine/velmor_variables.h"
 #include "resources/string_list.h"
 
 class TyxDllRes;
 class TyxWitch;
 class TyxBCLManager;
-class TyxDSPlayer;
-class TMemoryStream;
+class TDisplaySurface;
 
-// The script engine: the project's settings, the player's state, the script and its layers.
+// The script engine: the project's settings, the player's state and the game's parts (the
+// script and its positions, the variables, the layers, the message, the sound channels, the
+// choices), the game modes, and the operations scripts and the window drive it with.
 class TVelmor {
 public:
-    // The main window's CD control.
-    using CDControl = std::function<void(TCDRequest request)>;
+    // What the engine borrows from the window for its whole life.
+    struct TServices {
+        TyxDllRes* dllRes = nullptr;
+        TyxWitch* witch = nullptr;
+        TyxBCLManager* manager = nullptr;
+        TDisplaySurface* display = nullptr;
+        TStringList* errorList = nullptr;
+        uint8_t pixelFormat = 7;
+    };
+    // What the engine reports and asks of the window as it plays; all may stay empty.
+    struct THooks {
+        // The main window's CD control.
+        std::function<void(TCDRequest)> cdControl;
+        // Opens and starts a movie over the game window; false when it cannot.
+        std::function<bool(const std::string& path)> moviePlayer;
+        // Stops the movie that plays; the end of the movie calls it.
+        std::function<void()> movieStopper;
+        std::function<void()> variablesChanged;
+        std::function<void(const std::string&)> messageLogged;
+    };
 
     // Throws EEngineError when the start script cannot be loaded.
-    TVelmor(const std::string& scriptConfigPath, TyxDllRes* dllRes, TStringList* errorList,
-            TStringList* historyList, const std::string& fontName, uint8_t pixelFormat,
-            TDisplaySurface* display, TyxWitch* witch, TyxBCLManager* manager);
+    TVelmor(const std::string& scriptConfigPath, const std::string& fontName,
+            const TServices& services);
     // Writes the system state; a write failure is reported, never thrown.
     ~TVelmor();
     TVelmor(const TVelmor&) = delete;
     TVelmor& operator=(const TVelmor&) = delete;
 
-    // Writes the system-state file now; throws EEngineError on failure.
-    void WriteSystemState();
-
+    // The parts.
     const TVelmorSystemData& SystemData() const { return m_Data; }
     TVelmorSystemState& SystemState() { return m_State; }
     const TVelmorSystemState& SystemState() const { return m_State; }
+    TVelmorScript& Script() { return m_Script; }
+    const TVelmorScript& Script() const { return m_Script; }
+    TVelmorVariables& Variables() { return m_Variables; }
+    const TVelmorVariables& Variables() const { return m_Variables; }
+    TVelmorScene& Scene() { return *m_Scene; }
+    const TVelmorScene& Scene() const { return *m_Scene; }
+    TVelmorMessage& Message() { return *m_Message; }
+    const TVelmorMessage& Message() const { return *m_Message; }
+    TVelmorSoundChannels& Channels() { return *m_Channels; }
+    const TVelmorSoundChannels& Channels() const { return *m_Channels; }
+    TVelmorChoices& Choices() { return m_Choices; }
+    const TVelmorChoices& Choices() const { return m_Choices; }
+    THooks& Hooks() { return m_Hooks; }
+    void SetMonitor(TVelmorMonitor* monitor);
+
     const std::string& SystemStatePath() const { return m_StatePath; }
     const std::string& ScriptConfigPath() const { return m_ScriptConfigPath; }
-    int ScreenWidth() const { return m_Data.Width; }
-    int ScreenHeight() const { return m_Data.Height; }
-    const std::string& Title() const { return m_Data.Title; }
+    // Writes the system-state file now; throws EEngineError on failure.
+    void WriteSystemState();
 
-    // Scripts and positions.
-    enum LineKind : uint8_t {
-        kLineEmpty,
-        kLineComment,
-        kLineLabel,
-        kLineCommand,
-        kLineSystem,
-        kLineVariable,
-        kLineEnd,
-        kLineMessage
-    };
-    bool LoadScript(const std::string& name);
-    const TStringList& ScriptLines() const { return m_ScriptLines; }
-    const TVelmorScriptPosition& Position() const { return m_Position; }
-    const TVelmorScriptPosition& JumpBuffer() const { return m_JumpBuffer; }
-    const TVelmorScriptPosition& TitlePosition() const { return m_TitlePosition; }
-    // A script dropped on the window in developer mode: runs from its first line.
-    bool LoadDroppedScript(const std::string& name);
-    static LineKind ClassifyLine(const std::string& line);
-    // The line at Line; past the end, or with no script, the end of the scenario.
-    LineKind ClassifyPresentLine() const;
-    // Cuts line into the token list: quoted runs are one token, empty tokens are dropped.
-    void Tokenise(const std::string& line, const char* delimiters);
-    const TStringList& Tokens() const { return m_Tokens; }
-    void MarkParagraph(const std::string& label);
-    bool ParagraphRead() const { return m_ParagraphRead; }
-    // Fatal (EEngineError) when the script cannot be loaded or the label is missing.
-    bool CommandJump(const std::string& paragraph, const std::string& script);
-    void CommandReturn();
-    static constexpr const char* kCommandDelimiters = "* ,";
-    static constexpr const char* kVariableDelimiters = "? ,*";
-    static constexpr const char* kSystemDelimiters = ": ,";
+    // Game modes.
+    TGameMode Mode() const { return m_GameMode; }
+    void EnterGameMode(TGameMode mode);
+    // Gives a mode its object (the extra modes bring their own); the engine owns it.
+    void SetModeObject(TGameMode mode, std::unique_ptr<TVelmorGameMode> object);
+    const TVelmorGameMode& ModeObject() const { return *m_Modes[static_cast<size_t>(m_GameMode)]; }
+    TVelmorGameMode& ModeObject() { return *m_Modes[static_cast<size_t>(m_GameMode)]; }
+    // The present mode's idle work, its next wait and its input.
+    bool Idle() { return ModeObject().Idle(); }
+    TIdleWait IdleWait() const { return ModeObject().NextWait(); }
+    void Input(TInputCode code, int x, int y) { ModeObject().Input(code, x, y); }
+    void MouseMove(int x, int y) { ModeObject().MouseMove(x, y); }
 
     // The interpreter. Tick runs one line or one reveal step; true when it did either.
     bool Tick();
-    bool MustWait();
-    void RunLine(LineKind kind);
     // When the script needs the idle loop again after a tick.
     TIdleWait NextWait() const;
+    void RunLine(TVelmorScript::LineKind kind);
     // Script lines run since construction (the runner's line limit counts them).
     uint64_t LinesRun() const { return m_LinesRun; }
-    // The present mode's idle work, its next wait, its input and what its menu allows.
-    bool Idle();
-    TIdleWait IdleWait() const;
-    void Input(TInputCode code, int x, int y);
-    void MouseMove(int x, int y);
-    TVelmorGameMode::TMenu ModeMenu() const { return ModeObject().Menu(); }
-    bool ModeAcceptsSkip() const { return ModeObject().AcceptsSkip(); }
-    void ResumeMode() { ModeObject().Resume(); }
+    // Cuts line into the token list: quoted runs are one token, empty tokens are dropped.
+    void Tokenise(const std::string& line, const char* delimiters);
+    const TStringList& Tokens() const { return m_Tokens; }
+    static constexpr const char* kCommandDelimiters = "* ,";
+    static constexpr const char* kVariableDelimiters = "? ,*";
+    static constexpr const char* kSystemDelimiters = ": ,";
+    void ScriptCommandExecute(const TStringList& tokens);
+    void ScriptSVCParser(const std::string& line);
+    void ScriptSetFlag(const std::string& line);
+    // Fatal (EEngineError) when the script cannot be loaded or the label is missing.
+    bool CommandJump(const std::string& paragraph, const std::string& script);
+    void CommandReturn();
+    // A script dropped on the window in developer mode: runs from its first line.
+    bool LoadDroppedScript(const std::string& name);
+    // The player's input in script mode, and in choice mode.
     void ScriptModeInput(TInputCode code, int x, int y);
-    // Gives a mode its object (the extra modes bring their own); the engine owns it.
-    void SetModeObject(TGameMode mode, std::unique_ptr<TVelmorGameMode> object);
+    void ChoiceInput(TInputCode code, int x, int y);
+    void ChoiceHover(int x, int y);
+    void AddErrorRecord(const std::string& message);
     [[noreturn]] void FatalScriptError(const std::string& message);
 
-    // Commands.
-    void ScriptCommandExecute(const TStringList& tokens);
-    // The layer loads the picture, retrying once on the CD folder; on success it shows.
-    bool LoadLayerPicture(TSprite& layer, const std::string& name);
+    // The message flow: click wait, busy, skip, auto play, hidden window, the context menu
+    // switch; and the timed wait that holds the tick until a deadline.
+    TVelmorFlow& Flow() { return m_Flow; }
+    const TVelmorFlow& Flow() const { return m_Flow; }
+    void SetTimedWait(uint32_t deadline, std::function<void()> onEnd);
+    uint32_t TimedWaitDeadline() const { return m_WaitDeadline; }
+    // One reveal step of the message; true when it did something.
+    bool RevealStep();
+
+    // The screen: layers onto the screen layer (in a mode that shows the message, this
+    // (re)starts the reveal, or draws the whole message when animation is off), then to the
+    // display, cross-fading when a change asked for it.
+    void ComposeFrame();
+    void PresentFrame();
     // The effect dispatcher: runs effect number on the layer it belongs to; 0 does nothing.
     void RunEffect(int number);
     // Dissolves from what the screen layer holds to the background layer.
     void CrossFadeToBackground(int durationMs);
-    int MiniFaceSlot() const { return m_MiniFaceSlot; }
-    // Sound channels 0 to 3: operation 1 load, 2 play once, 3 stop, 5 play looped.
-    bool SoundPlayer(int channel, TSoundOperation operation);
-    const std::string& ChannelFile(int channel) const { return m_ChannelFiles[channel & 3]; }
-    int32_t CDTrack() const { return m_CDTrack; }
-    const TVelmorScriptPosition& SoundPlayedPosition() const { return m_SoundPosition; }
-    const TVelmorScriptPosition& VoicePlayedPosition() const { return m_VoicePosition; }
-    // The sampled-sound player; null once the main window found no sound device.
-    TyxDSPlayer* SoundDevice() const { return m_Player.get(); }
-    // Opens the output (2 channels, 16 bits, 44100 per second); onEnd runs on a worker thread.
-    bool InitializeSound(std::function<void(int slot)> onEnd);
-    void DestroySoundPlayer();
-    // Every slot's volume from the system state, channels 0 to 3.
-    void ApplyVolumes();
-    // After a saved game's channel names were taken over: the CD, then the four channels.
-    void RestoreSound();
-    void SetChannelFile(int channel, const std::string& name) {
-        m_ChannelFiles[channel & 3] = name;
-    }
-    // Opens and starts a movie over the game window; false when it cannot.
-    using MoviePlayer = std::function<bool(const std::string& path)>;
-    void SetMoviePlayer(MoviePlayer player) { m_MoviePlayer = std::move(player); }
-    // Stops the movie that plays; EndMovie calls it.
-    void SetMovieStopper(std::function<void()> stopper) { m_MovieStopper = std::move(stopper); }
-    // The movie ended (its end, a click or a key): back to the script, once.
-    void EndMovie();
-
-    // Choices.
-    int ChoiceCount() const { return m_ChoiceCount; }
-    const TVelmorSelector& Choice(int i) const { return m_Selectors[i & 3]; }
-    int HighlightedChoice() const { return m_Highlighted; }
-    bool KeyboardSelection() const { return m_KeyboardSelection; }
-    void ChoiceInput(TInputCode code, int x, int y);
-    void ChoiceHover(int x, int y);
-    // Within the composition in choice mode, after the message window.
-    void DrawChoices();
-    void ScriptSVCParser(const std::string& line);
-    void ScriptSetFlag(const std::string& line);
-    // The title: whether `title` ran, and where. The save data keeps and restores both.
-    bool InTitle() const { return m_InTitle; }
-    void SetTitle(bool inTitle, const TVelmorScriptPosition& position) {
-        m_InTitle = inTitle;
-        m_TitlePosition = position;
-    }
-    // Back to the title paragraph (also the save dialog's request); nothing before `title`.
-    void TitleReturn();
-    // Leaves a replayed scene for the scene list (also the menu action); else nothing.
-    void SceneEnd();
-    bool SceneReplayActive() const { return m_SceneReplayActive; }
-    const TVelmorScriptPosition& SceneReturnPosition() const { return m_SceneReturnPosition; }
-
-    // Variables.
-    const std::vector<TVelmorIntVariable>& Variables() const { return m_Variables; }
-    // False only for an empty name.
-    bool SetIntVariable(const std::string& name, int32_t value);
-    // False when no variable has that name (compared without regard to case).
-    bool GetIntVariable(const std::string& name, int32_t& value) const;
-    // A number (hexadecimal forms too), else the value of the variable of that name.
-    bool ParseValue(const std::string& token, int32_t& value) const;
-    void ClearAllVariables();
-    void GameClearFlagSet(bool flag);
-    std::function<void()> OnVariablesChanged;
-
-    // Errors and history.
-    void AddErrorRecord(const std::string& message);
-    TStringList* ErrorList() const { return m_ErrorList; }
-    TStringList& HistoryList() { return *m_History; }
-    std::function<void(const std::string&)> OnMessageLogged;
-    void SetMonitor(TVelmorMonitor* monitor) { m_Monitor = monitor; }
-
-    TGameMode Mode() const { return m_GameMode; }
-    void EnterGameMode(TGameMode mode);
-    void ClearKeyboardSelection() { m_KeyboardSelection = false; }
-    bool ClickWait() const { return m_ClickWait; }
-    void SetClickWait(bool on) { m_ClickWait = on; }
-    bool Busy() const { return m_Busy; }
-    void SetBusy(bool on) { m_Busy = on; }
-    bool Skip() const { return m_Skip; }
-    void SetSkip(bool on) { m_Skip = on; }
-    bool AutoPlay() const { return m_AutoPlay; }
-    void SetAutoPlay(bool on) { m_AutoPlay = on; }
-    bool WindowHidden() const { return m_WindowHidden; }
-    void SetWindowHidden(bool on) { m_WindowHidden = on; }
-    // The next presentation cross-fades (over 1000 ms with crossfade, else 200 ms).
-    void SetRedraw(bool redraw, bool crossfade = false) {
-        m_Redraw = redraw;
-        m_Crossfade = crossfade;
-    }
-    bool Redraw() const { return m_Redraw; }
-    bool Crossfade() const { return m_Crossfade; }
-    bool PopupEnabled() const { return m_PopupEnabled; }
-    void SetPopupEnabled(bool on) { m_PopupEnabled = on; }
-    // The timed wait: the tick holds until the tick count reaches deadline, then runs onEnd.
-    void SetTimedWait(uint32_t deadline, std::function<void()> onEnd);
-    uint32_t TimedWaitDeadline() const { return m_WaitDeadline; }
-
-    // The message and its reveal.
-    const std::string& MessageText() const { return m_Message; }
-    bool Animating() const { return m_Animating; }
-    int32_t Revealed() const { return m_Revealed; }
-    void StartReveal();
-    bool RevealStep();
-    void DrawMessage();
-
-    // Scene.
-    TSprite& ScreenLayer() { return *m_Screen; }
-    TSprite& BackgroundLayer() { return *m_Background; }
-    TSprite& FaceLayer() { return *m_Face; }
-    TSprite& MessageWindowLayer() { return *m_MessageWindow; }
-    int MiniFaceCount() const { return static_cast<int>(m_MiniFaces.size()); }
-    TSprite& MiniFaceLayer(int i) { return *m_MiniFaces.at(static_cast<size_t>(i)); }
-    // Layers onto the screen layer; in script mode with the window shown this (re)starts the
-    // reveal, or draws the whole message when animation is off.
-    void ComposeFrame();
-    // Shows the screen layer on the display and clears redraw and crossfade.
-    void PresentFrame();
-    void SetDisplay(TDisplaySurface* display) { m_Display = display; }
-    // Duration of the last cross-fade PresentFrame ran (200 or 1000 ms), 0 before any.
-    uint32_t LastCrossFadeMs() const { return m_LastCrossFadeMs; }
-
-    // Text geometry derived from the message window.
-    const TRect& TextArea() const { return m_TextArea; }
-    const TRect& ShadowRect(int i) const { return m_ShadowRects[i]; }
-    const TRect& ChoiceRow(int i) const { return m_ChoiceRows[i]; }
-    int FontHeight() const { return m_FontHeight; }
-
+    // The layer loads the picture, retrying once on the CD folder; on success it shows.
+    bool LoadLayerPicture(TSprite& layer, const std::string& name);
     // The player's message font (the options dialog).
-    void SetMessageFont(const std::string& name) {
-        m_State.FontName = name;
-        m_Screen->SetFontName(name);
-    }
-    // Saved games: the state a save holds, taken over as it is; the caller resumes play.
-    void SetGameModeValue(TGameMode mode) { m_GameMode = mode; }
-    void SetPosition(const TVelmorScriptPosition& position) { m_Position = position; }
-    void SetJumpBuffer(const TVelmorScriptPosition& position) { m_JumpBuffer = position; }
-    void SetChoiceCount(int count) { m_ChoiceCount = count < 0 ? 0 : count > 4 ? 4 : count; }
-    void SetChoice(int i, const TVelmorSelector& choice) { m_Selectors[i & 3] = choice; }
-    // The rotation indexes the slots, so a slot the project does not have becomes the first.
-    void SetMiniFaceSlot(int32_t slot) {
-        m_MiniFaceSlot = slot >= 0 && slot < MiniFaceCount() ? slot : 0;
-    }
-    const std::string& MiniFaceKey(int i) const { return m_MiniFaceKeys[i & 7]; }
-    void SetMiniFaceKey(int i, const std::string& key) { m_MiniFaceKeys[i & 7] = key; }
-    void SetCDTrack(int32_t track) { m_CDTrack = track; }
-    // The paragraphs of the played positions are not saved, so they stay as they were.
-    void SetSoundPlayedPosition(const std::string& script, int32_t line) {
-        m_SoundPosition.Script = script;
-        m_SoundPosition.Line = line;
-    }
-    void SetVoicePlayedPosition(const std::string& script, int32_t line) {
-        m_VoicePosition.Script = script;
-        m_VoicePosition.Line = line;
-    }
-    void ReplaceVariables(std::vector<TVelmorIntVariable> variables) {
-        m_Variables = std::move(variables);
-    }
+    void SetMessageFont(const std::string& name);
 
-    // CD.
-    void SetCDControl(CDControl control) { m_CDControl = std::move(control); }
+    // Sound: channels 0 to 3, the one entry for sampled sound.
+    bool SoundPlayer(int channel, TSoundOperation operation) {
+        return m_Channels->Play(channel, operation);
+    }
+    // After a saved game was taken over: the CD, then the four channels.
+    void RestoreSound();
     void CDControlRequest(TCDRequest request) {
-        if (m_CDControl) m_CDControl(request);
+        if (m_Hooks.cdControl) m_Hooks.cdControl(request);
     }
     const std::string& CDDrive() const { return m_CDDrive; }
-
     // Locates the game's CD from a project value; empty when none (messages shown).
     static std::string LocateCD(const std::string& value);
 
+    // The system words that leave a mode: back to the title paragraph (also the save dialog's
+    // request), the end of a replayed scene (also the menu action), the end of the movie.
+    void TitleReturn();
+    void SceneEnd();
+    bool SceneReplayActive() const { return m_SceneReplayActive; }
+    void EndMovie();
+    void GameClearFlagSet(bool flag);
+    // Variables emptied but for the game-cleared flag.
+    void ClearAllVariables() { m_Variables.ClearAll(m_State.Finished); }
+
+    // Saved games: the state a save holds, taken over whole; pictures are loaded into their
+    // layers. ResumeLoaded then continues play from it: false, changing nothing it cannot
+    // undo, when its script cannot be loaded.
+    TVelmorSnapshot Snapshot() const;
+    void Restore(const TVelmorSnapshot& snapshot);
+    bool ResumeLoaded(TGameMode rememberedMode, const std::string& rememberedScript);
+
 private:
-    void BuildLayers();
-    void DeriveGeometry();
-    std::unique_ptr<TSprite> NewLayer();
     std::string ResolveSystemStatePath() const;
-
-    std::string m_ScriptConfigPath;
-    TyxDllRes* m_DllRes;
-    TStringList* m_ErrorList;
-    std::string m_FontName;
-    uint8_t m_PixelFormat;
-    TDisplaySurface* m_Display;
-    TyxWitch* m_Witch;
-    TyxBCLManager* m_Manager;
-
-    TVelmorSystemData m_Data;
-    TVelmorSystemState m_State;
-    std::string m_StatePath;
-
-    TStringList m_ScriptLines;
-    TVelmorScriptPosition m_Position;
-    TVelmorScriptPosition m_JumpBuffer;
-    TVelmorScriptPosition m_TitlePosition;
-    TVelmorScriptPosition m_SceneReturnPosition;
-    TVelmorScriptPosition m_SoundPosition;
-    TVelmorScriptPosition m_VoicePosition;
-    std::vector<TVelmorIntVariable> m_Variables;
-    std::string m_ChannelFiles[4];
-    void CreateSoundChannels();
-    TyxDSPlayer* LivePlayer() const;
-    // The streams outlive the player whose workers read them.
-    std::unique_ptr<TMemoryStream> m_ChannelStreams[4];
-    std::unique_ptr<TyxDSPlayer> m_Player;
-    int32_t m_CDTrack = 0;
-
-    std::unique_ptr<TSprite> m_Screen, m_Background, m_Face, m_MessageWindow;
-    std::vector<std::unique_ptr<TSprite>> m_MiniFaces;
-
-    TRect m_TextArea;
-    TRect m_ShadowRects[8];
-    TRect m_ChoiceRows[4];
-    int m_FontHeight = 0;
-    bool m_MessageDraw = true;
-    bool m_ShadowDraw = true;
-
-    TGameMode m_GameMode = TGameMode::None;
-    std::array<std::unique_ptr<TVelmorGameMode>, kGameModeCount> m_Modes;
-    TVelmorGameMode& ModeObject() const { return *m_Modes[static_cast<size_t>(m_GameMode)]; }
     void CreateModeObjects();
-    bool m_ClickWait = false;
-    bool m_PopupEnabled = false;
-    bool m_AutoPlay = false;
-    bool m_ParagraphRead = false;
-    bool m_Redraw = false;
-    bool m_Crossfade = false;
-    bool m_Busy = false;
-    bool m_Skip = false;
-    bool m_WindowHidden = false;
-    bool m_InTitle = false;
-    bool m_SceneReplayActive = false;
-
-    // Interpreter.
     void MessageLine();
     void ShowWindowInput();
     bool WouldWait() const;
-    std::string m_PresentLine;
-    TStringList m_Tokens;
-    uint64_t m_LinesRun = 0;
-    bool m_Animating = false;
-    uint32_t m_WaitDeadline = 0;
-    std::function<void()> m_WaitEnd;
-    uint32_t m_AutoPlayDeadline = 0;
-    std::string m_Message;
-    int32_t m_Total = 0;
-    int32_t m_Revealed = 1;
-    TPoint m_TextPen;
-    TPoint m_ShadowPens[8];
-    uint32_t m_LastCrossFadeMs = 0;
-    // Scene presentation.
-    void RunCrossFade(uint32_t durationMs);
-    int LinePitch() const;
-    TVelmorMonitor* m_Monitor = nullptr;
-
-    std::unique_ptr<TStringList> m_OwnHistory;
-    TStringList* m_History;
-    CDControl m_CDControl;
-    std::string m_CDDrive;
-
-    // Commands.
+    bool MustWait();
     void CommandLayerHide(const TStringList& tokens);
     void CommandWait(const TStringList& tokens);
     void CommandIn(const TStringList& tokens);
@@ -380,20 +195,37 @@ private:
     void CommandChannel(int channel, const TStringList& tokens);
     void CommandAvi(const TStringList& tokens);
     void CommandBasePointSet(const TStringList& tokens);
-    void CommandAddSel(const TStringList& tokens);
+    void CommandMiniFace(const std::string& picture);
     void CommandSelect();
-    void MarkEventSeen(const std::string& file);
-    void HideFaces();
-    // System commands.
     void CommandJunction(const TStringList& tokens);
+    void MarkEventSeen(const std::string& file);
     void FadeToMode();
     void LeaveChoice(int index);
-    int32_t m_MiniFaceSlot = 0;
-    std::string m_MiniFaceKeys[8];
-    MoviePlayer m_MoviePlayer;
-    std::function<void()> m_MovieStopper;
-    TVelmorSelector m_Selectors[4];
-    int32_t m_ChoiceCount = 0;
-    int32_t m_Highlighted = -1;
-    bool m_KeyboardSelection = false;
+
+    std::string m_ScriptConfigPath;
+    TServices m_Services;
+    TVelmorSystemData m_Data;
+    TVelmorSystemState m_State;
+    std::string m_StatePath;
+    TVelmorScript m_Script;
+    TVelmorVariables m_Variables;
+    std::unique_ptr<TVelmorScene> m_Scene;
+    std::unique_ptr<TVelmorMessage> m_Message;
+    std::unique_ptr<TVelmorSoundChannels> m_Channels;
+    TVelmorChoices m_Choices;
+    THooks m_Hooks;
+    TVelmorMonitor* m_Monitor = nullptr;
+    std::string m_CDDrive;
+
+    TGameMode m_GameMode = TGameMode::None;
+    std::array<std::unique_ptr<TVelmorGameMode>, kGameModeCount> m_Modes;
+
+    TVelmorFlow m_Flow;
+    bool m_SceneReplayActive = false;
+    std::string m_PresentLine;
+    TStringList m_Tokens;
+    uint64_t m_LinesRun = 0;
+    uint32_t m_WaitDeadline = 0;
+    std::function<void()> m_WaitEnd;
+    uint32_t m_AutoPlayDeadline = 0;
 };

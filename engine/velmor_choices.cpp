@@ -1,7 +1,8 @@
-// Choices: the list the script builds, the rows they are shown in, and the player's pick.
+#include "engine/velmor_choices.h"
+
 #include <algorithm>
 
-#include "engine/velmor.h"
+#include "graphics/message_text.h"
 #include "resources/sjis_text.h"
 
 namespace {
@@ -10,73 +11,79 @@ bool Contains(const TRect& r, int x, int y) {
 }
 }  // namespace
 
-void TVelmor::CommandAddSel(const TStringList& tokens) {
-    if (m_ChoiceCount >= 4)
-        return AddErrorRecord(SJ("scriptCommandExecute : 選択肢は最大4つまでです"));
-    if (tokens.size() < 3)
-        return AddErrorRecord(SJ("scriptCommandExecute : select コマンドの引数が足りません"));
-    TVelmorSelector& s = m_Selectors[m_ChoiceCount++];
+bool TVelmorChoices::Add(const TStringList& tokens, std::string& error) {
+    if (m_Count >= kMax) {
+        error = SJ("scriptCommandExecute : 選択肢は最大4つまでです");
+        return false;
+    }
+    if (tokens.size() < 3) {
+        error = SJ("scriptCommandExecute : select コマンドの引数が足りません");
+        return false;
+    }
+    TVelmorSelector& s = m_Selectors[m_Count++];
     s.Caption = tokens[1];
     s.Paragraph = tokens[2];
     s.Script = tokens.size() > 3 ? tokens[3] : std::string();
+    return true;
 }
 
-void TVelmor::CommandSelect() {
-    EnterGameMode(TGameMode::Choice);
+void TVelmorChoices::Restore(int count, const TVelmorSelector* selectors, int given) {
+    m_Count = std::clamp(count, 0, kMax);
+    for (int i = 0; i < given && i < kMax; ++i) m_Selectors[i] = selectors[i];
+}
+
+void TVelmorChoices::SetAreas(const TRect* areas) {
+    for (int i = 0; i < kMax; ++i) m_Rows[i] = areas[i];
+}
+
+void TVelmorChoices::Offer(const TRect* areas, TSprite& screen) {
     m_Highlighted = -1;
-    m_Skip = false;
-    TStringList captions;
-    for (int i = 0; i < m_ChoiceCount; ++i) {
-        const std::string& caption = m_Selectors[i].Caption;
-        m_ChoiceRows[i].Right = m_TextArea.Left + m_Screen->TextWidth(caption) + 1;
-        captions.push_back(caption);
-    }
-    if (m_Monitor) m_Monitor->Choices(captions);
-    ComposeFrame();
-    PresentFrame();
+    SetAreas(areas);
+    for (int i = 0; i < m_Count; ++i)
+        m_Rows[i].Right = areas[i].Left + screen.TextWidth(m_Selectors[i].Caption) + 1;
 }
 
-void TVelmor::ChoiceHover(int x, int y) {
+bool TVelmorChoices::Hover(int x, int y) {
     int hit = -1;
-    for (int i = 0; i < m_ChoiceCount; ++i)
-        if (Contains(m_ChoiceRows[i], x, y)) hit = i;
-    if (hit == m_Highlighted) return;
+    for (int i = 0; i < m_Count; ++i)
+        if (Contains(m_Rows[i], x, y)) hit = i;
+    if (hit == m_Highlighted) return false;
     m_Highlighted = hit;
     m_KeyboardSelection = false;
-    ComposeFrame();
-    PresentFrame();
+    return true;
 }
 
-void TVelmor::ChoiceInput(TInputCode code, int x, int y) {
-    const int last = m_ChoiceCount - 1;
+bool TVelmorChoices::Key(TInputCode code) {
     using C = TInputCode;
-    if (code == C::Up || code == C::Down || code == C::First || code == C::Last) {
-        m_KeyboardSelection = true;
-        // With no choices there is nothing to highlight.
-        if (last >= 0) {
-            if (code == C::Up) m_Highlighted = std::max(m_Highlighted - 1, 0);
-            if (code == C::Down) m_Highlighted = std::min(m_Highlighted + 1, last);
-            if (code == C::First) m_Highlighted = 0;
-            if (code == C::Last) m_Highlighted = last;
-        }
-        ComposeFrame();
-        PresentFrame();
-        return;
+    if (code != C::Up && code != C::Down && code != C::First && code != C::Last) return false;
+    m_KeyboardSelection = true;
+    const int last = m_Count - 1;
+    // With no choices there is nothing to highlight.
+    if (last >= 0) {
+        if (code == C::Up) m_Highlighted = std::max(m_Highlighted - 1, 0);
+        if (code == C::Down) m_Highlighted = std::min(m_Highlighted + 1, last);
+        if (code == C::First) m_Highlighted = 0;
+        if (code == C::Last) m_Highlighted = last;
     }
-    if (m_KeyboardSelection) {
-        if (code != C::Confirm || m_Highlighted < 0 || m_Highlighted > last) return;
-        m_KeyboardSelection = false;
-        return LeaveChoice(m_Highlighted);
-    }
-    for (int i = 0; i < m_ChoiceCount; ++i)
-        if (Contains(m_ChoiceRows[i], x, y)) return LeaveChoice(i);
+    return true;
 }
 
-void TVelmor::LeaveChoice(int index) {
-    // A copy: the jump may load another script, but the choice itself must not change under it.
-    const TVelmorSelector choice = m_Selectors[index];
-    CommandJump(choice.Paragraph, choice.Script);
-    EnterGameMode(TGameMode::Script);
-    m_MessageWindow->SetVisible(false);
-    ComposeFrame();
+int TVelmorChoices::Taken(TInputCode code, int x, int y) {
+    if (m_KeyboardSelection) {
+        if (code != TInputCode::Confirm || m_Highlighted < 0 || m_Highlighted >= m_Count) return -1;
+        m_KeyboardSelection = false;
+        return m_Highlighted;
+    }
+    for (int i = 0; i < m_Count; ++i)
+        if (Contains(m_Rows[i], x, y)) return i;
+    return -1;
+}
+
+void TVelmorChoices::Draw(TSprite& screen, int linePitch, uint32_t colour, uint32_t selectColour,
+                          bool smooth) const {
+    std::string captions[kMax];
+    const int count = std::min<int>(m_Count, kMax);
+    for (int i = 0; i < count; ++i) captions[i] = m_Selectors[i].Caption;
+    TMessageText::DrawChoices(screen, m_Rows, captions, count, m_Highlighted, linePitch, colour,
+                              selectColour, smooth);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/velmor.h"
+#include "engine/velmor_busy_scope.h"
 #include "engine/velmor_effect_parser.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
@@ -76,47 +77,35 @@ void TVelmor::ScriptCommandExecute(const TStringList& tokens) {
         case kE:
         case kB:
             if (!hasArg) return AddErrorRecord(TooFew(command == kE ? "e" : "b"));
-            if (LoadLayerPicture(*m_Background, arg))
-                SetRedraw(true, true);
+            if (LoadLayerPicture(m_Scene->Background(), arg))
+                m_Scene->SetRedraw(true, true);
             else
                 AddErrorRecord(arg + SJ(" が見つかりません"));
             if (command == kE) {
-                HideFaces();
+                m_Scene->HideFaces();
                 MarkEventSeen(arg);
             }
             return;
         case kF:
             if (!hasArg) return AddErrorRecord(TooFew("f"));
-            if (LoadLayerPicture(*m_Face, arg))
-                SetRedraw(true, m_Crossfade);
+            if (LoadLayerPicture(m_Scene->Face(), arg))
+                m_Scene->SetRedraw(true, m_Scene->Crossfade());
             else
                 AddErrorRecord(SJ("scriptCommandExecute : ") + arg + SJ(" が見つかりません"));
             return;
-        case kM: {
+        case kM:
             if (!hasArg) return AddErrorRecord(TooFew("m"));
-            const int count = MiniFaceCount();
-            // Without slots there is no layer to load into.
-            if (count == 0) return;
-            const std::string key =
-                arg.substr(0, static_cast<size_t>(std::max(0, m_Data.DistLength)));
-            if (!yx::SameText(key, m_MiniFaceKeys[m_MiniFaceSlot])) {
-                m_MiniFaceSlot = (m_MiniFaceSlot + 1) % count;
-                m_MiniFaceKeys[m_MiniFaceSlot] = key;
-            }
-            if (!LoadLayerPicture(*m_MiniFaces[static_cast<size_t>(m_MiniFaceSlot)], arg))
-                AddErrorRecord(SJ("scriptCommandExecute : ") + arg + SJ(" が見つかりません"));
-            return;
-        }
+            return CommandMiniFace(arg);
         case kHide:
             return CommandLayerHide(tokens);
         case kShow:
-            m_MessageWindow->SetVisible(true);
+            m_Scene->MessageWindow().SetVisible(true);
             return;
         case kWait:
             return CommandWait(tokens);
         case kClickWait:
-            m_MessageWindow->SetVisible(false);
-            m_ClickWait = true;
+            m_Scene->MessageWindow().SetVisible(false);
+            m_Flow.ClickWait = true;
             ComposeFrame();
             return;
         case kJump:
@@ -126,10 +115,13 @@ void TVelmor::ScriptCommandExecute(const TStringList& tokens) {
         case kReturn:
             return CommandReturn();
         case kClrSel:
-            m_ChoiceCount = 0;
+            m_Choices.Clear();
             return;
-        case kAddSel:
-            return CommandAddSel(tokens);
+        case kAddSel: {
+            std::string error;
+            if (!m_Choices.Add(tokens, error)) AddErrorRecord(error);
+            return;
+        }
         case kSelect:
             return CommandSelect();
         case kIn:
@@ -140,14 +132,14 @@ void TVelmor::ScriptCommandExecute(const TStringList& tokens) {
             return CommandPan(tokens, "scroll");
         case kTumble:
             return CommandPan(tokens, "tumble");
-        case kEffect:
-            m_Busy = true;
+        case kEffect: {
+            TVelmorBusyScope busy(m_Flow.Busy);
             if (!hasArg)
                 AddErrorRecord(TooFew("effect"));
             else
                 RunEffect(speffectParse(tokens));
-            m_Busy = false;
             return;
+        }
         case kCross:
             return CommandCross(tokens);
         case kCD:
@@ -179,9 +171,20 @@ bool TVelmor::LoadLayerPicture(TSprite& layer, const std::string& name) {
     return loaded;
 }
 
-void TVelmor::HideFaces() {
-    m_Face->SetVisible(false);
-    for (auto& mini : m_MiniFaces) mini->SetVisible(false);
+void TVelmor::CommandMiniFace(const std::string& picture) {
+    TVelmorScene& scene = *m_Scene;
+    const int count = scene.MiniFaceCount();
+    // Without slots there is no layer to load into.
+    if (count == 0) return;
+    const std::string key = picture.substr(0, static_cast<size_t>(std::max(0, m_Data.DistLength)));
+    int32_t slot = scene.MiniFaceSlot();
+    if (!yx::SameText(key, scene.MiniFaceKey(slot))) {
+        slot = (slot + 1) % count;
+        scene.SetMiniFaceSlot(slot);
+        scene.SetMiniFaceKey(slot, key);
+    }
+    if (!LoadLayerPicture(scene.MiniFace(slot), picture))
+        AddErrorRecord(SJ("scriptCommandExecute : ") + picture + SJ(" が見つかりません"));
 }
 
 void TVelmor::MarkEventSeen(const std::string& file) {
@@ -192,94 +195,99 @@ void TVelmor::CommandLayerHide(const TStringList& tokens) {
     // Only lower-case letters name layers.
     const std::string letters = tokens.size() >= 2 ? tokens[1] : "fm";
     auto has = [&](char c) { return letters.find(c) != std::string::npos; };
+    TVelmorScene& scene = *m_Scene;
     if (has('f')) {
-        m_Face->SetVisible(false);
-        SetRedraw(true, m_Crossfade);
+        scene.Face().SetVisible(false);
+        scene.SetRedraw(true, scene.Crossfade());
     }
     if (has('m'))
-        for (auto& mini : m_MiniFaces) mini->SetVisible(false);
-    if (has('w')) m_MessageWindow->SetVisible(false);
+        for (int i = 0; i < scene.MiniFaceCount(); ++i) scene.MiniFace(i).SetVisible(false);
+    if (has('w')) scene.MessageWindow().SetVisible(false);
     if (has('b')) {
-        m_Background->SetVisible(false);
-        SetRedraw(true, m_Crossfade);
+        scene.Background().SetVisible(false);
+        scene.SetRedraw(true, scene.Crossfade());
     }
 }
 
 void TVelmor::CommandWait(const TStringList& tokens) {
     if (tokens.size() >= 2) {
         int32_t ms;
-        if (ParseValue(tokens[1], ms)) {
-            m_Busy = true;
+        if (m_Variables.ParseValue(tokens[1], ms)) {
+            m_Flow.Busy = true;
             uint32_t deadline = platform::Clock::Current().TickCount() +
                                 static_cast<uint32_t>(std::max<int32_t>(ms, 0));
             // 0 is "no wait"; a sum that wraps onto it waits one millisecond more.
             if (deadline == 0) deadline = 1;
-            SetTimedWait(deadline, [this] { m_Busy = false; });
+            SetTimedWait(deadline, [this] { m_Flow.Busy = false; });
             return;
         }
         AddErrorRecord(BadParameter(tokens[1]));
     }
-    m_MessageWindow->SetVisible(false);
-    m_ClickWait = true;
+    m_Scene->MessageWindow().SetVisible(false);
+    m_Flow.ClickWait = true;
     ComposeFrame();
 }
 
 void TVelmor::CommandIn(const TStringList& tokens) {
-    m_Busy = true;
-    m_WindowHidden = true;
-    // Background and face only: the window comes back with the next message.
-    ComposeFrame();
-    const int effect = speffectParse(tokens);
-    RunEffect(effect ? effect : 9);
-    m_WindowHidden = false;
-    m_Busy = false;
-    SetRedraw(false);
+    {
+        TVelmorBusyScope busy(m_Flow.Busy);
+        m_Flow.WindowHidden = true;
+        // Background and face only: the window comes back with the next message.
+        ComposeFrame();
+        const int effect = speffectParse(tokens);
+        RunEffect(effect ? effect : 9);
+        m_Flow.WindowHidden = false;
+    }
+    m_Scene->SetRedraw(false);
     PresentFrame();
 }
 
 void TVelmor::CommandOut(const TStringList& tokens) {
-    m_Busy = true;
-    const bool hidden = m_WindowHidden;
-    m_WindowHidden = true;
-    ComposeFrame();
-    const int effect = speffectParse(tokens);
-    RunEffect(effect ? effect : 10);
-    m_Background->SetVisible(false);
-    HideFaces();
-    m_WindowHidden = hidden;
-    m_Busy = false;
-    SetRedraw(false);
+    {
+        TVelmorBusyScope busy(m_Flow.Busy);
+        const bool hidden = m_Flow.WindowHidden;
+        m_Flow.WindowHidden = true;
+        ComposeFrame();
+        const int effect = speffectParse(tokens);
+        RunEffect(effect ? effect : 10);
+        m_Scene->Background().SetVisible(false);
+        m_Scene->HideFaces();
+        m_Flow.WindowHidden = hidden;
+    }
+    m_Scene->SetRedraw(false);
 }
 
 void TVelmor::CommandPan(const TStringList& tokens, const char* word) {
-    m_Busy = true;
-    if (tokens.size() < 2) {
-        AddErrorRecord(TooFew(word));
-    } else {
-        RunEffect(speffectParse(tokens));
-        m_WindowHidden = true;
-        ComposeFrame();
-        m_WindowHidden = false;
+    {
+        TVelmorBusyScope busy(m_Flow.Busy);
+        if (tokens.size() < 2) {
+            AddErrorRecord(TooFew(word));
+        } else {
+            RunEffect(speffectParse(tokens));
+            m_Flow.WindowHidden = true;
+            ComposeFrame();
+            m_Flow.WindowHidden = false;
+        }
     }
-    m_Busy = false;
-    m_Redraw = false;
+    m_Scene->SetRedraw(false, m_Scene->Crossfade());
     PresentFrame();
 }
 
 void TVelmor::CommandCross(const TStringList& tokens) {
     if (tokens.size() < 2) return AddErrorRecord(TooFew("cross"));
     const std::string& file = tokens[1];
-    m_Background->DrawTo(*m_Screen);
-    if (!LoadLayerPicture(*m_Background, file)) {
+    TSprite& background = m_Scene->Background();
+    background.DrawTo(m_Scene->Screen());
+    if (!LoadLayerPicture(background, file)) {
         AddErrorRecord(file + SJ(" が見つかりません"));
         return;
     }
     if (tokens.size() <= 3)
-        m_Background->SetBasePoint(5, m_Data.Width / 2, m_Data.Height / 2);
+        background.SetBasePoint(5, m_Data.Width / 2, m_Data.Height / 2);
     else
-        m_Background->AlignToArea(m_Data.Width, m_Data.Height, AnchorOf(tokens[3]));
+        background.AlignToArea(m_Data.Width, m_Data.Height, AnchorOf(tokens[3]));
     if (tokens.size() >= 3 && yx::SameText(tokens[2], "e")) {
-        HideFaces();
+        m_Scene->HideFaces();
         MarkEventSeen(file);
     }
     CrossFadeToBackground(1000);
@@ -287,62 +295,62 @@ void TVelmor::CommandCross(const TStringList& tokens) {
 
 void TVelmor::CommandCD(const TStringList& tokens) {
     auto request = [this](TCDRequest code) {
-        if (m_Monitor) m_Monitor->CD(code, m_CDTrack);
+        if (m_Monitor) m_Monitor->CD(code, m_Channels->CDTrack());
         CDControlRequest(code);
     };
     if (tokens.size() < 2 || yx::SameText(tokens[1], "stop")) {
-        m_CDTrack = 0;
+        m_Channels->SetCDTrack(0);
         return request(TCDRequest::Stop);
     }
     const std::string& arg = tokens[1];
     if (yx::SameText(arg, "pause")) return request(TCDRequest::Pause);
     if (yx::SameText(arg, "replay")) {
-        if (m_CDTrack > 0) request(TCDRequest::Replay);
+        if (m_Channels->CDTrack() > 0) request(TCDRequest::Replay);
         return;
     }
     int32_t track;
-    if (ParseValue(arg, track) && track > 0) {
-        m_CDTrack = track;
+    if (m_Variables.ParseValue(arg, track) && track > 0) {
+        m_Channels->SetCDTrack(track);
         return request(TCDRequest::PlayNotify);
     }
     AddErrorRecord(BadParameter(arg));
 }
 
 void TVelmor::CommandChannel(int channel, const TStringList& tokens) {
-    std::string& name = m_ChannelFiles[channel];
+    TVelmorSoundChannels& channels = *m_Channels;
     if (tokens.size() < 2) {
-        name.clear();
+        channels.SetFile(channel, "");
         SoundPlayer(channel, TSoundOperation::Stop);
         return;
     }
     const bool looped = channel < 2;
-    if (!name.empty()) {
+    if (!channels.File(channel).empty()) {
         // Music restarts from its beginning even when the same file is named again.
-        if (looped) name.clear();
+        if (looped) channels.SetFile(channel, "");
         SoundPlayer(channel, TSoundOperation::Stop);
     }
-    if (channel == 3 && m_Skip) {
-        name.clear();
+    if (channel == 3 && m_Flow.Skip) {
+        channels.SetFile(channel, "");
         return;
     }
-    name = tokens[1];
+    channels.SetFile(channel, tokens[1]);
     if (!SoundPlayer(channel, TSoundOperation::Load)) return;
     SoundPlayer(channel, looped ? TSoundOperation::PlayLooped : TSoundOperation::PlayOnce);
-    if (channel == 2) m_SoundPosition = m_Position;
-    if (channel == 3) m_VoicePosition = m_Position;
+    if (channel == 2) channels.SetSoundPlayedPosition(m_Script.Position());
+    if (channel == 3) channels.SetVoicePlayedPosition(m_Script.Position());
 }
 
 void TVelmor::CommandAvi(const TStringList& tokens) {
-    m_Skip = false;
+    m_Flow.Skip = false;
     EnterGameMode(TGameMode::Movie);
     if (tokens.size() < 2) return AddErrorRecord(TooFew("avi"));
     std::string path = tokens[1];
     if (!platform::FileSystem::FileExists(path) && !m_CDDrive.empty())
         path = yx::IncludeTrailingBackslash(m_CDDrive) + yx::ExtractFileName(path);
     bool started = false;
-    if (m_MoviePlayer) {
+    if (m_Hooks.moviePlayer) {
         try {
-            started = m_MoviePlayer(path);
+            started = m_Hooks.moviePlayer(path);
         } catch (const std::exception&) {
             started = false;
         }
@@ -352,18 +360,19 @@ void TVelmor::CommandAvi(const TStringList& tokens) {
 
 void TVelmor::EndMovie() {
     if (m_GameMode != TGameMode::Movie) return;
-    if (m_MovieStopper) m_MovieStopper();
+    if (m_Hooks.movieStopper) m_Hooks.movieStopper();
     EnterGameMode(TGameMode::Script);
 }
 
 void TVelmor::CommandBasePointSet(const TStringList& tokens) {
     const std::string which = tokens.size() >= 2 ? tokens[1] : std::string();
+    TVelmorScene& scene = *m_Scene;
     std::vector<TSprite*> layers;
-    if (yx::SameText(which, "b")) layers.push_back(m_Background.get());
-    if (yx::SameText(which, "f")) layers.push_back(m_Face.get());
-    if (yx::SameText(which, "w")) layers.push_back(m_MessageWindow.get());
+    if (yx::SameText(which, "b")) layers.push_back(&scene.Background());
+    if (yx::SameText(which, "f")) layers.push_back(&scene.Face());
+    if (yx::SameText(which, "w")) layers.push_back(&scene.MessageWindow());
     if (yx::SameText(which, "m"))
-        for (auto& mini : m_MiniFaces) layers.push_back(mini.get());
+        for (int i = 0; i < scene.MiniFaceCount(); ++i) layers.push_back(&scene.MiniFace(i));
     for (TSprite* layer : layers) {
         if (tokens.size() < 3)
             layer->SetBasePoint(5, m_Data.Width / 2, m_Data.Height / 2);

@@ -1,5 +1,6 @@
 // The effect dispatcher: which layer an effect number runs on and what is left behind.
 #include "engine/velmor.h"
+#include "engine/velmor_busy_scope.h"
 #include "graphics/sprite_effects.h"
 
 namespace {
@@ -18,45 +19,34 @@ private:
     int m_Width, m_Height;
 };
 
-// Player input is ignored while an effect runs, whatever way it ends.
-class TBusyScope {
-public:
-    explicit TBusyScope(TVelmor& engine) : m_Engine(engine), m_Was(engine.Busy()) {
-        engine.SetBusy(true);
-    }
-    ~TBusyScope() { m_Engine.SetBusy(m_Was); }
-    TBusyScope(const TBusyScope&) = delete;
-    TBusyScope& operator=(const TBusyScope&) = delete;
-
-private:
-    TVelmor& m_Engine;
-    bool m_Was;
-};
-
 }  // namespace
 
 void TVelmor::RunEffect(int number) {
     if (number < 1 || number > 23) return;
-    TBusyScope busy(*this);
+    // Player input is ignored while an effect runs, whatever way it ends.
+    TVelmorBusyScope busy(m_Flow.Busy);
+    TVelmorScene& scene = *m_Scene;
     TOffscreenSurface offscreen(m_Data.Width, m_Data.Height);
-    TDisplaySurface& control = m_Display ? *m_Display : offscreen;
+    TDisplaySurface& control = scene.Display() ? *scene.Display() : offscreen;
     if (number <= 12) {
-        speffectRun(*m_Screen, control, number, m_DllRes);
+        speffectRun(scene.Screen(), control, number, scene.DllRes());
         // The next composed frame starts in the colour the screen went to.
-        if (number == 3 || number == 7 || number == 12) m_Background->Fill(kWhite);
-        if (number == 4 || number == 8 || number == 10) m_Background->Fill(kBlack);
+        if (number == 3 || number == 7 || number == 12) scene.Background().Fill(kWhite);
+        if (number == 4 || number == 8 || number == 10) scene.Background().Fill(kBlack);
     } else if (number <= 22) {
-        speffectRun(*m_Background, control, number, m_DllRes);
+        speffectRun(scene.Background(), control, number, scene.DllRes());
     } else {
-        speffectFilter(*m_Background, number);
-        speffectFilter(*m_Face, number);
-        for (auto& mini : m_MiniFaces) speffectFilter(*mini, number);
+        speffectFilter(scene.Background(), number);
+        speffectFilter(scene.Face(), number);
+        for (int i = 0; i < scene.MiniFaceCount(); ++i) speffectFilter(scene.MiniFace(i), number);
     }
 }
 
 void TVelmor::CrossFadeToBackground(int durationMs) {
-    TBusyScope busy(*this);
+    TVelmorBusyScope busy(m_Flow.Busy);
+    TVelmorScene& scene = *m_Scene;
     TOffscreenSurface offscreen(m_Data.Width, m_Data.Height);
-    speffectCrossFade(*m_Screen, m_Display ? *m_Display : offscreen, *m_Background,
-                      static_cast<uint32_t>(durationMs < 0 ? 0 : durationMs), m_DllRes);
+    speffectCrossFade(scene.Screen(), scene.Display() ? *scene.Display() : offscreen,
+                      scene.Background(), static_cast<uint32_t>(durationMs < 0 ? 0 : durationMs),
+                      scene.DllRes());
 }

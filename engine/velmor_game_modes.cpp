@@ -42,11 +42,11 @@ TIdleWait TScriptMode::NextWait() const {
 }
 
 TVelmorGameMode::TMenu TScriptMode::Menu() const {
-    return {m_Engine.PopupEnabled(), true, true};
+    return {m_Engine.Flow().PopupEnabled, true, true};
 }
 
 void TChoiceMode::Enter() {
-    m_Engine.ClearKeyboardSelection();
+    m_Engine.Choices().ClearKeyboardSelection();
 }
 
 void TChoiceMode::Resume() {

@@ -30,32 +30,32 @@ bool TVelmor::Tick() {
         m_WaitEnd = nullptr;
         if (end) end();
     }
-    if (m_Animating && RevealStep()) return true;
+    if (m_Message->Animating() && RevealStep()) return true;
     if (MustWait()) return false;
-    if (m_ScriptLines.empty()) {
-        RunLine(kLineEnd);
+    if (m_Script.Lines().empty()) {
+        RunLine(TVelmorScript::kLineEnd);
         return true;
     }
-    if (m_Position.Line < static_cast<int32_t>(m_ScriptLines.size())) ++m_Position.Line;
-    const LineKind kind = ClassifyPresentLine();
+    m_Script.Advance();
+    const TVelmorScript::LineKind kind = m_Script.ClassifyPresentLine();
     RunLine(kind);
-    if (kind == kLineEmpty) return false;
-    if (OnVariablesChanged) OnVariablesChanged();
+    if (kind == TVelmorScript::kLineEmpty) return false;
+    if (m_Hooks.variablesChanged) m_Hooks.variablesChanged();
     return true;
 }
 
 bool TVelmor::WouldWait() const {
-    if (m_WindowHidden) return true;
-    if (m_AutoPlay && Now() > m_AutoPlayDeadline) return false;
-    if (m_State.NoReadTextSkip || m_ParagraphRead) return !m_Skip && m_ClickWait;
+    if (m_Flow.WindowHidden) return true;
+    if (m_Flow.AutoPlay && Now() > m_AutoPlayDeadline) return false;
+    if (m_State.NoReadTextSkip || m_Script.ParagraphRead()) return !m_Flow.Skip && m_Flow.ClickWait;
     // Unread text: skip mode does not pass it.
-    return m_ClickWait;
+    return m_Flow.ClickWait;
 }
 
 bool TVelmor::MustWait() {
     if (WouldWait()) return true;
-    const bool autoPassed = !m_WindowHidden && m_AutoPlay && Now() > m_AutoPlayDeadline;
-    if (!autoPassed) m_ClickWait = false;
+    const bool autoPassed = !m_Flow.WindowHidden && m_Flow.AutoPlay && Now() > m_AutoPlayDeadline;
+    if (!autoPassed) m_Flow.ClickWait = false;
     return false;
 }
 
@@ -65,57 +65,56 @@ TIdleWait TVelmor::NextWait() const {
         if (now < m_WaitDeadline) return {TIdleWait::kDeadline, m_WaitDeadline};
         return {TIdleWait::kRun, 0};
     }
-    if (m_Animating && !m_WindowHidden) return {TIdleWait::kRun, 0};
+    if (m_Message->Animating() && !m_Flow.WindowHidden) return {TIdleWait::kRun, 0};
     if (!WouldWait()) return {TIdleWait::kRun, 0};
     // Held by a click wait that auto play will pass once its deadline is behind us.
-    if (m_AutoPlay && !m_WindowHidden)
+    if (m_Flow.AutoPlay && !m_Flow.WindowHidden)
         return {TIdleWait::kDeadline, Deadline(m_AutoPlayDeadline, 1)};
     return {TIdleWait::kInput, 0};
 }
 
-void TVelmor::RunLine(LineKind kind) {
-    const int32_t line = m_Position.Line;
-    m_PresentLine = line >= 0 && static_cast<size_t>(line) < m_ScriptLines.size()
-                        ? m_ScriptLines[static_cast<size_t>(line)]
-                        : std::string();
+void TVelmor::RunLine(TVelmorScript::LineKind kind) {
+    using S = TVelmorScript;
+    m_PresentLine = m_Script.PresentLineText();
     ++m_LinesRun;
     switch (kind) {
-        case kLineEmpty:
-        case kLineComment:
+        case S::kLineEmpty:
+        case S::kLineComment:
             break;
-        case kLineMessage:
+        case S::kLineMessage:
             MessageLine();
             break;
-        case kLineLabel:
-            MarkParagraph(m_PresentLine);
+        case S::kLineLabel:
+            m_Script.MarkParagraph(m_PresentLine);
             break;
-        case kLineCommand:
+        case S::kLineCommand:
             Tokenise(m_PresentLine, kCommandDelimiters);
             if (!m_Tokens.empty()) {
                 const TStringList tokens = m_Tokens;
                 ScriptCommandExecute(tokens);
             }
             break;
-        case kLineSystem:
+        case S::kLineSystem:
             ScriptSVCParser(m_PresentLine);
             break;
-        case kLineVariable:
+        case S::kLineVariable:
             ScriptSetFlag(m_PresentLine);
             break;
-        case kLineEnd:
+        case S::kLineEnd:
             throw EScenarioEnd(TyxApplication::CutEngineErrorText(
-                SJ("scriptAction : シナリオの終了信号を検出しました\n") + m_Position.Script + ":" +
-                yx::IntToStr(m_Position.Line)));
+                SJ("scriptAction : シナリオの終了信号を検出しました\n") +
+                m_Script.Position().Script + ":" + yx::IntToStr(m_Script.Position().Line)));
     }
 }
 
 void TVelmor::MessageLine() {
-    m_Message = m_PresentLine;
-    m_ClickWait = true;
-    if (m_AutoPlay) m_AutoPlayDeadline = Now() + static_cast<uint32_t>(m_Message.size() / 2) * 100u;
-    if (m_Monitor) m_Monitor->Message(m_Message);
-    if (OnMessageLogged) OnMessageLogged(m_Message);
-    m_MessageWindow->SetVisible(true);
+    m_Message->SetText(m_PresentLine);
+    m_Flow.ClickWait = true;
+    if (m_Flow.AutoPlay)
+        m_AutoPlayDeadline = Now() + static_cast<uint32_t>(m_PresentLine.size() / 2) * 100u;
+    if (m_Monitor) m_Monitor->Message(m_PresentLine);
+    if (m_Hooks.messageLogged) m_Hooks.messageLogged(m_PresentLine);
+    m_Scene->MessageWindow().SetVisible(true);
     ComposeFrame();
     PresentFrame();
 }
@@ -129,42 +128,30 @@ void TVelmor::EnterGameMode(TGameMode mode) {
     ModeObject().Leave();
     m_GameMode = mode;
     TVelmorGameMode& entered = ModeObject();
-    m_ClickWait = entered.ClickWaitOnEntry(m_ClickWait);
+    m_Flow.ClickWait = entered.ClickWaitOnEntry(m_Flow.ClickWait);
     entered.Enter();
     if (m_Monitor) m_Monitor->ModeChanged(mode);
 }
 
-bool TVelmor::Idle() {
-    return ModeObject().Idle();
-}
-
-TIdleWait TVelmor::IdleWait() const {
-    return ModeObject().NextWait();
-}
-
-void TVelmor::Input(TInputCode code, int x, int y) {
-    ModeObject().Input(code, x, y);
-}
-
-void TVelmor::MouseMove(int x, int y) {
-    ModeObject().MouseMove(x, y);
+void TVelmor::Tokenise(const std::string& line, const char* delimiters) {
+    yx::SplitNonEmpty(line, delimiters, m_Tokens);
 }
 
 void TVelmor::ScriptModeInput(TInputCode code, int /*x*/, int /*y*/) {
-    m_Skip = false;
-    if (m_AutoPlay) {
-        m_AutoPlay = false;
+    m_Flow.Skip = false;
+    if (m_Flow.AutoPlay) {
+        m_Flow.AutoPlay = false;
         return;
     }
     switch (code) {
         case TInputCode::Confirm:
             break;
         case TInputCode::SkipHeld:
-            if (!m_State.NoReadTextSkip && !m_ParagraphRead) return;
+            if (!m_State.NoReadTextSkip && !m_Script.ParagraphRead()) return;
             break;
         case TInputCode::HideWindow:
-            if (!m_WindowHidden) {
-                m_WindowHidden = true;
+            if (!m_Flow.WindowHidden) {
+                m_Flow.WindowHidden = true;
                 ComposeFrame();
                 PresentFrame();
             }
@@ -175,24 +162,24 @@ void TVelmor::ScriptModeInput(TInputCode code, int /*x*/, int /*y*/) {
         default:
             return;
     }
-    if (m_Busy) return;
-    if (m_WindowHidden) {
+    if (m_Flow.Busy) return;
+    if (m_Flow.WindowHidden) {
         if (code != TInputCode::SkipHeld) ShowWindowInput();
         return;
     }
-    if (m_Animating) {
+    if (m_Message->Animating()) {
         ComposeFrame();
-        DrawMessage();
+        m_Message->Draw();
         PresentFrame();
-        m_Animating = false;
+        m_Message->StopAnimating();
         return;
     }
-    m_ClickWait = false;
+    m_Flow.ClickWait = false;
 }
 
 void TVelmor::ShowWindowInput() {
-    if (!m_WindowHidden) return;
-    m_WindowHidden = false;
+    if (!m_Flow.WindowHidden) return;
+    m_Flow.WindowHidden = false;
     const bool animation = m_State.MessageAnimation;
     m_State.MessageAnimation = false;
     ComposeFrame();
@@ -202,11 +189,12 @@ void TVelmor::ShowWindowInput() {
 
 void TVelmor::AddErrorRecord(const std::string& message) {
     const std::string record =
-        yx::IntToStr(m_Position.Line) + ": " + message + " : " + m_PresentLine;
+        yx::IntToStr(m_Script.Position().Line) + ": " + message + " : " + m_PresentLine;
     if (m_Monitor) m_Monitor->Record(record);
-    if (!m_ErrorList) return;
-    m_ErrorList->push_back(record);
-    while (m_ErrorList->size() > kErrorListCap) m_ErrorList->erase(m_ErrorList->begin());
+    TStringList* errors = m_Services.errorList;
+    if (!errors) return;
+    errors->push_back(record);
+    while (errors->size() > kErrorListCap) errors->erase(errors->begin());
 }
 
 void TVelmor::FatalScriptError(const std::string& message) {

@@ -1,22 +1,28 @@
-// The scene: the layers and their placement from the project, the text geometry derived from
-// the message window, composing the layers into the screen layer and showing it.
+#include "engine/velmor_scene.h"
+
 #include <algorithm>
 
-#include "engine/velmor.h"
-#include "graphics/message_text.h"
+#include "engine/velmor_system_data.h"
 #include "graphics/sprite_effects.h"
-#include "resources/yxstringlib.h"
 
-std::unique_ptr<TSprite> TVelmor::NewLayer() {
-    return std::make_unique<TSprite>(m_PixelFormat, true, m_Witch, m_DllRes, m_Manager);
+TVelmorScene::TVelmorScene(const TVelmorSystemData& data, const std::string& fontName,
+                           TServices services, TDisplaySurface* display)
+    : m_Services(services), m_Display(display), m_LineBetween(data.LineBetweenHeight) {
+    Build(data, fontName);
+    DeriveGeometry(data);
 }
 
-void TVelmor::BuildLayers() {
-    const int w = m_Data.Width, h = m_Data.Height;
+std::unique_ptr<TSprite> TVelmorScene::NewLayer() {
+    return std::make_unique<TSprite>(m_Services.pixelFormat, true, m_Services.witch,
+                                     m_Services.dllRes, m_Services.manager);
+}
+
+void TVelmorScene::Build(const TVelmorSystemData& data, const std::string& fontName) {
+    const int w = data.Width, h = data.Height;
     m_Screen = NewLayer();
     m_Background = NewLayer();
     m_Face = NewLayer();
-    const int count = std::clamp(m_Data.Count, 0, 8);
+    const int count = std::clamp(data.Count, 0, 8);
     for (int i = 0; i < count; ++i) m_MiniFaces.push_back(NewLayer());
     m_MessageWindow = NewLayer();
 
@@ -27,29 +33,29 @@ void TVelmor::BuildLayers() {
 
     // The project's window shows as soon as it loads; the library's frame stays hidden until a
     // script shows the window.
-    if (!m_Data.MessageWindowImage.empty()) {
-        if (m_MessageWindow->Load(m_Data.MessageWindowImage)) m_MessageWindow->SetVisible(true);
+    if (!data.MessageWindowImage.empty()) {
+        if (m_MessageWindow->Load(data.MessageWindowImage)) m_MessageWindow->SetVisible(true);
     } else {
         m_MessageWindow->LoadResourcePng("IDP_WINDOW_MESSAGE");
     }
 
     m_Screen->SetBasePoint(7, 0, 0);
     m_Background->SetBasePoint(5, w / 2, h / 2);
-    m_Face->SetBasePoint(m_Data.FaceBasePoint, m_Data.FacePoint.x, m_Data.FacePoint.y);
+    m_Face->SetBasePoint(data.FaceBasePoint, data.FacePoint.x, data.FacePoint.y);
     for (int i = 0; i < count; ++i) {
-        m_MiniFaces[i]->SetBasePoint(m_Data.MiniFaceBasePoint[i], m_Data.MiniFacePoint[i].x,
-                                     m_Data.MiniFacePoint[i].y);
-        m_MiniFaces[i]->SetMirrored(m_Data.Reverse[i]);
+        m_MiniFaces[i]->SetBasePoint(data.MiniFaceBasePoint[i], data.MiniFacePoint[i].x,
+                                     data.MiniFacePoint[i].y);
+        m_MiniFaces[i]->SetMirrored(data.Reverse[i]);
     }
-    m_MessageWindow->SetBasePoint(m_Data.MessageWindowBasePoint, m_Data.MessageWindowPoint.x,
-                                  m_Data.MessageWindowPoint.y);
-    m_Screen->SetFontName(m_State.FontName);
+    m_MessageWindow->SetBasePoint(data.MessageWindowBasePoint, data.MessageWindowPoint.x,
+                                  data.MessageWindowPoint.y);
+    m_Screen->SetFontName(fontName);
 }
 
-void TVelmor::DeriveGeometry() {
+void TVelmorScene::DeriveGeometry(const TVelmorSystemData& data) {
     const TSprite& mw = *m_MessageWindow;
-    const int border = m_Data.BorderSize;
-    m_TextArea = {mw.Left() + border, mw.Top() + border, mw.Right() - border, m_Data.Height};
+    const int border = data.BorderSize;
+    m_TextArea = {mw.Left() + border, mw.Top() + border, mw.Right() - border, data.Height};
     static const int kShadow[8][2] = {{-1, -1}, {-1, 0}, {-1, 1}, {0, -1},
                                       {0, 1},   {1, -1}, {1, 0},  {1, 1}};
     for (int i = 0; i < 8; ++i) {
@@ -61,44 +67,27 @@ void TVelmor::DeriveGeometry() {
     for (int i = 0; i < 4; ++i)
         m_ChoiceRows[i] = {m_TextArea.Left, m_TextArea.Top + rowHeight * i, m_TextArea.Right,
                            m_TextArea.Top + rowHeight * (i + 1)};
-    m_MessageDraw = true;
-    m_ShadowDraw = m_Data.MessageShadowDraw;
+    m_ShadowDraw = data.MessageShadowDraw;
     // A non-positive percentage has no meaning; keep the default size rather than divide by it.
-    m_FontHeight = m_Data.Height / (m_Data.FontHeightPercent > 0 ? m_Data.FontHeightPercent : 32);
+    m_FontHeight = data.Height / (data.FontHeightPercent > 0 ? data.FontHeightPercent : 32);
     if (m_FontHeight < 1) m_FontHeight = 1;
     m_Screen->SetFontHeight(m_FontHeight);
 }
 
-int TVelmor::LinePitch() const {
-    return m_FontHeight + m_Data.LineBetweenHeight;
+int TVelmorScene::LinePitch() const {
+    return m_FontHeight + m_LineBetween;
 }
 
-void TVelmor::ComposeFrame() {
-    TSprite& screen = *m_Screen;
-    if (m_Background->Visible())
-        m_Background->DrawTo(screen);
-    else
-        screen.Fill(m_Background->FillColour());
-    if (m_Face->Visible()) m_Face->DrawTo(screen);
-    if (m_WindowHidden) return;
-    for (auto& mini : m_MiniFaces)
-        if (mini->Visible()) mini->DrawTo(screen);
-    if (m_MessageWindow->Visible()) m_MessageWindow->DrawTo(screen);
-    if (ModeObject().ShowsMessage() && m_MessageWindow->Visible()) {
-        if (m_State.MessageAnimation)
-            StartReveal();
-        else
-            DrawMessage();
-    }
-    if (ModeObject().ShowsChoices()) DrawChoices();
+void TVelmorScene::HideFaces() {
+    m_Face->SetVisible(false);
+    for (auto& mini : m_MiniFaces) mini->SetVisible(false);
 }
 
-void TVelmor::PresentFrame() {
-    if (!m_Redraw || m_Skip) {
+bool TVelmorScene::Present(bool skip) {
+    if (!m_Redraw || skip) {
         if (m_Display) m_Screen->Present(*m_Display);
-        return;
+        return false;
     }
-    m_Busy = true;
     if (m_Crossfade) {
         RunCrossFade(1000);
         m_Crossfade = false;
@@ -106,10 +95,10 @@ void TVelmor::PresentFrame() {
         RunCrossFade(200);
     }
     m_Redraw = false;
-    m_Busy = false;
+    return true;
 }
 
-void TVelmor::RunCrossFade(uint32_t durationMs) {
+void TVelmorScene::RunCrossFade(uint32_t durationMs) {
     m_LastCrossFadeMs = durationMs;
-    if (m_Display) speffectCrossFade(*m_Screen, *m_Display, durationMs, m_DllRes);
+    if (m_Display) speffectCrossFade(*m_Screen, *m_Display, durationMs, m_Services.dllRes);
 }

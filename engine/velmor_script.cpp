@@ -1,14 +1,28 @@
-// Scripts and positions: loading, line kinds, tokens, paragraphs, jumps and the return.
+#include "engine/velmor_script.h"
+
 #include <vector>
 
-#include "engine/velmor.h"
 #include "platform/file_system.h"
+#include "resources/application.h"
 #include "resources/bcl_manager.h"
+#include "resources/engine_error.h"
 #include "resources/sjis_text.h"
 #include "resources/xini_file.h"
 #include "resources/yxstringlib.h"
 
-bool TVelmor::LoadScript(const std::string& name) {
+namespace {
+[[noreturn]] void Fatal(const std::string& text) {
+    throw EEngineError(TyxApplication::CutEngineErrorText(text));
+}
+}  // namespace
+
+void TVelmorScript::Reset(const std::string& startScript) {
+    m_Position = {startScript, -1, ""};
+    m_JumpBuffer = {startScript, -1, ""};
+    m_TitlePosition = {startScript, -1, ""};
+}
+
+bool TVelmorScript::Load(const std::string& name) {
     TStringList lines;
     std::vector<uint8_t> bytes;
     if (platform::FileSystem::FileExists(name) && platform::FileSystem::ReadFile(name, bytes)) {
@@ -16,18 +30,12 @@ bool TVelmor::LoadScript(const std::string& name) {
     } else if (!m_Manager || !m_Manager->LoadStrings(lines, name)) {
         return false;
     }
-    m_ScriptLines = std::move(lines);
+    m_Lines = std::move(lines);
     m_Position.Script = name;
     return true;
 }
 
-bool TVelmor::LoadDroppedScript(const std::string& name) {
-    if (!LoadScript(name)) return false;
-    m_Position.Line = -1;
-    return true;
-}
-
-TVelmor::LineKind TVelmor::ClassifyLine(const std::string& line) {
+TVelmorScript::LineKind TVelmorScript::ClassifyLine(const std::string& line) {
     if (line.empty()) return kLineEmpty;
     switch (line[0]) {
         case '\t':
@@ -50,56 +58,61 @@ TVelmor::LineKind TVelmor::ClassifyLine(const std::string& line) {
     }
 }
 
-TVelmor::LineKind TVelmor::ClassifyPresentLine() const {
+TVelmorScript::LineKind TVelmorScript::ClassifyPresentLine() const {
     const int32_t line = m_Position.Line;
-    if (line < 0 || static_cast<size_t>(line) >= m_ScriptLines.size()) return kLineEnd;
-    return ClassifyLine(m_ScriptLines[static_cast<size_t>(line)]);
+    if (line < 0 || static_cast<size_t>(line) >= m_Lines.size()) return kLineEnd;
+    return ClassifyLine(m_Lines[static_cast<size_t>(line)]);
 }
 
-void TVelmor::Tokenise(const std::string& line, const char* delimiters) {
-    yx::SplitNonEmpty(line, delimiters, m_Tokens);
+void TVelmorScript::Advance() {
+    if (m_Position.Line < static_cast<int32_t>(m_Lines.size())) ++m_Position.Line;
 }
 
-void TVelmor::MarkParagraph(const std::string& label) {
-    TStringList& read = m_State.ReadParagraphs;
+std::string TVelmorScript::PresentLineText() const {
+    const int32_t line = m_Position.Line;
+    return line >= 0 && static_cast<size_t>(line) < m_Lines.size()
+               ? m_Lines[static_cast<size_t>(line)]
+               : std::string();
+}
+
+void TVelmorScript::MarkParagraph(const std::string& label) {
+    TStringList& read = m_ReadParagraphs;
     const std::string& leaving = m_Position.Paragraph;
     if (!leaving.empty() && yx::IndexOfText(read, leaving, true) < 0) read.push_back(leaving);
     m_Position.Paragraph = label;
     m_ParagraphRead = yx::IndexOfText(read, label, true) >= 0;
 }
 
-bool TVelmor::CommandJump(const std::string& paragraph, const std::string& script) {
+void TVelmorScript::Jump(const std::string& paragraph, const std::string& script) {
     const TVelmorScriptPosition from = m_Position;
-    if (!script.empty() && !LoadScript(script))
-        FatalScriptError(SJ("commandJump : ") + script + SJ(" がロードできません"));
+    if (!script.empty() && !Load(script))
+        Fatal(SJ("commandJump : ") + script + SJ(" がロードできません"));
     const std::string label =
         !paragraph.empty() && paragraph[0] == '#' ? paragraph : "#" + paragraph;
-    size_t found = m_ScriptLines.size();
-    for (size_t i = 0; i < m_ScriptLines.size(); ++i)
-        if (yx::SameText(m_ScriptLines[i], label)) {
+    size_t found = m_Lines.size();
+    for (size_t i = 0; i < m_Lines.size(); ++i)
+        if (yx::SameText(m_Lines[i], label)) {
             found = i;
             break;
         }
-    if (found == m_ScriptLines.size())
-        FatalScriptError(SJ("commandJump : シナリオジャンプ先パラグラフ ") + label +
-                         SJ(" が見つかりません"));
+    if (found == m_Lines.size())
+        Fatal(SJ("commandJump : シナリオジャンプ先パラグラフ ") + label + SJ(" が見つかりません"));
     MarkParagraph(label);
     m_Position.Line = static_cast<int32_t>(found);
     m_Position.Paragraph = label;
     m_JumpBuffer = from;
-    if (m_Monitor) m_Monitor->Jumped(m_Position.Script, label);
-    return true;
 }
 
-void TVelmor::CommandReturn() {
+bool TVelmorScript::Return() {
     // One return position, not a stack: returning twice lands in the same place twice.
     const TVelmorScriptPosition back = m_JumpBuffer;
     if (back.Line < 0) {
-        CommandJump(back.Paragraph, back.Script);
-        return;
+        Jump(back.Paragraph, back.Script);
+        return true;
     }
-    if (!yx::SameText(back.Script, m_Position.Script) && !LoadScript(back.Script))
-        FatalScriptError(SJ("scriptCommandExecute : ") + back.Script + SJ(" がロードできません"));
+    if (!yx::SameText(back.Script, m_Position.Script) && !Load(back.Script))
+        Fatal(SJ("scriptCommandExecute : ") + back.Script + SJ(" がロードできません"));
     m_Position.Line = back.Line;
     m_Position.Paragraph = back.Paragraph;
+    return false;
 }

@@ -103,14 +103,14 @@ void TVelmor::ScriptSVCParser(const std::string& line) {
     switch (WordOf(tokens[0])) {
         case kPopup:
             if (tokens.size() < 2) {
-                m_PopupEnabled = true;
+                m_Flow.PopupEnabled = true;
             } else {
                 int32_t n = 0;
-                if (ParseValue(tokens[1], n)) {
-                    m_PopupEnabled = n >= 1;
+                if (m_Variables.ParseValue(tokens[1], n)) {
+                    m_Flow.PopupEnabled = n >= 1;
                 } else {
                     AddErrorRecord(SJ("scriptSVCParser : パラメータが異常です param=") + tokens[1]);
-                    m_PopupEnabled = false;
+                    m_Flow.PopupEnabled = false;
                 }
             }
             break;
@@ -125,8 +125,7 @@ void TVelmor::ScriptSVCParser(const std::string& line) {
             // game cannot use it and the line passes.
             break;
         case kTitle:
-            m_InTitle = true;
-            m_TitlePosition = m_Position;
+            m_Script.SetTitle(true, m_Script.Position());
             ClearAllVariables();
             break;
         case kTitleReturn:
@@ -150,7 +149,7 @@ void TVelmor::ScriptSVCParser(const std::string& line) {
             GameClearFlagSet(true);
             break;
         case kWarpMap:
-            m_Skip = false;
+            m_Flow.Skip = false;
             // Without the warp map nothing can load or start it.
             FatalScriptError(SJ("WarpMapモードを起動できませんでした"));
         case kDllOpen:
@@ -175,8 +174,8 @@ void TVelmor::CommandJunction(const TStringList& tokens) {
     if (platform::FileSystem::FileExists(file) && platform::FileSystem::ReadFile(file, bytes)) {
         TXiniFile::SplitLines(std::string(bytes.begin(), bytes.end()), fileLines);
         read = true;
-    } else if (m_Manager) {
-        read = m_Manager->LoadStrings(fileLines, file);
+    } else if (m_Services.manager) {
+        read = m_Services.manager->LoadStrings(fileLines, file);
     }
     TStringList entries;
     if (read) TXiniFile(fileLines).ReadSectionLines(section, entries);
@@ -185,7 +184,7 @@ void TVelmor::CommandJunction(const TStringList& tokens) {
         const bool negated = !condition.empty() && condition[0] == '!';
         int32_t value = 0;
         const bool set =
-            GetIntVariable(negated ? condition.substr(1) : condition, value) && value != 0;
+            m_Variables.Get(negated ? condition.substr(1) : condition, value) && value != 0;
         return negated ? !set : set;
     };
     for (const std::string& entry : entries) {
@@ -211,42 +210,42 @@ void TVelmor::CommandJunction(const TStringList& tokens) {
 }
 
 void TVelmor::TitleReturn() {
-    if (!m_InTitle) return;
+    if (!m_Script.InTitle()) return;
     ClearAllVariables();
     // Copied: the jump may change what the title position refers to.
-    const TVelmorScriptPosition title = m_TitlePosition;
+    const TVelmorScriptPosition title = m_Script.TitlePosition();
     if (title.Paragraph.empty()) {
         // A title before any label: there is no label to return to, so restart its script.
-        if (!LoadScript(title.Script))
+        if (!m_Script.Load(title.Script))
             FatalScriptError(SJ("commandJump : ") + title.Script + SJ(" がロードできません"));
-        m_Position.Line = -1;
-        m_Position.Paragraph.clear();
+        m_Script.Position().Line = -1;
+        m_Script.Position().Paragraph.clear();
     } else {
         CommandJump(title.Paragraph, title.Script);
     }
     EnterGameMode(TGameMode::Script);
-    m_MessageWindow->SetVisible(false);
+    m_Scene->MessageWindow().SetVisible(false);
     ComposeFrame();
 }
 
 void TVelmor::FadeToMode() {
-    m_WindowHidden = true;
+    m_Flow.WindowHidden = true;
     ComposeFrame();
     RunEffect(10);
-    m_Background->SetVisible(true);
-    HideFaces();
-    m_WindowHidden = false;
+    m_Scene->Background().SetVisible(true);
+    m_Scene->HideFaces();
+    m_Flow.WindowHidden = false;
 }
 
 void TVelmor::SceneEnd() {
     if (!m_SceneReplayActive) return;
-    m_PopupEnabled = false;
+    m_Flow.PopupEnabled = false;
     EnterGameMode(TGameMode::SceneList);
     SoundPlayer(0, TSoundOperation::Stop);
     SoundPlayer(1, TSoundOperation::Stop);
-    if (m_CDControl) {
-        m_CDControl(TCDRequest::Stop);
-        m_CDControl(TCDRequest::Close);
+    if (m_Hooks.cdControl) {
+        m_Hooks.cdControl(TCDRequest::Stop);
+        m_Hooks.cdControl(TCDRequest::Close);
     }
     m_SceneReplayActive = false;
     FadeToMode();

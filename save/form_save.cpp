@@ -173,8 +173,8 @@ void TFormSave::Prepare(TVelmor& engine, platform::Bitmap* wallpaper) {
         actionByPicture[i]->setIcon(QIcon(pixmap));
     }
 
-    m_ActTitleReturn->setEnabled(engine.InTitle());
-    m_CanSave = engine.ModeMenu().newSave;
+    m_ActTitleReturn->setEnabled(engine.Script().InTitle());
+    m_CanSave = engine.ModeObject().Menu().newSave;
     m_ActNewSave->setEnabled(m_CanSave);
     const int newest = dataEnum();
     if (newest >= 0) m_LVData->setCurrentItem(m_LVData->topLevelItem(newest));

@@ -67,7 +67,7 @@ void TSaveData::dataWrite(const std::string& name, const std::string& date, cons
         state.UpdateFile();
     }
     TXiniFile data(path, false);
-    TSaveGame::Capture(m_Engine).Write(data, m_Engine.MiniFaceCount());
+    TSaveGame(m_Engine.Snapshot()).Write(data, m_Engine.Scene().MiniFaceCount());
     data.UpdateFile();
 }
 
@@ -98,7 +98,7 @@ bool TSaveData::dataRead(const std::string& name) {
             return false;
         }
     }
-    game.ApplyTo(m_Engine);
+    m_Engine.Restore(game);
     return true;
 }
 
@@ -141,8 +141,7 @@ std::vector<TSaveData::Entry> TSaveData::Entries() const {
     for (const auto& line : lines) {
         TStringList items;
         yx::Split(line, ",", items);
-        if (items.size() < 3 || !platform::FileSystem::FileExists(DataFileName(items[0])))
-            continue;
+        if (items.size() < 3 || !platform::FileSystem::FileExists(DataFileName(items[0]))) continue;
         entries.push_back({items[0], items[1], items[2], items.size() > 3 ? items[3] : ""});
     }
     return entries;

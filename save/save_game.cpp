@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine/velmor.h"
+#include "engine/velmor_codes.h"
 #include "resources/colour_text.h"
 #include "resources/xini_file.h"
 #include "resources/yxstringlib.h"
@@ -32,44 +32,6 @@ std::optional<TStringList> ReadItems(const TXiniFile& file, const std::string& s
 }
 
 }  // namespace
-
-TSaveGame TSaveGame::Capture(TVelmor& engine) {
-    TSaveGame g;
-    g.GameMode = static_cast<int32_t>(engine.Mode());
-    g.SelectorCount = engine.ChoiceCount();
-    g.Present = engine.Position();
-    g.JumpBuffer = engine.JumpBuffer();
-    g.BackFileName = engine.BackgroundLayer().FileName();
-    g.BackVisible = engine.BackgroundLayer().Visible();
-    g.BackBaseColor = engine.BackgroundLayer().FillColour();
-    g.FaceFileName = engine.FaceLayer().FileName();
-    g.FaceVisible = engine.FaceLayer().Visible();
-    const int faces = std::min(engine.MiniFaceCount(), kMaxMiniFaces);
-    TStringList pictures, keys;
-    std::vector<bool> visible;
-    for (int i = 0; i < faces; ++i) {
-        pictures.push_back(engine.MiniFaceLayer(i).FileName());
-        keys.push_back(engine.MiniFaceKey(i));
-        visible.push_back(engine.MiniFaceLayer(i).Visible());
-    }
-    g.MiniFacePictures = pictures;
-    g.MiniFaceKeys = keys;
-    g.MiniVisible = visible;
-    g.MiniFaceDrawIndex = engine.MiniFaceSlot();
-    g.Variables = engine.Variables();
-    std::vector<TVelmorSelector> choices;
-    for (int i = 0; i < g.SelectorCount; ++i) choices.push_back(engine.Choice(i));
-    g.Selectors = choices;
-    g.CDTrack = engine.CDTrack();
-    for (int c = 0; c < 4; ++c) g.ChannelFiles[c] = engine.ChannelFile(c);
-    g.SoundPlayedScript = engine.SoundPlayedPosition().Script;
-    g.SoundPlayedLine = engine.SoundPlayedPosition().Line;
-    g.VoicePlayedScript = engine.VoicePlayedPosition().Script;
-    g.VoicePlayedLine = engine.VoicePlayedPosition().Line;
-    g.TitleExist = engine.InTitle();
-    g.Title = engine.TitlePosition();
-    return g;
-}
 
 void TSaveGame::Write(TXiniFile& file, int miniFaceCount) const {
     file.WriteInteger("Data", "GameMode", GameMode);
@@ -215,42 +177,4 @@ bool TSaveGame::Read(const TXiniFile& file, const std::string& startScript, std:
     Title.Line = file.ReadInteger("TitleParagraph", "TitleScriptLine", -1);
     Title.Paragraph = file.ReadString("TitleParagraph", "TitleScriptParagraph", "");
     return true;
-}
-
-void TSaveGame::ApplyTo(TVelmor& engine) const {
-    engine.SetGameModeValue(static_cast<TGameMode>(GameMode));
-    engine.SetChoiceCount(SelectorCount);
-    engine.SetPosition(Present);
-    engine.SetJumpBuffer(JumpBuffer);
-
-    TSprite& back = engine.BackgroundLayer();
-    back.Fill(BackBaseColor);
-    back.Load(BackFileName);
-    back.SetVisible(BackVisible);
-    TSprite& face = engine.FaceLayer();
-    face.Load(FaceFileName);
-    face.SetVisible(FaceVisible);
-
-    const int faces = std::min(engine.MiniFaceCount(), kMaxMiniFaces);
-    if (MiniFacePictures)
-        for (int i = 0; i < faces && static_cast<size_t>(i) < MiniFacePictures->size(); ++i)
-            engine.MiniFaceLayer(i).Load((*MiniFacePictures)[static_cast<size_t>(i)]);
-    engine.SetMiniFaceSlot(MiniFaceDrawIndex);
-    if (MiniFaceKeys)
-        for (size_t i = 0; i < MiniFaceKeys->size() && i < kMaxMiniFaces; ++i)
-            engine.SetMiniFaceKey(static_cast<int>(i), (*MiniFaceKeys)[i]);
-    if (MiniVisible)
-        for (int i = 0; i < faces && static_cast<size_t>(i) < MiniVisible->size(); ++i)
-            engine.MiniFaceLayer(i).SetVisible((*MiniVisible)[static_cast<size_t>(i)]);
-
-    engine.ReplaceVariables(Variables);
-    if (Selectors)
-        for (size_t i = 0; i < Selectors->size() && i < kMaxChoices; ++i)
-            engine.SetChoice(static_cast<int>(i), (*Selectors)[i]);
-
-    for (int c = 0; c < 4; ++c) engine.SetChannelFile(c, ChannelFiles[c]);
-    engine.SetCDTrack(CDTrack);
-    engine.SetSoundPlayedPosition(SoundPlayedScript, SoundPlayedLine);
-    engine.SetVoicePlayedPosition(VoicePlayedScript, VoicePlayedLine);
-    engine.SetTitle(TitleExist, Title);
 }

@@ -244,9 +244,14 @@ bool TFormMain::StartUp() {
     m_JoystickPresent = m_Joystick.Probe(platform::Joystick::Current());
     // 12. The engine.
     try {
-        m_Engine = std::make_unique<TVelmor>(
-            m_ScriptConfigPath, m_DllRes.get(), &m_FormInfo->ErrorLines(), nullptr, fontName,
-            m_PixelFormat, m_ImgPrim, m_Witch.get(), m_Manager.get());
+        TVelmor::TServices services;
+        services.dllRes = m_DllRes.get();
+        services.witch = m_Witch.get();
+        services.manager = m_Manager.get();
+        services.display = m_ImgPrim;
+        services.errorList = &m_FormInfo->ErrorLines();
+        services.pixelFormat = m_PixelFormat;
+        m_Engine = std::make_unique<TVelmor>(m_ScriptConfigPath, fontName, services);
     } catch (const EEngineError& e) {
         app.Warn(e.Text());
         return false;
@@ -278,20 +283,22 @@ bool TFormMain::StartUp() {
     // 14. The application title.
     app.SetTitle(data.Title);
     // 15. CD control.
-    m_Engine->SetCDControl([this](TCDRequest request) { CDControl(request); });
+    TVelmor::THooks& hooks = m_Engine->Hooks();
+    hooks.cdControl = [this](TCDRequest request) { CDControl(request); };
     m_Engine->CDControlRequest(TCDRequest::Open);
     // 16. Sampled sound; without a device the game goes on silent. The end of a sound reaches
     // the window as a queued call that does nothing.
-    if (m_Engine->SoundDevice() && !m_Engine->InitializeSound([this](int) {
+    TVelmorSoundChannels& channels = m_Engine->Channels();
+    if (channels.Device() && !channels.Initialize([this](int) {
             QMetaObject::invokeMethod(
                 this, [] {}, Qt::QueuedConnection);
         })) {
         app.Warn(SJ("DirectSoundを初期化できませんでした"));
-        m_Engine->DestroySoundPlayer();
+        channels.DestroyPlayer();
     }
     // 17. The video player, over the whole window while a movie plays.
     m_Avi = new TyxAvi(this);
-    m_Engine->SetMoviePlayer([this](const std::string& path) {
+    hooks.moviePlayer = [this](const std::string& path) {
         const auto end = [this] {
             if (m_Engine) m_Engine->EndMovie();
             WakeIdle();
@@ -300,30 +307,30 @@ bool TFormMain::StartUp() {
         m_Avi->OnKey = [end](int) { end(); };
         m_Avi->OnStopped = end;
         return m_Avi->Play(path);
-    });
-    m_Engine->SetMovieStopper([this] {
+    };
+    hooks.movieStopper = [this] {
         m_Avi->Stop();
         m_Avi->OnClick = nullptr;
         m_Avi->OnKey = nullptr;
         m_Avi->OnStopped = nullptr;
-    });
+    };
     // 18. The history window.
     m_FormLog = new TFormLog(this);
     m_FormLog->Setup(100, this);
-    m_Engine->OnMessageLogged = [this](const std::string& text) { m_FormLog->AddLine(text); };
+    hooks.messageLogged = [this](const std::string& text) { m_FormLog->AddLine(text); };
     // 19. The information window's services.
     m_FormInfo->SetResourceManager(m_Manager.get());
     m_FormInfo->ShowAbout(m_ScriptConfigPath, data.Title);
     m_FormInfo->OnSetVariable = [this](const std::string& name, int32_t value) {
         int32_t old;
-        if (!m_Engine || !m_Engine->GetIntVariable(name, old)) return;
-        m_Engine->SetIntVariable(name, value);
-        if (m_Engine->OnVariablesChanged) m_Engine->OnVariablesChanged();
+        if (!m_Engine || !m_Engine->Variables().Get(name, old)) return;
+        m_Engine->Variables().Set(name, value);
+        if (m_Engine->Hooks().variablesChanged) m_Engine->Hooks().variablesChanged();
         WakeIdle();
     };
     m_FormInfo->OnRefresh = [this] { RefreshInfo(); };
     // Kept off the game's path while nobody looks: the table is refreshed when shown.
-    m_Engine->OnVariablesChanged = [this] {
+    hooks.variablesChanged = [this] {
         if (m_FormInfo && m_FormInfo->isVisible()) RefreshInfo();
     };
     m_FormInfo->ShowErrorPage();
@@ -640,14 +647,14 @@ void TFormMain::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void TFormMain::FormContextPopup(const QPoint& screenPos) {
-    if (!m_Engine || m_ShutDown || m_Engine->Busy()) return;
-    m_Engine->SetSkip(false);
+    if (!m_Engine || m_ShutDown || m_Engine->Flow().Busy) return;
+    m_Engine->Flow().Skip = false;
     TMenuRules::Inputs in;
-    const TVelmorGameMode::TMenu mode = m_Engine->ModeMenu();
+    const TVelmorGameMode::TMenu mode = m_Engine->ModeObject().Menu();
     in.modeMessageItems = mode.messageItems;
     in.modeSaveLoad = mode.saveLoad;
     in.noReadTextSkip = m_Engine->SystemState().NoReadTextSkip;
-    in.paragraphRead = m_Engine->ParagraphRead();
+    in.paragraphRead = m_Engine->Script().ParagraphRead();
     in.sceneReplayActive = m_Engine->SceneReplayActive();
     const TMenuRules::States st = TMenuRules::Decide(in);
     m_ActMessWinShow->setEnabled(st.messWinShowEnabled);
@@ -661,21 +668,21 @@ void TFormMain::FormContextPopup(const QPoint& screenPos) {
 
 void TFormMain::m_ActMessWinShowExecute() {
     if (!m_Engine) return;
-    DeliverInput(m_Engine->WindowHidden() ? TInputCode::ShowWindow : TInputCode::HideWindow, -1,
-                 -1);
+    DeliverInput(m_Engine->Flow().WindowHidden ? TInputCode::ShowWindow : TInputCode::HideWindow,
+                 -1, -1);
 }
 
 void TFormMain::m_ActMessSkipExecute() {
     if (!m_Engine) return;
-    if (m_Engine->ModeAcceptsSkip() && m_Engine->ClickWait()) {
-        m_Engine->SetSkip(true);
+    if (m_Engine->ModeObject().AcceptsSkip() && m_Engine->Flow().ClickWait) {
+        m_Engine->Flow().Skip = true;
         WakeIdle();
     }
 }
 
 void TFormMain::m_ActMessAutoPlayExecute() {
     if (!m_Engine) return;
-    m_Engine->SetAutoPlay(true);
+    m_Engine->Flow().AutoPlay = true;
     WakeIdle();
 }
 
@@ -683,9 +690,9 @@ void TFormMain::m_ActSaveLoadExecute() {
     if (!m_Engine) return;
     if (!m_FormSave) m_FormSave = new TFormSave(this, m_DllRes.get());
     const TGameMode mode = m_Engine->Mode();
-    const std::string script = m_Engine->Position().Script;
+    const std::string script = m_Engine->Script().Position().Script;
     // What a save that cannot be resumed is undone to.
-    const TSaveGame before = TSaveGame::Capture(*m_Engine);
+    const TVelmorSnapshot before = m_Engine->Snapshot();
     try {
         m_FormSave->Prepare(*m_Engine, &m_Wallpaper);
         if (m_SaveDialogDriver)
@@ -693,9 +700,9 @@ void TFormMain::m_ActSaveLoadExecute() {
         else
             m_FormSave->exec();
         if (m_FormSave->Loaded()) {
-            const std::string saved = m_Engine->Position().Script;
-            if (!ResumeAfterLoad(mode, script)) {
-                before.ApplyTo(*m_Engine);
+            const std::string saved = m_Engine->Script().Position().Script;
+            if (!m_Engine->ResumeLoaded(mode, script)) {
+                m_Engine->Restore(before);
                 throw EEngineError(SJ("commandJump : ") + saved + SJ(" がロードできません"));
             }
         } else if (m_FormSave->TitleRequested()) {
@@ -709,24 +716,6 @@ void TFormMain::m_ActSaveLoadExecute() {
     delete m_FormSave;
     m_FormSave = nullptr;
     WakeIdle();
-}
-
-bool TFormMain::ResumeAfterLoad(TGameMode rememberedMode, const std::string& rememberedScript) {
-    TVelmor& engine = *m_Engine;
-    TVelmorScriptPosition position = engine.Position();
-    // Checked first, so a save whose script is gone can be undone before anything moved.
-    if (!yx::SameText(position.Script, rememberedScript) && !engine.LoadScript(position.Script))
-        return false;
-    // The saved line runs again, so a saved message shows again and waits.
-    engine.SetClickWait(false);
-    position.Line -= 1;
-    engine.SetPosition(position);
-    if (engine.Mode() != rememberedMode) engine.EnterGameMode(engine.Mode());
-    if (!position.Paragraph.empty()) engine.MarkParagraph(position.Paragraph);
-    engine.RestoreSound();
-    engine.SetPopupEnabled(true);
-    engine.ResumeMode();
-    return true;
 }
 
 void TFormMain::m_ActSceneEndExecute() {
@@ -755,7 +744,7 @@ void TFormMain::m_ActSystemOptionExecute() {
     for (int i = 0; i < 4; ++i) given.Volumes[i] = std::clamp(volumes[i], 0, 10);
     TFormOption::Values result;
     {
-        TFormOption dialog(this, m_Engine->SoundDevice(), &m_Wallpaper, m_DllRes.get());
+        TFormOption dialog(this, m_Engine->Channels().Device(), &m_Wallpaper, m_DllRes.get());
         try {
             dialog.SetValues(given);
         } catch (const EEngineError& e) {
@@ -805,7 +794,7 @@ void TFormMain::m_ActSystemOptionExecute() {
     state.BGEVolume = result.Volumes[1];
     state.SoundVolume = result.Volumes[2];
     state.VoiceVolume = result.Volumes[3];
-    m_Engine->ApplyVolumes();
+    m_Engine->Channels().ApplyVolumes();
     WakeIdle();
 }
 
@@ -845,17 +834,17 @@ void TFormMain::RefreshInfo() {
     std::vector<std::pair<std::string, std::string>> rows = {
         {"ScriptConfigPath", m_ScriptConfigPath},
         {"WindowMode", m_Engine->SystemState().WindowMode ? "WindowMode" : "FullscreenMode"},
-        {"ScriptLinePresent", yx::IntToStr(m_Engine->Position().Line)},
+        {"ScriptLinePresent", yx::IntToStr(m_Engine->Script().Position().Line)},
         {"ScriptTitle", data.Title},
         {"StartScript", data.StartScript},
-        {"PresentScript", m_Engine->Position().Script},
+        {"PresentScript", m_Engine->Script().Position().Script},
         {"ScreenWidth", yx::IntToStr(data.Width)},
         {"ScreenHeight", yx::IntToStr(data.Height)},
     };
     static const int kBits[] = {15, 16, 24, 32};
     if (m_PixelFormat >= 4 && m_PixelFormat <= 7)
         rows.push_back({"BitPerPixel", yx::IntToStr(kBits[m_PixelFormat - 4])});
-    m_FormInfo->ShowState(rows, m_Engine->Variables());
+    m_FormInfo->ShowState(rows, m_Engine->Variables().List());
 }
 
 void TFormMain::ToggleInfoWindow() {
@@ -889,7 +878,7 @@ void TFormMain::closeEvent(QCloseEvent* event) {
     // Effects let window messages through between frames, so a close can arrive while the
     // engine is still drawing inside its own call; tearing it down there would pull the
     // pictures from under the running effect. Close once it has returned instead.
-    if (m_InIdle || (m_Engine && m_Engine->Busy())) {
+    if (m_InIdle || (m_Engine && m_Engine->Flow().Busy)) {
         event->ignore();
         QTimer::singleShot(10, this, [this] { close(); });
         return;

@@ -161,7 +161,6 @@ private:
     std::function<void(TFormSave&)> m_SaveDialogDriver;
     std::function<void(TFormOption&)> m_OptionDialogDriver;
     // False when the saved script cannot be loaded (nothing has moved then).
-    bool ResumeAfterLoad(TGameMode rememberedMode, const std::string& rememberedScript);
 
     QMenu* m_PMSystem = nullptr;
     QAction* m_ActMessWinShow = nullptr;

@@ -18,7 +18,7 @@ protected:
     }
     // A point inside row i, just right of its left edge.
     static TPoint In(const TVelmor& e, int i) {
-        const TRect& r = e.ChoiceRow(i);
+        const TRect& r = e.Choices().Row(i);
         return {r.Left + 1, (r.Top + r.Bottom) / 2};
     }
     const char* const kFour =
@@ -37,52 +37,53 @@ TEST_F(ChoiceTest, AddselKeepsFourAndRecordsTheRest) {
     Run("*addsel d #d");
     Run("*addsel e #e");
     EXPECT_EQ(Records(), (TStringList{"scriptCommandExecute : 選択肢は最大4つまでです"}));
-    EXPECT_EQ(e.ChoiceCount(), 4);
-    EXPECT_EQ(e.Choice(1).Caption, "b");
-    EXPECT_EQ(e.Choice(1).Paragraph, "#b");
-    EXPECT_EQ(e.Choice(1).Script, "other.txt");
-    EXPECT_EQ(e.Choice(0).Script, "");
+    EXPECT_EQ(e.Choices().Count(), 4);
+    EXPECT_EQ(e.Choices().At(1).Caption, "b");
+    EXPECT_EQ(e.Choices().At(1).Paragraph, "#b");
+    EXPECT_EQ(e.Choices().At(1).Script, "other.txt");
+    EXPECT_EQ(e.Choices().At(0).Script, "");
     Run("*clrsel");
-    EXPECT_EQ(e.ChoiceCount(), 0);
-    EXPECT_EQ(e.Choice(3).Caption, "d");  // texts stay until overwritten
+    EXPECT_EQ(e.Choices().Count(), 0);
+    EXPECT_EQ(e.Choices().At(3).Caption, "d");  // texts stay until overwritten
 }
 
 TEST_F(ChoiceTest, RowsAreQuartersNarrowedToTheirCaptions) {
     TVelmor& e = Offer(kFour);
     EXPECT_EQ(m_Seen.choices.size(), 1u);
     EXPECT_EQ(m_Seen.choices[0].size(), 4u);
-    const int h = e.ChoiceRow(0).Bottom - e.ChoiceRow(0).Top;
+    const int h = e.Choices().Row(0).Bottom - e.Choices().Row(0).Top;
     ASSERT_GT(h, 0);
     for (int i = 0; i < 4; ++i) {
-        const TRect& r = e.ChoiceRow(i);
-        EXPECT_EQ(r.Left, e.TextArea().Left);
-        EXPECT_EQ(r.Top, e.TextArea().Top + h * i);
+        const TRect& r = e.Choices().Row(i);
+        EXPECT_EQ(r.Left, e.Scene().TextArea().Left);
+        EXPECT_EQ(r.Top, e.Scene().TextArea().Top + h * i);
         EXPECT_EQ(r.Bottom - r.Top, h);
-        EXPECT_EQ(r.Right, e.TextArea().Left + e.ScreenLayer().TextWidth(e.Choice(i).Caption) + 1);
+        EXPECT_EQ(r.Right, e.Scene().TextArea().Left +
+                               e.Scene().Screen().TextWidth(e.Choices().At(i).Caption) + 1);
     }
-    EXPECT_GT(e.ChoiceRow(1).Right, e.ChoiceRow(0).Right);
-    EXPECT_EQ(e.HighlightedChoice(), -1);
-    EXPECT_TRUE(e.ClickWait());
+    EXPECT_GT(e.Choices().Row(1).Right, e.Choices().Row(0).Right);
+    EXPECT_EQ(e.Choices().Highlighted(), -1);
+    EXPECT_TRUE(e.Flow().ClickWait);
 }
 
 TEST_F(ChoiceTest, HoverHighlightsTheRowUnderThePointer) {
     TVelmor& e = Offer(kFour);
     const TPoint p = In(e, 1);
     e.MouseMove(p.x, p.y);
-    EXPECT_EQ(e.HighlightedChoice(), 1);
+    EXPECT_EQ(e.Choices().Highlighted(), 1);
     // Right and bottom edges are outside; left and top inside.
-    const TRect& r = e.ChoiceRow(0);
+    const TRect& r = e.Choices().Row(0);
     e.MouseMove(r.Right, r.Top);
-    EXPECT_EQ(e.HighlightedChoice(), -1);
+    EXPECT_EQ(e.Choices().Highlighted(), -1);
     e.MouseMove(r.Left, r.Top);
-    EXPECT_EQ(e.HighlightedChoice(), 0);
+    EXPECT_EQ(e.Choices().Highlighted(), 0);
     e.Input(TInputCode::Down, -1, -1);
-    EXPECT_EQ(e.HighlightedChoice(), 1);
-    EXPECT_TRUE(e.KeyboardSelection());
+    EXPECT_EQ(e.Choices().Highlighted(), 1);
+    EXPECT_TRUE(e.Choices().KeyboardSelection());
     e.MouseMove(p.x, p.y);  // no change of highlight: keys keep the selection
-    EXPECT_TRUE(e.KeyboardSelection());
+    EXPECT_TRUE(e.Choices().KeyboardSelection());
     e.MouseMove(r.Left, r.Top);
-    EXPECT_FALSE(e.KeyboardSelection());
+    EXPECT_FALSE(e.Choices().KeyboardSelection());
 }
 
 TEST_F(ChoiceTest, KeysMoveTheHighlightWithinTheList) {
@@ -90,27 +91,27 @@ TEST_F(ChoiceTest, KeysMoveTheHighlightWithinTheList) {
     e.Input(TInputCode::Confirm, -1, -1);  // Enter at once does nothing
     EXPECT_EQ(e.Mode(), TGameMode::Choice);
     e.Input(TInputCode::Up, -1, -1);
-    EXPECT_EQ(e.HighlightedChoice(), 0);
+    EXPECT_EQ(e.Choices().Highlighted(), 0);
     e.Input(TInputCode::Last, -1, -1);
-    EXPECT_EQ(e.HighlightedChoice(), 3);
+    EXPECT_EQ(e.Choices().Highlighted(), 3);
     e.Input(TInputCode::Down, -1, -1);
-    EXPECT_EQ(e.HighlightedChoice(), 3);
+    EXPECT_EQ(e.Choices().Highlighted(), 3);
     e.Input(TInputCode::First, -1, -1);
     e.Input(TInputCode::Up, -1, -1);
-    EXPECT_EQ(e.HighlightedChoice(), 0);
+    EXPECT_EQ(e.Choices().Highlighted(), 0);
     e.Input(TInputCode::Down, -1, -1);
     e.Input(TInputCode::SkipHeld, -1, -1);  // only confirm takes a keyboard selection
     EXPECT_EQ(e.Mode(), TGameMode::Choice);
     e.Input(TInputCode::Confirm, -1, -1);
     EXPECT_EQ(e.Mode(), TGameMode::Script);
-    EXPECT_FALSE(e.MessageWindowLayer().Visible());
+    EXPECT_FALSE(e.Scene().MessageWindow().Visible());
     RunToInput();
-    EXPECT_EQ(e.MessageText(), SJ("南だ"));
+    EXPECT_EQ(e.Message().Text(), SJ("南だ"));
 }
 
 TEST_F(ChoiceTest, ClicksTakeOnlyInsideTheNarrowedRow) {
     TVelmor& e = Offer(kFour);
-    const TRect& r = e.ChoiceRow(0);
+    const TRect& r = e.Choices().Row(0);
     e.Input(TInputCode::Confirm, r.Right, r.Top);  // right of a short caption, inside the full row
     EXPECT_EQ(e.Mode(), TGameMode::Choice);
     const TPoint p = In(e, 3);
@@ -118,7 +119,7 @@ TEST_F(ChoiceTest, ClicksTakeOnlyInsideTheNarrowedRow) {
     EXPECT_EQ(e.Mode(), TGameMode::Script);
     EXPECT_EQ(m_Seen.jumps.back(), "start.txt#west");
     RunToInput();
-    EXPECT_EQ(e.MessageText(), SJ("西だ"));
+    EXPECT_EQ(e.Message().Text(), SJ("西だ"));
 }
 
 TEST_F(ChoiceTest, TheListSurvivesAndJumpsWithinThePresentScript) {
@@ -128,16 +129,16 @@ TEST_F(ChoiceTest, TheListSurvivesAndJumpsWithinThePresentScript) {
     e.Input(TInputCode::First, -1, -1);
     e.Input(TInputCode::Confirm, -1, -1);
     RunToInput();
-    EXPECT_EQ(e.MessageText(), "B of two");
-    EXPECT_EQ(e.ChoiceCount(), 1);
+    EXPECT_EQ(e.Message().Text(), "B of two");
+    EXPECT_EQ(e.Choices().Count(), 1);
 }
 
 TEST_F(ChoiceTest, NoChoicesHoldsWithoutHarm) {
     TVelmor& e = Offer("*select\n");
     for (int code : {5, 6, 7, 8, 1, 2}) e.Input(static_cast<TInputCode>(code), -1, -1);
-    e.Input(TInputCode::Confirm, e.TextArea().Left + 1, e.TextArea().Top + 1);
+    e.Input(TInputCode::Confirm, e.Scene().TextArea().Left + 1, e.Scene().TextArea().Top + 1);
     EXPECT_EQ(e.Mode(), TGameMode::Choice);
-    EXPECT_EQ(e.HighlightedChoice(), -1);
+    EXPECT_EQ(e.Choices().Highlighted(), -1);
 }
 
 TEST_F(ChoiceTest, AMissingTargetIsFatal) {

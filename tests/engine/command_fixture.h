@@ -62,9 +62,9 @@ protected:
                             project);
         m_Dir.WriteSjis("game.vss", "<SystemState>\nMessageAnimation=0\n</SystemState>\n");
         m_Dir.WriteSjis("start.txt", script);
-        m_Engine =
-            std::make_unique<TVelmor>(m_Dir.Str() + "game.vsc", m_DllRes.get(), &m_Errors, nullptr,
-                                      SJ("ＭＳ ゴシック"), 7, nullptr, nullptr, nullptr);
+        m_Engine = std::make_unique<TVelmor>(
+            m_Dir.Str() + "game.vsc", SJ("ＭＳ ゴシック"),
+            TVelmor::TServices{m_DllRes.get(), nullptr, nullptr, nullptr, &m_Errors});
         m_Engine->SetMonitor(&m_Seen);
         m_Errors.clear();
         return *m_Engine;

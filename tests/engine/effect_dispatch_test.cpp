@@ -15,7 +15,7 @@ public:
     void Present(const platform::Bitmap& frame, int left, int top) override {
         sizes.push_back(frame.Width());
         lefts.push_back(left);
-        busy.push_back(m_Engine.Busy());
+        busy.push_back(m_Engine.Flow().Busy);
         times.push_back(m_Clock.TickCount());
         (void)top;
     }
@@ -35,7 +35,7 @@ TEST_F(CommandTest, EffectsAnimateTheirLayerWhileTheEngineIsBusy) {
     Picture("wide.png", 400, 120);
     Run("*b wide.png");
     Screen screen(e, m_Clock);
-    e.SetDisplay(&screen);
+    e.Scene().SetDisplay(&screen);
 
     const uint32_t start = m_Clock.TickCount();
     Run("*out fade");
@@ -48,8 +48,8 @@ TEST_F(CommandTest, EffectsAnimateTheirLayerWhileTheEngineIsBusy) {
             EXPECT_GE(screen.times[i] - screen.times[i - 1], 125u);
         }
     }
-    EXPECT_FALSE(e.Busy());
-    EXPECT_EQ(e.BackgroundLayer().FillColour(), 0u);
+    EXPECT_FALSE(e.Flow().Busy);
+    EXPECT_EQ(e.Scene().Background().FillColour(), 0u);
 
     Run("*b wide.png");
     screen.sizes.clear();
@@ -60,9 +60,9 @@ TEST_F(CommandTest, EffectsAnimateTheirLayerWhileTheEngineIsBusy) {
     EXPECT_EQ(screen.sizes[0], 400);
     EXPECT_EQ(screen.lefts[0], -120);
     EXPECT_EQ(screen.lefts[119], -239);
-    EXPECT_EQ(e.BackgroundLayer().Left(), -240);
-    EXPECT_FALSE(e.Busy());
-    e.SetDisplay(nullptr);
+    EXPECT_EQ(e.Scene().Background().Left(), -240);
+    EXPECT_FALSE(e.Flow().Busy);
+    e.Scene().SetDisplay(nullptr);
 }
 
 TEST_F(CommandTest, SepiaTurnsEveryPictureLayerAndContrastIsOnlyParsed) {
@@ -72,14 +72,14 @@ TEST_F(CommandTest, SepiaTurnsEveryPictureLayerAndContrastIsOnlyParsed) {
     Run("*b bg.png");
     Run("*f face.png");
     Run("*m face.png");
-    const uint32_t before = e.BackgroundLayer().Image().Pixel(5, 5);
+    const uint32_t before = e.Scene().Background().Image().Pixel(5, 5);
     Run("*effect contrast up");
-    EXPECT_EQ(e.BackgroundLayer().Image().Pixel(5, 5), before);
+    EXPECT_EQ(e.Scene().Background().Image().Pixel(5, 5), before);
     Run("*effect sepia");
-    const uint32_t sepia = e.BackgroundLayer().Image().Pixel(5, 5);
+    const uint32_t sepia = e.Scene().Background().Image().Pixel(5, 5);
     EXPECT_NE(sepia, before);
-    EXPECT_EQ(e.FaceLayer().Image().Pixel(5, 5), sepia);
-    EXPECT_EQ(e.MiniFaceLayer(0).Image().Pixel(5, 5), sepia);
-    EXPECT_FALSE(e.Busy());
+    EXPECT_EQ(e.Scene().Face().Image().Pixel(5, 5), sepia);
+    EXPECT_EQ(e.Scene().MiniFace(0).Image().Pixel(5, 5), sepia);
+    EXPECT_FALSE(e.Flow().Busy);
     EXPECT_TRUE(Records().empty());
 }

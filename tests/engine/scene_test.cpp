@@ -27,14 +27,14 @@ protected:
                             project);
         m_Dir.WriteSjis("game.vss", "<SystemState>\n" + state + "</SystemState>\n");
         m_Dir.WriteSjis("start.txt", script);
-        m_Engine =
-            std::make_unique<TVelmor>(m_Dir.Str() + "game.vsc", m_DllRes.get(), &m_Errors, nullptr,
-                                      SJ("ＭＳ ゴシック"), 7, nullptr, nullptr, nullptr);
-        m_Engine->SetDisplay(&m_Display);
+        m_Engine = std::make_unique<TVelmor>(
+            m_Dir.Str() + "game.vsc", SJ("ＭＳ ゴシック"),
+            TVelmor::TServices{m_DllRes.get(), nullptr, nullptr, nullptr, &m_Errors});
+        m_Engine->Scene().SetDisplay(&m_Display);
         m_Errors.clear();
         return *m_Engine;
     }
-    uint32_t At(int x, int y) { return m_Engine->ScreenLayer().Image().Pixel(x, y); }
+    uint32_t At(int x, int y) { return m_Engine->Scene().Screen().Image().Pixel(x, y); }
     CountingDisplay m_Display;
 };
 
@@ -49,9 +49,9 @@ TEST_F(SceneTest, LayersComposeBackToFrontAndTheHiddenWindowStopsAfterTheFace) {
                    "<MiniFace>\nCount=1\nX=10\nY=10\nBasePoint=7\n</MiniFace>\n"
                    "<MessageWindow>\nImage=win.png\nBasePoint=2\nX=80\nY=120\n</MessageWindow>\n");
     // The project's window picture shows from the start.
-    EXPECT_TRUE(e.MessageWindowLayer().Visible());
-    EXPECT_EQ(e.MessageWindowLayer().Left(), 30);
-    EXPECT_EQ(e.TextArea(), (TRect{40, 110, 120, 120}));
+    EXPECT_TRUE(e.Scene().MessageWindow().Visible());
+    EXPECT_EQ(e.Scene().MessageWindow().Left(), 30);
+    EXPECT_EQ(e.Scene().TextArea(), (TRect{40, 110, 120, 120}));
     Run("*b bg.png");
     Run("*f face.png");
     Run("*m mini.png");
@@ -63,15 +63,15 @@ TEST_F(SceneTest, LayersComposeBackToFrontAndTheHiddenWindowStopsAfterTheFace) {
     EXPECT_EQ(At(80, 105), 0xFFFFFFu);  // window over the face
     EXPECT_EQ(At(25, 105), 0x102030u);
 
-    e.SetWindowHidden(true);
+    e.Flow().WindowHidden = true;
     e.ComposeFrame();
     EXPECT_EQ(At(12, 12), 0x102030u);
     EXPECT_EQ(At(80, 105), 0x0000FFu);
 
     // Hidden after a fade to black, the background leaves its fill colour.
-    e.BackgroundLayer().Fill(0);
-    e.BackgroundLayer().SetVisible(false);
-    e.FaceLayer().SetVisible(false);
+    e.Scene().Background().Fill(0);
+    e.Scene().Background().SetVisible(false);
+    e.Scene().Face().SetVisible(false);
     e.ComposeFrame();
     EXPECT_EQ(At(0, 0), 0u);
     EXPECT_EQ(At(159, 119), 0u);
@@ -81,74 +81,74 @@ TEST_F(SceneTest, PresentationCrossFadesOnlyWhenRedrawIsSetAndNotSkipping) {
     TVelmor& e = StartScene("x\n", "MessageAnimation=0\n");
     e.PresentFrame();
     EXPECT_EQ(m_Display.presents, 1);
-    EXPECT_EQ(e.LastCrossFadeMs(), 0u);
+    EXPECT_EQ(e.Scene().LastCrossFadeMs(), 0u);
 
-    e.SetRedraw(true, true);
+    e.Scene().SetRedraw(true, true);
     e.PresentFrame();
-    EXPECT_EQ(e.LastCrossFadeMs(), 1000u);
-    EXPECT_FALSE(e.Redraw());
-    EXPECT_FALSE(e.Crossfade());
-    EXPECT_FALSE(e.Busy());
+    EXPECT_EQ(e.Scene().LastCrossFadeMs(), 1000u);
+    EXPECT_FALSE(e.Scene().Redraw());
+    EXPECT_FALSE(e.Scene().Crossfade());
+    EXPECT_FALSE(e.Flow().Busy);
 
-    e.SetRedraw(true, false);
+    e.Scene().SetRedraw(true, false);
     e.PresentFrame();
-    EXPECT_EQ(e.LastCrossFadeMs(), 200u);
-    EXPECT_FALSE(e.Redraw());
+    EXPECT_EQ(e.Scene().LastCrossFadeMs(), 200u);
+    EXPECT_FALSE(e.Scene().Redraw());
 
     // Skipping shows the frame at once and leaves the flags for the next presentation.
-    e.SetRedraw(true, true);
-    e.SetSkip(true);
+    e.Scene().SetRedraw(true, true);
+    e.Flow().Skip = true;
     const int before = m_Display.presents;
     e.PresentFrame();
     EXPECT_EQ(m_Display.presents, before + 1);
-    EXPECT_EQ(e.LastCrossFadeMs(), 200u);
-    EXPECT_TRUE(e.Redraw());
-    EXPECT_TRUE(e.Crossfade());
+    EXPECT_EQ(e.Scene().LastCrossFadeMs(), 200u);
+    EXPECT_TRUE(e.Scene().Redraw());
+    EXPECT_TRUE(e.Scene().Crossfade());
     EXPECT_EQ(m_Display.last.Pixel(0, 0), 0xFFFFFFu);
 }
 
 TEST_F(SceneTest, RevealStepsJoinMarksAndDrawNineTimesWithTheOutline) {
     TVelmor& e = StartScene("あ。\nあい\n", "MessageAnimation=1\nMessageAnimationSpeed=10\n");
     e.Tick();  // the message line composes and starts the reveal
-    ASSERT_TRUE(e.Animating());
+    ASSERT_TRUE(e.Message().Animating());
     uint64_t outputs = TMessageText::OutputCount();
     e.RevealStep();
     EXPECT_EQ(TMessageText::OutputCount() - outputs, 9u);
-    EXPECT_EQ(e.Revealed(), 5);
-    EXPECT_FALSE(e.Animating());
+    EXPECT_EQ(e.Message().Revealed(), 5);
+    EXPECT_FALSE(e.Message().Animating());
 
-    e.SetClickWait(false);
+    e.Flow().ClickWait = false;
     m_Clock.Advance(10);  // the step deadline
     e.Tick();
-    ASSERT_TRUE(e.Animating());
+    ASSERT_TRUE(e.Message().Animating());
     e.RevealStep();
-    EXPECT_TRUE(e.Animating());
-    EXPECT_EQ(e.Revealed(), 3);
+    EXPECT_TRUE(e.Message().Animating());
+    EXPECT_EQ(e.Message().Revealed(), 3);
     e.RevealStep();
-    EXPECT_EQ(e.Revealed(), 5);
-    EXPECT_FALSE(e.Animating());
+    EXPECT_EQ(e.Message().Revealed(), 5);
+    EXPECT_FALSE(e.Message().Animating());
 }
 
 TEST_F(SceneTest, WithoutOutlineEachStepDrawsOnceAndSkippingReadTextDrawsAllAtOnce) {
     TVelmor& e = StartScene("あいう\n", "MessageAnimation=1\nNoReadTextSkip=1\n",
                             "<MessageWindow>\nMessageShadowDraw=0\n</MessageWindow>\n");
     e.Tick();
-    ASSERT_TRUE(e.Animating());
+    ASSERT_TRUE(e.Message().Animating());
     uint64_t outputs = TMessageText::OutputCount();
     e.RevealStep();
     EXPECT_EQ(TMessageText::OutputCount() - outputs, 1u);
 
     outputs = TMessageText::OutputCount();
-    e.SetSkip(true);
+    e.Flow().Skip = true;
     EXPECT_TRUE(e.RevealStep());
-    EXPECT_FALSE(e.Animating());
+    EXPECT_FALSE(e.Message().Animating());
     EXPECT_EQ(TMessageText::OutputCount() - outputs, 1u);  // one line, whole
 
     // With the window hidden a step does nothing.
-    e.StartReveal();
-    e.SetWindowHidden(true);
+    e.Message().StartReveal();
+    e.Flow().WindowHidden = true;
     EXPECT_FALSE(e.RevealStep());
-    EXPECT_EQ(e.Revealed(), 1);
+    EXPECT_EQ(e.Message().Revealed(), 1);
 }
 
 TEST_F(SceneTest, ADamagedPictureIsAnErrorRecordAndTheGameGoesOn) {

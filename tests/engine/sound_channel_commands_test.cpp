@@ -43,15 +43,15 @@ protected:
                         "Height=120\n</Screen>\n");
         m_Dir.WriteSjis("game.vss", "<SystemState>\nMessageAnimation=0\n</SystemState>\n" + state);
         m_Dir.WriteSjis("start.txt", script);
-        m_Engine =
-            std::make_unique<TVelmor>(m_Dir.Str() + "game.vsc", m_DllRes.get(), &m_Errors, nullptr,
-                                      SJ("ＭＳ ゴシック"), 7, nullptr, nullptr, manager);
+        m_Engine = std::make_unique<TVelmor>(
+            m_Dir.Str() + "game.vsc", SJ("ＭＳ ゴシック"),
+            TVelmor::TServices{m_DllRes.get(), nullptr, manager, nullptr, &m_Errors});
         m_Engine->SetMonitor(&m_Seen);
-        EXPECT_TRUE(m_Engine->InitializeSound([](int) {}));
+        EXPECT_TRUE(m_Engine->Channels().Initialize([](int) {}));
         m_Errors.clear();
         return *m_Engine;
     }
-    TyxDSPlayer& Player() { return *m_Engine->SoundDevice(); }
+    TyxDSPlayer& Player() { return *m_Engine->Channels().Device(); }
     uint8_t State(int channel) {
         TyxDSPlayThread* t = Player().Slot(channel);
         return t ? t->State() : static_cast<uint8_t>(TyxDSPlayThread::StateClosed);
@@ -95,7 +95,7 @@ TEST_F(SoundChannelTest, VolumesComeFromTheSystemStateTimesTen) {
     // The options dialog's new values reach the slots already loaded.
     m_Engine->SystemState().BGMVolume = 10;
     m_Engine->SystemState().SoundVolume = 1;
-    m_Engine->ApplyVolumes();
+    m_Engine->Channels().ApplyVolumes();
     EXPECT_EQ(Attenuation(0), 0);
     EXPECT_EQ(Attenuation(2), -2000);
     EXPECT_TRUE(Records().empty());
@@ -113,12 +113,12 @@ TEST_F(SoundChannelTest, CommandsLoadPlayAndStopTheirChannels) {
     Run("*sound door.wav");
     EXPECT_EQ(State(2), TyxDSPlayThread::StatePlaying);
     EXPECT_FALSE(Looping(2));
-    EXPECT_EQ(m_Engine->SoundPlayedPosition().Script, "start.txt");
+    EXPECT_EQ(m_Engine->Channels().SoundPlayedPosition().Script, "start.txt");
     EXPECT_NEAR(Peak(), 3000, 4);
 
     // Music stopped by name: silent, and a later save would restore none.
     Run("*bgm");
-    EXPECT_EQ(m_Engine->ChannelFile(0), "");
+    EXPECT_EQ(m_Engine->Channels().File(0), "");
     EXPECT_EQ(State(0), TyxDSPlayThread::StateStopped);
     EXPECT_NEAR(Peak(), 2000, 2);
     Run("*sound");
@@ -131,9 +131,9 @@ TEST_F(SoundChannelTest, SkipModeSilencesTheVoiceOnly) {
     m_Dir.WriteBytes("hello.wav", Str(LevelWave(3000)));
     Run("*v hello.wav");
     EXPECT_EQ(State(3), TyxDSPlayThread::StatePlaying);
-    m_Engine->SetSkip(true);
+    m_Engine->Flow().Skip = true;
     Run("*v hello.wav");
-    EXPECT_EQ(m_Engine->ChannelFile(3), "");
+    EXPECT_EQ(m_Engine->Channels().File(3), "");
     EXPECT_NE(State(3), TyxDSPlayThread::StatePlaying);
     EXPECT_EQ(Peak(), 0);
     Run("*sound hello.wav");
@@ -147,15 +147,15 @@ TEST_F(SoundChannelTest, BadFilesAreRecordedAndTheGameGoesOn) {
     cut.resize(30);
     m_Dir.WriteBytes("short.wav", Str(cut));
     EXPECT_EQ(RunToInput(), "");
-    EXPECT_EQ(m_Engine->MessageText(), SJ("まだ続く"));
+    EXPECT_EQ(m_Engine->Message().Text(), SJ("まだ続く"));
     EXPECT_EQ(Records(),
               (TStringList{"soundPlayer : 音楽ファイル gone.wav をストリームロードできません",
                            "soundPlayer : 音楽ファイル junk.wav をオープンできません",
                            "soundPlayer : 音楽ファイル short.wav をオープンできません"}));
     // The name stays; no played position is recorded for a sound that never loaded.
-    EXPECT_EQ(m_Engine->ChannelFile(2), "gone.wav");
-    EXPECT_EQ(m_Engine->SoundPlayedPosition().Line, -1);
-    EXPECT_EQ(m_Engine->VoicePlayedPosition().Line, -1);
+    EXPECT_EQ(m_Engine->Channels().File(2), "gone.wav");
+    EXPECT_EQ(m_Engine->Channels().SoundPlayedPosition().Line, -1);
+    EXPECT_EQ(m_Engine->Channels().VoicePlayedPosition().Line, -1);
     EXPECT_EQ(Peak(), 0);
 }
 
@@ -186,13 +186,13 @@ TEST_F(SoundChannelTest, ArchiveMembersPlayFromTheChannelBuffer) {
 TEST_F(SoundChannelTest, WithoutADeviceEveryRequestQuietlyFails) {
     StartSound("x\n");
     m_Dir.WriteBytes("music.wav", Str(LevelWave(1000)));
-    m_Engine->DestroySoundPlayer();
+    m_Engine->Channels().DestroyPlayer();
     Run("*bgm music.wav");
     Run("*v music.wav");
-    EXPECT_EQ(m_Engine->ChannelFile(0), "music.wav");
+    EXPECT_EQ(m_Engine->Channels().File(0), "music.wav");
     EXPECT_FALSE(m_Engine->SoundPlayer(0, TSoundOperation::PlayLooped));
     EXPECT_TRUE(m_Engine->SoundPlayer(0, TSoundOperation::Reserved));
-    m_Engine->ApplyVolumes();
+    m_Engine->Channels().ApplyVolumes();
     m_Engine->RestoreSound();
     EXPECT_TRUE(Records().empty());
 }
@@ -204,10 +204,10 @@ TEST_F(SoundChannelTest, RestoreAfterLoadPlaysMusicOnceAndLeavesVoiceLoaded) {
     m_Dir.WriteBytes("hello.wav", Str(LevelWave(3000)));
     Run("*sound hello.wav");
     // What a loaded save hands over.
-    m_Engine->SetChannelFile(0, "music.wav");
-    m_Engine->SetChannelFile(1, "wind.wav");
-    m_Engine->SetChannelFile(2, "");
-    m_Engine->SetChannelFile(3, "hello.wav");
+    m_Engine->Channels().SetFile(0, "music.wav");
+    m_Engine->Channels().SetFile(1, "wind.wav");
+    m_Engine->Channels().SetFile(2, "");
+    m_Engine->Channels().SetFile(3, "hello.wav");
     m_Engine->RestoreSound();
     EXPECT_EQ(State(0), TyxDSPlayThread::StatePlaying);
     EXPECT_FALSE(Looping(0));
@@ -217,8 +217,8 @@ TEST_F(SoundChannelTest, RestoreAfterLoadPlaysMusicOnceAndLeavesVoiceLoaded) {
     EXPECT_NEAR(Peak(), 1200, 3);
 
     // A music file gone since the save: the load and the play are both reported.
-    m_Engine->SetChannelFile(0, "lost.wav");
-    m_Engine->SetChannelFile(1, "");
+    m_Engine->Channels().SetFile(0, "lost.wav");
+    m_Engine->Channels().SetFile(1, "");
     m_Engine->RestoreSound();
     EXPECT_EQ(Records(),
               (TStringList{"soundPlayer : 音楽ファイル lost.wav をストリームロードできません",

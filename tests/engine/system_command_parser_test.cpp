@@ -9,7 +9,7 @@ protected:
     void Sys(const std::string& utf8Line) { m_Engine->ScriptSVCParser(SJ(utf8Line)); }
     int32_t Var(const std::string& name) {
         int32_t v = -999;
-        m_Engine->GetIntVariable(name, v);
+        m_Engine->Variables().Get(name, v);
         return v;
     }
 };
@@ -35,11 +35,11 @@ TEST_F(SystemCommandTest, JunctionTakesTheFirstEntryWhoseConditionsHold) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Start(kBranchScript);
-        for (const auto& [name, value] : c.vars) m_Engine->SetIntVariable(name, value);
+        for (const auto& [name, value] : c.vars) m_Engine->Variables().Set(name, value);
         EXPECT_EQ(RunToInput(), "");
-        EXPECT_EQ(m_Engine->MessageText(), c.reached);
+        EXPECT_EQ(m_Engine->Message().Text(), c.reached);
         // The one-character script item meant the present script.
-        EXPECT_EQ(m_Engine->Position().Script, "start.txt");
+        EXPECT_EQ(m_Engine->Script().Position().Script, "start.txt");
         EXPECT_EQ(Records(), TStringList{});
     }
 }
@@ -52,12 +52,12 @@ TEST_F(SystemCommandTest, JunctionItemsFollowCommaTextRules) {
                     "<Route>\nlonely\nflagA,,*,#good\n\"flag A\" ,!x *other.txt,#far\n*,#bad\n"
                     "</Route>\n");
     Start(kBranchScript);
-    m_Engine->SetIntVariable("flagA", 1);
-    m_Engine->SetIntVariable("flag A", 1);
+    m_Engine->Variables().Set("flagA", 1);
+    m_Engine->Variables().Set("flag A", 1);
     EXPECT_EQ(RunToInput(), "");
-    EXPECT_EQ(m_Engine->MessageText(), "far away");
-    EXPECT_EQ(m_Engine->Position().Script, "other.txt");
-    EXPECT_EQ(m_Engine->Position().Paragraph, "#far");
+    EXPECT_EQ(m_Engine->Message().Text(), "far away");
+    EXPECT_EQ(m_Engine->Script().Position().Script, "other.txt");
+    EXPECT_EQ(m_Engine->Script().Position().Paragraph, "#far");
     ASSERT_FALSE(m_Seen.jumps.empty());
     EXPECT_EQ(m_Seen.jumps.back(), "other.txt#far");
 }
@@ -68,7 +68,7 @@ TEST_F(SystemCommandTest, JunctionFailuresAreRecordsAndTheScriptGoesOn) {
         "#start\n:junction route.ini\n:junction route.ini Route\n:junction route.ini Empty\n"
         ":junction route.ini Missing\n:junction nofile.ini Route\nafter\n");
     EXPECT_EQ(RunToInput(), "");
-    EXPECT_EQ(m_Engine->MessageText(), "after");
+    EXPECT_EQ(m_Engine->Message().Text(), "after");
     const std::string tail = "のデータが見つからないか、条件にかなうものがありませんでした";
     EXPECT_EQ(Records(), (TStringList{"scriptSVCParser : junctionのパラメータが足りません",
                                       "scriptSVCParser : junction\"route.ini\"\"Route\"" + tail,
@@ -83,20 +83,20 @@ TEST_F(SystemCommandTest, JunctionFailuresAreRecordsAndTheScriptGoesOn) {
 
 TEST_F(SystemCommandTest, PopupSwitchesTheMessageItems) {
     Start("#start\nfirst\n");
-    EXPECT_FALSE(m_Engine->PopupEnabled());
+    EXPECT_FALSE(m_Engine->Flow().PopupEnabled);
     Sys(":popup");
-    EXPECT_TRUE(m_Engine->PopupEnabled());
+    EXPECT_TRUE(m_Engine->Flow().PopupEnabled);
     Sys(":popup 0");
-    EXPECT_FALSE(m_Engine->PopupEnabled());
+    EXPECT_FALSE(m_Engine->Flow().PopupEnabled);
     Sys(":POPUP 2");
-    EXPECT_TRUE(m_Engine->PopupEnabled());
-    m_Engine->SetIntVariable("menu", 0);
+    EXPECT_TRUE(m_Engine->Flow().PopupEnabled);
+    m_Engine->Variables().Set("menu", 0);
     Sys(":popup menu");
-    EXPECT_FALSE(m_Engine->PopupEnabled());
+    EXPECT_FALSE(m_Engine->Flow().PopupEnabled);
     Sys(":popup $1");
-    EXPECT_TRUE(m_Engine->PopupEnabled());
+    EXPECT_TRUE(m_Engine->Flow().PopupEnabled);
     Sys(":popup nothing");
-    EXPECT_FALSE(m_Engine->PopupEnabled());
+    EXPECT_FALSE(m_Engine->Flow().PopupEnabled);
     EXPECT_EQ(Records(), TStringList{"scriptSVCParser : パラメータが異常です param=nothing"});
 }
 
@@ -104,58 +104,58 @@ TEST_F(SystemCommandTest, TitleReturnRestartsTheTitleParagraphWithFreshVariables
     Start("#start\n?kept = 5\n#menu\n:title\n?x = 1\nmenu shown\n:titlereturn\n");
     // Before any title the return does nothing.
     Sys(":titlereturn");
-    EXPECT_FALSE(m_Engine->InTitle());
-    EXPECT_EQ(m_Engine->Position().Line, -1);
+    EXPECT_FALSE(m_Engine->Script().InTitle());
+    EXPECT_EQ(m_Engine->Script().Position().Line, -1);
     EXPECT_TRUE(m_Seen.jumps.empty());
 
     EXPECT_EQ(RunToInput(), "");
-    EXPECT_TRUE(m_Engine->InTitle());
-    EXPECT_EQ(m_Engine->TitlePosition().Script, "start.txt");
-    EXPECT_EQ(m_Engine->TitlePosition().Paragraph, "#menu");
-    EXPECT_EQ(m_Engine->TitlePosition().Line, 3);
+    EXPECT_TRUE(m_Engine->Script().InTitle());
+    EXPECT_EQ(m_Engine->Script().TitlePosition().Script, "start.txt");
+    EXPECT_EQ(m_Engine->Script().TitlePosition().Paragraph, "#menu");
+    EXPECT_EQ(m_Engine->Script().TitlePosition().Line, 3);
     EXPECT_EQ(Var("kept"), -999);
     EXPECT_EQ(Var("x"), 1);
 
-    m_Engine->SetIntVariable("x", 40);
+    m_Engine->Variables().Set("x", 40);
     m_Engine->Input(TInputCode::Confirm, -1, -1);
     m_Engine->Tick();  // the titlereturn line
     // Back at the label, not at the line after the title command.
-    EXPECT_EQ(m_Engine->Position().Line, 2);
+    EXPECT_EQ(m_Engine->Script().Position().Line, 2);
     EXPECT_EQ(m_Engine->Mode(), TGameMode::Script);
-    EXPECT_FALSE(m_Engine->MessageWindowLayer().Visible());
+    EXPECT_FALSE(m_Engine->Scene().MessageWindow().Visible());
     EXPECT_EQ(Var("x"), -999);
     EXPECT_EQ(RunToInput(), "");
     EXPECT_EQ(Var("x"), 1);
-    EXPECT_EQ(m_Engine->MessageText(), "menu shown");
+    EXPECT_EQ(m_Engine->Message().Text(), "menu shown");
 
     // A title before any label returns to the top of its script.
     Start(":title\nfirst\n:titlereturn\n");
     EXPECT_EQ(RunToInput(), "");
     m_Engine->Input(TInputCode::Confirm, -1, -1);
     m_Engine->Tick();
-    EXPECT_EQ(m_Engine->Position().Line, -1);
+    EXPECT_EQ(m_Engine->Script().Position().Line, -1);
     EXPECT_EQ(RunToInput(), "");
-    EXPECT_EQ(m_Engine->MessageText(), "first");
-    EXPECT_EQ(m_Engine->Position().Line, 1);
+    EXPECT_EQ(m_Engine->Message().Text(), "first");
+    EXPECT_EQ(m_Engine->Script().Position().Line, 1);
 }
 
 TEST_F(SystemCommandTest, TitleKeepsTheGameClearedFlag) {
     Start("#start\nfirst\n");
-    m_Engine->SetIntVariable("other", 3);
+    m_Engine->Variables().Set("other", 3);
     Sys(":finished");
     EXPECT_TRUE(m_Engine->SystemState().Finished);
     Sys(":title");
     EXPECT_EQ(Var("other"), -999);
     EXPECT_EQ(Var("velmor@FINISHED"), 1);
-    ASSERT_EQ(m_Engine->Variables().size(), 1u);
+    ASSERT_EQ(m_Engine->Variables().List().size(), 1u);
     // The save data puts a title back.
     TVelmorScriptPosition p;
     p.Script = "x.txt";
     p.Line = 4;
     p.Paragraph = "#x";
-    m_Engine->SetTitle(false, p);
-    EXPECT_FALSE(m_Engine->InTitle());
-    EXPECT_EQ(m_Engine->TitlePosition().Script, "x.txt");
+    m_Engine->Script().SetTitle(false, p);
+    EXPECT_FALSE(m_Engine->Script().InTitle());
+    EXPECT_EQ(m_Engine->Script().TitlePosition().Script, "x.txt");
 }
 
 TEST_F(SystemCommandTest, SceneSetAddsANameOnce) {
@@ -173,21 +173,21 @@ TEST_F(SystemCommandTest, ModesTheGameLacksLetTheScriptGoOn) {
         ":dllclose\n:nonsense 1\n:\nafter\n",
         "<CGMode>\nCGModeProject=cg.ini\n</CGMode>\n");
     EXPECT_EQ(RunToInput(), "");
-    EXPECT_EQ(m_Engine->MessageText(), "after");
+    EXPECT_EQ(m_Engine->Message().Text(), "after");
     EXPECT_EQ(m_Engine->Mode(), TGameMode::Script);
     EXPECT_FALSE(m_Engine->SceneReplayActive());
     EXPECT_EQ(Records(), TStringList{});
 
     Sys(":dllattach x");
     EXPECT_EQ(Records(), TStringList{"dllをopenせずにattachしようとしました"});
-    m_Engine->SetSkip(true);
+    m_Engine->Flow().Skip = true;
     try {
         Sys(":warpmap map.ini place");
         ADD_FAILURE() << "the warp map started";
     } catch (const EEngineError& e) {
         EXPECT_EQ(e.Text(), SJ("WarpMapモードを起動できませんでした"));
     }
-    EXPECT_FALSE(m_Engine->Skip());
+    EXPECT_FALSE(m_Engine->Flow().Skip);
     try {
         Sys(":dllopen plugin.so");
         ADD_FAILURE() << "the plug-in opened";
@@ -222,18 +222,18 @@ TEST_F(SystemCommandTest, EachModeHoldsTheScriptAndOffersItsMenu) {
     e.Tick();
     for (const Row& r : rows) {
         e.EnterGameMode(r.mode);
-        EXPECT_EQ(e.ClickWait(), r.clickWait) << CodeOf(r.mode);
-        const TVelmorGameMode::TMenu menu = e.ModeMenu();
+        EXPECT_EQ(e.Flow().ClickWait, r.clickWait) << CodeOf(r.mode);
+        const TVelmorGameMode::TMenu menu = e.ModeObject().Menu();
         EXPECT_EQ(menu.messageItems, r.message) << CodeOf(r.mode);
         EXPECT_EQ(menu.saveLoad, r.saveLoad) << CodeOf(r.mode);
         EXPECT_EQ(menu.newSave, r.newSave) << CodeOf(r.mode);
-        EXPECT_EQ(e.ModeAcceptsSkip(), r.mode == TGameMode::Script) << CodeOf(r.mode);
+        EXPECT_EQ(e.ModeObject().AcceptsSkip(), r.mode == TGameMode::Script) << CodeOf(r.mode);
     }
     // Without the popup switch the script modes keep their message items off.
     e.ScriptSVCParser(SJ("popup 0"));
     e.EnterGameMode(TGameMode::Script);
-    EXPECT_FALSE(e.ModeMenu().messageItems);
-    EXPECT_TRUE(e.ModeMenu().saveLoad);
+    EXPECT_FALSE(e.ModeObject().Menu().messageItems);
+    EXPECT_TRUE(e.ModeObject().Menu().saveLoad);
 }
 
 }  // namespace

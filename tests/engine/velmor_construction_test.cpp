@@ -27,8 +27,9 @@ protected:
         platform::MessageBox::SetCurrent(nullptr);
     }
     std::unique_ptr<TVelmor> Make(const std::string& project = "game.vsc") {
-        return std::make_unique<TVelmor>(m_Dir.Str() + project, m_DllRes.get(), &m_Errors, nullptr,
-                                         SJ("ＭＳ ゴシック"), 7, nullptr, nullptr, nullptr);
+        return std::make_unique<TVelmor>(
+            m_Dir.Str() + project, SJ("ＭＳ ゴシック"),
+            TVelmor::TServices{m_DllRes.get(), nullptr, nullptr, nullptr, &m_Errors});
     }
 
     TempFolder m_Dir;
@@ -43,26 +44,26 @@ protected:
 TEST_F(VelmorTest, ProjectWithoutScreenSectionUsesDefaultGeometry) {
     m_Dir.WriteSjis("game.vsc", "<velmor>\nTitle=テスト\n</velmor>\n");
     auto engine = Make();
-    EXPECT_EQ(engine->ScreenWidth(), 800);
-    EXPECT_EQ(engine->ScreenHeight(), 600);
-    EXPECT_EQ(engine->Title(), SJ("テスト"));
+    EXPECT_EQ(engine->SystemData().Width, 800);
+    EXPECT_EQ(engine->SystemData().Height, 600);
+    EXPECT_EQ(engine->SystemData().Title, SJ("テスト"));
     EXPECT_EQ(engine->SystemData().MessageWindowPoint, (TPoint{400, 581}));
     EXPECT_EQ(engine->SystemData().FacePoint, (TPoint{400, 600}));
-    EXPECT_EQ(engine->FaceLayer().PositionX(), 400);
-    EXPECT_EQ(engine->FaceLayer().PositionY(), 600);
-    EXPECT_EQ(engine->FontHeight(), 18);
+    EXPECT_EQ(engine->Scene().Face().PositionX(), 400);
+    EXPECT_EQ(engine->Scene().Face().PositionY(), 600);
+    EXPECT_EQ(engine->Scene().FontHeight(), 18);
     // The message window stands on its bottom centre; the text area starts inside its border.
-    const TSprite& mw = engine->MessageWindowLayer();
+    const TSprite& mw = engine->Scene().MessageWindow();
     ASSERT_GT(mw.Width(), 0);
     EXPECT_EQ(mw.Bottom(), 581);
-    EXPECT_EQ(engine->TextArea().Left, mw.Left() + 10);
-    EXPECT_EQ(engine->TextArea().Top, mw.Top() + 10);
-    EXPECT_EQ(engine->TextArea().Bottom, 600);
-    EXPECT_EQ(engine->ShadowRect(0).Left, engine->TextArea().Left - 1);
-    EXPECT_EQ(engine->ShadowRect(7).Top, engine->TextArea().Top + 1);
-    const int row = (mw.Bottom() - 10 - engine->TextArea().Top) / 4;
-    EXPECT_EQ(engine->ChoiceRow(3).Top, engine->TextArea().Top + 3 * row);
-    EXPECT_EQ(engine->ChoiceRow(3).Bottom, engine->TextArea().Top + 4 * row);
+    EXPECT_EQ(engine->Scene().TextArea().Left, mw.Left() + 10);
+    EXPECT_EQ(engine->Scene().TextArea().Top, mw.Top() + 10);
+    EXPECT_EQ(engine->Scene().TextArea().Bottom, 600);
+    EXPECT_EQ(engine->Scene().ShadowRect(0).Left, engine->Scene().TextArea().Left - 1);
+    EXPECT_EQ(engine->Scene().ShadowRect(7).Top, engine->Scene().TextArea().Top + 1);
+    const int row = (mw.Bottom() - 10 - engine->Scene().TextArea().Top) / 4;
+    EXPECT_EQ(engine->Choices().Row(3).Top, engine->Scene().TextArea().Top + 3 * row);
+    EXPECT_EQ(engine->Choices().Row(3).Bottom, engine->Scene().TextArea().Top + 4 * row);
     EXPECT_TRUE(m_Boxes.Records().empty());
 }
 
@@ -72,7 +73,7 @@ TEST_F(VelmorTest, MiniFaceListsFillGapsWithDefaults) {
         "<Screen>\nWidth=640\nHeight=480\n</Screen>\n"
         "<MiniFace>\nCount=3\nX=100,,300\nY=50\nReverse=1,0,1\nBasePoint=1,,9\n</MiniFace>\n");
     auto engine = Make();
-    ASSERT_EQ(engine->MiniFaceCount(), 3);
+    ASSERT_EQ(engine->Scene().MiniFaceCount(), 3);
     const auto& d = engine->SystemData();
     EXPECT_EQ(d.MiniFacePoint[0].x, 100);
     EXPECT_EQ(d.MiniFacePoint[1].x, 640 / 6);
@@ -80,9 +81,9 @@ TEST_F(VelmorTest, MiniFaceListsFillGapsWithDefaults) {
     EXPECT_EQ(d.MiniFacePoint[0].y, 50);
     EXPECT_EQ(d.MiniFacePoint[1].y, 240);
     EXPECT_EQ(d.MiniFaceBasePoint[1], 5);
-    EXPECT_TRUE(engine->MiniFaceLayer(0).Mirrored());
-    EXPECT_FALSE(engine->MiniFaceLayer(1).Mirrored());
-    EXPECT_TRUE(engine->MiniFaceLayer(2).Mirrored());
+    EXPECT_TRUE(engine->Scene().MiniFace(0).Mirrored());
+    EXPECT_FALSE(engine->Scene().MiniFace(1).Mirrored());
+    EXPECT_TRUE(engine->Scene().MiniFace(2).Mirrored());
 }
 
 TEST_F(VelmorTest, SystemStateGoesToThePerUserFolderUnlessOneLiesBesideTheProject) {
@@ -120,7 +121,7 @@ TEST_F(VelmorTest, SystemStateKeepsForeignSectionsAndAFinishedGame) {
     {
         auto engine = Make();
         int32_t finished = 0;
-        ASSERT_TRUE(engine->GetIntVariable("VELMOR@finished", finished));
+        ASSERT_TRUE(engine->Variables().Get("VELMOR@finished", finished));
         EXPECT_EQ(finished, 1);
         EXPECT_FALSE(engine->SystemState().WindowMode);
         EXPECT_EQ(engine->SystemState().ReadParagraphs, (TStringList{"#a", "#b"}));
@@ -151,9 +152,9 @@ TEST_F(VelmorTest, GarbageInTheSystemStateGivesThoseKeysTheirDefaults) {
 
 TEST_F(VelmorTest, MissingProjectFileStartsWithDefaultsAndNoScript) {
     auto engine = Make("absent.vsc");
-    EXPECT_EQ(engine->ScreenWidth(), 800);
-    EXPECT_TRUE(engine->ScriptLines().empty());
-    EXPECT_EQ(engine->Position().Line, -1);
+    EXPECT_EQ(engine->SystemData().Width, 800);
+    EXPECT_TRUE(engine->Script().Lines().empty());
+    EXPECT_EQ(engine->Script().Position().Line, -1);
     EXPECT_EQ(engine->SystemData().VssFileName, "absent.vss");
 }
 
@@ -168,8 +169,8 @@ TEST_F(VelmorTest, StartScriptLoadsOrStopsConstruction) {
     // Game paths are found whatever their letter case.
     m_Dir.WriteSjis("start.txt", "#start\nこんにちは\n");
     auto engine = Make();
-    EXPECT_EQ(engine->ScriptLines(), (TStringList{"#start", SJ("こんにちは")}));
-    EXPECT_EQ(engine->Position().Script, "Start.TXT");
+    EXPECT_EQ(engine->Script().Lines(), (TStringList{"#start", SJ("こんにちは")}));
+    EXPECT_EQ(engine->Script().Position().Script, "Start.TXT");
     EXPECT_EQ(engine->Mode(), TGameMode::Script);
 }
 

@@ -55,9 +55,9 @@ protected:
         return Make();
     }
     TVelmor& Make() {
-        m_Engine =
-            std::make_unique<TVelmor>(m_Dir.Str() + "game.vsc", m_DllRes.get(), &m_Errors, nullptr,
-                                      SJ("ＭＳ ゴシック"), 7, nullptr, nullptr, nullptr);
+        m_Engine = std::make_unique<TVelmor>(
+            m_Dir.Str() + "game.vsc", SJ("ＭＳ ゴシック"),
+            TVelmor::TServices{m_DllRes.get(), nullptr, nullptr, nullptr, &m_Errors});
         m_Engine->SetMonitor(&m_Seen);
         return *m_Engine;
     }
@@ -80,7 +80,7 @@ protected:
     }
     int32_t Var(const std::string& name) {
         int32_t v = -999;
-        EXPECT_TRUE(m_Engine->GetIntVariable(name, v)) << name;
+        EXPECT_TRUE(m_Engine->Variables().Get(name, v)) << name;
         return v;
     }
     std::vector<std::string> Records() const {
@@ -104,12 +104,12 @@ protected:
 const std::string kEnd = "scriptAction : シナリオの終了信号を検出しました\n";
 
 TEST_F(InterpreterTest, LineKindsAndTokens) {
-    EXPECT_EQ(TVelmor::ClassifyLine(""), TVelmor::kLineEmpty);
-    EXPECT_EQ(TVelmor::ClassifyLine("\tnote"), TVelmor::kLineComment);
-    EXPECT_EQ(TVelmor::ClassifyLine(" text"), TVelmor::kLineMessage);
-    EXPECT_EQ(TVelmor::ClassifyLine("\\x"), TVelmor::kLineComment);
-    EXPECT_EQ(TVelmor::ClassifyLine("%"), TVelmor::kLineEnd);
-    EXPECT_EQ(TVelmor::ClassifyLine(SJ("＊全角")), TVelmor::kLineMessage);
+    EXPECT_EQ(TVelmorScript::ClassifyLine(""), TVelmorScript::kLineEmpty);
+    EXPECT_EQ(TVelmorScript::ClassifyLine("\tnote"), TVelmorScript::kLineComment);
+    EXPECT_EQ(TVelmorScript::ClassifyLine(" text"), TVelmorScript::kLineMessage);
+    EXPECT_EQ(TVelmorScript::ClassifyLine("\\x"), TVelmorScript::kLineComment);
+    EXPECT_EQ(TVelmorScript::ClassifyLine("%"), TVelmorScript::kLineEnd);
+    EXPECT_EQ(TVelmorScript::ClassifyLine(SJ("＊全角")), TVelmorScript::kLineMessage);
 
     TVelmor& e = Start("x\n");
     e.Tokenise("*bgm \"my song.ogg\"", TVelmor::kCommandDelimiters);
@@ -134,33 +134,33 @@ TEST_F(InterpreterTest, JumpsFindLabelsWithoutRegardToCaseAndReturnResumesAfterT
     // The first line is the label; the jump to "start" lands on #Start and runs the next line.
     e.Tick();
     e.Tick();
-    EXPECT_EQ(e.Position().Line, 3);
-    EXPECT_EQ(e.Position().Paragraph, "#start");
-    EXPECT_EQ(e.JumpBuffer().Line, 1);
+    EXPECT_EQ(e.Script().Position().Line, 3);
+    EXPECT_EQ(e.Script().Position().Paragraph, "#start");
+    EXPECT_EQ(e.Script().JumpBuffer().Line, 1);
     EXPECT_EQ(e.SystemState().ReadParagraphs, (TStringList{"#top"}));
     e.Tick();  // *jump b
     e.Tick();  // *return in #b: back to the line after *jump b
-    EXPECT_EQ(e.Position().Line, 4);
-    EXPECT_EQ(e.Position().Paragraph, "#start");
+    EXPECT_EQ(e.Script().Position().Line, 4);
+    EXPECT_EQ(e.Script().Position().Paragraph, "#start");
     e.Tick();  // *jump c
     e.Tick();  // *return in #c: back after *jump c, not after *jump b
-    EXPECT_EQ(e.Position().Line, 5);
+    EXPECT_EQ(e.Script().Position().Line, 5);
     e.Tick();  // *return: the buffer still names the *jump c line
-    EXPECT_EQ(e.Position().Line, 5);
-    EXPECT_EQ(e.JumpBuffer().Line, 5);
+    EXPECT_EQ(e.Script().Position().Line, 5);
+    EXPECT_EQ(e.Script().JumpBuffer().Line, 5);
     EXPECT_TRUE(m_Errors.empty());
     EXPECT_EQ(m_Seen.jumps, (TStringList{"start.txt#start", "start.txt#b", "start.txt#c"}));
     e.CommandJump("#START", "");
-    EXPECT_EQ(e.Position().Line, 3);
+    EXPECT_EQ(e.Script().Position().Line, 3);
 }
 
 TEST_F(InterpreterTest, JumpingToTheOwnParagraphMarksItReadAndLabelsWithBlanksAreNotFound) {
     TVelmor& e = Start("?n = 0\n#loop\n?n ++\n?n < 2 jump loop\n#pad  \n*jump pad\n");
     for (int i = 0; i < 3; ++i) e.Tick();
-    EXPECT_FALSE(e.ParagraphRead());
+    EXPECT_FALSE(e.Script().ParagraphRead());
     e.Tick();
-    EXPECT_TRUE(e.ParagraphRead());
-    EXPECT_EQ(e.Position().Line, 1);
+    EXPECT_TRUE(e.Script().ParagraphRead());
+    EXPECT_EQ(e.Script().Position().Line, 1);
     EXPECT_EQ(e.SystemState().ReadParagraphs, (TStringList{"#loop"}));
     for (int i = 0; i < 3; ++i) e.Tick();  // ?n ++, the comparison that fails, the padded label
     try {
@@ -176,12 +176,12 @@ TEST_F(InterpreterTest, JumpsAcrossScriptsAndTheirFailures) {
     m_Dir.WriteSjis("other.txt", "#there\n*return\n");
     TVelmor& e = Start("*jump there other.txt\n*jump x missing.txt\n");
     e.Tick();
-    EXPECT_EQ(e.Position().Script, "other.txt");
-    EXPECT_EQ(e.Position().Line, 0);
+    EXPECT_EQ(e.Script().Position().Script, "other.txt");
+    EXPECT_EQ(e.Script().Position().Line, 0);
     e.Tick();  // *return loads start.txt again
-    EXPECT_EQ(e.Position().Script, "start.txt");
-    EXPECT_EQ(e.Position().Line, 0);
-    EXPECT_EQ(e.Position().Paragraph, "");
+    EXPECT_EQ(e.Script().Position().Script, "start.txt");
+    EXPECT_EQ(e.Script().Position().Line, 0);
+    EXPECT_EQ(e.Script().Position().Paragraph, "");
     EXPECT_EQ(RunToInput(), "commandJump : missing.txt がロードできません");
 }
 
@@ -208,13 +208,13 @@ TEST_F(InterpreterTest, VariableCommands) {
     EXPECT_EQ(Var("small"), INT32_MAX);
     EXPECT_TRUE(m_Seen.messages.empty());
     int32_t v;
-    EXPECT_FALSE(e.GetIntVariable("missing", v));
-    EXPECT_FALSE(e.GetIntVariable("c", v));
+    EXPECT_FALSE(e.Variables().Get("missing", v));
+    EXPECT_FALSE(e.Variables().Get("c", v));
     // The integer conversion takes x as a hexadecimal prefix, so x1 is a number, not a name.
     int32_t x1;
-    ASSERT_TRUE(e.ParseValue("x1", x1));
+    ASSERT_TRUE(e.Variables().ParseValue("x1", x1));
     EXPECT_EQ(x1, 1);
-    EXPECT_EQ(e.Variables().front().Name, "velmor@FINISHED");
+    EXPECT_EQ(e.Variables().List().front().Name, "velmor@FINISHED");
     EXPECT_EQ(Records(),
               (std::vector<std::string>{
                   "7: scriptSetFlag : パラメータが異常です param=q1 : ?c = q1",
@@ -230,7 +230,7 @@ TEST_F(InterpreterTest, TitleClearingKeepsOnlyTheFinishedFlag) {
     RunToInput();
     EXPECT_TRUE(e.SystemState().Finished);
     e.ClearAllVariables();
-    ASSERT_EQ(e.Variables().size(), 1u);
+    ASSERT_EQ(e.Variables().List().size(), 1u);
     EXPECT_EQ(Var("velmor@FINISHED"), 1);
 }
 
@@ -248,23 +248,23 @@ TEST_F(InterpreterTest, RevealStepsAreSpacedByTheAnimationSpeed) {
     // Ticks every millisecond and notes when the revealed text grows.
     auto steps = [&] {
         std::vector<uint32_t> at;
-        int32_t last = e.Revealed();
-        while (e.Animating()) {
+        int32_t last = e.Message().Revealed();
+        while (e.Message().Animating()) {
             e.Tick();
-            if (e.Revealed() != last) at.push_back(m_Clock.TickCount());
-            last = e.Revealed();
+            if (e.Message().Revealed() != last) at.push_back(m_Clock.TickCount());
+            last = e.Message().Revealed();
             m_Clock.Advance(1);
         }
         return at;
     };
     e.Tick();
-    ASSERT_TRUE(e.Animating());
+    ASSERT_TRUE(e.Message().Animating());
     const auto first = steps();
     ASSERT_EQ(first.size(), 10u);
     for (size_t i = 1; i < first.size(); ++i) EXPECT_EQ(first[i] - first[i - 1], 10u);
     EXPECT_EQ(RunToInput(), "");
     e.Input(TInputCode::Confirm, -1, -1);
-    while (e.MessageText() != SJ("はい。")) {
+    while (e.Message().Text() != SJ("はい。")) {
         e.Tick();
         m_Clock.Advance(1);
     }
@@ -276,10 +276,10 @@ TEST_F(InterpreterTest, ConfirmCompletesTheRevealThenGoesOn) {
     TVelmor& e = Start("ながいメッセージ\n次\n");
     e.Tick();
     e.Tick();
-    ASSERT_TRUE(e.Animating());
+    ASSERT_TRUE(e.Message().Animating());
     e.Input(TInputCode::Confirm, -1, -1);
-    EXPECT_FALSE(e.Animating());
-    EXPECT_TRUE(e.ClickWait());
+    EXPECT_FALSE(e.Message().Animating());
+    EXPECT_TRUE(e.Flow().ClickWait);
     EXPECT_EQ(RunToInput(), "");
     EXPECT_EQ(m_Seen.messages.size(), 1u);
     e.Input(TInputCode::Confirm, -1, -1);
@@ -294,18 +294,18 @@ TEST_F(InterpreterTest, HidingTheWindowHoldsTheScriptAndShowingDrawsTheWholeMess
     TVelmor& e = Start("一\n二\n");
     RunToInput();
     e.Input(TInputCode::HideWindow, -1, -1);
-    EXPECT_TRUE(e.WindowHidden());
+    EXPECT_TRUE(e.Flow().WindowHidden);
     e.Input(TInputCode::Confirm, -1, -1);  // a confirm while hidden only shows the window again
-    EXPECT_FALSE(e.WindowHidden());
-    EXPECT_TRUE(e.ClickWait());
+    EXPECT_FALSE(e.Flow().WindowHidden);
+    EXPECT_TRUE(e.Flow().ClickWait);
     e.Input(TInputCode::HideWindow, -1, -1);
     e.Input(TInputCode::SkipHeld, -1, -1);  // skip held does not show it
-    EXPECT_TRUE(e.WindowHidden());
-    e.SetClickWait(false);
+    EXPECT_TRUE(e.Flow().WindowHidden);
+    e.Flow().ClickWait = false;
     EXPECT_EQ(e.NextWait().kind, TIdleWait::kInput);  // hidden holds even without a wait
     e.Input(TInputCode::ShowWindow, -1, -1);
-    EXPECT_FALSE(e.WindowHidden());
-    EXPECT_FALSE(e.Animating());
+    EXPECT_FALSE(e.Flow().WindowHidden);
+    EXPECT_FALSE(e.Message().Animating());
     RunToInput();
     EXPECT_EQ(m_Seen.messages.size(), 2u);
 }
@@ -315,25 +315,25 @@ TEST_F(InterpreterTest, SkipPassesReadParagraphsOnlyUnlessUnreadSkippingIsOn) {
     e.SystemState().ReadParagraphs = {"#SEEN"};
     RunToInput();
     ASSERT_EQ(m_Seen.messages.size(), 1u);
-    e.SetSkip(true);
+    e.Flow().Skip = true;
     EXPECT_EQ(RunToInput(), "");
     // Both read messages passed; the first unread one stops, skip still on until an input.
     EXPECT_EQ(m_Seen.messages.size(), 3u);
-    EXPECT_TRUE(e.Skip());
-    EXPECT_FALSE(e.Animating());
+    EXPECT_TRUE(e.Flow().Skip);
+    EXPECT_FALSE(e.Message().Animating());
     e.Input(TInputCode::SkipHeld, -1, -1);  // skip held in an unread paragraph does nothing
-    EXPECT_FALSE(e.Skip());
-    EXPECT_TRUE(e.ClickWait());
+    EXPECT_FALSE(e.Flow().Skip);
+    EXPECT_TRUE(e.Flow().ClickWait);
 
     e.SystemState().NoReadTextSkip = true;
-    e.SetSkip(true);
+    e.Flow().Skip = true;
     EXPECT_EQ(RunToInput(), kEnd + "start.txt:6");
     EXPECT_EQ(m_Seen.messages.size(), 4u);
 }
 
 TEST_F(InterpreterTest, AutoPlayGoesOnAfterTheReadingDelayAndAnyInputEndsIt) {
     TVelmor& e = Start("0123456789abcdefghij\n次\n三\n", "MessageAnimation=0\n");
-    e.SetAutoPlay(true);
+    e.Flow().AutoPlay = true;
     const uint32_t shown = m_Clock.TickCount();
     e.Tick();
     const auto wait = e.NextWait();
@@ -346,8 +346,8 @@ TEST_F(InterpreterTest, AutoPlayGoesOnAfterTheReadingDelayAndAnyInputEndsIt) {
     e.Tick();
     EXPECT_EQ(m_Seen.messages.size(), 2u);
     e.Input(TInputCode::Confirm, -1, -1);
-    EXPECT_FALSE(e.AutoPlay());
-    EXPECT_TRUE(e.ClickWait());  // that input did nothing else
+    EXPECT_FALSE(e.Flow().AutoPlay);
+    EXPECT_TRUE(e.Flow().ClickWait);  // that input did nothing else
 }
 
 TEST_F(InterpreterTest, BadBytesStayInsideTheirLine) {
@@ -361,7 +361,7 @@ TEST_F(InterpreterTest, BadBytesStayInsideTheirLine) {
     m_Dir.WriteSjis("game.vss", "<SystemState>\nMessageAnimation=0\n</SystemState>\n");
     m_Dir.WriteBytes("start.txt", script);
     TVelmor& e = Make();
-    ASSERT_EQ(e.ScriptLines().size(), 6u);
+    ASSERT_EQ(e.Script().Lines().size(), 6u);
     int messages = 0;
     std::string end;
     while (end.empty() && messages < 10) {

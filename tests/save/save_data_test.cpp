@@ -12,16 +12,13 @@ namespace {
 class SaveDataTest : public CommandTest {
 protected:
     TVelmor& StartGame() {
-        TVelmor& e = Start("#start\nはじまり\n#north\n北\n",
-                           "<MiniFace>\nCount=3\n</MiniFace>\n");
+        TVelmor& e = Start("#start\nはじまり\n#north\n北\n", "<MiniFace>\nCount=3\n</MiniFace>\n");
         Picture("bg.png", 8, 8);
         Picture("ann1.png", 4, 4);
         Picture("bob1.png", 4, 4);
         return e;
     }
-    std::string Data(const std::string& utf8Name) const {
-        return m_Dir.Str() + "game/" + utf8Name;
-    }
+    std::string Data(const std::string& utf8Name) const { return m_Dir.Str() + "game/" + utf8Name; }
     std::string Save(TSaveData& saves, const std::string& utf8Name, const std::string& comment) {
         saves.dataWrite(SJ(utf8Name), "2026/12/09", "15:00:00", SJ(comment));
         return SJ(utf8Name);
@@ -45,17 +42,17 @@ TEST_F(SaveDataTest, AGameReadsBackAsItWasSaved) {
     Run("*b bg.png");
     Run("*m ann1.png");
     Run("*m bob1.png");
-    e.MiniFaceLayer(1).SetVisible(false);
-    e.SetIntVariable(SJ("好感度"), -7);
-    e.SetIntVariable("flag", 1);
+    e.Scene().MiniFace(1).SetVisible(false);
+    e.Variables().Set(SJ("好感度"), -7);
+    e.Variables().Set("flag", 1);
     Run("*addsel 北へ #north");
     Run("*addsel 南へ #south other.txt");
-    e.SetChoiceCount(2);
-    e.SetChannelFile(0, "music.ogg");
-    e.SetChannelFile(3, "voice.wav");
-    e.SetSoundPlayedPosition("start.txt", 3);
-    e.SetTitle(true, {"start.txt", 1, "#start"});
-    e.SetPosition({"start.txt", 2, "#north"});
+    e.Choices().Restore(2, nullptr, 0);
+    e.Channels().SetFile(0, "music.ogg");
+    e.Channels().SetFile(3, "voice.wav");
+    e.Channels().SetSoundPlayedPosition({"start.txt", 3, ""});
+    e.Script().SetTitle(true, {"start.txt", 1, "#start"});
+    e.Script().Position() = TVelmorScriptPosition{"start.txt", 2, "#north"};
 
     TSaveData saves(e);
     EXPECT_EQ(TSaveData::NewName(saves.Entries()), SJ("データ1"));
@@ -65,40 +62,40 @@ TEST_F(SaveDataTest, AGameReadsBackAsItWasSaved) {
     EXPECT_EQ(TSaveData::NewName(saves.Entries()), SJ("データ2"));
 
     // Play on, changing everything the save holds.
-    const auto saved = TSaveGame::Capture(e);
+    const auto saved = TSaveGame(e.Snapshot());
     Run("*m ann1.png");
     e.ClearAllVariables();
-    e.SetIntVariable("other", 3);
-    e.SetChannelFile(0, "");
-    e.BackgroundLayer().SetVisible(false);
-    e.SetTitle(false, {});
-    e.SetPosition({"start.txt", 0, "#start"});
+    e.Variables().Set("other", 3);
+    e.Channels().SetFile(0, "");
+    e.Scene().Background().SetVisible(false);
+    e.Script().SetTitle(false, {});
+    e.Script().Position() = TVelmorScriptPosition{"start.txt", 0, "#start"};
 
     ASSERT_TRUE(saves.dataRead(SJ("データ1")));
     EXPECT_TRUE(Messages().empty());
-    EXPECT_EQ(e.Position().Line, 2);
-    EXPECT_EQ(e.Position().Paragraph, "#north");
-    EXPECT_EQ(e.BackgroundLayer().FileName(), "bg.png");
-    EXPECT_TRUE(e.BackgroundLayer().Visible());
-    EXPECT_EQ(e.MiniFaceSlot(), saved.MiniFaceDrawIndex);
+    EXPECT_EQ(e.Script().Position().Line, 2);
+    EXPECT_EQ(e.Script().Position().Paragraph, "#north");
+    EXPECT_EQ(e.Scene().Background().FileName(), "bg.png");
+    EXPECT_TRUE(e.Scene().Background().Visible());
+    EXPECT_EQ(e.Scene().MiniFaceSlot(), saved.MiniFaceDrawIndex);
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(e.MiniFaceKey(i), (*saved.MiniFaceKeys)[i]) << i;
-        EXPECT_EQ(e.MiniFaceLayer(i).FileName(), (*saved.MiniFacePictures)[i]) << i;
-        EXPECT_EQ(e.MiniFaceLayer(i).Visible(), (*saved.MiniVisible)[i]) << i;
+        EXPECT_EQ(e.Scene().MiniFaceKey(i), (*saved.MiniFaceKeys)[i]) << i;
+        EXPECT_EQ(e.Scene().MiniFace(i).FileName(), (*saved.MiniFacePictures)[i]) << i;
+        EXPECT_EQ(e.Scene().MiniFace(i).Visible(), (*saved.MiniVisible)[i]) << i;
     }
     int32_t v = 0;
-    EXPECT_TRUE(e.GetIntVariable(SJ("好感度"), v));
+    EXPECT_TRUE(e.Variables().Get(SJ("好感度"), v));
     EXPECT_EQ(v, -7);
-    EXPECT_FALSE(e.GetIntVariable("other", v));
-    ASSERT_EQ(e.ChoiceCount(), 2);
-    EXPECT_EQ(e.Choice(0).Caption, SJ("北へ"));
-    EXPECT_EQ(e.Choice(0).Script, "");
-    EXPECT_EQ(e.Choice(1).Script, "other.txt");
-    EXPECT_EQ(e.ChannelFile(0), "music.ogg");
-    EXPECT_EQ(e.ChannelFile(3), "voice.wav");
-    EXPECT_EQ(e.SoundPlayedPosition().Line, 3);
-    EXPECT_TRUE(e.InTitle());
-    EXPECT_EQ(e.TitlePosition().Paragraph, "#start");
+    EXPECT_FALSE(e.Variables().Get("other", v));
+    ASSERT_EQ(e.Choices().Count(), 2);
+    EXPECT_EQ(e.Choices().At(0).Caption, SJ("北へ"));
+    EXPECT_EQ(e.Choices().At(0).Script, "");
+    EXPECT_EQ(e.Choices().At(1).Script, "other.txt");
+    EXPECT_EQ(e.Channels().File(0), "music.ogg");
+    EXPECT_EQ(e.Channels().File(3), "voice.wav");
+    EXPECT_EQ(e.Channels().SoundPlayedPosition().Line, 3);
+    EXPECT_TRUE(e.Script().InTitle());
+    EXPECT_EQ(e.Script().TitlePosition().Paragraph, "#start");
 }
 
 TEST_F(SaveDataTest, TheListKeepsItsOrderAndForgetsSavesWithoutData) {
@@ -142,9 +139,9 @@ TEST_F(SaveDataTest, TheListKeepsItsOrderAndForgetsSavesWithoutData) {
 TEST_F(SaveDataTest, ADamagedSaveIsRefusedAndChangesNothing) {
     TVelmor& e = StartGame();
     TSaveData saves(e);
-    e.SetIntVariable("keep", 5);
+    e.Variables().Set("keep", 5);
     Save(saves, "データ1", "");
-    e.SetIntVariable("keep", 6);
+    e.Variables().Set("keep", 6);
 
     const std::string file = Data("データ1");
     auto rewrite = [&](const std::string& from, const std::string& to) {
@@ -158,15 +155,15 @@ TEST_F(SaveDataTest, ADamagedSaveIsRefusedAndChangesNothing) {
     EXPECT_FALSE(saves.dataRead(SJ("データ1")));
     EXPECT_EQ(Messages().back(), "セーブデータ\"データ1\"が異常です");
     int32_t v = 0;
-    EXPECT_TRUE(e.GetIntVariable("keep", v));
+    EXPECT_TRUE(e.Variables().Get("keep", v));
     EXPECT_EQ(v, 6);
 
     // Lines with nothing after "=" are skipped; an empty name is a name.
     rewrite("keep=five", "flag=\r\n=5");
     ASSERT_TRUE(saves.dataRead(SJ("データ1")));
-    EXPECT_FALSE(e.GetIntVariable("flag", v));
-    ASSERT_EQ(e.Variables().size(), 2u);  // the finished flag and the nameless one
-    EXPECT_EQ(e.Variables()[1].Name, "");
+    EXPECT_FALSE(e.Variables().Get("flag", v));
+    ASSERT_EQ(e.Variables().List().size(), 2u);  // the finished flag and the nameless one
+    EXPECT_EQ(e.Variables().List()[1].Name, "");
 
     rewrite("GameMode=1", "GameMode=99");
     EXPECT_FALSE(saves.dataRead(SJ("データ1")));
@@ -187,15 +184,15 @@ TEST_F(SaveDataTest, ValuesFromOtherWritersReadAsTheEngineMeansThem) {
                     "<MiniFace>\nMiniFaceDrawIndex=40\nMiniVisible=1,0,2\nMiniFaceDist=,bob\n"
                     "</MiniFace>\n");
     ASSERT_TRUE(saves.dataRead(SJ("データ1")));
-    EXPECT_EQ(e.BackgroundLayer().FillColour(), 0xFFFFFFu);
-    EXPECT_TRUE(e.MiniFaceLayer(0).Visible());
-    EXPECT_FALSE(e.MiniFaceLayer(1).Visible());
-    EXPECT_FALSE(e.MiniFaceLayer(2).Visible());
+    EXPECT_EQ(e.Scene().Background().FillColour(), 0xFFFFFFu);
+    EXPECT_TRUE(e.Scene().MiniFace(0).Visible());
+    EXPECT_FALSE(e.Scene().MiniFace(1).Visible());
+    EXPECT_FALSE(e.Scene().MiniFace(2).Visible());
     // A rotation index past the project's slots starts over at the first.
-    EXPECT_EQ(e.MiniFaceSlot(), 0);
-    EXPECT_EQ(e.MiniFaceKey(0), "");
-    EXPECT_EQ(e.MiniFaceKey(1), "bob");
-    EXPECT_EQ(e.TitlePosition().Script, "start.txt");
+    EXPECT_EQ(e.Scene().MiniFaceSlot(), 0);
+    EXPECT_EQ(e.Scene().MiniFaceKey(0), "");
+    EXPECT_EQ(e.Scene().MiniFaceKey(1), "bob");
+    EXPECT_EQ(e.Script().TitlePosition().Script, "start.txt");
 
     uint32_t a = 0, b = 1;
     EXPECT_TRUE(yx::TryStringToColor("clWhite", a));

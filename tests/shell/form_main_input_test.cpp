@@ -71,7 +71,7 @@ protected:
     static QAction* Act(TFormMain& form, const char* name) {
         return form.findChild<QAction*>(name);
     }
-    int Line(TFormMain& form) { return form.Engine()->Position().Line; }
+    int Line(TFormMain& form) { return form.Engine()->Script().Position().Line; }
 
     TempFolder m_Dir;
     TempFolder m_Home;
@@ -143,9 +143,9 @@ TEST_F(FormInputTest, ShiftHidesTheWindowWhileHeldAndCtrlRepeatsItsSkip) {
     Settle(form);
     EXPECT_EQ(Line(form), 0);
     Key(form, QEvent::KeyPress, Qt::Key_Shift, Qt::ShiftModifier);
-    EXPECT_TRUE(form.Engine()->WindowHidden());
+    EXPECT_TRUE(form.Engine()->Flow().WindowHidden);
     Key(form, QEvent::KeyRelease, Qt::Key_Shift);
-    EXPECT_FALSE(form.Engine()->WindowHidden());
+    EXPECT_FALSE(form.Engine()->Flow().WindowHidden);
     Settle(form);
     EXPECT_EQ(Line(form), 0);  // showing the window again confirms nothing
 
@@ -196,17 +196,17 @@ TEST_F(FormInputTest, ContextMenuFollowsTheGameStateAndNeverOpensWhileBusy) {
     ASSERT_TRUE(Start(form));
     Settle(form);
     TVelmor& engine = *form.Engine();
-    engine.SetPopupEnabled(true);
-    engine.SetSkip(true);
-    engine.SetBusy(true);
+    engine.Flow().PopupEnabled = true;
+    engine.Flow().Skip = true;
+    engine.Flow().Busy = true;
     form.FormContextPopup(QPoint(10, 10));
     EXPECT_FALSE(form.PMSystem()->isVisible());
-    EXPECT_TRUE(engine.Skip());
+    EXPECT_TRUE(engine.Flow().Skip);
 
-    engine.SetBusy(false);
+    engine.Flow().Busy = false;
     form.FormContextPopup(QPoint(10, 10));
     EXPECT_TRUE(form.PMSystem()->isVisible());
-    EXPECT_FALSE(engine.Skip());
+    EXPECT_FALSE(engine.Flow().Skip);
     EXPECT_TRUE(Act(form, "m_ActMessWinShow")->isEnabled());
     EXPECT_FALSE(Act(form, "m_ActMessSkip")->isEnabled());  // nothing read yet
     EXPECT_FALSE(Act(form, "m_ActMessAutoPlay")->isVisible());
@@ -214,7 +214,7 @@ TEST_F(FormInputTest, ContextMenuFollowsTheGameStateAndNeverOpensWhileBusy) {
     EXPECT_TRUE(Act(form, "m_ActSaveLoad")->isEnabled());
     form.PMSystem()->hide();
 
-    engine.SetPopupEnabled(false);
+    engine.Flow().PopupEnabled = false;
     engine.SystemState().NoReadTextSkip = true;
     form.FormContextPopup(QPoint(10, 10));
     EXPECT_FALSE(Act(form, "m_ActMessWinShow")->isEnabled());
@@ -230,19 +230,19 @@ TEST_F(FormInputTest, MenuCommandsHideTheWindowSkipAndShowTheHistory) {
     Settle(form);
     TVelmor& engine = *form.Engine();
     Act(form, "m_ActMessWinShow")->trigger();
-    EXPECT_TRUE(engine.WindowHidden());
+    EXPECT_TRUE(engine.Flow().WindowHidden);
     Act(form, "m_ActMessWinShow")->trigger();
-    EXPECT_FALSE(engine.WindowHidden());
+    EXPECT_FALSE(engine.Flow().WindowHidden);
 
     ASSERT_EQ(engine.Mode(), TGameMode::Script);
-    ASSERT_TRUE(engine.ClickWait());
+    ASSERT_TRUE(engine.Flow().ClickWait);
     Act(form, "m_ActMessSkip")->trigger();
-    EXPECT_TRUE(engine.Skip());
-    engine.SetSkip(false);
-    engine.SetClickWait(false);
+    EXPECT_TRUE(engine.Flow().Skip);
+    engine.Flow().Skip = false;
+    engine.Flow().ClickWait = false;
     Act(form, "m_ActMessSkip")->trigger();
-    EXPECT_FALSE(engine.Skip());
-    engine.SetClickWait(true);
+    EXPECT_FALSE(engine.Flow().Skip);
+    engine.Flow().ClickWait = true;
 
     // The history was made hidden at start-up and has the message shown so far.
     TFormLog* log = form.FormLog();
@@ -268,10 +268,10 @@ TEST_F(FormInputTest, JoystickIsProbedAtStartAndPolledEachPass) {
     EXPECT_EQ(Line(form), 0);
     m_Joy.position.buttons = platform::Joystick::kButton2;
     form.PollJoystick();
-    EXPECT_TRUE(form.Engine()->WindowHidden());
+    EXPECT_TRUE(form.Engine()->Flow().WindowHidden);
     m_Joy.position.buttons = 0;
     form.IdlePass();
-    EXPECT_FALSE(form.Engine()->WindowHidden());
+    EXPECT_FALSE(form.Engine()->Flow().WindowHidden);
     m_Joy.position.buttons = platform::Joystick::kButton1;
     form.IdlePass();
     Settle(form);

@@ -73,13 +73,13 @@ TEST_F(FormLoopTest, RestsUntilTheRevealDeadlineOrAnInput) {
     RunUntilInput(form);
     EXPECT_FALSE(form.IdleRunning());
     EXPECT_EQ(form.WakeInterval(), -1);
-    EXPECT_EQ(form.Engine()->Position().Line, 0);
+    EXPECT_EQ(form.Engine()->Script().Position().Line, 0);
     // Enter (released) confirms and wakes the loop.
     QKeyEvent release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier);
     QApplication::sendEvent(&form, &release);
     EXPECT_TRUE(form.IdleRunning());
     form.IdlePass();
-    EXPECT_EQ(form.Engine()->Position().Line, 1);
+    EXPECT_EQ(form.Engine()->Script().Position().Line, 1);
     form.close();
 }
 
@@ -88,7 +88,7 @@ TEST_F(FormLoopTest, APassNeverRunsInsideAnother) {
     TFormMain form;
     ASSERT_TRUE(form.FormCreate(Project()));
     uint64_t inner = 0, outer = 0;
-    form.Engine()->OnVariablesChanged = [&] {
+    form.Engine()->Hooks().variablesChanged = [&] {
         outer = form.Engine()->LinesRun();
         EXPECT_TRUE(form.IdlePass());
         inner = form.Engine()->LinesRun();
@@ -166,7 +166,7 @@ TEST_F(FormLoopTest, ClosingDuringAnEffectWaitsForItToFinish) {
     form.IdlePass();
     ASSERT_TRUE(closeSeen);
     ASSERT_NE(form.Engine(), nullptr);  // not torn down under the running effect
-    EXPECT_EQ(form.Engine()->Position().Line, 0);
+    EXPECT_EQ(form.Engine()->Script().Position().Line, 0);
     QEventLoop loop;
     QTimer guard;
     QObject::connect(&guard, &QTimer::timeout, &loop, [&] {

@@ -40,15 +40,17 @@ protected:
         platform::Clock::SetCurrent(nullptr);
         platform::MessageBox::SetCurrent(nullptr);
     }
-    TFormInfo& Start(const std::string& script, bool developer,
-                     const std::string& project = "") {
-        m_Dir.WriteSjis("game.vsc", "<velmor>\nTitle=灯台\nStartScript=start.txt\n</velmor>\n"
-                                    "<Screen>\nWidth=160\nHeight=120\n</Screen>\n" + project);
+    TFormInfo& Start(const std::string& script, bool developer, const std::string& project = "") {
+        m_Dir.WriteSjis("game.vsc",
+                        "<velmor>\nTitle=灯台\nStartScript=start.txt\n</velmor>\n"
+                        "<Screen>\nWidth=160\nHeight=120\n</Screen>\n" +
+                            project);
         m_Dir.WriteSjis("start.txt", script);
         if (developer) m_Dir.WriteBytes(platform::SjisToUtf8(EngineKeyText()), "");
         m_Form = std::make_unique<TFormMain>();
         m_Form->SetExternalDriver(true);
-        EXPECT_TRUE(m_Form->FormCreate({platform::FileSystem::FromHostPath(m_Dir.Str() + "game.vsc")}));
+        EXPECT_TRUE(
+            m_Form->FormCreate({platform::FileSystem::FromHostPath(m_Dir.Str() + "game.vsc")}));
         for (int i = 0; i < 200 && m_Form->Engine(); ++i) {
             uint32_t deadline;
             const auto rest = m_Form->NextRest(deadline);
@@ -78,7 +80,8 @@ protected:
 
 TEST_F(InfoWindowTest, AboutTextsComeFromTheLibraryAndTheGame) {
     m_Dir.WriteSjis("about.txt", "灯台守の物語。\n");
-    TFormInfo& info = Start("一\n", false, "<ScenarioAbout>\nScenarioAboutFile=about.txt\n</ScenarioAbout>\n");
+    TFormInfo& info =
+        Start("一\n", false, "<ScenarioAbout>\nScenarioAboutFile=about.txt\n</ScenarioAbout>\n");
     const std::string engine = info.m_RECopyright->toPlainText().toStdString();
     EXPECT_NE(engine.find("ビジュアルノベル"), std::string::npos) << engine;
     EXPECT_EQ(engine.find("rtf"), std::string::npos) << engine;  // the text, not the markup
@@ -92,14 +95,15 @@ TEST_F(InfoWindowTest, AboutTextsComeFromTheLibraryAndTheGame) {
 
 TEST_F(InfoWindowTest, TheVariableTableShowsEditsAndWritesTheGamesVariables) {
     std::string script;
-    for (int i = 0; i < 15; ++i) script += "?v" + std::to_string(i) + " = " + std::to_string(i) + "\n";
+    for (int i = 0; i < 15; ++i)
+        script += "?v" + std::to_string(i) + " = " + std::to_string(i) + "\n";
     script += "*b missing.png\n一\n";
     TFormInfo& info = Start(script, true);
     info.OpenDebugPanel();
     ASSERT_TRUE(info.DebugPanelOpen());
     info.show();
     // 15 variables and the finished flag, and one free row.
-    ASSERT_EQ(m_Form->Engine()->Variables().size(), 16u);
+    ASSERT_EQ(m_Form->Engine()->Variables().List().size(), 16u);
     EXPECT_EQ(info.m_SGVariable->rowCount(), 17);
     EXPECT_EQ(Cell(info, 1, 0), "v0");
     EXPECT_EQ(Cell(info, 16, 0), "");
@@ -114,11 +118,11 @@ TEST_F(InfoWindowTest, TheVariableTableShowsEditsAndWritesTheGamesVariables) {
     ASSERT_EQ(m_Boxes.Records().size(), 1u);
     EXPECT_EQ(platform::SjisToUtf8(m_Boxes.Records()[0].text), "4x は不正な値です");
     int32_t value = 0;
-    ASSERT_TRUE(m_Form->Engine()->GetIntVariable("v0", value));
+    ASSERT_TRUE(m_Form->Engine()->Variables().Get("v0", value));
     EXPECT_EQ(value, 42);
-    ASSERT_TRUE(m_Form->Engine()->GetIntVariable("v1", value));
+    ASSERT_TRUE(m_Form->Engine()->Variables().Get("v1", value));
     EXPECT_EQ(value, 1);
-    EXPECT_FALSE(m_Form->Engine()->GetIntVariable("newcomer", value));
+    EXPECT_FALSE(m_Form->Engine()->Variables().Get("newcomer", value));
     EXPECT_EQ(Cell(info, 16, 0), "");  // the refresh took the row away
 
     // A variable the script sets while the window is open shows at once.

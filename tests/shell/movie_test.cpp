@@ -115,7 +115,7 @@ protected:
     int Shown() {
         return m_Form->Avi()->Frame().isNull() ? 0 : qGray(m_Form->Avi()->Frame().pixel(5, 5));
     }
-    std::string Message() { return platform::SjisToUtf8(m_Form->Engine()->MessageText()); }
+    std::string Message() { return platform::SjisToUtf8(m_Form->Engine()->Message().Text()); }
 
     TempFolder m_Dir;
     TempFolder m_Home;
@@ -158,7 +158,7 @@ TEST_F(MovieTest, AKeyOrAClickEndsTheMovieOnce) {
     EXPECT_EQ(Message(), "一");
     // A second ending (the movie's own stop arriving late) changes nothing.
     engine.EndMovie();
-    EXPECT_TRUE(engine.ClickWait());
+    EXPECT_TRUE(engine.Flow().ClickWait);
 
     m_Form->DeliverInput(TInputCode::Confirm, -1, -1);
     Settle();

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 // Before Qt, whose "emit" keyword the fixtures use as a name.
-#include "tests/sound/sound_fixtures.h"
-
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -22,6 +20,7 @@
 #include "shell/form_main.h"
 #include "sound/ds_play_thread.h"
 #include "sound/ds_player.h"
+#include "tests/sound/sound_fixtures.h"
 #include "tests/support/temp_folder.h"
 #include "windows/form_option.h"
 
@@ -39,14 +38,15 @@ protected:
                         "<velmor>\nTitle=灯台\nStartScript=start.txt\n</velmor>\n"
                         "<Screen>\nWidth=160\nHeight=120\n</Screen>\n");
         m_Dir.WriteSjis("start.txt", "*bgm music.wav\n一\n二\n");
-        const auto wave = fixtures::MakeWave(
-            fixtures::Bytes16(std::vector<int16_t>(44100, 1000)));
+        const auto wave = fixtures::MakeWave(fixtures::Bytes16(std::vector<int16_t>(44100, 1000)));
         m_Dir.WriteBytes("music.wav", std::string(wave.begin(), wave.end()));
-        m_Dir.WriteSjis("game.vss", "<SystemState>\nMessageAnimation=1\n"
-                                    "MessageAnimationSpeed=47\nFontName=存在しない書体\n"
-                                    "</SystemState>\n");
+        m_Dir.WriteSjis("game.vss",
+                        "<SystemState>\nMessageAnimation=1\n"
+                        "MessageAnimationSpeed=47\nFontName=存在しない書体\n"
+                        "</SystemState>\n");
         m_Form.SetExternalDriver(true);
-        ASSERT_TRUE(m_Form.FormCreate({platform::FileSystem::FromHostPath(m_Dir.Str() + "game.vsc")}));
+        ASSERT_TRUE(
+            m_Form.FormCreate({platform::FileSystem::FromHostPath(m_Dir.Str() + "game.vsc")}));
         for (int i = 0; i < 200 && m_Form.Engine(); ++i) {
             uint32_t deadline;
             const auto rest = m_Form.NextRest(deadline);
@@ -67,7 +67,7 @@ protected:
     }
     // The music slot's attenuation in hundredths of a decibel.
     int32_t MusicLevel() {
-        TyxDSPlayer* player = m_Form.Engine()->SoundDevice();
+        TyxDSPlayer* player = m_Form.Engine()->Channels().Device();
         if (!player || !player->Slot(0) || !player->Slot(0)->Buffer()) return 1;
         int32_t level = 1;
         player->Slot(0)->Buffer()->GetVolume(&level);
@@ -84,7 +84,7 @@ protected:
 };
 
 TEST_F(OptionsTest, VolumesAreHeardAtOnceAndCancelOrEscapeBringsThemBack) {
-    if (!m_Form.Engine()->SoundDevice()) GTEST_SKIP() << "no sound device";
+    if (!m_Form.Engine()->Channels().Device()) GTEST_SKIP() << "no sound device";
     ASSERT_EQ(MusicLevel(), 0);
     int32_t during = 1;
     WithDialog([&](TFormOption& d) {

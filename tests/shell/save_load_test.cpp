@@ -82,7 +82,7 @@ protected:
             names << dialog.List()->topLevelItem(i)->text(0);
         return names;
     }
-    std::string Message() const { return platform::SjisToUtf8(Engine_().MessageText()); }
+    std::string Message() const { return platform::SjisToUtf8(Engine_().Message().Text()); }
     const TVelmor& Engine_() const { return *const_cast<TFormMain&>(m_Form).Engine(); }
 
     TempFolder m_Dir;
@@ -98,7 +98,7 @@ protected:
 
 TEST_F(SaveLoadTest, ALoadedGameShowsItsSavedMessageAgainAndWaits) {
     ASSERT_EQ(Message(), "一");
-    Engine().SetIntVariable("score", 3);
+    Engine().Variables().Set("score", 3);
     WithDialog([](TFormSave& d) {
         EXPECT_TRUE(d.m_ActNewSave->isEnabled());
         EXPECT_FALSE(d.m_ActLoad->isEnabled());  // nothing listed, nothing selected
@@ -111,7 +111,7 @@ TEST_F(SaveLoadTest, ALoadedGameShowsItsSavedMessageAgainAndWaits) {
     Click();
     Click();
     ASSERT_EQ(Message(), "三");
-    Engine().SetIntVariable("score", 9);
+    Engine().Variables().Set("score", 9);
     m_Boxes.PushAnswer(MessageAnswer::Yes);
     WithDialog([](TFormSave& d) {
         ASSERT_EQ(d.List()->topLevelItemCount(), 1);
@@ -124,10 +124,10 @@ TEST_F(SaveLoadTest, ALoadedGameShowsItsSavedMessageAgainAndWaits) {
               "データ1 をロードしてもよろしいですか？");
     Settle();
     EXPECT_EQ(Message(), "一");
-    EXPECT_TRUE(Engine().ClickWait());
-    EXPECT_EQ(Engine().Position().Script, "start.txt");
+    EXPECT_TRUE(Engine().Flow().ClickWait);
+    EXPECT_EQ(Engine().Script().Position().Script, "start.txt");
     int32_t score = 0;
-    ASSERT_TRUE(Engine().GetIntVariable("score", score));
+    ASSERT_TRUE(Engine().Variables().Get("score", score));
     EXPECT_EQ(score, 3);
     Click();
     EXPECT_EQ(Message(), "二");
@@ -138,13 +138,13 @@ TEST_F(SaveLoadTest, ChoicesComeBackOnScreenAndSavingFollowsTheMode) {
     ASSERT_EQ(Engine().Mode(), TGameMode::Choice);
     WithDialog([](TFormSave& d) { d.m_ActNewSave->trigger(); });
     Engine().ChoiceInput(TInputCode::Confirm, -1, -1);  // nothing highlighted: stays
-    Engine().SetChoiceCount(0);
+    Engine().Choices().Clear();
     Engine().EnterGameMode(TGameMode::Script);
 
     m_Boxes.PushAnswer(MessageAnswer::Yes);
     WithDialog([](TFormSave& d) { d.m_ActLoad->trigger(); });
     EXPECT_EQ(Engine().Mode(), TGameMode::Choice);
-    EXPECT_EQ(Engine().ChoiceCount(), 2);
+    EXPECT_EQ(Engine().Choices().Count(), 2);
 
     // In a mode that is neither script nor choice nothing can be saved; the rest still works.
     Engine().EnterGameMode(TGameMode::Gallery);
@@ -222,7 +222,7 @@ TEST_F(SaveLoadTest, ASaveWhoseScriptIsGoneLeavesTheGameAsItWas) {
     ASSERT_EQ(Message(), "三");
     WithDialog([](TFormSave& d) { d.m_ActNewSave->trigger(); });
     std::filesystem::remove(m_Dir.Path() / "other.txt");
-    Engine().SetIntVariable("keep", 1);
+    Engine().Variables().Set("keep", 1);
     // Meanwhile the game went back to the first script.
     m_Boxes.PushAnswer(MessageAnswer::Yes);
     WithDialog([](TFormSave& d) { d.m_ActTitleReturn->trigger(); });
@@ -232,7 +232,7 @@ TEST_F(SaveLoadTest, ASaveWhoseScriptIsGoneLeavesTheGameAsItWas) {
     WithDialog([](TFormSave& d) { d.m_ActLoad->trigger(); });
     EXPECT_NE(platform::SjisToUtf8(m_Boxes.Records().back().text).find("other.txt"),
               std::string::npos);
-    EXPECT_EQ(Engine().Position().Script, "start.txt");
+    EXPECT_EQ(Engine().Script().Position().Script, "start.txt");
     Settle();
     EXPECT_EQ(Message(), "一");
 }

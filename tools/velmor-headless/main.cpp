@@ -97,11 +97,11 @@ struct Snapshot {
     std::string script, paragraph, variables = "{}";
     int32_t line = -1;
     void Take(const TVelmor& engine) {
-        script = engine.Position().Script;
-        line = engine.Position().Line;
-        paragraph = engine.Position().Paragraph;
+        script = engine.Script().Position().Script;
+        line = engine.Script().Position().Line;
+        paragraph = engine.Script().Position().Paragraph;
         std::string v = "{";
-        for (const auto& var : engine.Variables()) {
+        for (const auto& var : engine.Variables().List()) {
             if (v.size() > 1) v += ",";
             v += JsonSjis(var.Name) + ":" + std::to_string(var.Value);
         }
