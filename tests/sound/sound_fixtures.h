@@ -119,11 +119,11 @@ inline std::vector<uint8_t> EncodeOgg(const std::vector<int16_t>& samples, int c
     ogg_stream_packetin(&os, &comm);
     ogg_stream_packetin(&os, &code);
     ogg_page og;
-    auto emit = [&](const ogg_page& page) {
+    auto writePage = [&](const ogg_page& page) {
         out.insert(out.end(), page.header, page.header + page.header_len);
         out.insert(out.end(), page.body, page.body + page.body_len);
     };
-    while (ogg_stream_flush(&os, &og) != 0) emit(og);
+    while (ogg_stream_flush(&os, &og) != 0) writePage(og);
     size_t frames = samples.size() / static_cast<size_t>(channels);
     size_t done = 0;
     bool eos = false;
@@ -150,13 +150,13 @@ inline std::vector<uint8_t> EncodeOgg(const std::vector<int16_t>& samples, int c
             while (vorbis_bitrate_flushpacket(&vd, &op)) {
                 ogg_stream_packetin(&os, &op);
                 while (ogg_stream_pageout(&os, &og) != 0) {
-                    emit(og);
+                    writePage(og);
                     if (ogg_page_eos(&og)) eos = true;
                 }
             }
         }
         if (n == 0 && !eos) {
-            while (ogg_stream_flush(&os, &og) != 0) emit(og);
+            while (ogg_stream_flush(&os, &og) != 0) writePage(og);
             eos = true;
         }
     }
