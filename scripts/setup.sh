@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # One place for everything a fresh Debian 12 machine needs, then configure and build.
-# Usage: scripts/setup.sh [release|asan]   (default: release)
+# Usage: scripts/setup.sh [release|asan|plain]   (default: release)
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 kind="${1:-release}"
@@ -30,8 +30,10 @@ if [ "${#missing[@]}" -gt 0 ]; then
 fi
 
 case "$kind" in
-  release) dir="$here/build";      opts=(-DCMAKE_BUILD_TYPE=RelWithDebInfo) ;;
-  asan)    dir="$here/build-asan"; opts=(-DCMAKE_BUILD_TYPE=Debug -DVELMOR_SANITIZE=ON) ;;
+  release) dir="$here/build";      opts=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMOR_WERROR=ON) ;;
+  asan)    dir="$here/build-asan"; opts=(-DCMAKE_BUILD_TYPE=Debug -DVELMOR_SANITIZE=ON -DVELMOR_WERROR=ON) ;;
+  # What a player or packager builds: optimised, warnings left as warnings.
+  plain)   dir="$here/build-plain"; opts=(-DCMAKE_BUILD_TYPE=Release) ;;
   *) echo "setup: unknown build kind $kind" >&2; exit 2 ;;
 esac
 
