@@ -16,6 +16,7 @@
 #include "platform/file_system.h"
 #include "platform/sjis.h"
 #include "resources/dll_res.h"
+#include "tests/support/engine_services.h"
 
 namespace {
 
@@ -82,9 +83,9 @@ public:
         platform::FileSystem::SetCurrentFolder(m_Dir.string() + "/");
         m_DllRes = std::make_unique<TyxDllRes>(
             platform::FileSystem::ProgramFolder() + "VELMORRC.DLL", true);
-        m_Engine = std::make_unique<TVelmor>(
-            m_Dir.string() + "/bench.vsc", platform::Utf8ToSjis("ＭＳ Ｐゴシック"),
-            TVelmor::TServices{m_DllRes.get(), nullptr, nullptr, nullptr, &m_Errors});
+        m_Engine = std::make_unique<TVelmor>(m_Dir.string() + "/bench.vsc",
+                                             platform::Utf8ToSjis("ＭＳ Ｐゴシック"),
+                                             EngineServices(m_DllRes.get(), nullptr, &m_Errors));
         // Run the commands and the message line.
         for (int i = 0; i < 20 && m_Engine->Message().Text().empty(); ++i) m_Engine->Tick();
     }

@@ -44,15 +44,14 @@ TVelmor::TVelmor(const std::string& scriptConfigPath, const std::string& fontNam
         services.manager, m_State, [this](const std::string& text) { AddErrorRecord(text); });
     // The CD device is built by the sound layer; the locator runs now so the player hears at
     // start-up when the disc is missing.
-    m_CDDrive = LocateCD(m_Data.CDRomDrive);
+    m_CDDrive = LocateCD(m_Data.CDRomDrive, *services.app);
 
     EnterGameMode(TGameMode::Script);
     m_Flow.PopupEnabled = false;
     m_Flow.AutoPlay = false;
 
     if (!start.empty() && !m_Script.Load(start))
-        TyxApplication::Instance().RaiseEngineError(SJ("TVelmor : ") + start +
-                                                    SJ(" がロードできません"));
+        TyxApplication::RaiseEngineError(SJ("TVelmor : ") + start + SJ(" がロードできません"));
 }
 
 TVelmor::~TVelmor() {
@@ -89,7 +88,11 @@ std::string TVelmor::ResolveSystemStatePath() const {
     return beside;
 }
 
-std::string TVelmor::LocateCD(const std::string& value) {
+uint32_t TVelmor::Now() const {
+    return m_Services.clock->TickCount();
+}
+
+std::string TVelmor::LocateCD(const std::string& value, TyxApplication& app) {
     if (value.empty()) return {};
     const std::string lower = yx::LowerCaseAscii(value);
     auto after = [&](const char* prefix) -> const char* {
@@ -105,7 +108,6 @@ std::string TVelmor::LocateCD(const std::string& value) {
     } else if (after("file:")) {
         drive = yx::FindDriveWithFile(value.substr(5));
     }
-    auto& app = TyxApplication::Instance();
     if (drive.empty()) {
         app.ShowMessage(
             SJ("ゲームのCDが見つかりません。\n音楽ありでゲームを楽しむには、\n"

@@ -21,6 +21,7 @@
 #include "engine/velmor_variables.h"
 #include "resources/string_list.h"
 
+class TyxApplication;
 class TyxDllRes;
 class TyxWitch;
 class TyxBCLManager;
@@ -31,8 +32,10 @@ class TDisplaySurface;
 // choices), the game modes, and the operations scripts and the window drive it with.
 class TVelmor {
 public:
-    // What the engine borrows from the window for its whole life.
+    // What the engine borrows from the window for its whole life; clock and app are needed.
     struct TServices {
+        platform::Clock* clock = nullptr;
+        TyxApplication* app = nullptr;
         TyxDllRes* dllRes = nullptr;
         TyxWitch* witch = nullptr;
         TyxBCLManager* manager = nullptr;
@@ -77,6 +80,7 @@ public:
     TVelmorChoices& Choices() { return m_Choices; }
     const TVelmorChoices& Choices() const { return m_Choices; }
     THooks& Hooks() { return m_Hooks; }
+    const TServices& Services() const { return m_Services; }
     void SetMonitor(TVelmorMonitor* monitor);
 
     const std::string& SystemStatePath() const { return m_StatePath; }
@@ -159,7 +163,7 @@ public:
     }
     const std::string& CDDrive() const { return m_CDDrive; }
     // Locates the game's CD from a project value; empty when none (messages shown).
-    static std::string LocateCD(const std::string& value);
+    static std::string LocateCD(const std::string& value, TyxApplication& app);
 
     // The system words that leave a mode: back to the title paragraph (also the save dialog's
     // request), the end of a replayed scene (also the menu action), the end of the movie.
@@ -180,6 +184,7 @@ public:
 
 private:
     std::string ResolveSystemStatePath() const;
+    uint32_t Now() const;
     void CreateModeObjects();
     void MessageLine();
     void ShowWindowInput();

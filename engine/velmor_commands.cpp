@@ -214,8 +214,7 @@ void TVelmor::CommandWait(const TStringList& tokens) {
         int32_t ms;
         if (m_Variables.ParseValue(tokens[1], ms)) {
             m_Flow.Busy = true;
-            uint32_t deadline = platform::Clock::Current().TickCount() +
-                                static_cast<uint32_t>(std::max<int32_t>(ms, 0));
+            uint32_t deadline = Now() + static_cast<uint32_t>(std::max<int32_t>(ms, 0));
             // 0 is "no wait"; a sum that wraps onto it waits one millisecond more.
             if (deadline == 0) deadline = 1;
             SetTimedWait(deadline, [this] { m_Flow.Busy = false; });

@@ -10,7 +10,8 @@ constexpr uint32_t kWhite = 0xFFFFFF, kBlack = 0;
 // Without a window the effects still leave their layers as they would: frames go nowhere.
 class TOffscreenSurface : public TDisplaySurface {
 public:
-    TOffscreenSurface(int width, int height) : m_Width(width), m_Height(height) {}
+    TOffscreenSurface(platform::Clock& clock, int width, int height)
+        : TDisplaySurface(clock), m_Width(width), m_Height(height) {}
     int Width() const override { return m_Width; }
     int Height() const override { return m_Height; }
     void Present(const platform::Bitmap&, int, int) override {}
@@ -26,7 +27,7 @@ void TVelmor::RunEffect(int number) {
     // Player input is ignored while an effect runs, whatever way it ends.
     TVelmorBusyScope busy(m_Flow.Busy);
     TVelmorScene& scene = *m_Scene;
-    TOffscreenSurface offscreen(m_Data.Width, m_Data.Height);
+    TOffscreenSurface offscreen(*m_Services.clock, m_Data.Width, m_Data.Height);
     TDisplaySurface& control = scene.Display() ? *scene.Display() : offscreen;
     if (number <= 12) {
         speffectRun(scene.Screen(), control, number, scene.DllRes());
@@ -45,7 +46,7 @@ void TVelmor::RunEffect(int number) {
 void TVelmor::CrossFadeToBackground(int durationMs) {
     TVelmorBusyScope busy(m_Flow.Busy);
     TVelmorScene& scene = *m_Scene;
-    TOffscreenSurface offscreen(m_Data.Width, m_Data.Height);
+    TOffscreenSurface offscreen(*m_Services.clock, m_Data.Width, m_Data.Height);
     speffectCrossFade(scene.Screen(), scene.Display() ? *scene.Display() : offscreen,
                       scene.Background(), static_cast<uint32_t>(durationMs < 0 ? 0 : durationMs),
                       scene.DllRes());

@@ -11,10 +11,6 @@
 namespace {
 constexpr size_t kErrorListCap = 255;
 
-uint32_t Now() {
-    return platform::Clock::Current().TickCount();
-}
-
 // A deadline of 0 means "none"; a wrapped sum that lands on it waits one more millisecond.
 uint32_t Deadline(uint32_t now, int32_t ms) {
     const uint32_t d = now + static_cast<uint32_t>(ms < 0 ? 0 : ms);
@@ -198,5 +194,5 @@ void TVelmor::AddErrorRecord(const std::string& message) {
 }
 
 void TVelmor::FatalScriptError(const std::string& message) {
-    TyxApplication::Instance().RaiseEngineError(message);
+    TyxApplication::RaiseEngineError(message);
 }

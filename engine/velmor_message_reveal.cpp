@@ -1,13 +1,11 @@
 // The reveal as the tick runs it: one piece per step, spaced by the animation speed, all at
 // once while skipping.
 #include "engine/velmor.h"
-#include "platform/clock.h"
 
 namespace {
 // A deadline of 0 means "none"; a wrapped sum that lands on it waits one more millisecond.
-uint32_t StepDeadline(int32_t ms) {
-    const uint32_t d =
-        platform::Clock::Current().TickCount() + static_cast<uint32_t>(ms < 0 ? 0 : ms);
+uint32_t StepDeadline(uint32_t now, int32_t ms) {
+    const uint32_t d = now + static_cast<uint32_t>(ms < 0 ? 0 : ms);
     return d == 0 ? 1 : d;
 }
 }  // namespace
@@ -20,7 +18,7 @@ bool TVelmor::RevealStep() {
         PresentFrame();
         return true;
     }
-    m_WaitDeadline = StepDeadline(m_State.MessageAnimationSpeed);
+    m_WaitDeadline = StepDeadline(Now(), m_State.MessageAnimationSpeed);
     if (m_Message->DrawNextPiece() != TVelmorMessage::TStep::Blocked) PresentFrame();
     return true;
 }

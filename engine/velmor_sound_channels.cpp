@@ -33,20 +33,21 @@ int32_t TVelmorSoundChannels::Volume(int channel) const {
 }
 
 bool TVelmorSoundChannels::Initialize(std::function<void(int slot)> onEnd) {
-    return m_Player && m_Player->Initialize(std::move(onEnd), 2, 16, 44100);
+    if (m_Player->Initialize(std::move(onEnd), 2, 16, 44100)) return true;
+    GoSilent();
+    return false;
 }
 
-void TVelmorSoundChannels::DestroyPlayer() {
-    m_Player.reset();
+void TVelmorSoundChannels::GoSilent() {
+    m_Player = std::make_unique<TyxDSPlayer>(kSoundChannelCount);
 }
 
-// A player whose device never opened behaves as no player: its opens could only fail.
+// A player whose device never opened is silent: its opens could only fail.
 TyxDSPlayer* TVelmorSoundChannels::LivePlayer() const {
-    return m_Player && m_Player->Device() ? m_Player.get() : nullptr;
+    return m_Player->Device() ? m_Player.get() : nullptr;
 }
 
 void TVelmorSoundChannels::ApplyVolumes() {
-    if (!m_Player) return;
     for (int channel = 0; channel < kSoundChannelCount; ++channel)
         m_Player->SetVolume(channel, Volume(channel) * 10);
 }

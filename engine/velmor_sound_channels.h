@@ -38,11 +38,14 @@ public:
     void RestorePlayedPositions(const std::string& soundScript, int32_t soundLine,
                                 const std::string& voiceScript, int32_t voiceLine);
 
-    // The sampled-sound player; null once the window found no sound device.
-    TyxDSPlayer* Device() const { return m_Player.get(); }
+    // The sampled-sound player. Without a sound device it stays, silent: every request to it
+    // fails quietly, so nobody needs to ask whether there is one.
+    TyxDSPlayer& Player() const { return *m_Player; }
     // Opens the output (2 channels, 16 bits, 44100 per second); onEnd runs on a worker thread.
+    // False, leaving the player silent, when no device opens.
     bool Initialize(std::function<void(int slot)> onEnd);
-    void DestroyPlayer();
+    // Drops the device (the sound device went away for good): the player goes silent.
+    void GoSilent();
     // Every slot's volume from the player's settings.
     void ApplyVolumes();
     void SetMonitor(TVelmorMonitor* monitor) { m_Monitor = monitor; }

@@ -14,7 +14,14 @@
 #include "resources/bcl.h"
 #include "resources/bcx.h"
 #include "resources/engine_key.h"
+#include "resources/picture_decoder.h"
 #include "resources/witch.h"
+
+// The host's image readers, as a resource manager without a decoder of its own uses.
+inline TyxPictureDecoder& HostDecoder() {
+    static TyxPictureDecoder decoder;
+    return decoder;
+}
 
 namespace fuzz_archive {
 
@@ -72,9 +79,9 @@ int Run(const uint8_t* data, size_t size, const std::string& extension) {
         archive.LoadStream(stream, item->Name);
         platform::Bitmap bitmap, mask;
         bool hasAlpha = false;
-        archive.LoadBitmap(bitmap, item->Name);
-        archive.LoadPng(bitmap, &mask, item->Name, hasAlpha);
-        archive.LoadMaskedImage(nullptr, bitmap, mask, item->Name);
+        archive.LoadBitmap(HostDecoder(), bitmap, item->Name);
+        archive.LoadPng(HostDecoder(), bitmap, &mask, item->Name, hasAlpha);
+        archive.LoadMaskedImage(HostDecoder(), bitmap, mask, item->Name);
     }
     return 0;
 }

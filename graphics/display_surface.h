@@ -2,12 +2,15 @@
 #include <functional>
 
 #include "platform/bitmap.h"
+#include "platform/clock.h"
 
 // The game window's display image as the engine sees it: frames are copied onto it and it is
-// refreshed on screen.
+// refreshed on screen, paced by the clock of the game.
 class TDisplaySurface {
 public:
+    explicit TDisplaySurface(platform::Clock& clock) : m_Clock(&clock) {}
     virtual ~TDisplaySurface() = default;
+    platform::Clock& Clock() const { return *m_Clock; }
     virtual int Width() const = 0;
     virtual int Height() const = 0;
     // Copies the frame (clipped to the surface) and shows it at once, so it is on screen before
@@ -24,4 +27,7 @@ public:
     void Pump() {
         if (PumpEvents) PumpEvents();
     }
+
+private:
+    platform::Clock* m_Clock;
 };

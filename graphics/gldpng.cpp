@@ -51,7 +51,7 @@ constexpr uint64_t kMaxInflateRatio = 1040;
 constexpr uint32_t kMaxSide = 1u << 24;
 
 [[noreturn]] void Fail(const char* text) {
-    TyxApplication::Instance().RaiseEngineError(text);
+    TyxApplication::RaiseEngineError(text);
 }
 
 inline uint32_t Be32(const uint8_t* p) {

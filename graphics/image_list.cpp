@@ -14,7 +14,7 @@ int TyxImageList::Add(const std::string& name) {
     entry.bitmap = std::make_unique<platform::Bitmap>();
     if (!m_ResourceLibrary || !m_ResourceLibrary->LoadBitmap(*entry.bitmap, name)) {
         // The program carries no bitmaps of its own: everything lives in the resource library.
-        TyxApplication::Instance().RaiseEngineError("Resource " + name + " not found");
+        TyxApplication::RaiseEngineError("Resource " + name + " not found");
     }
     m_Entries.push_back(std::move(entry));
     return Count() - 1;

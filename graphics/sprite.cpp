@@ -21,8 +21,7 @@ using platform::PixelFormat;
 
 TSprite::TSprite(uint8_t pixelFormat, bool useMmx, TyxWitch* witch, TyxDllRes* resourceLibrary,
                  TyxBCLManager* resourceManager)
-    : m_ImageObject((TVelmorPictureDecoder::InstallDefault(),
-                     std::make_unique<TyxImage>(pixelFormat, useMmx))),
+    : m_ImageObject(std::make_unique<TyxImage>(pixelFormat, useMmx)),
       m_Container(std::make_unique<TyxVelmorPngPng>()),
       m_Witch(witch),
       m_PixelFormat(pixelFormat),
@@ -111,8 +110,8 @@ bool TSprite::LoadFromManager(const std::string& fileName, const std::string& ex
         return true;
     }
     if (ext == ".vpp") {
-        if (!manager.LoadMaskedImage(&TyxPictureDecoder::Current(), picture, mask, fileName) ||
-            picture.Empty() || mask.Width() != picture.Width() || mask.Height() != picture.Height())
+        if (!manager.LoadMaskedImage(nullptr, picture, mask, fileName) || picture.Empty() ||
+            mask.Width() != picture.Width() || mask.Height() != picture.Height())
             return false;
         m_Image = picture;
         m_Mask = mask;

@@ -27,14 +27,14 @@ constexpr uint32_t kPumpSlice = 10;
 
 using Patterns = std::array<Bitmap, kSteps>;
 
-uint32_t Now() {
-    return platform::Clock::Current().TickCount();
+uint32_t Now(const TDisplaySurface& control) {
+    return control.Clock().TickCount();
 }
 
 // Holds until ms have passed since start. With pump the window's events get through at least
 // once, so a long effect never freezes the window even when its frames have no time to spare.
 void WaitFrom(TDisplaySurface& control, uint32_t start, uint32_t ms, bool pump) {
-    platform::Clock& clock = platform::Clock::Current();
+    platform::Clock& clock = control.Clock();
     if (pump) control.Pump();
     for (;;) {
         const uint32_t elapsed = clock.TickCount() - start;
@@ -114,8 +114,8 @@ std::string LoadPatterns(TyxDllRes* library, char kind, Patterns& out) {
 void LoadSandPatterns(TyxDllRes* library, Patterns& out) {
     const std::string missing = LoadPatterns(library, 'B', out);
     if (!missing.empty())
-        TyxApplication::Instance().RaiseEngineError(SJ("リソースロードエラー\n") + missing +
-                                                    SJ("が見つかりません"));
+        TyxApplication::RaiseEngineError(SJ("リソースロードエラー\n") + missing +
+                                         SJ("が見つかりません"));
 }
 
 // Keeps of the bitmap only what the pattern keeps (tiled from the bitmap's own corner).
@@ -175,7 +175,7 @@ void speffectFadeOut(TSprite& sprite, TDisplaySurface& control, bool toWhite, ui
     {
         TwentyFourBits bits(sprite);
         for (int i = 0; i < kSteps; ++i) {
-            const uint32_t start = Now();
+            const uint32_t start = Now(control);
             // The changes pile up, so the last steps reach the end colour.
             sprite.ImageObject().Brightness(sprite.Image(), (toWhite ? 32 : -32) * i);
             Show(sprite, control);
@@ -190,7 +190,7 @@ void speffectFadeIn(TSprite& sprite, TDisplaySurface& control, bool toWhite, uin
     TwentyFourBits bits(sprite);
     const Bitmap copy = sprite.Image();
     for (int n = kSteps - 1; n >= 0; --n) {
-        const uint32_t start = Now();
+        const uint32_t start = Now(control);
         sprite.Image() = copy;
         sprite.ImageObject().Brightness(sprite.Image(), (toWhite ? 32 : -32) * n);
         Show(sprite, control);
@@ -202,7 +202,7 @@ void speffectWaveOut(TSprite& sprite, TDisplaySurface& control, bool toWhite, ui
     if (sprite.Image().Empty()) return;
     sprite.Image().GetCanvas().SetPenColour(toWhite ? kWhite : kBlack);
     for (int i = 0; i < kSteps; ++i) {
-        const uint32_t start = Now();
+        const uint32_t start = Now(control);
         sprite.ImageObject().DiagonalLines(sprite.Image(), i, kSteps);
         Show(sprite, control);
         WaitFrom(control, start, duration / kSteps, true);
@@ -214,7 +214,7 @@ void speffectWaveIn(TSprite& sprite, TDisplaySurface& control, bool toWhite, uin
     const Bitmap copy = sprite.Image();
     sprite.Image().GetCanvas().SetPenColour(toWhite ? kWhite : kBlack);
     for (int i = 0; i < kSteps; ++i) {
-        const uint32_t start = Now();
+        const uint32_t start = Now(control);
         sprite.ImageObject().DiagonalLinesOver(sprite.Image(), copy, i, kSteps);
         Show(sprite, control);
         WaitFrom(control, start, duration / kSteps, true);
@@ -229,7 +229,7 @@ void speffectSandOut(TSprite& sprite, TDisplaySurface& control, uint32_t duratio
     Bitmap& picture = sprite.Image();
     BrushReset reset(picture.GetCanvas());
     for (int i = 0; i < kSteps; ++i) {
-        const uint32_t start = Now();
+        const uint32_t start = Now(control);
         AndPattern(picture, patterns[static_cast<size_t>(i)]);
         control.Present(picture, 0, 0);
         WaitFrom(control, start, duration / kSteps, true);
@@ -246,7 +246,7 @@ void speffectSandIn(TSprite& sprite, TDisplaySurface& control, uint32_t duration
     {
         BrushReset reset(picture.GetCanvas());
         for (int n = kSteps - 1; n >= 0; --n) {
-            const uint32_t start = Now();
+            const uint32_t start = Now(control);
             picture = copy;
             AndPattern(picture, patterns[static_cast<size_t>(n)]);
             control.Present(picture, 0, 0);
@@ -261,7 +261,7 @@ void speffectGammaOut(TSprite& sprite, TDisplaySurface& control, uint32_t durati
     {
         TwentyFourBits bits(sprite);
         for (int k = 1; k <= kSteps; ++k) {
-            const uint32_t start = Now();
+            const uint32_t start = Now(control);
             // Reckoned from the start each time so the last step lands on 0.75 exactly.
             const double g = k == kSteps ? 0.75 : 2.2 + (0.75 - 2.2) * k / kSteps;
             sprite.ImageObject().Gamma(sprite.Image(), g);
@@ -280,7 +280,7 @@ void speffectGammaIn(TSprite& sprite, TDisplaySurface& control, uint32_t duratio
     sprite.ImageObject().Gamma(sprite.Image(), 0.75);
     Show(sprite, control);
     for (int k = 1; k <= kSteps; ++k) {
-        const uint32_t start = Now();
+        const uint32_t start = Now(control);
         sprite.Image() = copy;
         // 2.2 leaves the picture as it is: the last step shows it unchanged.
         const double g = k == kSteps ? 2.2 : 0.75 + (2.2 - 0.75) * k / kSteps;
@@ -300,7 +300,7 @@ void speffectScroll(TSprite& sprite, TDisplaySurface& control, int dx, int dy, u
         const int sx = ScrollStep(tx - x, frames), sy = ScrollStep(ty - y, frames);
         // Frames are drawn over the last one: the picture covers what it leaves behind.
         for (int f = 0; f < frames; ++f) {
-            const uint32_t start = Now();
+            const uint32_t start = Now(control);
             control.Present(sprite.Image(), x, y);
             x = StepToward(x, sx, tx);
             y = StepToward(y, sy, ty);
@@ -326,7 +326,7 @@ void speffectTumble(TSprite& sprite, TDisplaySurface& control, bool vertical, ui
     // Each swing a quarter of the last, to the other side, then at rest.
     int offset = -(size / 8);
     for (int frame = 0; frame < 5; ++frame) {
-        const uint32_t start = Now();
+        const uint32_t start = Now(control);
         const int shift = frame < 4 ? offset : 0;
         control.Present(sprite.Image(), sprite.Left() + (vertical ? 0 : shift),
                         sprite.Top() + (vertical ? shift : 0));
@@ -363,7 +363,7 @@ void speffectCrossFade(TSprite& sprite, TDisplaySurface& control, const TSprite&
         BrushReset reset(picture.GetCanvas());
         control.Present(outgoing, sprite.Left(), sprite.Top());
         for (int i = 0; i < kSteps; ++i) {
-            const uint32_t start = Now();
+            const uint32_t start = Now(control);
             AndPattern(outgoing, black[static_cast<size_t>(i)]);
             SourceAndPattern(picture, other.Image(), ox, oy, white[static_cast<size_t>(i)]);
             OrInto(picture, outgoing, 0, 0);
@@ -374,8 +374,7 @@ void speffectCrossFade(TSprite& sprite, TDisplaySurface& control, const TSprite&
         TwentyFourBits::Restore(sprite, previous);
     } catch (...) {
         TwentyFourBits::Restore(sprite, previous);
-        TyxApplication::Instance().RaiseEngineError(SJ("メモリ不足エラー\n") +
-                                                    "TSprite::speffectCrossFade");
+        TyxApplication::RaiseEngineError(SJ("メモリ不足エラー\n") + "TSprite::speffectCrossFade");
     }
 }
 
@@ -398,7 +397,7 @@ void speffectCrossFade(TSprite& sprite, TDisplaySurface& control, uint32_t durat
         BrushReset resetScreen(screen.GetCanvas());
         BrushReset resetFrame(frame.GetCanvas());
         for (int i = 0; i < kSteps; ++i) {
-            const uint32_t start = Now();
+            const uint32_t start = Now(control);
             AndPattern(screen, black[static_cast<size_t>(i)]);
             SourceAndPattern(frame, sprite.Image(), 0, 0, white[static_cast<size_t>(i)]);
             OrInto(frame, screen, -sprite.Left(), -sprite.Top());
@@ -406,8 +405,7 @@ void speffectCrossFade(TSprite& sprite, TDisplaySurface& control, uint32_t durat
             WaitFrom(control, start, duration / kSteps, true);
         }
     } catch (...) {
-        TyxApplication::Instance().RaiseEngineError(SJ("メモリ不足エラー\n") +
-                                                    "TSprite::speffectCrossFade");
+        TyxApplication::RaiseEngineError(SJ("メモリ不足エラー\n") + "TSprite::speffectCrossFade");
     }
 }
 

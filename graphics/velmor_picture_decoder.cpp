@@ -51,12 +51,3 @@ bool TVelmorPictureDecoder::DecodeBmp(const uint8_t* data, size_t size, platform
     if (data == nullptr || size == 0) return false;
     return bitmap.LoadFromBmp(data, size);
 }
-
-void TVelmorPictureDecoder::InstallDefault() {
-    static TVelmorPictureDecoder decoder;
-    static const bool installed = [] {
-        TyxPictureDecoder::Install(&decoder);
-        return true;
-    }();
-    (void)installed;
-}

@@ -12,7 +12,4 @@ public:
                    platform::Bitmap& maskBitmap) override;
     bool DecodeJpeg(const uint8_t* data, size_t size, platform::Bitmap& bitmap) override;
     bool DecodeBmp(const uint8_t* data, size_t size, platform::Bitmap& bitmap) override;
-
-    // Installs one shared instance for the whole program; later calls do nothing.
-    static void InstallDefault();
 };

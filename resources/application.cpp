@@ -37,35 +37,25 @@ bool EqualsAsciiNoCase(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-TyxApplication& TyxApplication::Instance() {
-    static TyxApplication instance;
-    return instance;
-}
-
 bool TyxApplication::Confirm(const std::string& text) {
-    return platform::MessageBox::Current().Show(SJ("確認"), text, platform::MessageIcon::Question,
-                                                platform::MessageButtons::YesNo) ==
-           platform::MessageAnswer::Yes;
+    return m_Boxes->Show(SJ("確認"), text, platform::MessageIcon::Question,
+                         platform::MessageButtons::YesNo) == platform::MessageAnswer::Yes;
 }
 
 void TyxApplication::Warn(const std::string& text) {
-    platform::MessageBox::Current().Show(m_Title, text, platform::MessageIcon::Warning,
-                                         platform::MessageButtons::Ok);
+    m_Boxes->Show(m_Title, text, platform::MessageIcon::Warning, platform::MessageButtons::Ok);
 }
 
 void TyxApplication::Inform(const std::string& text, const std::string& caption) {
-    platform::MessageBox::Current().Show(caption, text, platform::MessageIcon::Information,
-                                         platform::MessageButtons::Ok);
+    m_Boxes->Show(caption, text, platform::MessageIcon::Information, platform::MessageButtons::Ok);
 }
 
 void TyxApplication::Stop(const std::string& text) {
-    platform::MessageBox::Current().Show(m_Title, text, platform::MessageIcon::Stop,
-                                         platform::MessageButtons::Ok);
+    m_Boxes->Show(m_Title, text, platform::MessageIcon::Stop, platform::MessageButtons::Ok);
 }
 
 void TyxApplication::ShowMessage(const std::string& text) {
-    platform::MessageBox::Current().Show(m_Title, text, platform::MessageIcon::None,
-                                         platform::MessageButtons::Ok);
+    m_Boxes->Show(m_Title, text, platform::MessageIcon::None, platform::MessageButtons::Ok);
 }
 
 std::string TyxApplication::CutEngineErrorText(const std::string& text) {
@@ -73,13 +63,10 @@ std::string TyxApplication::CutEngineErrorText(const std::string& text) {
 }
 
 void TyxApplication::RaiseEngineError(const std::string& text) {
-    const std::string cut = CutEngineErrorText(text);
-    std::memcpy(m_ErrorBuffer, cut.data(), cut.size());
-    m_ErrorBuffer[cut.size()] = '\0';
-    throw EEngineError(std::string(m_ErrorBuffer, cut.size()));
+    throw EEngineError(CutEngineErrorText(text));
 }
 
-std::string TyxApplication::FileVersion(const std::string& fileName) const {
+std::string TyxApplication::FileVersion(const std::string& fileName) {
     if (fileName.empty()) return {};
     const std::string program = platform::FileSystem::ProgramFileName();
     if (!program.empty() && fileName == program) return kVersionStamp;
@@ -88,14 +75,16 @@ std::string TyxApplication::FileVersion(const std::string& fileName) const {
     return {};
 }
 
-std::string TyxApplication::ExeName() const {
+std::string TyxApplication::ExeName() {
     const std::string program = platform::FileSystem::ProgramFileName();
     return program.substr(NameStart(program));
 }
 
-std::string TyxApplication::ExeBaseName() const { return WithoutExtension(ExeName()); }
+std::string TyxApplication::ExeBaseName() {
+    return WithoutExtension(ExeName());
+}
 
-std::string TyxApplication::ExeFolder() const {
+std::string TyxApplication::ExeFolder() {
     const std::string program = platform::FileSystem::ProgramFileName();
     return program.substr(0, NameStart(program));
 }

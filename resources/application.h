@@ -2,9 +2,14 @@
 // Application services: the standard message boxes, the engine error and file versions.
 #include <string>
 
+namespace platform {
+class MessageBox;
+}
+
+// One per program, made by the program entry (or a test) over its message boxes.
 class TyxApplication {
 public:
-    static TyxApplication& Instance();
+    explicit TyxApplication(platform::MessageBox& boxes) : m_Boxes(&boxes) {}
 
     // Yes/no box titled "確認" with a question icon; true for yes.
     bool Confirm(const std::string& text);
@@ -18,21 +23,20 @@ public:
     void ShowMessage(const std::string& text);
 
     // Throws EEngineError; texts of 256 bytes or more are cut to their first 254.
-    [[noreturn]] void RaiseEngineError(const std::string& text);
+    [[noreturn]] static void RaiseEngineError(const std::string& text);
     static std::string CutEngineErrorText(const std::string& text);
 
     // Our own version stamp for our own program; empty for any other file.
-    std::string FileVersion(const std::string& fileName) const;
+    static std::string FileVersion(const std::string& fileName);
 
     const std::string& Title() const { return m_Title; }
     void SetTitle(const std::string& title) { m_Title = title; }
     // The program's file name without folder, without extension, and its folder.
-    std::string ExeName() const;
-    std::string ExeBaseName() const;
-    std::string ExeFolder() const;
+    static std::string ExeName();
+    static std::string ExeBaseName();
+    static std::string ExeFolder();
 
 private:
-    TyxApplication() = default;
+    platform::MessageBox* m_Boxes;
     std::string m_Title = "velmor";
-    char m_ErrorBuffer[256] = {};
 };

@@ -50,11 +50,11 @@ bool TyxArchive::LoadStrings(TStringList& list, const std::string& name) const {
     return true;
 }
 
-bool TyxArchive::LoadBitmap(platform::Bitmap& bitmap, const std::string& name) const {
+bool TyxArchive::LoadBitmap(TyxPictureDecoder& decoder, platform::Bitmap& bitmap,
+                            const std::string& name) const {
     std::vector<uint8_t> bytes;
     std::string realName;
     if (!ReadMember(name, bytes, realName)) return false;
-    TyxPictureDecoder& decoder = TyxPictureDecoder::Current();
     const std::string ext = ExtensionToDecode(realName);
     if (ext == ".png") {
         bool hasAlpha = false;
@@ -65,22 +65,21 @@ bool TyxArchive::LoadBitmap(platform::Bitmap& bitmap, const std::string& name) c
     return UnknownBitmapLoads();
 }
 
-bool TyxArchive::LoadMaskedImage(TyxPictureDecoder* decoder, platform::Bitmap& bitmap,
+bool TyxArchive::LoadMaskedImage(TyxPictureDecoder& decoder, platform::Bitmap& bitmap,
                                  platform::Bitmap& maskBitmap, const std::string& name) const {
     std::vector<uint8_t> bytes;
     std::string realName;
     if (!ReadMember(name, bytes, realName)) return false;
-    TyxPictureDecoder& use = decoder != nullptr ? *decoder : TyxPictureDecoder::Current();
-    return use.DecodeVpp(bytes.data(), bytes.size(), bitmap, maskBitmap);
+    return decoder.DecodeVpp(bytes.data(), bytes.size(), bitmap, maskBitmap);
 }
 
-bool TyxArchive::LoadPng(platform::Bitmap& bitmap, platform::Bitmap* alphaBitmap,
-                         const std::string& name, bool& hasAlpha) const {
+bool TyxArchive::LoadPng(TyxPictureDecoder& decoder, platform::Bitmap& bitmap,
+                         platform::Bitmap* alphaBitmap, const std::string& name,
+                         bool& hasAlpha) const {
     std::vector<uint8_t> bytes;
     std::string realName;
     if (!ReadMember(name, bytes, realName)) return false;
-    return TyxPictureDecoder::Current().DecodePng(bytes.data(), bytes.size(), bitmap, alphaBitmap,
-                                                  hasAlpha);
+    return decoder.DecodePng(bytes.data(), bytes.size(), bitmap, alphaBitmap, hasAlpha);
 }
 
 bool TyxArchive::LoadStream(TMemoryStream& stream, const std::string& name) const {

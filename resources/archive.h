@@ -25,12 +25,12 @@ public:
     // Each load returns false, its output untouched, when no member of that name can be read
     // or its bytes do not decode.
     bool LoadStrings(TStringList& list, const std::string& name) const;
-    bool LoadBitmap(platform::Bitmap& bitmap, const std::string& name) const;
-    // decoder: the caller's container decoder; nullptr takes the installed one.
-    bool LoadMaskedImage(TyxPictureDecoder* decoder, platform::Bitmap& bitmap,
+    bool LoadBitmap(TyxPictureDecoder& decoder, platform::Bitmap& bitmap,
+                    const std::string& name) const;
+    bool LoadMaskedImage(TyxPictureDecoder& decoder, platform::Bitmap& bitmap,
                          platform::Bitmap& maskBitmap, const std::string& name) const;
-    bool LoadPng(platform::Bitmap& bitmap, platform::Bitmap* alphaBitmap, const std::string& name,
-                 bool& hasAlpha) const;
+    bool LoadPng(TyxPictureDecoder& decoder, platform::Bitmap& bitmap,
+                 platform::Bitmap* alphaBitmap, const std::string& name, bool& hasAlpha) const;
     // Writes the bytes at the stream's position, then sets the position to 0.
     bool LoadStream(TMemoryStream& stream, const std::string& name) const;
     // The member's unscrambled bytes; realName gets its name without scramble extensions.

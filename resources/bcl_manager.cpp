@@ -7,7 +7,10 @@
 #include "resources/picture_decoder.h"
 #include "resources/yxstringlib.h"
 
-TyxBCLManager::TyxBCLManager(TyxWitch* witch) : m_Witch(witch) {}
+TyxBCLManager::TyxBCLManager(TyxWitch* witch, TyxPictureDecoder* decoder)
+    : m_Witch(witch),
+      m_HostDecoder(decoder ? nullptr : std::make_unique<TyxPictureDecoder>()),
+      m_Decoder(decoder ? decoder : m_HostDecoder.get()) {}
 
 TyxBCLManager::~TyxBCLManager() {
     Clear();
@@ -87,19 +90,20 @@ bool TyxBCLManager::LoadStrings(TStringList& list, const std::string& name) cons
 
 bool TyxBCLManager::LoadBitmap(platform::Bitmap& bitmap, const std::string& name) const {
     const TyxArchive* archive = Find(name);
-    return archive != nullptr && archive->LoadBitmap(bitmap, name);
+    return archive != nullptr && archive->LoadBitmap(*m_Decoder, bitmap, name);
 }
 
 bool TyxBCLManager::LoadMaskedImage(TyxPictureDecoder* decoder, platform::Bitmap& bitmap,
                                     platform::Bitmap& maskBitmap, const std::string& name) const {
     const TyxArchive* archive = Find(name);
-    return archive != nullptr && archive->LoadMaskedImage(decoder, bitmap, maskBitmap, name);
+    return archive != nullptr &&
+           archive->LoadMaskedImage(decoder ? *decoder : *m_Decoder, bitmap, maskBitmap, name);
 }
 
 bool TyxBCLManager::LoadPng(platform::Bitmap& bitmap, platform::Bitmap* alphaBitmap,
                             const std::string& name, bool& hasAlpha) const {
     const TyxArchive* archive = Find(name);
-    return archive != nullptr && archive->LoadPng(bitmap, alphaBitmap, name, hasAlpha);
+    return archive != nullptr && archive->LoadPng(*m_Decoder, bitmap, alphaBitmap, name, hasAlpha);
 }
 
 bool TyxBCLManager::LoadStream(TMemoryStream& stream, const std::string& name) const {
@@ -125,5 +129,5 @@ bool TyxBCLManager::LoadIconFile(TMemoryStream& stream, const std::string& name)
 bool TyxBCLManager::LoadIcon(platform::Bitmap& icon, const std::string& name) const {
     TMemoryStream stream;
     if (!LoadIconFile(stream, name)) return false;
-    return TyxPictureDecoder::Current().DecodeIcon(stream.Data(), stream.Size(), icon);
+    return m_Decoder->DecodeIcon(stream.Data(), stream.Size(), icon);
 }

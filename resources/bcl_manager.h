@@ -17,7 +17,9 @@ class TyxPictureDecoder;
 
 class TyxBCLManager {
 public:
-    explicit TyxBCLManager(TyxWitch* witch);
+    // Pictures in archives decode through decoder (not owned); without one, through the host's
+    // image readers.
+    explicit TyxBCLManager(TyxWitch* witch, TyxPictureDecoder* decoder = nullptr);
     ~TyxBCLManager();
     TyxBCLManager(const TyxBCLManager&) = delete;
     TyxBCLManager& operator=(const TyxBCLManager&) = delete;
@@ -36,6 +38,7 @@ public:
     // answers, success or not.
     bool LoadStrings(TStringList& list, const std::string& name) const;
     bool LoadBitmap(platform::Bitmap& bitmap, const std::string& name) const;
+    // decoder: the caller's container decoder; nullptr takes the manager's.
     bool LoadMaskedImage(TyxPictureDecoder* decoder, platform::Bitmap& bitmap,
                          platform::Bitmap& maskBitmap, const std::string& name) const;
     bool LoadPng(platform::Bitmap& bitmap, platform::Bitmap* alphaBitmap, const std::string& name,
@@ -60,6 +63,8 @@ private:
     void NoteError(const TyxArchive& archive);
 
     TyxWitch* m_Witch;
+    std::unique_ptr<TyxPictureDecoder> m_HostDecoder;
+    TyxPictureDecoder* m_Decoder;
     std::vector<std::unique_ptr<TyxBCX>> m_Bcxs;
     std::vector<std::unique_ptr<TyxBCL>> m_Bcls;
     TStringList m_OpenErrors;

@@ -5,16 +5,22 @@
 #include "resources/sjis_text.h"
 
 TyxDllRes::TyxDllRes(const std::string& fileName, bool keepLoaded)
-    : m_FileName(fileName), m_KeepLoaded(keepLoaded), m_Library(std::make_unique<platform::DynamicLibrary>()) {
+    : m_FileName(fileName),
+      m_KeepLoaded(keepLoaded),
+      m_Library(std::make_unique<platform::DynamicLibrary>()) {
     if (!platform::FileSystem::FileExists(m_FileName)) {
-        TyxApplication::Instance().RaiseEngineError(SJ("必要なDLLファイル ") + m_FileName + SJ(" が見つかりません"));
+        TyxApplication::RaiseEngineError(SJ("必要なDLLファイル ") + m_FileName +
+                                         SJ(" が見つかりません"));
     }
     if (m_KeepLoaded && !Acquire()) {
-        TyxApplication::Instance().RaiseEngineError(SJ("DLLファイル ") + m_FileName + SJ(" がロードできません"));
+        TyxApplication::RaiseEngineError(SJ("DLLファイル ") + m_FileName +
+                                         SJ(" がロードできません"));
     }
 }
 
-TyxDllRes::~TyxDllRes() { m_Library->Free(); }
+TyxDllRes::~TyxDllRes() {
+    m_Library->Free();
+}
 
 bool TyxDllRes::Acquire() {
     if (m_Library->IsLoaded()) return true;
@@ -42,7 +48,8 @@ bool TyxDllRes::LoadBitmap(platform::Bitmap& bitmap, const std::string& name) {
     return ok;
 }
 
-bool TyxDllRes::AddMasked(platform::ImageList& list, const std::string& name, uint32_t transparentColour) {
+bool TyxDllRes::AddMasked(platform::ImageList& list, const std::string& name,
+                          uint32_t transparentColour) {
     platform::ImageList::Entry entry;
     if (!LoadBitmap(entry.picture, name)) return false;
     const int width = entry.picture.Width();
@@ -62,7 +69,8 @@ bool TyxDllRes::AddMasked(platform::ImageList& list, const std::string& name, ui
     return true;
 }
 
-bool TyxDllRes::LoadResourceStream(TMemoryStream& stream, const std::string& name, const std::string& type) {
+bool TyxDllRes::LoadResourceStream(TMemoryStream& stream, const std::string& name,
+                                   const std::string& type) {
     if (!Acquire()) return false;
     const uint8_t* data = nullptr;
     size_t size = 0;

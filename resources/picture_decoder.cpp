@@ -4,8 +4,6 @@
 
 namespace {
 
-TyxPictureDecoder* g_Installed = nullptr;
-
 // The map of a picture decoded with an alpha channel: 8 bits, 255 - alpha per pixel.
 void BuildAlphaMap(const platform::Bitmap& picture, platform::Bitmap& map) {
     const int w = picture.Width(), h = picture.Height();
@@ -63,13 +61,4 @@ bool TyxPictureDecoder::DecodeIcon(const uint8_t* data, size_t size, platform::B
     if (data == nullptr || size < 6 || data[0] != 0 || data[1] != 0 || data[2] != 1 || data[3] != 0)
         return false;
     return bitmap.LoadFromEncoded(data, size);
-}
-
-void TyxPictureDecoder::Install(TyxPictureDecoder* decoder) {
-    g_Installed = decoder;
-}
-
-TyxPictureDecoder& TyxPictureDecoder::Current() {
-    static TyxPictureDecoder hostReaders;
-    return g_Installed != nullptr ? *g_Installed : hostReaders;
 }

@@ -1,7 +1,8 @@
 #pragma once
-// How archive and resource loads turn picture bytes into bitmaps. The graphics layer derives
-// its own decoders (PNG with its transparency map, the masked ".vpp" container, JPEG) and
-// installs them; until then the host's image readers serve, so loads already work.
+// How archive and resource loads turn picture bytes into bitmaps. This base class uses the
+// host's image readers; the graphics layer derives the engine's own decoders (PNG with its
+// transparency map, the masked ".vpp" container, JPEG), which the program hands to the
+// resource manager.
 #include <cstddef>
 #include <cstdint>
 
@@ -23,8 +24,4 @@ public:
     virtual bool DecodeBmp(const uint8_t* data, size_t size, platform::Bitmap& bitmap);
     // A Windows icon file; the picture of its best entry.
     virtual bool DecodeIcon(const uint8_t* data, size_t size, platform::Bitmap& bitmap);
-
-    // The decoder loads use; nullptr puts the host readers back. Not owned.
-    static void Install(TyxPictureDecoder* decoder);
-    static TyxPictureDecoder& Current();
 };

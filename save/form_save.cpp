@@ -61,7 +61,8 @@ constexpr const char* kPictures[] = {"IDB_MI_NEW",    "IDB_MI_SAVE",  "IDB_MI_LO
 
 }  // namespace
 
-TFormSave::TFormSave(QWidget* owner, TyxDllRes* dllRes) : QDialog(owner), m_DllRes(dllRes) {
+TFormSave::TFormSave(QWidget* owner, TyxDllRes* dllRes, TyxApplication& app)
+    : QDialog(owner), m_DllRes(dllRes), m_App(app) {
     setWindowTitle(QString::fromUtf8("ゲームの保存とロード"));
     setFixedSize(632, 386);
     QFont font(QString::fromUtf8("ＭＳ Ｐゴシック"));
@@ -115,7 +116,7 @@ TFormSave::TFormSave(QWidget* owner, TyxDllRes* dllRes) : QDialog(owner), m_DllR
             try {
                 (this->*run)();
             } catch (const EEngineError& e) {
-                TyxApplication::Instance().Warn(e.Text());
+                m_App.Warn(e.Text());
             }
         });
         addAction(action);
@@ -294,7 +295,7 @@ void TFormSave::m_ActSaveExecute() {
     QTreeWidgetItem* row = Selected();
     if (!m_Data || !row || !m_ActSave->isEnabled()) return;
     const std::string name = S(row->text(kName));
-    if (!TyxApplication::Instance().Confirm(name + SJ(" を上書きしてもいいですか？"))) return;
+    if (!m_App.Confirm(name + SJ(" を上書きしてもいいですか？"))) return;
     std::string date = DateNow(), time = TimeNow(), comment = S(row->text(kComment));
     if (!AskDetails(SJ("上書き保存"), name, date, time, comment)) return;
     SetRow(row, date, time, comment);
@@ -305,7 +306,7 @@ void TFormSave::m_ActLoadExecute() {
     QTreeWidgetItem* row = Selected();
     if (!m_Data || !row) return;
     const std::string name = S(row->text(kName));
-    if (!TyxApplication::Instance().Confirm(name + SJ(" をロードしてもよろしいですか？"))) return;
+    if (!m_App.Confirm(name + SJ(" をロードしてもよろしいですか？"))) return;
     m_Data->dataRead(name);
     // Set even when the save could not be read: the caller resumes from whatever the engine
     // holds, which then is the game as it was.
@@ -317,7 +318,7 @@ void TFormSave::m_ActDeleteExecute() {
     QTreeWidgetItem* row = Selected();
     if (!m_Data || !row) return;
     const std::string name = S(row->text(kName));
-    if (!TyxApplication::Instance().Confirm(name + SJ("を削除してもよろしいですか？"))) return;
+    if (!m_App.Confirm(name + SJ("を削除してもよろしいですか？"))) return;
     m_Data->dataDelete(name);
     delete row;
     SelectionChanged();
@@ -335,7 +336,7 @@ void TFormSave::m_ActCommentEditExecute() {
 
 void TFormSave::m_ActTitleReturnExecute() {
     if (!m_ActTitleReturn->isEnabled()) return;
-    if (!TyxApplication::Instance().Confirm(SJ("タイトルに戻りますがよろしいですか？"))) return;
+    if (!m_App.Confirm(SJ("タイトルに戻りますがよろしいですか？"))) return;
     m_TitleRequested = true;
     accept();
 }

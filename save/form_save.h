@@ -16,12 +16,15 @@ class QTreeWidgetItem;
 class TSaveData;
 class TVelmor;
 class TyxDllRes;
-namespace platform { class Bitmap; }
+class TyxApplication;
+namespace platform {
+class Bitmap;
+}
 
 class TFormSave : public QDialog {
     Q_OBJECT
 public:
-    TFormSave(QWidget* owner, TyxDllRes* dllRes);
+    TFormSave(QWidget* owner, TyxDllRes* dllRes, TyxApplication& app);
     ~TFormSave() override;
 
     // Reads the list afresh and sets the actions for the engine's state. Throws
@@ -34,9 +37,9 @@ public:
 
     // The details question (a TFormSaveData run): false when the player cancels; date, time
     // and comment come back as the player left them. Tests answer it themselves.
-    using DetailsQuestion = std::function<bool(const std::string& caption, const std::string& name,
-                                               std::string& date, std::string& time,
-                                               std::string& comment)>;
+    using DetailsQuestion =
+        std::function<bool(const std::string& caption, const std::string& name, std::string& date,
+                           std::string& time, std::string& comment)>;
     void SetDetailsQuestion(DetailsQuestion question) { m_AskDetails = std::move(question); }
     void SetNow(std::function<QDateTime()> now) { m_Now = std::move(now); }
 
@@ -75,6 +78,7 @@ private:
     std::string TimeNow() const;
 
     TyxDllRes* m_DllRes;
+    TyxApplication& m_App;
     std::unique_ptr<TSaveData> m_Data;
     platform::Bitmap* m_Wallpaper = nullptr;
     platform::ImageList m_ILMenuIcon;

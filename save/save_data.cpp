@@ -72,7 +72,7 @@ void TSaveData::dataWrite(const std::string& name, const std::string& date, cons
 }
 
 bool TSaveData::dataRead(const std::string& name) {
-    TyxApplication& app = TyxApplication::Instance();
+    TyxApplication& app = *m_Engine.Services().app;
     const std::string damaged = SJ("セーブデータ\"") + name + SJ("\"が異常です");
     TStringList lines;
     {
@@ -122,7 +122,7 @@ bool TSaveData::dataUpdate(const std::string& name, const std::string& date,
     state.ReadSectionLines(kSaveList, lines);
     const int at = FindEntry(lines, name, true);
     if (at < 0) {
-        TyxApplication::Instance().ShowMessage(name + SJ(" の実データは見つかりませんでした"));
+        m_Engine.Services().app->ShowMessage(name + SJ(" の実データは見つかりませんでした"));
         return false;
     }
     lines[static_cast<size_t>(at)] = EntryLine(name, date, time, comment);

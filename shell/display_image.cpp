@@ -6,7 +6,8 @@
 
 #include "platform/bitmap_qt.h"
 
-TDisplayImage::TDisplayImage(QWidget* parent) : QWidget(parent) {
+TDisplayImage::TDisplayImage(QWidget* parent, platform::Clock& clock)
+    : QWidget(parent), TDisplaySurface(clock) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     PumpEvents = [] { QCoreApplication::processEvents(); };
@@ -40,7 +41,9 @@ void TDisplayImage::paintEvent(QPaintEvent*) {
 }
 
 void TDisplayImage::mouseReleaseEvent(QMouseEvent* event) {
-    if (OnMouseUp) OnMouseUp(event->button(), event->position().toPoint().x(), event->position().toPoint().y());
+    if (OnMouseUp)
+        OnMouseUp(event->button(), event->position().toPoint().x(),
+                  event->position().toPoint().y());
 }
 
 void TDisplayImage::mouseMoveEvent(QMouseEvent* event) {

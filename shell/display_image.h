@@ -9,7 +9,7 @@
 class TDisplayImage : public QWidget, public TDisplaySurface {
     Q_OBJECT
 public:
-    explicit TDisplayImage(QWidget* parent);
+    TDisplayImage(QWidget* parent, platform::Clock& clock);
     int Width() const override { return m_Image.width(); }
     int Height() const override { return m_Image.height(); }
     void Present(const platform::Bitmap& frame, int left, int top) override;

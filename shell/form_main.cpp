@@ -24,6 +24,7 @@
 #include "engine/velmor.h"
 #include "engine/velmor_monitor.h"
 #include "engine/velmor_scenario_end.h"
+#include "graphics/velmor_picture_decoder.h"
 #include "platform/bitmap_qt.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
@@ -68,12 +69,21 @@ constexpr int kKeyRepeatDelayMs = 500;
 constexpr int kJoystickPollMs = 10;
 }  // namespace
 
-TFormMain::TFormMain() : QWidget(nullptr) {
+TFormMain::TServices TFormMain::PlatformServices() {
+    return {&platform::Clock::Current(), &platform::MessageBox::Current(),
+            &platform::Joystick::Current()};
+}
+
+TFormMain::TFormMain(TServices services)
+    : QWidget(nullptr),
+      m_Services(services),
+      m_App(std::make_unique<TyxApplication>(*services.boxes)),
+      m_Pictures(std::make_unique<TVelmorPictureDecoder>()) {
     setWindowTitle("velmor");
     setMinimumSize(320, 240);
     resize(312, 213);
     setEnabled(false);
-    m_ImgPrim = new TDisplayImage(this);
+    m_ImgPrim = new TDisplayImage(this, *m_Services.clock);
     m_ImgPrim->move(0, 0);
     m_ImgPrim->setEnabled(false);
     // There is no system menu to extend here, so its added item is an action with a key.
@@ -193,7 +203,7 @@ bool TFormMain::FormCreate(const std::vector<std::string>& args) {
 }
 
 bool TFormMain::StartUp() {
-    auto& app = TyxApplication::Instance();
+    TyxApplication& app = *m_App;
     // 1. The scrambler's key.
     m_Witch->SetKey(EngineKeyText());
     // 2, 3. The resource library and the wallpaper.
@@ -208,7 +218,7 @@ bool TFormMain::StartUp() {
         return false;
     }
     // 4. Archives beside the program.
-    m_Manager = std::make_unique<TyxBCLManager>(m_Witch.get());
+    m_Manager = std::make_unique<TyxBCLManager>(m_Witch.get(), m_Pictures.get());
     m_Manager->AddFolder(m_ProgramFolder, 0);
     // 5. The project file.
     if (m_ScriptConfigPath.empty() && !ScenarioLookup()) return false;
@@ -239,12 +249,14 @@ bool TFormMain::StartUp() {
     for (const QString& family : QFontDatabase::families())
         if (family.compare(pGothic, Qt::CaseInsensitive) == 0) fontName = S(pGothic);
     // 10. The information window.
-    m_FormInfo = new TFormInfo(this, &m_Wallpaper, m_Witch.get(), m_DllRes.get());
+    m_FormInfo = new TFormInfo(this, &m_Wallpaper, m_Witch.get(), m_DllRes.get(), *m_App);
     // 11. Pixel format and joystick.
-    m_JoystickPresent = m_Joystick.Probe(platform::Joystick::Current());
+    m_JoystickPresent = m_Joystick.Probe(*m_Services.joystick);
     // 12. The engine.
     try {
         TVelmor::TServices services;
+        services.clock = m_Services.clock;
+        services.app = m_App.get();
         services.dllRes = m_DllRes.get();
         services.witch = m_Witch.get();
         services.manager = m_Manager.get();
@@ -289,15 +301,14 @@ bool TFormMain::StartUp() {
     // 16. Sampled sound; without a device the game goes on silent. The end of a sound reaches
     // the window as a queued call that does nothing.
     TVelmorSoundChannels& channels = m_Engine->Channels();
-    if (channels.Device() && !channels.Initialize([this](int) {
+    if (!channels.Initialize([this](int) {
             QMetaObject::invokeMethod(
                 this, [] {}, Qt::QueuedConnection);
         })) {
         app.Warn(SJ("DirectSoundを初期化できませんでした"));
-        channels.DestroyPlayer();
     }
     // 17. The video player, over the whole window while a movie plays.
-    m_Avi = new TyxAvi(this);
+    m_Avi = new TyxAvi(this, *m_Services.clock);
     hooks.moviePlayer = [this](const std::string& path) {
         const auto end = [this] {
             if (m_Engine) m_Engine->EndMovie();
@@ -376,7 +387,7 @@ bool TFormMain::StartUp() {
 }
 
 bool TFormMain::ScenarioLookup() {
-    auto& app = TyxApplication::Instance();
+    TyxApplication& app = *m_App;
     TStringList candidates;
     TDirList(m_ProgramFolder, 0).FindFiles(candidates, kProjectExtension);
     if (candidates.size() == 1) {
@@ -479,7 +490,7 @@ void TFormMain::RestUntilNeeded() {
     if (rest == Rest::Run) return;
     m_IdleTimer->stop();
     if (rest == Rest::Deadline) {
-        const uint32_t now = platform::Clock::Current().TickCount();
+        const uint32_t now = m_Services.clock->TickCount();
         const uint32_t ms = deadline > now ? deadline - now : 0;
         m_WakeTimer->start(static_cast<int>(std::min<uint32_t>(ms, 1u << 30)));
     } else {
@@ -508,12 +519,12 @@ void TFormMain::FatalError(const EEngineError& error) {
     if (m_Monitor)
         m_Monitor->Fatal(text, dynamic_cast<const EScenarioEnd*>(&error) ? TEndReason::ScenarioEnd
                                                                          : TEndReason::Fatal);
-    TyxApplication::Instance().Warn(text);
+    m_App->Warn(text);
     StopAfterFatalError();
 }
 
 void TFormMain::StopAfterFatalError() {
-    TyxApplication::Instance().Stop(SJ("問題が発生したので終了します"));
+    m_App->Stop(SJ("問題が発生したので終了します"));
     close();
 }
 
@@ -558,7 +569,7 @@ void TFormMain::MovePointer(int dx, int dy) {
 
 void TFormMain::PollJoystick() {
     if (!m_JoystickPresent || !m_Engine || m_ShutDown) return;
-    m_Joystick.Poll(platform::Joystick::Current(), [this](TInputCode code) {
+    m_Joystick.Poll(*m_Services.joystick, [this](TInputCode code) {
         if (m_Engine && !m_ShutDown) DeliverInput(code, -1, -1);
     });
 }
@@ -688,7 +699,7 @@ void TFormMain::m_ActMessAutoPlayExecute() {
 
 void TFormMain::m_ActSaveLoadExecute() {
     if (!m_Engine) return;
-    if (!m_FormSave) m_FormSave = new TFormSave(this, m_DllRes.get());
+    if (!m_FormSave) m_FormSave = new TFormSave(this, m_DllRes.get(), *m_App);
     const TGameMode mode = m_Engine->Mode();
     const std::string script = m_Engine->Script().Position().Script;
     // What a save that cannot be resumed is undone to.
@@ -710,7 +721,7 @@ void TFormMain::m_ActSaveLoadExecute() {
         }
     } catch (const EEngineError& e) {
         // The dialog stays for the next opening; the game goes on as it was.
-        TyxApplication::Instance().Warn(e.Text());
+        m_App->Warn(e.Text());
         return;
     }
     delete m_FormSave;
@@ -744,7 +755,7 @@ void TFormMain::m_ActSystemOptionExecute() {
     for (int i = 0; i < 4; ++i) given.Volumes[i] = std::clamp(volumes[i], 0, 10);
     TFormOption::Values result;
     {
-        TFormOption dialog(this, m_Engine->Channels().Device(), &m_Wallpaper, m_DllRes.get());
+        TFormOption dialog(this, m_Engine->Channels().Player(), &m_Wallpaper, m_DllRes.get());
         try {
             dialog.SetValues(given);
         } catch (const EEngineError& e) {
@@ -757,7 +768,7 @@ void TFormMain::m_ActSystemOptionExecute() {
             dialog.exec();
         result = dialog.Result();
     }
-    TyxApplication& app = TyxApplication::Instance();
+    TyxApplication& app = *m_App;
     if (result.WindowMode != given.WindowMode) {
         if (!state.WindowMode) {
             showNormal();
@@ -765,7 +776,7 @@ void TFormMain::m_ActSystemOptionExecute() {
                 app.Inform(SJ("ウィンドウ化できません"), SJ("お知らせ"));
             else
                 state.WindowMode = true;
-        } else if (platform::MessageBox::Current().Show(
+        } else if (m_Services.boxes->Show(
                        SJ("フルスクリーン確認"),
                        SJ("画面をフルスクリーンにすると、\nデスクトップ上のアイコンの位置がずれたり"
                           "、\n"

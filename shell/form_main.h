@@ -27,14 +27,30 @@ class TVelmor;
 class TyxDllRes;
 class TyxWitch;
 class TyxBCLManager;
+class TyxApplication;
+class TyxPictureDecoder;
+namespace platform {
+class Clock;
+class Joystick;
+class MessageBox;
+}  // namespace platform
 
 // The game window: builds the shared services, the engine and the auxiliary windows, runs the
 // game from its idle handler and releases everything in reverse order on close.
 class TFormMain : public QWidget {
     Q_OBJECT
 public:
-    TFormMain();
+    // What the window hands to the engine and the dialogs. The program entry and the runner
+    // make them; by default the platform's own.
+    struct TServices {
+        platform::Clock* clock;
+        platform::MessageBox* boxes;
+        platform::Joystick* joystick;
+    };
+    static TServices PlatformServices();
+    explicit TFormMain(TServices services = PlatformServices());
     ~TFormMain() override;
+    TyxApplication& App() { return *m_App; }
 
     // Runs the start-up sequence; false when the game cannot start (the player was told why
     // and nothing is shown). args are the command-line arguments after the program name.
@@ -149,6 +165,9 @@ private:
     platform::Bitmap m_Wallpaper;
     std::unique_ptr<TyxDllRes> m_DllRes;
     std::unique_ptr<TyxWitch> m_Witch;
+    TServices m_Services;
+    std::unique_ptr<TyxApplication> m_App;
+    std::unique_ptr<TyxPictureDecoder> m_Pictures;
     std::unique_ptr<TyxBCLManager> m_Manager;
     const int m_SysMenuCommand = 10;
     const uint8_t m_PixelFormat = 7;

@@ -6,12 +6,17 @@
 #include <filesystem>
 
 #include "platform/file_system.h"
+#include "platform/qt_message_box.h"
+#include "platform/sdl_joystick.h"
 #include "platform/single_instance.h"
+#include "platform/system_clock.h"
 #include "shell/form_main.h"
 
 namespace {
 std::atomic<bool> g_QuitRequested{false};
-extern "C" void OnQuitSignal(int) { g_QuitRequested = true; }
+extern "C" void OnQuitSignal(int) {
+    g_QuitRequested = true;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -27,11 +32,17 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         std::error_code ec;
         const auto full = std::filesystem::absolute(argv[i], ec);
-        args.push_back(platform::FileSystem::FromHostPath(ec ? std::string(argv[i]) : full.string()));
+        args.push_back(
+            platform::FileSystem::FromHostPath(ec ? std::string(argv[i]) : full.string()));
     }
 
     {
-        TFormMain form;
+        // The services of the whole program, made once here and handed down.
+        platform::SystemClock clock;
+        platform::QtMessageBox boxes;
+        platform::SdlJoystick joystick;
+        const TFormMain::TServices services{&clock, &boxes, &joystick};
+        TFormMain form(services);
         if (!form.FormCreate(args)) return 0;
         // Being told to stop (logout, Ctrl+C) closes the window like the player would, so the
         // player's settings and progress are still written.

@@ -7,7 +7,7 @@
 
 #include "platform/clock.h"
 
-TyxAvi::TyxAvi(QWidget* mainWindow) : QWidget(mainWindow) {
+TyxAvi::TyxAvi(QWidget* mainWindow, platform::Clock& clock) : QWidget(mainWindow), m_Clock(clock) {
     setFocusPolicy(Qt::StrongFocus);
     m_Timer = new QTimer(this);
     m_Timer->setInterval(10);
@@ -36,7 +36,7 @@ bool TyxAvi::Play(const std::string& fileName) {
     raise();
     setFocus();
     m_Playing = true;
-    m_Start = platform::Clock::Current().TickCount();
+    m_Start = m_Clock.TickCount();
     Advance();
     m_Timer->start();
     return true;
@@ -57,7 +57,7 @@ bool TyxAvi::Stop() {
 
 void TyxAvi::Advance() {
     if (!m_Playing) return;
-    const int64_t now = static_cast<uint32_t>(platform::Clock::Current().TickCount() - m_Start);
+    const int64_t now = static_cast<uint32_t>(m_Clock.TickCount() - m_Start);
     bool changed = false;
     std::vector<int16_t> sound;
     // Pictures that are late are passed over; the sound is queued whole.

@@ -10,11 +10,14 @@
 #include "platform/video_decoder.h"
 
 class QTimer;
+namespace platform {
+class Clock;
+}
 
 class TyxAvi : public QWidget {
     Q_OBJECT
 public:
-    explicit TyxAvi(QWidget* mainWindow);
+    TyxAvi(QWidget* mainWindow, platform::Clock& clock);
     ~TyxAvi() override;
 
     // Opens the file and starts it filling the main window; false when it cannot.
@@ -46,5 +49,6 @@ private:
     int64_t m_NextMs = 0;
     bool m_HaveNext = false;
     bool m_Playing = false;
+    platform::Clock& m_Clock;
     uint32_t m_Start = 0;
 };

@@ -76,7 +76,8 @@ std::string RichTextToPlain(const std::string& rtf) {
                 size_t j = i + 1;
                 while (j < rtf.size() && std::isalpha(static_cast<unsigned char>(rtf[j]))) ++j;
                 const std::string word = rtf.substr(i + 1, j - i - 1);
-                if (j < rtf.size() && (rtf[j] == '-' || std::isdigit(static_cast<unsigned char>(rtf[j])))) {
+                if (j < rtf.size() &&
+                    (rtf[j] == '-' || std::isdigit(static_cast<unsigned char>(rtf[j])))) {
                     ++j;
                     while (j < rtf.size() && std::isdigit(static_cast<unsigned char>(rtf[j]))) ++j;
                 }
@@ -125,8 +126,12 @@ void ListViewPutPair(QTreeWidget* list, const std::string& caption, const std::s
 }  // namespace
 
 TFormInfo::TFormInfo(QWidget* owner, platform::Bitmap* wallpaper, TyxWitch* witch,
-                     TyxDllRes* dllRes)
-    : QWidget(owner, Qt::Window), m_Wallpaper(wallpaper), m_Witch(witch), m_DllRes(dllRes) {
+                     TyxDllRes* dllRes, TyxApplication& app)
+    : QWidget(owner, Qt::Window),
+      m_Wallpaper(wallpaper),
+      m_Witch(witch),
+      m_DllRes(dllRes),
+      m_App(app) {
     setWindowTitle("velmor");
     setMinimumSize(320, 240);
 
@@ -231,8 +236,8 @@ TFormInfo::TFormInfo(QWidget* owner, platform::Bitmap* wallpaper, TyxWitch* witc
     });
     connect(m_SGVariable, &QTableWidget::itemChanged, this, [this] {
         if (!m_Filling)
-            m_PnlVariable->setText(
-                QString::fromUtf8("変更した変数の値は右クリック「変数データの書き込み」で有効になります"));
+            m_PnlVariable->setText(QString::fromUtf8(
+                "変更した変数の値は右クリック「変数データの書き込み」で有効になります"));
     });
     WriteGridHeader();
 
@@ -255,8 +260,7 @@ void TFormInfo::ShowAbout(const std::string& projectPath, const std::string& tit
     setWindowIcon(icon);
     m_ImgLogo->setPixmap(icon.pixmap(32, 32));
     m_ImgRSC->setPixmap(icon.pixmap(32, 32));
-    m_EditPass->setText(
-        Q(TyxApplication::Instance().FileVersion(platform::FileSystem::ProgramFileName())));
+    m_EditPass->setText(Q(TyxApplication::FileVersion(platform::FileSystem::ProgramFileName())));
     platform::Bitmap picture;
     if (m_DllRes && m_DllRes->LoadBitmap(picture, "IDB_VELMOR_TITLE"))
         m_ImgTitle->setPixmap(QPixmap::fromImage(platform::QImageOf(picture)));
@@ -332,7 +336,7 @@ void TFormInfo::WriteVariables() {
     for (const auto& [name, value] : rows) {
         int32_t number = 0;
         if (!yx::TryStrToInt(value, number)) {
-            TyxApplication::Instance().ShowMessage(value + SJ(" は不正な値です"));
+            m_App.ShowMessage(value + SJ(" は不正な値です"));
             continue;
         }
         if (OnSetVariable) OnSetVariable(name, number);

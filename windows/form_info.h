@@ -19,14 +19,18 @@ class QTextEdit;
 class QTreeWidget;
 class TyxWitch;
 class TyxDllRes;
+class TyxApplication;
 class TyxBCLManager;
-namespace platform { class Bitmap; }
+namespace platform {
+class Bitmap;
+}
 
 // The about window with the hidden debug panel; its error list is the engine's.
 class TFormInfo : public QWidget {
     Q_OBJECT
 public:
-    TFormInfo(QWidget* owner, platform::Bitmap* wallpaper, TyxWitch* witch, TyxDllRes* dllRes);
+    TFormInfo(QWidget* owner, platform::Bitmap* wallpaper, TyxWitch* witch, TyxDllRes* dllRes,
+              TyxApplication& app);
 
     TStringList& ErrorLines() { return m_ErrorLines; }
     void Restrict() { m_Restricted = true; }
@@ -76,6 +80,7 @@ private:
     platform::Bitmap* m_Wallpaper;
     TyxWitch* m_Witch;
     TyxDllRes* m_DllRes;
+    TyxApplication& m_App;
     TyxBCLManager* m_Manager = nullptr;
     QWidget* m_About;
     QLabel* m_ImgLogo;

@@ -38,7 +38,7 @@ QSlider* Slider(QWidget* parent) {
 
 }  // namespace
 
-TFormOption::TFormOption(QWidget* owner, TyxDSPlayer* player, platform::Bitmap* wallpaper,
+TFormOption::TFormOption(QWidget* owner, TyxDSPlayer& player, platform::Bitmap* wallpaper,
                          TyxDllRes* dllRes)
     : QDialog(owner), m_Player(player), m_Wallpaper(wallpaper), m_DllRes(dllRes) {
     setWindowTitle(U("設定"));
@@ -54,7 +54,8 @@ TFormOption::TFormOption(QWidget* owner, TyxDSPlayer* player, platform::Bitmap* 
     m_CBNoReadTextSkip = new QCheckBox(U("未読文章もスキップする(&N)"), view);
     m_CBAntiAliasText = new QCheckBox(U("メッセージをアンチエイリアス表示(&A)"), view);
     m_CBMessageAnimation = new QCheckBox(U("メッセージをアニメ表示させる(&M)"), view);
-    for (QCheckBox* box : {m_CBWindowMode, m_CBNoReadTextSkip, m_CBAntiAliasText, m_CBMessageAnimation})
+    for (QCheckBox* box :
+         {m_CBWindowMode, m_CBNoReadTextSkip, m_CBAntiAliasText, m_CBMessageAnimation})
         viewLayout->addWidget(box);
     m_LMessageAnimation1 = new QLabel(U("メッセージアニメスピード"), view);
     viewLayout->addWidget(m_LMessageAnimation1);
@@ -85,9 +86,8 @@ TFormOption::TFormOption(QWidget* owner, TyxDSPlayer* player, platform::Bitmap* 
         row->addWidget(new QLabel(QStringLiteral("max"), panel));
         soundLayout->addWidget(panel);
         // The player hears the level while the slider moves.
-        connect(m_TBVolumes[channel], &QSlider::valueChanged, this, [this, channel](int position) {
-            if (m_Player) m_Player->SetVolume(channel, position * 10);
-        });
+        connect(m_TBVolumes[channel], &QSlider::valueChanged, this,
+                [this, channel](int position) { m_Player.SetVolume(channel, position * 10); });
     }
     soundLayout->addStretch();
     m_PageControl->addTab(sound, U("サウンド設定(&S)"));
@@ -117,9 +117,8 @@ void TFormOption::SetValues(const Values& values) {
     cbFontName->clear();
     for (const QString& family : QFontDatabase::families(QFontDatabase::Japanese))
         cbFontName->addItem(family);
-    cbFontName->setCurrentIndex(
-        cbFontName->findText(QString::fromStdString(platform::SjisToUtf8(values.FontName)),
-                             Qt::MatchFixedString));
+    cbFontName->setCurrentIndex(cbFontName->findText(
+        QString::fromStdString(platform::SjisToUtf8(values.FontName)), Qt::MatchFixedString));
     // Set before the volumes are shown, so showing them changes nothing that is heard.
     for (int channel = 0; channel < 4; ++channel) {
         QSignalBlocker quiet(m_TBVolumes[channel]);
@@ -157,9 +156,8 @@ void TFormOption::Ok() {
 }
 
 void TFormOption::Cancel() {
-    if (m_Player)
-        for (int channel = 0; channel < 4; ++channel)
-            m_Player->SetVolume(channel, m_Values.Volumes[channel] * 10);
+    for (int channel = 0; channel < 4; ++channel)
+        m_Player.SetVolume(channel, m_Values.Volumes[channel] * 10);
     reject();
 }
 

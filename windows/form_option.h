@@ -13,7 +13,9 @@ class QSlider;
 class QTabWidget;
 class TyxDllRes;
 class TyxDSPlayer;
-namespace platform { class Bitmap; }
+namespace platform {
+class Bitmap;
+}
 
 class TFormOption : public QDialog {
     Q_OBJECT
@@ -28,7 +30,7 @@ public:
         int Volumes[4] = {10, 10, 10, 10};  // music, ambient, effects, voice; 0 to 10
     };
 
-    TFormOption(QWidget* owner, TyxDSPlayer* player, platform::Bitmap* wallpaper,
+    TFormOption(QWidget* owner, TyxDSPlayer& player, platform::Bitmap* wallpaper,
                 TyxDllRes* dllRes);
     // Shows the values; throws EEngineError when a button picture is missing.
     void SetValues(const Values& values);
@@ -59,7 +61,7 @@ protected:
 private:
     void AnimationClicked();
     void ShowPicture(QLabel* button, int index);
-    TyxDSPlayer* m_Player;
+    TyxDSPlayer& m_Player;
     platform::Bitmap* m_Wallpaper;
     TyxDllRes* m_DllRes;
     platform::ImageList m_Images;

@@ -14,6 +14,7 @@
 #include "resources/dll_res.h"
 #include "resources/engine_error.h"
 #include "resources/sjis_text.h"
+#include "tests/support/engine_services.h"
 #include "tests/support/temp_folder.h"
 
 class CommandRecorder : public TVelmorMonitor {
@@ -62,9 +63,8 @@ protected:
                             project);
         m_Dir.WriteSjis("game.vss", "<SystemState>\nMessageAnimation=0\n</SystemState>\n");
         m_Dir.WriteSjis("start.txt", script);
-        m_Engine = std::make_unique<TVelmor>(
-            m_Dir.Str() + "game.vsc", SJ("ＭＳ ゴシック"),
-            TVelmor::TServices{m_DllRes.get(), nullptr, nullptr, nullptr, &m_Errors});
+        m_Engine = std::make_unique<TVelmor>(m_Dir.Str() + "game.vsc", SJ("ＭＳ ゴシック"),
+                                             EngineServices(m_DllRes.get(), nullptr, &m_Errors));
         m_Engine->SetMonitor(&m_Seen);
         m_Errors.clear();
         return *m_Engine;

@@ -9,7 +9,8 @@ namespace {
 
 class Screen : public TDisplaySurface {
 public:
-    Screen(TVelmor& engine, platform::VirtualClock& clock) : m_Engine(engine), m_Clock(clock) {}
+    Screen(TVelmor& engine, platform::VirtualClock& clock)
+        : TDisplaySurface(clock), m_Engine(engine), m_Clock(clock) {}
     int Width() const override { return 160; }
     int Height() const override { return 120; }
     void Present(const platform::Bitmap& frame, int left, int top) override {

@@ -7,6 +7,7 @@ namespace {
 
 class CountingDisplay : public TDisplaySurface {
 public:
+    CountingDisplay() : TDisplaySurface(platform::Clock::Current()) {}
     int Width() const override { return 160; }
     int Height() const override { return 120; }
     void Present(const platform::Bitmap& frame, int, int) override {
@@ -27,9 +28,8 @@ protected:
                             project);
         m_Dir.WriteSjis("game.vss", "<SystemState>\n" + state + "</SystemState>\n");
         m_Dir.WriteSjis("start.txt", script);
-        m_Engine = std::make_unique<TVelmor>(
-            m_Dir.Str() + "game.vsc", SJ("ＭＳ ゴシック"),
-            TVelmor::TServices{m_DllRes.get(), nullptr, nullptr, nullptr, &m_Errors});
+        m_Engine = std::make_unique<TVelmor>(m_Dir.Str() + "game.vsc", SJ("ＭＳ ゴシック"),
+                                             EngineServices(m_DllRes.get(), nullptr, &m_Errors));
         m_Engine->Scene().SetDisplay(&m_Display);
         m_Errors.clear();
         return *m_Engine;

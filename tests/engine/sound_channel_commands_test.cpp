@@ -43,15 +43,14 @@ protected:
                         "Height=120\n</Screen>\n");
         m_Dir.WriteSjis("game.vss", "<SystemState>\nMessageAnimation=0\n</SystemState>\n" + state);
         m_Dir.WriteSjis("start.txt", script);
-        m_Engine = std::make_unique<TVelmor>(
-            m_Dir.Str() + "game.vsc", SJ("ＭＳ ゴシック"),
-            TVelmor::TServices{m_DllRes.get(), nullptr, manager, nullptr, &m_Errors});
+        m_Engine = std::make_unique<TVelmor>(m_Dir.Str() + "game.vsc", SJ("ＭＳ ゴシック"),
+                                             EngineServices(m_DllRes.get(), manager, &m_Errors));
         m_Engine->SetMonitor(&m_Seen);
         EXPECT_TRUE(m_Engine->Channels().Initialize([](int) {}));
         m_Errors.clear();
         return *m_Engine;
     }
-    TyxDSPlayer& Player() { return *m_Engine->Channels().Device(); }
+    TyxDSPlayer& Player() { return m_Engine->Channels().Player(); }
     uint8_t State(int channel) {
         TyxDSPlayThread* t = Player().Slot(channel);
         return t ? t->State() : static_cast<uint8_t>(TyxDSPlayThread::StateClosed);
@@ -186,7 +185,7 @@ TEST_F(SoundChannelTest, ArchiveMembersPlayFromTheChannelBuffer) {
 TEST_F(SoundChannelTest, WithoutADeviceEveryRequestQuietlyFails) {
     StartSound("x\n");
     m_Dir.WriteBytes("music.wav", Str(LevelWave(1000)));
-    m_Engine->Channels().DestroyPlayer();
+    m_Engine->Channels().GoSilent();
     Run("*bgm music.wav");
     Run("*v music.wav");
     EXPECT_EQ(m_Engine->Channels().File(0), "music.wav");

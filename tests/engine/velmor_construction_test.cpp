@@ -9,6 +9,7 @@
 #include "resources/dll_res.h"
 #include "resources/engine_error.h"
 #include "resources/sjis_text.h"
+#include "tests/support/engine_services.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -27,9 +28,8 @@ protected:
         platform::MessageBox::SetCurrent(nullptr);
     }
     std::unique_ptr<TVelmor> Make(const std::string& project = "game.vsc") {
-        return std::make_unique<TVelmor>(
-            m_Dir.Str() + project, SJ("ＭＳ ゴシック"),
-            TVelmor::TServices{m_DllRes.get(), nullptr, nullptr, nullptr, &m_Errors});
+        return std::make_unique<TVelmor>(m_Dir.Str() + project, SJ("ＭＳ ゴシック"),
+                                         EngineServices(m_DllRes.get(), nullptr, &m_Errors));
     }
 
     TempFolder m_Dir;
@@ -189,16 +189,16 @@ TEST_F(VelmorTest, CDLocatorForms) {
         {'d', m_Dir.Str(), "GameDisc", platform::DriveType::CdRom},
     };
     platform::FileSystem::SetDriveTableForTests(&drives);
-    EXPECT_EQ(TVelmor::LocateCD("VOL:gamedisc"), "d:\\");
+    EXPECT_EQ(TVelmor::LocateCD("VOL:gamedisc", TestApplication()), "d:\\");
     EXPECT_TRUE(m_Boxes.Records().empty());
     // A fixed drive never counts as the game's disc, whatever its label.
-    EXPECT_EQ(TVelmor::LocateCD("volume:system"), "");
+    EXPECT_EQ(TVelmor::LocateCD("volume:system", TestApplication()), "");
     ASSERT_EQ(m_Boxes.Records().size(), 1u);
     EXPECT_EQ(m_Boxes.Records()[0].text.substr(0, SJ("ゲームのCDが見つかりません。").size()),
               SJ("ゲームのCDが見つかりません。"));
-    EXPECT_EQ(TVelmor::LocateCD("d:\\"), "");  // no prefix finds nothing
+    EXPECT_EQ(TVelmor::LocateCD("d:\\", TestApplication()), "");  // no prefix finds nothing
     EXPECT_EQ(m_Boxes.Records().size(), 2u);
-    EXPECT_EQ(TVelmor::LocateCD(""), "");
+    EXPECT_EQ(TVelmor::LocateCD("", TestApplication()), "");
     EXPECT_EQ(m_Boxes.Records().size(), 2u);
     platform::FileSystem::SetDriveTableForTests(nullptr);
 }

@@ -13,6 +13,7 @@
 #include "resources/dll_res.h"
 #include "resources/engine_error.h"
 #include "resources/sjis_text.h"
+#include "tests/support/engine_services.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -55,9 +56,8 @@ protected:
         return Make();
     }
     TVelmor& Make() {
-        m_Engine = std::make_unique<TVelmor>(
-            m_Dir.Str() + "game.vsc", SJ("ＭＳ ゴシック"),
-            TVelmor::TServices{m_DllRes.get(), nullptr, nullptr, nullptr, &m_Errors});
+        m_Engine = std::make_unique<TVelmor>(m_Dir.Str() + "game.vsc", SJ("ＭＳ ゴシック"),
+                                             EngineServices(m_DllRes.get(), nullptr, &m_Errors));
         m_Engine->SetMonitor(&m_Seen);
         return *m_Engine;
     }

@@ -22,7 +22,8 @@ public:
         int left, top;
     };
 
-    TFakeSurface(platform::VirtualClock& clock, int width, int height) : m_Clock(clock) {
+    TFakeSurface(platform::VirtualClock& clock, int width, int height)
+        : TDisplaySurface(clock), m_Clock(clock) {
         shown.SetFormat(width, height, 32);
         shown.Fill(0x808080);
         PumpEvents = [this] { ++pumps; };

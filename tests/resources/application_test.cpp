@@ -11,7 +11,7 @@ namespace {
 
 std::string Raised(const std::string& text) {
     try {
-        TyxApplication::Instance().RaiseEngineError(text);
+        TyxApplication::RaiseEngineError(text);
     } catch (const EEngineError& e) {
         return e.Text();
     }
@@ -20,9 +20,8 @@ std::string Raised(const std::string& text) {
 
 class ApplicationBoxesTest : public ::testing::Test {
 protected:
-    void SetUp() override { platform::MessageBox::SetCurrent(&m_Boxes); }
-    void TearDown() override { platform::MessageBox::SetCurrent(nullptr); }
     platform::TestMessageResponder m_Boxes;
+    TyxApplication m_App{m_Boxes};
 };
 
 }  // namespace
@@ -45,7 +44,7 @@ TEST(ApplicationTest, EngineErrorKeepsShortTextsAndCutsLongOnes) {
 }
 
 TEST_F(ApplicationBoxesTest, BoxesCarryTheirCaptionsIconsAndButtons) {
-    TyxApplication& app = TyxApplication::Instance();
+    TyxApplication& app = m_App;
     const std::string title = app.Title();
     m_Boxes.PushAnswer(platform::MessageAnswer::No);
     EXPECT_FALSE(app.Confirm(SJ("終了しますか？")));
@@ -75,7 +74,7 @@ TEST_F(ApplicationBoxesTest, BoxesCarryTheirCaptionsIconsAndButtons) {
 }
 
 TEST_F(ApplicationBoxesTest, TitleChangesFollowIntoBoxes) {
-    TyxApplication& app = TyxApplication::Instance();
+    TyxApplication& app = m_App;
     const std::string old = app.Title();
     app.SetTitle(SJ("テストゲーム"));
     app.Warn("x");
@@ -85,7 +84,8 @@ TEST_F(ApplicationBoxesTest, TitleChangesFollowIntoBoxes) {
 }
 
 TEST(ApplicationTest, FileVersionOnlyForOurOwnProgram) {
-    TyxApplication& app = TyxApplication::Instance();
+    platform::TestMessageResponder boxes;
+    TyxApplication app(boxes);
     EXPECT_EQ(app.FileVersion(platform::FileSystem::ProgramFileName()), "0.1.0.0");
     EXPECT_EQ(app.FileVersion("C:\\Games\\velmor.exe"), "0.1.0.0");
     EXPECT_EQ(app.FileVersion("/opt/velmor/velmor"), "0.1.0.0");
@@ -95,7 +95,8 @@ TEST(ApplicationTest, FileVersionOnlyForOurOwnProgram) {
 }
 
 TEST(ApplicationTest, ProgramNamePartsComeFromTheProgramFile) {
-    TyxApplication& app = TyxApplication::Instance();
+    platform::TestMessageResponder boxes;
+    TyxApplication app(boxes);
     EXPECT_EQ(app.ExeFolder() + app.ExeName(), platform::FileSystem::ProgramFileName());
     EXPECT_EQ(app.ExeBaseName(), "test_resources");
     EXPECT_EQ(app.ExeName().find('/'), std::string::npos);

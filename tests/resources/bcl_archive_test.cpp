@@ -2,10 +2,17 @@
 
 #include "bcl_fixture.h"
 #include "resources/bcl.h"
+#include "resources/picture_decoder.h"
 #include "resources/sjis_text.h"
 #include "resources/yxstringlib.h"
 
 using namespace archive_fixture;
+
+// The host's image readers, as a resource manager without a decoder of its own uses.
+inline TyxPictureDecoder& HostDecoder() {
+    static TyxPictureDecoder decoder;
+    return decoder;
+}
 
 namespace {
 
@@ -178,7 +185,7 @@ TEST_F(BclTest, ScrambledMembersAndPictures) {
 
     platform::Bitmap bitmap, alpha;
     bool hasAlpha = false;
-    ASSERT_TRUE(bcl.LoadPng(bitmap, &alpha, "a.png" + x, hasAlpha));
+    ASSERT_TRUE(bcl.LoadPng(HostDecoder(), bitmap, &alpha, "a.png" + x, hasAlpha));
     EXPECT_TRUE(hasAlpha);
     EXPECT_EQ(bitmap.Width(), 4);
     ASSERT_EQ(alpha.BitsPerPixel(), 8);
@@ -187,20 +194,20 @@ TEST_F(BclTest, ScrambledMembersAndPictures) {
 
     for (const char* name : {"a.png", "b.jpg", "c.bmp"}) {
         platform::Bitmap b;
-        ASSERT_TRUE(bcl.LoadBitmap(b, name + x)) << name;
+        ASSERT_TRUE(bcl.LoadBitmap(HostDecoder(), b, name + x)) << name;
         EXPECT_EQ(b.Height(), 3) << name;
     }
     platform::Bitmap picture, mask;
-    ASSERT_TRUE(bcl.LoadMaskedImage(nullptr, picture, mask, "d.vpp" + x));
+    ASSERT_TRUE(bcl.LoadMaskedImage(HostDecoder(), picture, mask, "d.vpp" + x));
     EXPECT_EQ(mask.Width(), 4);
     EXPECT_EQ(picture.Width(), 4);
 
     // Not a picture kind: BCL leaves the bitmap and reports success; a broken PNG fails.
     platform::Bitmap untouched;
-    EXPECT_TRUE(bcl.LoadBitmap(untouched, "e.txt" + x));
+    EXPECT_TRUE(bcl.LoadBitmap(HostDecoder(), untouched, "e.txt" + x));
     EXPECT_TRUE(untouched.Empty());
-    EXPECT_FALSE(bcl.LoadBitmap(untouched, "f.png" + x));
-    EXPECT_FALSE(bcl.LoadMaskedImage(nullptr, picture, mask, "e.txt" + x));
+    EXPECT_FALSE(bcl.LoadBitmap(HostDecoder(), untouched, "f.png" + x));
+    EXPECT_FALSE(bcl.LoadMaskedImage(HostDecoder(), picture, mask, "e.txt" + x));
 
     // Without the key the bytes cannot be unscrambled.
     TyxWitch keyless(0);

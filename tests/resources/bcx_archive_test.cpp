@@ -2,9 +2,16 @@
 
 #include "bcl_fixture.h"
 #include "resources/bcx.h"
+#include "resources/picture_decoder.h"
 #include "resources/xini_file.h"
 
 using namespace archive_fixture;
+
+// The host's image readers, as a resource manager without a decoder of its own uses.
+inline TyxPictureDecoder& HostDecoder() {
+    static TyxPictureDecoder decoder;
+    return decoder;
+}
 
 namespace {
 
@@ -176,20 +183,20 @@ TEST_F(BcxTest, ScrambledMembersAndPictures) {
     ASSERT_TRUE(bcx.Open(index));
     EXPECT_FALSE(bcx.Contains("e.txt"));
     platform::Bitmap bitmap;
-    ASSERT_TRUE(bcx.LoadBitmap(bitmap, "BG\\A.PNG" + x));
+    ASSERT_TRUE(bcx.LoadBitmap(HostDecoder(), bitmap, "BG\\A.PNG" + x));
     EXPECT_EQ(bitmap.Width(), 4);
     bool hasAlpha = true;
     platform::Bitmap alpha;
-    ASSERT_TRUE(bcx.LoadPng(bitmap, &alpha, "bg\\a.png" + x, hasAlpha));
+    ASSERT_TRUE(bcx.LoadPng(HostDecoder(), bitmap, &alpha, "bg\\a.png" + x, hasAlpha));
     EXPECT_FALSE(hasAlpha);
     EXPECT_TRUE(alpha.Empty());
     TStringList lines;
     ASSERT_TRUE(bcx.LoadStrings(lines, "e.txt" + x));
     EXPECT_EQ(lines, (TStringList{"one", "two"}));
     // Not a picture kind: BCX reports failure.
-    EXPECT_FALSE(bcx.LoadBitmap(bitmap, "e.txt" + x));
+    EXPECT_FALSE(bcx.LoadBitmap(HostDecoder(), bitmap, "e.txt" + x));
     platform::Bitmap picture, mask;
-    EXPECT_TRUE(bcx.LoadMaskedImage(nullptr, picture, mask, "d.vpp" + x));
+    EXPECT_TRUE(bcx.LoadMaskedImage(HostDecoder(), picture, mask, "d.vpp" + x));
 
     // A stream that already holds data gets the unscrambled bytes where they are written.
     TMemoryStream stream;

@@ -1,17 +1,19 @@
+#include "shell/form_main.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
 
 #include "engine/velmor.h"
 #include "platform/file_system.h"
+#include "platform/joystick.h"
 #include "platform/message_box.h"
 #include "platform/test_message_responder.h"
 #include "resources/engine_key.h"
 #include "resources/sjis_text.h"
 #include "shell/display_image.h"
-#include "shell/form_main.h"
-#include "windows/form_info.h"
 #include "tests/support/temp_folder.h"
+#include "windows/form_info.h"
 
 namespace {
 
@@ -64,17 +66,19 @@ TEST_F(FormMainTest, StartsAWindowOfTheProjectSizeAndWritesStateOnClose) {
         form.close();
         EXPECT_EQ(form.Engine(), nullptr);
     }
-    EXPECT_NE(m_Dir.ReadUtf8(m_Dir.Path() / "game.vss").find("MessageAnimationSpeed=70"), std::string::npos);
+    EXPECT_NE(m_Dir.ReadUtf8(m_Dir.Path() / "game.vss").find("MessageAnimationSpeed=70"),
+              std::string::npos);
 }
 
 TEST_F(FormMainTest, MissingArchivesAreNamedInOneMessageAndTheGameGoesOn) {
     m_Dir.WriteBytes("present.bcl", "[BinaryCombineData]\r\np.bcd\r\n[x]\r\nzz\r\n1\r\n");
-    m_Dir.WriteSjis("game.vsc", "<BCL>\n" + m_Dir.Str() + "gone1.bcl\n" + m_Dir.Str() + "present.bcl\n" +
-                                    m_Dir.Str() + "gone2.bcx\n</BCL>\n");
+    m_Dir.WriteSjis("game.vsc", "<BCL>\n" + m_Dir.Str() + "gone1.bcl\n" + m_Dir.Str() +
+                                    "present.bcl\n" + m_Dir.Str() + "gone2.bcx\n</BCL>\n");
     TFormMain form;
     ASSERT_TRUE(form.FormCreate({Project()}));
     ASSERT_EQ(Texts().size(), 1u);
-    EXPECT_EQ(Texts()[0], m_Dir.Str() + "gone1.bcl\r\n" + m_Dir.Str() + "gone2.bcx\r\n以上のファイルが見つかりません。");
+    EXPECT_EQ(Texts()[0], m_Dir.Str() + "gone1.bcl\r\n" + m_Dir.Str() +
+                              "gone2.bcx\r\n以上のファイルが見つかりません。");
     EXPECT_EQ(m_Boxes.Records()[0].icon, platform::MessageIcon::Warning);
     // The one that exists but cannot be read: named in the records, not in a box.
     ASSERT_EQ(form.FormInfo()->ErrorLines().size(), 1u);
@@ -103,7 +107,8 @@ TEST_F(FormMainTest, MarkerFileEnablesDeveloperModeAndMissingIconIsRecorded) {
     EXPECT_FALSE(form.FormInfo()->Restricted());
     EXPECT_TRUE(form.acceptDrops());
     ASSERT_EQ(form.FormInfo()->ErrorLines().size(), 1u);
-    EXPECT_EQ(platform::SjisToUtf8(form.FormInfo()->ErrorLines()[0]), "-1: アイコンファイル none.ico が見つからない : ");
+    EXPECT_EQ(platform::SjisToUtf8(form.FormInfo()->ErrorLines()[0]),
+              "-1: アイコンファイル none.ico が見つからない : ");
     form.close();
 }
 
@@ -113,8 +118,9 @@ TEST_F(FormMainTest, AnArgumentThatIsNoProjectFileIsIgnored) {
     m_Boxes.PushAnswer(platform::MessageAnswer::No);
     TFormMain form;
     EXPECT_FALSE(form.FormCreate({Project("readme.txt")}));
-    EXPECT_EQ(Texts(), (std::vector<std::string>{"シナリオファイルが見つかりません。",
-                                                 "シナリオファイルを直接指定しますか？", "終了します"}));
+    EXPECT_EQ(Texts(),
+              (std::vector<std::string>{"シナリオファイルが見つかりません。",
+                                        "シナリオファイルを直接指定しますか？", "終了します"}));
     EXPECT_EQ(platform::SjisToUtf8(m_Boxes.Records()[1].caption), "確認");
 }
 

@@ -1,4 +1,6 @@
 // The scenario selection dialog: titles and icons of the candidates, choosing only an item.
+#include "shell/form_select.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -8,8 +10,8 @@
 #include <QPushButton>
 
 #include "platform/file_system.h"
+#include "platform/joystick.h"
 #include "platform/sjis.h"
-#include "shell/form_select.h"
 #include "tests/support/temp_folder.h"
 
 namespace {

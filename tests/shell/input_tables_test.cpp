@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/fake_joystick.h"
+#include "platform/joystick.h"
 #include "shell/joystick_input.h"
 #include "shell/key_map.h"
 #include "shell/menu_rules.h"

@@ -12,6 +12,7 @@ extern "C" {
 #include "engine/velmor.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
+#include "platform/joystick.h"
 #include "platform/message_box.h"
 #include "platform/test_message_responder.h"
 #include "platform/virtual_clock.h"

@@ -12,6 +12,7 @@
 #include "engine/velmor.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
+#include "platform/joystick.h"
 #include "platform/message_box.h"
 #include "platform/sound_buffer.h"
 #include "platform/test_message_responder.h"
@@ -67,8 +68,8 @@ protected:
     }
     // The music slot's attenuation in hundredths of a decibel.
     int32_t MusicLevel() {
-        TyxDSPlayer* player = m_Form.Engine()->Channels().Device();
-        if (!player || !player->Slot(0) || !player->Slot(0)->Buffer()) return 1;
+        TyxDSPlayer* player = &m_Form.Engine()->Channels().Player();
+        if (!player->Slot(0) || !player->Slot(0)->Buffer()) return 1;
         int32_t level = 1;
         player->Slot(0)->Buffer()->GetVolume(&level);
         return level;
@@ -80,11 +81,11 @@ protected:
     platform::TestMessageResponder m_Boxes;
     platform::VirtualClock m_Clock{5000};
     std::string m_SavedFolder;
-    TFormMain m_Form;
+    TFormMain m_Form{TFormMain::TServices{&m_Clock, &m_Boxes, &platform::Joystick::Current()}};
 };
 
 TEST_F(OptionsTest, VolumesAreHeardAtOnceAndCancelOrEscapeBringsThemBack) {
-    if (!m_Form.Engine()->Channels().Device()) GTEST_SKIP() << "no sound device";
+    if (!m_Form.Engine()->Channels().Player().Device()) GTEST_SKIP() << "no sound device";
     ASSERT_EQ(MusicLevel(), 0);
     int32_t during = 1;
     WithDialog([&](TFormOption& d) {

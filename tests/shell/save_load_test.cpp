@@ -10,6 +10,7 @@
 #include "engine/velmor.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
+#include "platform/joystick.h"
 #include "platform/message_box.h"
 #include "platform/test_message_responder.h"
 #include "platform/virtual_clock.h"
@@ -91,7 +92,7 @@ protected:
     platform::TestMessageResponder m_Boxes;
     platform::VirtualClock m_Clock{5000};
     std::string m_SavedFolder;
-    TFormMain m_Form;
+    TFormMain m_Form{TFormMain::TServices{&m_Clock, &m_Boxes, &platform::Joystick::Current()}};
     bool m_DetailsAnswer = true;
     std::vector<std::string> m_Asked;
 };

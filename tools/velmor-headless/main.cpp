@@ -25,6 +25,7 @@
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/message_box.h"
+#include "platform/sdl_joystick.h"
 #include "platform/sjis.h"
 #include "platform/virtual_clock.h"
 #include "resources/sjis_text.h"
@@ -657,18 +658,19 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     if (!std::getenv("SDL_AUDIODRIVER")) setenv("SDL_AUDIODRIVER", "dummy", 1);
     QApplication app(argc, argv);
+    // Every service the game uses is made here and handed to the window.
     platform::VirtualClock clock;
-    platform::Clock::SetCurrent(&clock);
     Transcript transcript(clock);
     if (!shots.empty()) transcript.Open(shots + "/transcript.jsonl");
     Responder responder(transcript, inputs);
-    platform::MessageBox::SetCurrent(&responder);
+    platform::SdlJoystick joystick;
+    const TFormMain::TServices services{&clock, &responder, &joystick};
 
     const std::string full = std::filesystem::absolute(project).string();
     const std::string launchFolder = std::filesystem::current_path().string();
     int status = 0;
     {
-        TFormMain form;
+        TFormMain form(services);
         Monitor monitor(transcript, form);
         form.SetMonitor(&monitor);
         form.SetExternalDriver(true);
@@ -700,7 +702,5 @@ int main(int argc, char** argv) {
         }
         form.SetMonitor(nullptr);
     }
-    platform::MessageBox::SetCurrent(nullptr);
-    platform::Clock::SetCurrent(nullptr);
     return status;
 }
