@@ -8,6 +8,8 @@ file(REMOVE_RECURSE ${STAGE})
 file(MAKE_DIRECTORY ${STAGE})
 file(GLOB files RELATIVE ${GAME} ${GAME}/*)
 list(REMOVE_ITEM files demo.vsc)
+# Plug-ins stay loose files beside the project.
+list(FILTER files EXCLUDE REGEX "\\.so$")
 # Longest names first, through placeholders, so that a name inside a longer one is not
 # rewritten twice.
 set(names ${files})

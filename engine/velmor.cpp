@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "engine/velmor_plugin.h"
 #include "platform/file_system.h"
 #include "resources/application.h"
 #include "resources/bcl_manager.h"
@@ -61,6 +62,7 @@ TVelmor::~TVelmor() {
         std::fprintf(stderr, "velmor: system state not written: %s\n",
                      platform::SjisToUtf8(e.Text()).c_str());
     }
+    if (m_Plugin) m_Plugin->Close();
     if (!m_CDDrive.empty()) {
         CDControlRequest(TCDRequest::Stop);
         CDControlRequest(TCDRequest::Close);

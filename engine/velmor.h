@@ -26,6 +26,7 @@ class TyxDllRes;
 class TyxWitch;
 class TyxBCLManager;
 class TDisplaySurface;
+class TVelmorPlugin;
 
 // The script engine: the project's settings, the player's state and the game's parts (the
 // script and its positions, the variables, the layers, the message, the sound channels, the
@@ -175,6 +176,10 @@ public:
     // Variables emptied but for the game-cleared flag.
     void ClearAllVariables() { m_Variables.ClearAll(m_State.Finished); }
 
+    // Plug-ins: the host, and the services it lends them.
+    TVelmorPlugin& Plugin() { return *m_Plugin; }
+    const TServices& Services() const { return m_Services; }
+
     // Saved games: the state a save holds, taken over whole; pictures are loaded into their
     // layers. ResumeLoaded then continues play from it: false, changing nothing it cannot
     // undo, when its script cannot be loaded.
@@ -223,6 +228,8 @@ private:
     std::string m_CDDrive;
 
     TGameMode m_GameMode = TGameMode::None;
+    // Before the modes: the plug-in mode borrows it.
+    std::unique_ptr<TVelmorPlugin> m_Plugin;
     std::array<std::unique_ptr<TVelmorGameMode>, kGameModeCount> m_Modes;
 
     TVelmorFlow m_Flow;

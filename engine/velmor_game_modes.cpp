@@ -1,8 +1,10 @@
-// The modes the engine runs itself: script, none, choice and movie.
+// The modes the engine runs itself: script, none, choice, movie and plug-in.
 #include "engine/velmor.h"
 #include "engine/velmor_choice_mode.h"
 #include "engine/velmor_movie_mode.h"
 #include "engine/velmor_none_mode.h"
+#include "engine/velmor_plugin.h"
+#include "engine/velmor_plugin_mode.h"
 #include "engine/velmor_script_mode.h"
 #include "engine/velmor_waiting_mode.h"
 
@@ -16,13 +18,14 @@ void TVelmor::CreateModeObjects() {
     set(M::Choice, std::make_unique<TChoiceMode>(*this));
     set(M::Movie, std::make_unique<TMovieMode>(*this));
     // Until their screens come, the extra modes hold the script; the save dialog still opens
-    // in the selector, the map and a plug-in, for loading.
+    // in the selector and the map, for loading.
     const TVelmorGameMode::TMenu none{}, loadOnly{false, true, false};
     set(M::Gallery, std::make_unique<TWaitingMode>(none));
     set(M::SceneList, std::make_unique<TWaitingMode>(none));
     set(M::ImageSelect, std::make_unique<TWaitingMode>(loadOnly));
     set(M::WarpMap, std::make_unique<TWaitingMode>(loadOnly));
-    set(M::Plugin, std::make_unique<TWaitingMode>(loadOnly));
+    if (!m_Plugin) m_Plugin = std::make_unique<TVelmorPlugin>(*this);
+    set(M::Plugin, std::make_unique<TVelmorPluginMode>(*this, *m_Plugin));
 }
 
 void TVelmor::SetModeObject(TGameMode mode, std::unique_ptr<TVelmorGameMode> object) {

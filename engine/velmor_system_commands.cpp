@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "engine/velmor.h"
+#include "engine/velmor_plugin.h"
 #include "platform/file_system.h"
 #include "resources/bcl_manager.h"
 #include "resources/sjis_text.h"
@@ -153,13 +154,14 @@ void TVelmor::ScriptSVCParser(const std::string& line) {
             // Without the warp map nothing can load or start it.
             FatalScriptError(SJ("WarpMapモードを起動できませんでした"));
         case kDllOpen:
-            // Plug-ins cannot be loaded yet: every library fails to open.
-            FatalScriptError(SJ("TVelmor : ") + (tokens.size() >= 2 ? tokens[1] : std::string()) +
-                             SJ("がオープンできません"));
+            Plugin().Open(tokens.size() >= 2 ? tokens[1] : std::string());
+            break;
         case kDllAttach:
-            AddErrorRecord(SJ("dllをopenせずにattachしようとしました"));
+            Plugin().Attach(tokens.size() >= 2 ? tokens[1] : std::string());
             break;
         case kDllClose:
+            Plugin().Close();
+            break;
         case kNoWord:
             break;
     }
