@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "modes/cg_mode.h"
+#include "modes/event_mode.h"
 #include "platform/file_system.h"
 #include "resources/application.h"
 #include "resources/bcl_manager.h"
@@ -49,6 +51,7 @@ TVelmor::TVelmor(const std::string& scriptConfigPath, const std::string& fontNam
     EnterGameMode(TGameMode::Script);
     m_Flow.PopupEnabled = false;
     m_Flow.AutoPlay = false;
+    CreateGalleries();
 
     if (!start.empty() && !m_Script.Load(start))
         TyxApplication::Instance().RaiseEngineError(SJ("TVelmor : ") + start +

@@ -1,8 +1,10 @@
-// The modes the engine runs itself: script, none, choice and movie.
+// The modes the engine runs itself: script, none, choice, movie, gallery and scene list.
 #include "engine/velmor.h"
 #include "engine/velmor_choice_mode.h"
+#include "engine/velmor_gallery_mode.h"
 #include "engine/velmor_movie_mode.h"
 #include "engine/velmor_none_mode.h"
+#include "engine/velmor_scene_list_mode.h"
 #include "engine/velmor_script_mode.h"
 #include "engine/velmor_waiting_mode.h"
 
@@ -15,11 +17,11 @@ void TVelmor::CreateModeObjects() {
     set(M::Script, std::make_unique<TScriptMode>(*this));
     set(M::Choice, std::make_unique<TChoiceMode>(*this));
     set(M::Movie, std::make_unique<TMovieMode>(*this));
-    // Until their screens come, the extra modes hold the script; the save dialog still opens
-    // in the selector, the map and a plug-in, for loading.
-    const TVelmorGameMode::TMenu none{}, loadOnly{false, true, false};
-    set(M::Gallery, std::make_unique<TWaitingMode>(none));
-    set(M::SceneList, std::make_unique<TWaitingMode>(none));
+    set(M::Gallery, std::make_unique<TVelmorGalleryMode>(*this));
+    set(M::SceneList, std::make_unique<TVelmorSceneListMode>(*this));
+    // Until their screens come, the other extra modes hold the script; the save dialog still
+    // opens in the selector, the map and a plug-in, for loading.
+    const TVelmorGameMode::TMenu loadOnly{false, true, false};
     set(M::ImageSelect, std::make_unique<TWaitingMode>(loadOnly));
     set(M::WarpMap, std::make_unique<TWaitingMode>(loadOnly));
     set(M::Plugin, std::make_unique<TWaitingMode>(loadOnly));

@@ -41,6 +41,9 @@ public:
     void Click(int x, int y);
     void Leave();
 
+    // Where Present shows the screen; the window may come after construction.
+    void SetWindow(TDisplaySurface* window) { m_Services.window = window; }
+
     // The exit button.
     std::function<void()> OnLeave;
 
