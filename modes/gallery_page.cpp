@@ -1,6 +1,7 @@
 #include "modes/gallery_page.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "graphics/display_surface.h"
 #include "graphics/sprite.h"
@@ -60,15 +61,12 @@ void TGalleryPage::Enter() {
     const size_t count = EntryCount();
     m_LastPage = count == 0 ? 0 : static_cast<int>((count - 1) / static_cast<size_t>(m_PerPage));
 
-    // One sorted copy instead of a scan of the seen list per entry: both lists can be long.
-    TStringList sorted = m_SeenList;
-    auto less = [](const std::string& a, const std::string& b) {
-        return yx::CompareText(a, b) < 0;
-    };
-    std::sort(sorted.begin(), sorted.end(), less);
+    // Folded once, looked up per entry: both lists can be long.
+    std::unordered_set<std::string> seen;
+    seen.reserve(m_SeenList.size());
+    for (const std::string& name : m_SeenList) seen.insert(yx::FoldText(name));
     m_Seen.assign(count, 0);
-    for (size_t k = 0; k < count; ++k)
-        m_Seen[k] = std::binary_search(sorted.begin(), sorted.end(), SeenName(k), less);
+    for (size_t k = 0; k < count; ++k) m_Seen[k] = seen.count(yx::FoldText(SeenName(k))) != 0;
 
     m_PrevPressed = m_NextPressed = m_ExitPressed = false;
     m_ExitRect = ButtonRect(P::kExit);
