@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "engine/velmor_plugin.h"
+#include "modes/cg_mode.h"
+#include "modes/event_mode.h"
 #include "platform/file_system.h"
 #include "resources/application.h"
 #include "resources/bcl_manager.h"
@@ -50,6 +52,7 @@ TVelmor::TVelmor(const std::string& scriptConfigPath, const std::string& fontNam
     EnterGameMode(TGameMode::Script);
     m_Flow.PopupEnabled = false;
     m_Flow.AutoPlay = false;
+    CreateGalleries();
 
     if (!start.empty() && !m_Script.Load(start))
         TyxApplication::RaiseEngineError(SJ("TVelmor : ") + start + SJ(" がロードできません"));

@@ -27,6 +27,8 @@ class TyxWitch;
 class TyxBCLManager;
 class TDisplaySurface;
 class TVelmorPlugin;
+class TCGMode;
+class TEventMode;
 
 // The script engine: the project's settings, the player's state and the game's parts (the
 // script and its positions, the variables, the layers, the message, the sound channels, the
@@ -171,6 +173,18 @@ public:
     void TitleReturn();
     void SceneEnd();
     bool SceneReplayActive() const { return m_SceneReplayActive; }
+    // The gallery (`cgmode`) and the scene list (`scenemode`), when the project names their
+    // description files; null otherwise.
+    TCGMode* Gallery() const { return m_CGMode.get(); }
+    TEventMode* SceneList() const { return m_EventMode.get(); }
+    void StartGallery();
+    void StartSceneList();
+    // Input in modes 4 and 5: a mouse click reaches the page, nothing else does.
+    void GalleryInput(TInputCode code, int x, int y);
+    void SceneListInput(TInputCode code, int x, int y);
+    // A loaded game that stood in mode 4 or 5 gets its page back.
+    void ResumeGallery();
+    void ResumeSceneList();
     void EndMovie();
     void GameClearFlagSet(bool flag);
     // Variables emptied but for the game-cleared flag.
@@ -240,4 +254,13 @@ private:
     uint32_t m_WaitDeadline = 0;
     std::function<void()> m_WaitEnd;
     uint32_t m_AutoPlayDeadline = 0;
+
+    // Galleries. Declared last: they draw into the screen layer and must go before it.
+    void CreateGalleries();
+    void LeaveGallery();
+    void LeaveSceneList();
+    void StartScene(const std::string& paragraph, const std::string& script);
+    void ReturnTo(const TVelmorScriptPosition& position);
+    std::unique_ptr<TCGMode> m_CGMode;
+    std::unique_ptr<TEventMode> m_EventMode;
 };

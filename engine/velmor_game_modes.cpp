@@ -1,10 +1,12 @@
-// The modes the engine runs itself: script, none, choice, movie and plug-in.
+// The modes the engine runs itself: script, none, choice, movie, gallery, scene list and plug-in.
 #include "engine/velmor.h"
 #include "engine/velmor_choice_mode.h"
+#include "engine/velmor_gallery_mode.h"
 #include "engine/velmor_movie_mode.h"
 #include "engine/velmor_none_mode.h"
 #include "engine/velmor_plugin.h"
 #include "engine/velmor_plugin_mode.h"
+#include "engine/velmor_scene_list_mode.h"
 #include "engine/velmor_script_mode.h"
 #include "engine/velmor_waiting_mode.h"
 
@@ -17,11 +19,11 @@ void TVelmor::CreateModeObjects() {
     set(M::Script, std::make_unique<TScriptMode>(*this));
     set(M::Choice, std::make_unique<TChoiceMode>(*this));
     set(M::Movie, std::make_unique<TMovieMode>(*this));
-    // Until their screens come, the extra modes hold the script; the save dialog still opens
-    // in the selector and the map, for loading.
-    const TVelmorGameMode::TMenu none{}, loadOnly{false, true, false};
-    set(M::Gallery, std::make_unique<TWaitingMode>(none));
-    set(M::SceneList, std::make_unique<TWaitingMode>(none));
+    set(M::Gallery, std::make_unique<TVelmorGalleryMode>(*this));
+    set(M::SceneList, std::make_unique<TVelmorSceneListMode>(*this));
+    // Until their screens come, the selector and the map hold the script; the save dialog
+    // still opens in them, for loading.
+    const TVelmorGameMode::TMenu loadOnly{false, true, false};
     set(M::ImageSelect, std::make_unique<TWaitingMode>(loadOnly));
     set(M::WarpMap, std::make_unique<TWaitingMode>(loadOnly));
     if (!m_Plugin) m_Plugin = std::make_unique<TVelmorPlugin>(*this);

@@ -4,6 +4,7 @@
 
 #include "engine/velmor.h"
 #include "engine/velmor_plugin.h"
+#include "modes/event_mode.h"
 #include "platform/file_system.h"
 #include "resources/bcl_manager.h"
 #include "resources/sjis_text.h"
@@ -133,11 +134,10 @@ void TVelmor::ScriptSVCParser(const std::string& line) {
             TitleReturn();
             break;
         case kCGMode:
-            // No gallery in this engine yet: as in a game without CGModeProject.
+            StartGallery();
             break;
         case kSceneMode:
-            // No replay list yet: as in a game without EventModeProject, unless a scene runs.
-            if (m_SceneReplayActive) SceneEnd();
+            StartSceneList();
             break;
         case kSceneSet:
             if (tokens.size() >= 2 && yx::IndexOfText(m_State.EventScene, tokens[1], true) < 0)
@@ -251,5 +251,7 @@ void TVelmor::SceneEnd() {
     }
     m_SceneReplayActive = false;
     FadeToMode();
+    // The page and seen flags of the list's last entry.
+    if (m_EventMode) m_EventMode->Redraw();
     PresentFrame();
 }

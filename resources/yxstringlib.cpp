@@ -192,6 +192,10 @@ bool SameText(std::string_view a, std::string_view b) {
     return a.size() == b.size() && CompareText(a, b) == 0;
 }
 
+std::string FoldText(std::string_view text) {
+    return Fold(text, true);
+}
+
 int CompareText(std::string_view a, std::string_view b) {
     return CompareBytes(Fold(a, true), Fold(b, true));
 }

@@ -26,6 +26,8 @@ std::string StripFileNameChars(std::string_view text);
 // The three comparisons. Exact is operator==. SameText folds ASCII and full-width Latin
 // letters as the Japanese locale does; SameTextAscii folds ASCII letters only.
 bool SameText(std::string_view a, std::string_view b);
+// The key SameText compares: SameText(a, b) is FoldText(a) == FoldText(b).
+std::string FoldText(std::string_view text);
 int CompareText(std::string_view a, std::string_view b);
 bool SameTextAscii(std::string_view a, std::string_view b);
 int CompareTextAscii(std::string_view a, std::string_view b);

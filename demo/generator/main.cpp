@@ -405,6 +405,16 @@ QByteArray MaskedFace(const Look& look) {
     return out + first + second;
 }
 
+// A gallery cell: the picture at 300 x 225 in a thin light frame.
+QImage Thumbnail(const QImage& picture) {
+    QImage small = picture.scaled(300, 225, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                       .convertToFormat(QImage::Format_RGB32);
+    QPainter p(&small);
+    p.setPen(QPen(QColor(230, 230, 210), 3));
+    p.drawRect(QRectF(1.5, 1.5, 297, 222));
+    return small;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -427,5 +437,12 @@ int main(int argc, char** argv) {
     mio.mood = 1;
     Save("mio_s2.png", Encode(SmallFace(mio), "PNG"));
     Save("kai_s2.vpp", MaskedFace(kKai));
+
+    // The extras: gallery thumbnails (the storm picture has none and is scaled into its cell)
+    // and the thumbnails of the two replayable endings.
+    Save("ev_dawn_s.png", Encode(Thumbnail(Dawn()), "PNG"));
+    Save("bg_room_s.png", Encode(Thumbnail(Room()), "PNG"));
+    Save("sc_keep.png", Encode(Thumbnail(Dawn().mirrored(true, false)), "PNG"));
+    Save("sc_storm.png", Encode(Thumbnail(Storm().mirrored(true, false)), "PNG"));
     return g_Ok ? 0 : 1;
 }

@@ -154,6 +154,12 @@ TEST(StringLib, ComparisonsFoldTheRightLetters) {
     // Trail bytes in the ASCII letter range are part of their character, never folded.
     EXPECT_FALSE(yx::SameText(A_KANA, "\x83\x61"));
     EXPECT_FALSE(yx::SameTextAscii(A_KANA, "\x83\x61"));
+    // The folded key agrees with SameText.
+    for (auto [x, y] : {std::pair<const char*, const char*>{"Hello", "hELLO"},
+                        {FW_A_LO FW_Z_LO, FW_A_UP FW_Z_UP},
+                        {FW_A_LO, "a"},
+                        {A_KANA, "\x83\x61"}})
+        EXPECT_EQ(yx::FoldText(x) == yx::FoldText(y), yx::SameText(x, y)) << x;
     EXPECT_FALSE(yx::SameText(DA_KANA, "\x83\x5F\x83\x41"));
 
     EXPECT_TRUE(yx::SameTextAscii("File.BCX", "file.bcx"));
