@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "graphics/display_surface.h"
+#include "platform/clock.h"
 #include "graphics/sprite.h"
 #include "modes/cg_mode.h"
 #include "platform/file_system.h"
@@ -22,6 +23,7 @@ namespace fs = std::filesystem;
 
 class NullSurface : public TDisplaySurface {
 public:
+    NullSurface() : TDisplaySurface(platform::Clock::Current()) {}
     int Width() const override { return 800; }
     int Height() const override { return 600; }
     void Present(const platform::Bitmap&, int, int) override {}

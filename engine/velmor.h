@@ -192,7 +192,6 @@ public:
 
     // Plug-ins: the host, and the services it lends them.
     TVelmorPlugin& Plugin() { return *m_Plugin; }
-    const TServices& Services() const { return m_Services; }
 
     // Saved games: the state a save holds, taken over whole; pictures are loaded into their
     // layers. ResumeLoaded then continues play from it: false, changing nothing it cannot

@@ -68,8 +68,8 @@ TVelmorPlugin::~TVelmorPlugin() {
     Close();
 }
 
-uint32_t TVelmorPlugin::Ticks() {
-    return platform::Clock::Current().TickCount();
+uint32_t TVelmorPlugin::Ticks() const {
+    return m_Engine.Services().clock->TickCount();
 }
 
 bool TVelmorPlugin::ResolveLibraryPath(const std::string& projectFolder, const std::string& name,
@@ -226,8 +226,8 @@ void TVelmorPlugin::DisplayPresent(void* host) {
     }
 }
 
-uint32_t TVelmorPlugin::DisplayTicks(void*) {
-    return Ticks();
+uint32_t TVelmorPlugin::DisplayTicks(void* host) {
+    return Self(host).Ticks();
 }
 
 int32_t TVelmorPlugin::ReadFile(void* host, const char* name, VelmorBuffer* out) {

@@ -50,7 +50,7 @@ private:
     // Runs the way back the plug-in asked for during the call that just returned.
     void AfterCall();
     bool RequestWayBack(TWayBack kind, const char* paragraph, const char* script);
-    static uint32_t Ticks();
+    uint32_t Ticks() const;
 
     // The C side calls these through the structures; they never throw.
     static void DisplaySize(void* host, int32_t* width, int32_t* height);

@@ -10,7 +10,7 @@ TCGMode::TCGMode(const std::string& fileName, const TStringList& seenList, TSpri
     : TGalleryPage(seenList, screen, services) {
     TStringList lines;
     if (!TGalleryDescription::LoadLines(fileName, services.resourceManager, lines))
-        TyxApplication::Instance().RaiseEngineError(
+        TyxApplication::RaiseEngineError(
             SJ("CGMode設定ファイル ") + yx::ExtractFileName(fileName) + SJ(" が見つかりません"));
     m_Description.Read(lines, "CGMode", "ImageList", 2);
     m_Images.reserve(m_Description.entries.size());

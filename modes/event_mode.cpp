@@ -11,7 +11,7 @@ TEventMode::TEventMode(const std::string& fileName, const TStringList& seenList,
     : TGalleryPage(seenList, screen, services) {
     TStringList lines;
     if (!TGalleryDescription::LoadLines(fileName, services.resourceManager, lines))
-        TyxApplication::Instance().RaiseEngineError(
+        TyxApplication::RaiseEngineError(
             SJ("EventMode設定ファイル ") + yx::ExtractFileName(fileName) + SJ(" が見つかりません"));
     try {
         m_Description.Read(lines, "EventMode", "EventList", 3);
@@ -23,7 +23,7 @@ TEventMode::TEventMode(const std::string& fileName, const TStringList& seenList,
         }
         m_Description.entries.clear();
     } catch (const std::bad_alloc&) {
-        TyxApplication::Instance().RaiseEngineError(SJ("メモリが足りません : TEventMode"));
+        TyxApplication::RaiseEngineError(SJ("メモリが足りません : TEventMode"));
     }
 }
 

@@ -30,7 +30,7 @@ protected:
         m_Dir.WriteSjis("start.txt", script);
         m_Engine = std::make_unique<TVelmor>(
             m_Dir.Str() + "game.vsc", SJ("ＭＳ ゴシック"),
-            TVelmor::TServices{m_DllRes.get(), nullptr, nullptr, nullptr, &m_Errors});
+            EngineServices(m_DllRes.get(), nullptr, &m_Errors));
         m_Engine->SetMonitor(&m_Seen);
         m_Errors.clear();
         return *m_Engine;

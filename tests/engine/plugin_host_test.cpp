@@ -13,6 +13,7 @@ namespace fs = std::filesystem;
 
 class FrameDisplay : public TDisplaySurface {
 public:
+    FrameDisplay() : TDisplaySurface(platform::Clock::Current()) {}
     int Width() const override { return 160; }
     int Height() const override { return 120; }
     void Present(const platform::Bitmap& frame, int, int) override {

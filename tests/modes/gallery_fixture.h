@@ -8,6 +8,7 @@
 
 #include "../support/temp_folder.h"
 #include "graphics/display_surface.h"
+#include "platform/clock.h"
 #include "graphics/sprite.h"
 #include "modes/gallery_page.h"
 #include "platform/file_system.h"
@@ -15,6 +16,7 @@
 
 class TRecordingSurface : public TDisplaySurface {
 public:
+    TRecordingSurface() : TDisplaySurface(platform::Clock::Current()) {}
     int Width() const override { return 640; }
     int Height() const override { return 480; }
     void Present(const platform::Bitmap& frame, int, int) override {
