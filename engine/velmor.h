@@ -77,6 +77,9 @@ public:
     TVelmorChoices& Choices() { return m_Choices; }
     const TVelmorChoices& Choices() const { return m_Choices; }
     THooks& Hooks() { return m_Hooks; }
+    // What the extra modes draw and load with: the window (null without one), the archives,
+    // the sprite setting.
+    const TServices& Services() const { return m_Services; }
     void SetMonitor(TVelmorMonitor* monitor);
 
     const std::string& SystemStatePath() const { return m_StatePath; }
@@ -91,6 +94,10 @@ public:
     void SetModeObject(TGameMode mode, std::unique_ptr<TVelmorGameMode> object);
     const TVelmorGameMode& ModeObject() const { return *m_Modes[static_cast<size_t>(m_GameMode)]; }
     TVelmorGameMode& ModeObject() { return *m_Modes[static_cast<size_t>(m_GameMode)]; }
+    // The object that runs a mode, for tools that drive one (the runner on a map).
+    TVelmorGameMode& ModeObjectFor(TGameMode mode) const {
+        return *m_Modes[static_cast<size_t>(mode)];
+    }
     // The present mode's idle work, its next wait and its input.
     bool Idle() { return ModeObject().Idle(); }
     TIdleWait IdleWait() const { return ModeObject().NextWait(); }

@@ -1,9 +1,12 @@
-// The modes the engine runs itself: script, none, choice and movie.
+// The modes the engine runs itself: script, none, choice and movie; the image selector and
+// the warp map bring their own objects.
 #include "engine/velmor.h"
 #include "engine/velmor_choice_mode.h"
+#include "engine/velmor_image_select_mode.h"
 #include "engine/velmor_movie_mode.h"
 #include "engine/velmor_none_mode.h"
 #include "engine/velmor_script_mode.h"
+#include "engine/velmor_warp_map_mode.h"
 #include "engine/velmor_waiting_mode.h"
 
 void TVelmor::CreateModeObjects() {
@@ -16,12 +19,12 @@ void TVelmor::CreateModeObjects() {
     set(M::Choice, std::make_unique<TChoiceMode>(*this));
     set(M::Movie, std::make_unique<TMovieMode>(*this));
     // Until their screens come, the extra modes hold the script; the save dialog still opens
-    // in the selector, the map and a plug-in, for loading.
+    // in a plug-in, for loading.
     const TVelmorGameMode::TMenu none{}, loadOnly{false, true, false};
     set(M::Gallery, std::make_unique<TWaitingMode>(none));
     set(M::SceneList, std::make_unique<TWaitingMode>(none));
-    set(M::ImageSelect, std::make_unique<TWaitingMode>(loadOnly));
-    set(M::WarpMap, std::make_unique<TWaitingMode>(loadOnly));
+    set(M::ImageSelect, std::make_unique<TVelmorImageSelectMode>(*this));
+    set(M::WarpMap, std::make_unique<TVelmorWarpMapMode>(*this));
     set(M::Plugin, std::make_unique<TWaitingMode>(loadOnly));
 }
 
