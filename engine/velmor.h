@@ -98,6 +98,10 @@ public:
     void SetModeObject(TGameMode mode, std::unique_ptr<TVelmorGameMode> object);
     const TVelmorGameMode& ModeObject() const { return *m_Modes[static_cast<size_t>(m_GameMode)]; }
     TVelmorGameMode& ModeObject() { return *m_Modes[static_cast<size_t>(m_GameMode)]; }
+    // The object that runs a mode, for tools that drive one (the runner on a map).
+    TVelmorGameMode& ModeObjectFor(TGameMode mode) const {
+        return *m_Modes[static_cast<size_t>(mode)];
+    }
     // The present mode's idle work, its next wait and its input.
     bool Idle() { return ModeObject().Idle(); }
     TIdleWait IdleWait() const { return ModeObject().NextWait(); }

@@ -28,6 +28,11 @@ public:
     int Highlighted() const { return m_Highlighted; }
     bool KeyboardSelection() const { return m_KeyboardSelection; }
     void ClearKeyboardSelection() { m_KeyboardSelection = false; }
+    // The picture menu moves the same light and keyboard selection.
+    void SetSelection(int32_t highlighted, bool keyboard) {
+        m_Highlighted = highlighted;
+        m_KeyboardSelection = keyboard;
+    }
 
     // The row under the pointer lights; true when the light moved.
     bool Hover(int x, int y);

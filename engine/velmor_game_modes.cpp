@@ -1,13 +1,16 @@
-// The modes the engine runs itself: script, none, choice, movie, gallery, scene list and plug-in.
+// The modes the engine runs itself (script, none, choice and movie) and the objects of the
+// extra modes: gallery, scene list, image selector, warp map and plug-in.
 #include "engine/velmor.h"
 #include "engine/velmor_choice_mode.h"
 #include "engine/velmor_gallery_mode.h"
+#include "engine/velmor_image_select_mode.h"
 #include "engine/velmor_movie_mode.h"
 #include "engine/velmor_none_mode.h"
 #include "engine/velmor_plugin.h"
 #include "engine/velmor_plugin_mode.h"
 #include "engine/velmor_scene_list_mode.h"
 #include "engine/velmor_script_mode.h"
+#include "engine/velmor_warp_map_mode.h"
 #include "engine/velmor_waiting_mode.h"
 
 void TVelmor::CreateModeObjects() {
@@ -21,11 +24,8 @@ void TVelmor::CreateModeObjects() {
     set(M::Movie, std::make_unique<TMovieMode>(*this));
     set(M::Gallery, std::make_unique<TVelmorGalleryMode>(*this));
     set(M::SceneList, std::make_unique<TVelmorSceneListMode>(*this));
-    // Until their screens come, the selector and the map hold the script; the save dialog
-    // still opens in them, for loading.
-    const TVelmorGameMode::TMenu loadOnly{false, true, false};
-    set(M::ImageSelect, std::make_unique<TWaitingMode>(loadOnly));
-    set(M::WarpMap, std::make_unique<TWaitingMode>(loadOnly));
+    set(M::ImageSelect, std::make_unique<TVelmorImageSelectMode>(*this));
+    set(M::WarpMap, std::make_unique<TVelmorWarpMapMode>(*this));
     if (!m_Plugin) m_Plugin = std::make_unique<TVelmorPlugin>(*this);
     set(M::Plugin, std::make_unique<TVelmorPluginMode>(*this, *m_Plugin));
 }

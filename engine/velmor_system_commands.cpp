@@ -5,6 +5,8 @@
 #include "engine/velmor.h"
 #include "engine/velmor_plugin.h"
 #include "modes/event_mode.h"
+#include "engine/velmor_image_select_mode.h"
+#include "engine/velmor_warp_map_mode.h"
 #include "platform/file_system.h"
 #include "resources/bcl_manager.h"
 #include "resources/sjis_text.h"
@@ -123,8 +125,10 @@ void TVelmor::ScriptSVCParser(const std::string& line) {
                 CommandJunction(tokens);
             break;
         case kImageSelect:
-            // The image selector starts here once it is part of the engine; until then a
-            // game cannot use it and the line passes.
+            if (tokens.size() >= 2)
+                if (auto* menu = dynamic_cast<TVelmorImageSelectMode*>(
+                        &ModeObjectFor(TGameMode::ImageSelect)))
+                    menu->Open(tokens[1]);
             break;
         case kTitle:
             m_Script.SetTitle(true, m_Script.Position());
@@ -151,8 +155,11 @@ void TVelmor::ScriptSVCParser(const std::string& line) {
             break;
         case kWarpMap:
             m_Flow.Skip = false;
-            // Without the warp map nothing can load or start it.
-            FatalScriptError(SJ("WarpMapモードを起動できませんでした"));
+            if (auto* map = dynamic_cast<TVelmorWarpMapMode*>(&ModeObjectFor(TGameMode::WarpMap)))
+                map->Open(tokens);
+            else
+                FatalScriptError(SJ("WarpMapモードを起動できませんでした"));
+            break;
         case kDllOpen:
             Plugin().Open(tokens.size() >= 2 ? tokens[1] : std::string());
             break;

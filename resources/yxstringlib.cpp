@@ -312,4 +312,51 @@ std::string ExcludeTrailingBackslash(std::string_view path) {
     return out;
 }
 
+TStringList SplitCommaText(std::string_view text) {
+    TStringList items;
+    const size_t n = text.size();
+    auto blank = [&](size_t i) { return text[i] != 0 && static_cast<unsigned char>(text[i]) <= ' '; };
+    auto endsItem = [&](size_t i) {
+        return static_cast<unsigned char>(text[i]) <= ' ' || text[i] == ',';
+    };
+    size_t p = 0;
+    auto skipBlanks = [&] {
+        while (p < n && blank(p)) ++p;
+    };
+    skipBlanks();
+    while (p < n && text[p] != 0) {
+        std::string item;
+        if (text[p] == '"') {
+            ++p;
+            while (p < n) {
+                if (text[p] == '"') {
+                    if (p + 1 < n && text[p + 1] == '"') {
+                        item += '"';
+                        p += 2;
+                        continue;
+                    }
+                    ++p;
+                    break;
+                }
+                const size_t len = CharLen(text, p);
+                item.append(text.substr(p, len));
+                p += len;
+            }
+        } else {
+            while (p < n && !endsItem(p)) {
+                const size_t len = CharLen(text, p);
+                item.append(text.substr(p, len));
+                p += len;
+            }
+        }
+        items.push_back(std::move(item));
+        skipBlanks();
+        if (p < n && text[p] == ',') {
+            ++p;
+            skipBlanks();
+        }
+    }
+    return items;
+}
+
 }  // namespace yx

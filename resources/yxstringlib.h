@@ -21,6 +21,9 @@ bool SplitAtComma(std::string_view text, std::string& left, std::string& right);
 int IndexOfText(const TStringList& list, std::string_view text, bool ignoreCase);
 std::string TextAfter(std::string_view text, std::string_view marker);
 TPoint ParsePoint(std::string_view text);
+// The class library's comma text: items end at a comma or a blank, a quoted run is one item
+// ("" inside it is a quote), two commas in a row hold an empty item.
+TStringList SplitCommaText(std::string_view text);
 std::string StripFileNameChars(std::string_view text);
 
 // The three comparisons. Exact is operator==. SameText folds ASCII and full-width Latin

@@ -3,6 +3,7 @@
 // Usage: velmor-demogen OUTPUT_FOLDER
 #include <QBuffer>
 #include <QFile>
+#include <QFont>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLinearGradient>
@@ -415,6 +416,97 @@ QImage Thumbnail(const QImage& picture) {
     return small;
 }
 
+
+// The picture menu of the second act: one button per way the night can go, plain and lit.
+QImage MenuButton(const QString& caption, bool lit, bool storm) {
+    QImage img(320, 64, QImage::Format_RGB888);
+    img.fill(lit ? QColor(236, 196, 96) : QColor(28, 40, 78));
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(lit ? QColor(255, 244, 200) : QColor(120, 140, 190), 3));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(QRectF(2.5, 2.5, 315, 59));
+    // A lamp or a bolt beside the caption.
+    p.setPen(Qt::NoPen);
+    p.setBrush(lit ? QColor(120, 40, 20) : QColor(250, 220, 130));
+    if (storm) {
+        const QPointF bolt[] = {{34, 12}, {22, 36}, {32, 36}, {26, 54}, {44, 28}, {34, 28}, {40, 12}};
+        p.drawPolygon(bolt, 7);
+    } else {
+        p.drawEllipse(QPointF(32, 30), 11, 14);
+        p.fillRect(QRectF(26, 44, 12, 8), p.brush());
+    }
+    QFont font("IPAPGothic");
+    font.setPixelSize(26);
+    p.setFont(font);
+    p.setPen(lit ? QColor(60, 30, 10) : QColor(240, 240, 250));
+    p.drawText(QRectF(64, 0, 250, 64), Qt::AlignVCenter | Qt::AlignLeft, caption);
+    return img;
+}
+
+// The short map day: the cape seen from above, and the two places on it.
+QImage CoastMap() {
+    QImage img(800, 600, QImage::Format_RGB888);
+    img.fill(QColor(34, 86, 140));
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    Waves(p, 800, 0, 600, QColor(70, 130, 190), 0.5);
+    QPainterPath land;
+    land.moveTo(0, 0);
+    land.lineTo(360, 0);
+    land.cubicTo(420, 160, 300, 220, 360, 330);
+    land.cubicTo(420, 440, 640, 420, 700, 600);
+    land.lineTo(0, 600);
+    land.closeSubpath();
+    p.setPen(QPen(QColor(230, 214, 160), 14));
+    p.setBrush(QColor(74, 120, 62));
+    p.drawPath(land);
+    p.setPen(QPen(QColor(200, 180, 120), 4, Qt::DashLine));
+    p.drawLine(QPointF(190, 230), QPointF(520, 450));
+    return img;
+}
+
+// A place or marker picture on magenta, which its bottom-left pixel gives as transparent.
+QImage OnKey(int w, int h) {
+    QImage img(w, h, QImage::Format_RGB888);
+    img.fill(QColor(255, 0, 255));
+    return img;
+}
+
+QImage PlaceLighthouse() {
+    QImage img = OnKey(60, 60);
+    QPainter p(&img);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(240, 240, 240));
+    const QPointF tower[] = {{22, 56}, {26, 14}, {34, 14}, {38, 56}};
+    p.drawPolygon(tower, 4);
+    p.fillRect(QRectF(24, 28, 12, 6), QColor(200, 40, 40));
+    p.setBrush(QColor(255, 220, 90));
+    p.drawEllipse(QPointF(30, 10), 6, 6);
+    return img;
+}
+
+QImage PlaceBeach() {
+    QImage img = OnKey(60, 60);
+    QPainter p(&img);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(240, 220, 170));
+    p.drawEllipse(QRectF(4, 30, 52, 24));
+    p.setBrush(QColor(250, 160, 170));
+    p.drawEllipse(QPointF(30, 40), 8, 6);
+    return img;
+}
+
+QImage Marker(bool high) {
+    QImage img = OnKey(24, 32);
+    QPainter p(&img);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(220, 30, 30));
+    const double top = high ? 2 : 8;
+    const QPointF arrow[] = {{4, top}, {20, top}, {12, top + 22}};
+    p.drawPolygon(arrow, 3);
+    return img;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -444,5 +536,15 @@ int main(int argc, char** argv) {
     Save("bg_room_s.png", Encode(Thumbnail(Room()), "PNG"));
     Save("sc_keep.png", Encode(Thumbnail(Dawn().mirrored(true, false)), "PNG"));
     Save("sc_storm.png", Encode(Thumbnail(Storm().mirrored(true, false)), "PNG"));
+    Save("menu_keep.png", Encode(MenuButton(QString::fromUtf8("灯りを守る"), false, false), "PNG"));
+    Save("menu_keep_on.png", Encode(MenuButton(QString::fromUtf8("灯りを守る"), true, false), "PNG"));
+    Save("menu_storm.png", Encode(MenuButton(QString::fromUtf8("嵐を見に行く"), false, true), "PNG"));
+    Save("menu_storm_on.png",
+         Encode(MenuButton(QString::fromUtf8("嵐を見に行く"), true, true), "PNG"));
+    Save("map_coast.png", Encode(CoastMap(), "PNG"));
+    Save("map_lighthouse.bmp", Encode(PlaceLighthouse(), "BMP"));
+    Save("map_beach.bmp", Encode(PlaceBeach(), "BMP"));
+    Save("map_mark1.bmp", Encode(Marker(true), "BMP"));
+    Save("map_mark2.bmp", Encode(Marker(false), "BMP"));
     return g_Ok ? 0 : 1;
 }

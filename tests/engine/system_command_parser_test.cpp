@@ -169,7 +169,7 @@ TEST_F(SystemCommandTest, SceneSetAddsANameOnce) {
 
 TEST_F(SystemCommandTest, ModesTheGameLacksLetTheScriptGoOn) {
     Start(
-        "#start\n:cgmode\n:scenemode\n:sceneend\n:imageselect sel.ini\n:imageselect\n"
+        "#start\n:cgmode\n:scenemode\n:sceneend\n:imageselect\n"
         ":dllclose\n:nonsense 1\n:\nafter\n",
         "<CGMode>\nCGModeProject=cg.ini\n</CGMode>\n");
     EXPECT_EQ(RunToInput(), "");

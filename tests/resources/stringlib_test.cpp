@@ -29,6 +29,17 @@ TL SplitOf(std::string_view text, std::string_view seps, int* count = nullptr) {
 }
 }  // namespace
 
+TEST(StringLib, CommaTextSplitsAtCommasAndBlanks) {
+    EXPECT_EQ(yx::SplitCommaText("a,b c"), (TL{"a", "b", "c"}));
+    EXPECT_EQ(yx::SplitCommaText("  a , b  "), (TL{"a", "b"}));
+    EXPECT_EQ(yx::SplitCommaText("a,,b"), (TL{"a", "", "b"}));
+    EXPECT_EQ(yx::SplitCommaText(",a,"), (TL{"", "a"}));
+    EXPECT_EQ(yx::SplitCommaText("\"x y,z\" \"q\"\"r\""), (TL{"x y,z", "q\"r"}));
+    EXPECT_EQ(yx::SplitCommaText("\"\",a"), (TL{"", "a"}));
+    EXPECT_EQ(yx::SplitCommaText(SO "," PO), (TL{SO, PO}));
+    EXPECT_EQ(yx::SplitCommaText(""), TL{});
+}
+
 TEST(StringLib, SplitSeparatesQuotesAndEmptyItems) {
     EXPECT_EQ(SplitOf("a b,c", " ,"), (TL{"a", "b", "c"}));
     EXPECT_EQ(SplitOf("a  b", " ,"), (TL{"a", "", "b"}));

@@ -22,6 +22,8 @@
 
 #include "engine/velmor.h"
 #include "engine/velmor_monitor.h"
+#include "engine/velmor_warp_map_mode.h"
+#include "modes/warp_map_move.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/message_box.h"
@@ -529,7 +531,11 @@ std::string Runner::Run() {
     int autoInRow = 0;
     while (Settle()) {
         uint32_t deadline;
-        const auto rest = m_Form.NextRest(deadline);
+        auto rest = m_Form.NextRest(deadline);
+        // The map animates while it waits for the player: its deadlines wait for input.
+        const TVelmor* engine = m_Form.Engine();
+        if (rest == TFormMain::Rest::Deadline && engine && engine->Mode() == TGameMode::WarpMap)
+            rest = TFormMain::Rest::Input;
         if (rest == TFormMain::Rest::Input && m_Worked) {
             m_Worked = false;
             if (!shotsDir.empty()) {
@@ -576,7 +582,18 @@ std::string Runner::Run() {
         }
         if (!autoPlay) return "inputs-done";
         const uint64_t before = m_Form.Engine()->LinesRun();
-        if (m_Form.Engine()->Mode() == TGameMode::Choice) {
+        const TGameMode mode = m_Form.Engine()->Mode();
+        const auto* map =
+            mode == TGameMode::WarpMap
+                ? dynamic_cast<const TVelmorWarpMapMode*>(&m_Form.Engine()->ModeObjectFor(mode))
+                : nullptr;
+        if (map && map->Map() && map->Map()->PlaceCount() > 0) {
+            // A map: a click on the middle of the next place in place order.
+            const TWarpMapMove& m = *map->Map();
+            const TRect& r = m.HitArea((m.Place() + 1) % m.PlaceCount());
+            m_Form.DeliverInput(TInputCode::Confirm, r.Left + (r.Right - r.Left) / 2,
+                                r.Top + (r.Bottom - r.Top) / 2);
+        } else if (mode == TGameMode::Choice || mode == TGameMode::ImageSelect) {
             int n = 0;
             if (!choices.empty()) {
                 n = choices.front();
