@@ -1,24 +1,12 @@
 // The effect dispatcher: which layer an effect number runs on and what is left behind.
 #include "engine/velmor.h"
 #include "engine/velmor_busy_scope.h"
+#include "engine/velmor_offscreen_surface.h"
 #include "graphics/sprite_effects.h"
 
 namespace {
 
 constexpr uint32_t kWhite = 0xFFFFFF, kBlack = 0;
-
-// Without a window the effects still leave their layers as they would: frames go nowhere.
-class TOffscreenSurface : public TDisplaySurface {
-public:
-    TOffscreenSurface(platform::Clock& clock, int width, int height)
-        : TDisplaySurface(clock), m_Width(width), m_Height(height) {}
-    int Width() const override { return m_Width; }
-    int Height() const override { return m_Height; }
-    void Present(const platform::Bitmap&, int, int) override {}
-
-private:
-    int m_Width, m_Height;
-};
 
 }  // namespace
 
@@ -27,7 +15,7 @@ void TVelmor::RunEffect(int number) {
     // Player input is ignored while an effect runs, whatever way it ends.
     TVelmorBusyScope busy(m_Flow.Busy);
     TVelmorScene& scene = *m_Scene;
-    TOffscreenSurface offscreen(*m_Services.clock, m_Data.Width, m_Data.Height);
+    TVelmorOffscreenSurface offscreen(*m_Services.clock, m_Data.Width, m_Data.Height);
     TDisplaySurface& control = scene.Display() ? *scene.Display() : offscreen;
     if (number <= 12) {
         speffectRun(scene.Screen(), control, number, scene.DllRes());
@@ -46,7 +34,7 @@ void TVelmor::RunEffect(int number) {
 void TVelmor::CrossFadeToBackground(int durationMs) {
     TVelmorBusyScope busy(m_Flow.Busy);
     TVelmorScene& scene = *m_Scene;
-    TOffscreenSurface offscreen(*m_Services.clock, m_Data.Width, m_Data.Height);
+    TVelmorOffscreenSurface offscreen(*m_Services.clock, m_Data.Width, m_Data.Height);
     speffectCrossFade(scene.Screen(), scene.Display() ? *scene.Display() : offscreen,
                       scene.Background(), static_cast<uint32_t>(durationMs < 0 ? 0 : durationMs),
                       scene.DllRes());

@@ -4,16 +4,15 @@
 #include "modes/image_select.h"
 #include "resources/engine_error.h"
 
-TVelmorImageSelectMode::TVelmorImageSelectMode(TVelmor& engine)
-    : m_Engine(engine) {}
+TVelmorImageSelectMode::TVelmorImageSelectMode(TVelmor& engine) : m_Engine(engine) {}
 
 TVelmorImageSelectMode::~TVelmorImageSelectMode() = default;
 
 TDisplaySurface& TVelmorImageSelectMode::Window() {
     if (m_Engine.Services().display) return *m_Engine.Services().display;
     if (!m_Offscreen)
-        m_Offscreen = std::make_unique<TVelmorOffscreenSurface>(m_Engine.SystemData().Width,
-                                                                m_Engine.SystemData().Height);
+        m_Offscreen = std::make_unique<TVelmorOffscreenSurface>(
+            *m_Engine.Services().clock, m_Engine.SystemData().Width, m_Engine.SystemData().Height);
     return *m_Offscreen;
 }
 
@@ -41,12 +40,23 @@ void TVelmorImageSelectMode::Input(TInputCode code, int x, int y) {
     if (!m_Selector) return;
     TImageSelect::TAction action = TImageSelect::kOther;
     switch (code) {
-        case TInputCode::Confirm: action = TImageSelect::kConfirm; break;
-        case TInputCode::Up: action = TImageSelect::kPrevious; break;
-        case TInputCode::Down: action = TImageSelect::kNext; break;
-        case TInputCode::First: action = TImageSelect::kFirst; break;
-        case TInputCode::Last: action = TImageSelect::kLast; break;
-        default: break;
+        case TInputCode::Confirm:
+            action = TImageSelect::kConfirm;
+            break;
+        case TInputCode::Up:
+            action = TImageSelect::kPrevious;
+            break;
+        case TInputCode::Down:
+            action = TImageSelect::kNext;
+            break;
+        case TInputCode::First:
+            action = TImageSelect::kFirst;
+            break;
+        case TInputCode::Last:
+            action = TImageSelect::kLast;
+            break;
+        default:
+            break;
     }
     int selection = m_Engine.Choices().Highlighted();
     bool keyboard = m_Engine.Choices().KeyboardSelection();
@@ -54,7 +64,8 @@ void TVelmorImageSelectMode::Input(TInputCode code, int x, int y) {
     m_Engine.Choices().SetSelection(selection, keyboard);
     if (chosen < 0) return;
     std::string sound;
-    if (m_Selector->ClickSoundFor(chosen, sound)) PlayButtonSound(m_Selector->ClickChannel(), sound);
+    if (m_Selector->ClickSoundFor(chosen, sound))
+        PlayButtonSound(m_Selector->ClickChannel(), sound);
     const std::string paragraph = m_Selector->Paragraph(chosen);
     m_Selector.reset();
     m_Engine.EnterGameMode(TGameMode::Script);

@@ -12,8 +12,8 @@ TVelmorWarpMapMode::~TVelmorWarpMapMode() = default;
 TDisplaySurface& TVelmorWarpMapMode::Window() {
     if (m_Engine.Services().display) return *m_Engine.Services().display;
     if (!m_Offscreen)
-        m_Offscreen = std::make_unique<TVelmorOffscreenSurface>(m_Engine.SystemData().Width,
-                                                                m_Engine.SystemData().Height);
+        m_Offscreen = std::make_unique<TVelmorOffscreenSurface>(
+            *m_Engine.Services().clock, m_Engine.SystemData().Width, m_Engine.SystemData().Height);
     return *m_Offscreen;
 }
 
@@ -27,17 +27,18 @@ void TVelmorWarpMapMode::Open(const TStringList& tokens) {
     m_Map = std::make_unique<TWarpMapMove>(Window(), m_Engine.Services().manager,
                                            m_Engine.Scene().Screen());
     // The map may hand back from inside Start or Click; the end runs once they returned.
-    m_Map->OnEnd = [this](const std::string& script, const std::string& paragraph, int, int,
-                          int) { m_End = TEnd{script, paragraph}; };
+    m_Map->OnEnd = [this](const std::string& script, const std::string& paragraph, int, int, int) {
+        m_End = TEnd{script, paragraph};
+    };
     m_Map->RunEffect = [this](int number) { m_Engine.RunEffect(number); };
-    TWarpMapMove::TVariables variables{
-        [this](const std::string& name, int32_t& value) {
-            return m_Engine.Variables().Get(name, value);
-        },
-        [this](const std::string& name, int32_t value) {
-            m_Engine.Variables().Set(name, value);
-            if (m_Engine.Hooks().variablesChanged) m_Engine.Hooks().variablesChanged();
-        }};
+    TWarpMapMove::TVariables variables{[this](const std::string& name, int32_t& value) {
+                                           return m_Engine.Variables().Get(name, value);
+                                       },
+                                       [this](const std::string& name, int32_t value) {
+                                           m_Engine.Variables().Set(name, value);
+                                           if (m_Engine.Hooks().variablesChanged)
+                                               m_Engine.Hooks().variablesChanged();
+                                       }};
     auto token = [&](size_t i) { return i < tokens.size() ? tokens[i] : std::string(); };
     bool ok = m_Map->Load(tokens[1], variables, token(2), token(4), token(3));
     if (ok) {
@@ -72,7 +73,7 @@ TIdleWait TVelmorWarpMapMode::NextWait() const {
     if (!m_Map || !m_Map->Active()) return {TIdleWait::kInput, 0};
     const uint32_t next = m_Map->NextStep();
     // A step that is due runs now; the tick count wraps, so compare by difference.
-    if (static_cast<int32_t>(platform::Clock::Current().TickCount() - next) >= 0)
+    if (static_cast<int32_t>(m_Engine.Services().clock->TickCount() - next) >= 0)
         return {TIdleWait::kRun, 0};
     return {TIdleWait::kDeadline, next};
 }

@@ -8,6 +8,7 @@
 #include "graphics/display_surface.h"
 #include "graphics/sprite.h"
 #include "platform/bitmap.h"
+#include "platform/clock.h"
 #include "resources/string_list.h"
 #include "resources/xini_file.h"
 
@@ -15,6 +16,7 @@ namespace fuzzmode {
 
 class TNullSurface : public TDisplaySurface {
 public:
+    TNullSurface() : TDisplaySurface(platform::Clock::Current()) {}
     int Width() const override { return 64; }
     int Height() const override { return 48; }
     void Present(const platform::Bitmap&, int, int) override {}

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "graphics/velmor_picture_decoder.h"
 #include "platform/canvas.h"
 #include "platform/file_system.h"
 #include "resources/bcl_manager.h"
@@ -34,7 +35,7 @@ bool LoadPicture(const std::string& fileName, TyxBCLManager* manager, bool byExt
     if ((known || !byExtensionOnly) && platform::FileSystem::FileExists(fileName)) {
         std::vector<uint8_t> bytes;
         if (!platform::FileSystem::ReadFile(fileName, bytes)) return false;
-        TyxPictureDecoder& decoder = TyxPictureDecoder::Current();
+        TVelmorPictureDecoder decoder;
         if (ext == ".png") {
             bool hasAlpha = false;
             ok = decoder.DecodePng(bytes.data(), bytes.size(), decoded, nullptr, hasAlpha);

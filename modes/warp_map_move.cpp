@@ -34,14 +34,13 @@ bool Digits(std::string_view text, int32_t& value) {
 
 }  // namespace
 
-TWarpMapMove::TWarpMapMove(TDisplaySurface& window, TyxBCLManager* resourceManager,
-                           TSprite& screen)
+TWarpMapMove::TWarpMapMove(TDisplaySurface& window, TyxBCLManager* resourceManager, TSprite& screen)
     : m_Window(window), m_ResourceManager(resourceManager), m_Screen(screen) {}
 
 TWarpMapMove::~TWarpMapMove() = default;
 
 uint32_t TWarpMapMove::Now() const {
-    return platform::Clock::Current().TickCount();
+    return m_Window.Clock().TickCount();
 }
 
 bool TWarpMapMove::Refuse(const std::string& what) {
@@ -151,9 +150,7 @@ bool TWarpMapMove::ReadDescription(const TStringList& source) {
         // end of the line is written exactly that way.
         const size_t last = text.find_last_not_of(" \t");
         if (last != std::string::npos && text[last] == ',') items.emplace_back();
-        auto where = [&] {
-            return SJ("の<flag>の") + yx::IntToStr(line) + SJ("行目");
-        };
+        auto where = [&] { return SJ("の<flag>の") + yx::IntToStr(line) + SJ("行目"); };
         if (items.size() / 4 < times)
             return Refuse(where() + SJ("の項目がTimeMax×4より少ないです"));
         for (size_t t = 0; t < times; ++t) {

@@ -1,6 +1,6 @@
 #pragma once
-// Millisecond tick count (32-bit, wrapping) and the periodic multimedia timer. The engine asks
-// Clock::Current() for time; tests install a VirtualClock.
+// Millisecond tick count (32-bit, wrapping) and the periodic multimedia timer. The program
+// entry makes the clock and hands it down; Current() is for the shell's defaults and tests.
 #include <cstdint>
 #include <functional>
 
@@ -22,6 +22,18 @@ public:
     static Clock& Current();
     // Installs a clock (not owned); nullptr restores the system clock.
     static void SetCurrent(Clock* clock);
+};
+
+// Whatever clock is installed at the moment of each call, for objects made before a test
+// installs its own.
+class InstalledClock : public Clock {
+public:
+    uint32_t TickCount() const override { return Current().TickCount(); }
+    int StartTimer(uint32_t periodMs, TimerCallback callback) override {
+        return Current().StartTimer(periodMs, std::move(callback));
+    }
+    void StopTimer(int id) override { Current().StopTimer(id); }
+    void Sleep(uint32_t ms) override { Current().Sleep(ms); }
 };
 
 }  // namespace platform

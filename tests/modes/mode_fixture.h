@@ -10,11 +10,16 @@
 #include "graphics/sprite.h"
 #include "platform/bitmap.h"
 #include "platform/canvas.h"
+#include "platform/clock.h"
 #include "platform/sjis.h"
 
 class TShownSurface : public TDisplaySurface {
+    platform::InstalledClock m_Installed;
+
 public:
-    TShownSurface(int width, int height) { shown.SetFormat(width, height, 32); }
+    TShownSurface(int width, int height) : TDisplaySurface(m_Installed) {
+        shown.SetFormat(width, height, 32);
+    }
     int Width() const override { return shown.Width(); }
     int Height() const override { return shown.Height(); }
     void Present(const platform::Bitmap& frame, int left, int top) override {

@@ -19,7 +19,11 @@ TEST(DemoPlugin, ClicksOnTheLitWindowsWinTheMiniGame) {
     // To the choice, the storm, its two messages and the click wait between them; then inside
     // the plug-in's mode, where inputs go in right after a wait.
     std::string inputs;
-    for (int i = 0; i < 11; ++i) inputs += "confirm\n";
+    // The morning's messages, the map day (the beach, its message, the lighthouse), the
+    // evening's messages, the storm in the picture menu by keys, the storm's messages.
+    for (int i = 0; i < 8; ++i) inputs += "confirm\n";
+    inputs += "click 520 450\nconfirm\nclick 190 230\n";
+    for (int i = 0; i < 4; ++i) inputs += "confirm\n";
     inputs += "code 7\ncode 6\ncode 1\nconfirm\nconfirm\nconfirm\n";
     inputs += "wait 1000\nshot " + shots.Str() + "before.png\n";
     inputs += "move 376 190\nclick 376 190\nwait 500\nmove 500 500\nclick 424 310\nwait 300\n";
