@@ -16,6 +16,7 @@
 #include "resources/sjis_text.h"
 #include "resources/xini_file.h"
 #include "resources/yxstringlib.h"
+#include "sound/cd_audio.h"
 #include "sound/ds_player.h"
 
 TVelmor::TVelmor(const std::string& scriptConfigPath, const std::string& fontName,
@@ -45,9 +46,15 @@ TVelmor::TVelmor(const std::string& scriptConfigPath, const std::string& fontNam
     m_Choices.SetAreas(m_Scene->ChoiceRowAreas());
     m_Channels = std::make_unique<TVelmorSoundChannels>(
         services.manager, m_State, [this](const std::string& text) { AddErrorRecord(text); });
-    // The CD device is built by the sound layer; the locator runs now so the player hears at
-    // start-up when the disc is missing.
-    m_CDDrive = LocateCD(m_Data.CDRomDrive, *services.app);
+    // The locator runs now so the player hears at start-up when the disc is missing; ripped
+    // tracks beside the project stand in for a missing drive without a word.
+    if (!m_Data.CDRomDrive.empty()) {
+        const std::string folder = yx::ExtractFilePath(m_ScriptConfigPath) + "CD";
+        if (platform::FileSystem::DirectoryExists(folder)) m_CDTrackFolder = folder;
+    }
+    m_CDDrive = LocateCD(m_Data.CDRomDrive, *services.app, !m_CDTrackFolder.empty());
+    if (m_CDDrive.empty()) m_CDDrive = m_CDTrackFolder;
+    if (!m_CDDrive.empty()) m_CDAudio = std::make_unique<TyxCDAudio>(*services.clock);
 
     EnterGameMode(TGameMode::Script);
     m_Flow.PopupEnabled = false;
@@ -70,6 +77,8 @@ TVelmor::~TVelmor() {
         CDControlRequest(TCDRequest::Stop);
         CDControlRequest(TCDRequest::Close);
     }
+    // The CD plays through the channels' device, so it goes first.
+    m_CDAudio.reset();
     // Every worker ends before the channel buffers it may read go.
     m_Channels.reset();
 }
@@ -97,7 +106,7 @@ uint32_t TVelmor::Now() const {
     return m_Services.clock->TickCount();
 }
 
-std::string TVelmor::LocateCD(const std::string& value, TyxApplication& app) {
+std::string TVelmor::LocateCD(const std::string& value, TyxApplication& app, bool quiet) {
     if (value.empty()) return {};
     const std::string lower = yx::LowerCaseAscii(value);
     auto after = [&](const char* prefix) -> const char* {
@@ -113,6 +122,7 @@ std::string TVelmor::LocateCD(const std::string& value, TyxApplication& app) {
     } else if (after("file:")) {
         drive = yx::FindDriveWithFile(value.substr(5));
     }
+    if (quiet && (drive.empty() || !platform::FileSystem::DirectoryExists(drive))) return {};
     if (drive.empty()) {
         app.ShowMessage(
             SJ("ゲームのCDが見つかりません。\n音楽ありでゲームを楽しむには、\n"

@@ -29,6 +29,7 @@ class TDisplaySurface;
 class TVelmorPlugin;
 class TCGMode;
 class TEventMode;
+class TyxCDAudio;
 
 // The script engine: the project's settings, the player's state and the game's parts (the
 // script and its positions, the variables, the layers, the message, the sound channels, the
@@ -169,8 +170,14 @@ public:
         if (m_Hooks.cdControl) m_Hooks.cdControl(request);
     }
     const std::string& CDDrive() const { return m_CDDrive; }
-    // Locates the game's CD from a project value; empty when none (messages shown).
-    static std::string LocateCD(const std::string& value, TyxApplication& app);
+    // The CD device; null when no drive was found and no ripped tracks stand in for one.
+    TyxCDAudio* CDAudio() const { return m_CDAudio.get(); }
+    // The game's ripped tracks (a "CD" folder beside the project file, any letter case) that
+    // stand in for a drive; empty when the project names no CD or has no such folder.
+    const std::string& CDTrackFolder() const { return m_CDTrackFolder; }
+    // Locates the game's CD from a project value; empty when none (messages shown unless
+    // quiet).
+    static std::string LocateCD(const std::string& value, TyxApplication& app, bool quiet = false);
 
     // The system words that leave a mode: back to the title paragraph (also the save dialog's
     // request), the end of a replayed scene (also the menu action), the end of the movie.
@@ -243,6 +250,8 @@ private:
     THooks m_Hooks;
     TVelmorMonitor* m_Monitor = nullptr;
     std::string m_CDDrive;
+    std::string m_CDTrackFolder;
+    std::unique_ptr<TyxCDAudio> m_CDAudio;
 
     TGameMode m_GameMode = TGameMode::None;
     // Before the modes: the plug-in mode borrows it.

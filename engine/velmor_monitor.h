@@ -19,6 +19,11 @@ public:
     virtual void Sound(TSoundChannel /*channel*/, TSoundOperation /*op*/,
                        const std::string& /*file*/) {}
     virtual void CD(TCDRequest /*request*/, int32_t /*track*/) {}
+    // A CD request the main window carried out on the CD device, with the engine's CD track,
+    // and whether the device did it.
+    virtual void CDPlayback(TCDRequest /*request*/, int32_t /*track*/, bool /*done*/) {}
+    // The presentation changed: a window, or full screen, of that size (the shell reports it).
+    virtual void Display(bool /*windowed*/, int /*width*/, int /*height*/) {}
     // Reported by the shell just before the fatal error's boxes, while the engine still lives.
     virtual void Fatal(const std::string& /*text*/, TEndReason /*reason*/) {}
 };

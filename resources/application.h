@@ -29,6 +29,8 @@ public:
     // Our own version stamp for our own program; empty for any other file.
     static std::string FileVersion(const std::string& fileName);
 
+    // The boxes it shows through, for the few questions with other buttons.
+    platform::MessageBox& Boxes() const { return *m_Boxes; }
     const std::string& Title() const { return m_Title; }
     void SetTitle(const std::string& title) { m_Title = title; }
     // The program's file name without folder, without extension, and its folder.

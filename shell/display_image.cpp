@@ -35,17 +35,33 @@ bool TDisplayImage::CopyImage(platform::Bitmap& out) const {
     return true;
 }
 
+void TDisplayImage::SetDisplayRect(const QRect& rect) {
+    setFixedSize(rect.size());
+    move(rect.topLeft());
+}
+
+QPoint TDisplayImage::ToImage(const QPointF& position) const {
+    if (size() == m_Image.size() || width() <= 0 || height() <= 0) return position.toPoint();
+    return QPoint(static_cast<int>(position.x() * m_Image.width() / width()),
+                  static_cast<int>(position.y() * m_Image.height() / height()));
+}
+
 void TDisplayImage::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.drawImage(0, 0, m_Image);
+    if (size() == m_Image.size()) {
+        painter.drawImage(0, 0, m_Image);
+    } else {
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(rect(), m_Image);
+    }
 }
 
 void TDisplayImage::mouseReleaseEvent(QMouseEvent* event) {
-    if (OnMouseUp)
-        OnMouseUp(event->button(), event->position().toPoint().x(),
-                  event->position().toPoint().y());
+    const QPoint p = ToImage(event->position());
+    if (OnMouseUp) OnMouseUp(event->button(), p.x(), p.y());
 }
 
 void TDisplayImage::mouseMoveEvent(QMouseEvent* event) {
-    if (OnMouseMove) OnMouseMove(event->position().toPoint().x(), event->position().toPoint().y());
+    const QPoint p = ToImage(event->position());
+    if (OnMouseMove) OnMouseMove(p.x(), p.y());
 }

@@ -15,6 +15,9 @@ public:
     void Present(const platform::Bitmap& frame, int left, int top) override;
     bool CopyImage(platform::Bitmap& out) const override;
     void SetImageSize(int width, int height);
+    // Where the picture shows in the parent; another size than the picture's scales it, and
+    // the pointer's positions are scaled back to the picture's.
+    void SetDisplayRect(const QRect& rect);
     const QImage& Image() const { return m_Image; }
 
     std::function<void(Qt::MouseButton, int, int)> OnMouseUp;
@@ -26,5 +29,6 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
+    QPoint ToImage(const QPointF& position) const;
     QImage m_Image;
 };

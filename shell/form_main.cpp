@@ -24,12 +24,16 @@
 #include "engine/velmor.h"
 #include "engine/velmor_monitor.h"
 #include "engine/velmor_scenario_end.h"
+#include "engine/velmor_scene.h"
 #include "graphics/velmor_picture_decoder.h"
 #include "platform/bitmap_qt.h"
+#include "platform/cd_audio.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
+#include "platform/host_cd_audio.h"
 #include "platform/joystick.h"
 #include "platform/message_box.h"
+#include "platform/mixer.h"
 #include "platform/sjis.h"
 #include "resources/application.h"
 #include "resources/bcl_manager.h"
@@ -44,13 +48,17 @@
 #include "save/form_save.h"
 #include "save/save_game.h"
 #include "shell/display_image.h"
+#include "shell/display_monitor.h"
 #include "shell/form_select.h"
 #include "shell/key_map.h"
 #include "shell/menu_rules.h"
 #include "shell/yx_avi.h"
+#include "sound/cd_audio.h"
+#include "sound/ds_player.h"
 #include "windows/form_info.h"
 #include "windows/form_log.h"
 #include "windows/form_option.h"
+#include "windows/form_snap.h"
 
 namespace {
 const char* const kProjectExtension = ".vsc";
@@ -82,6 +90,7 @@ TFormMain::TFormMain(TServices services)
     setWindowTitle("velmor");
     setMinimumSize(320, 240);
     resize(312, 213);
+    m_WindowFlags = windowFlags();
     setEnabled(false);
     m_ImgPrim = new TDisplayImage(this, *m_Services.clock);
     m_ImgPrim->move(0, 0);
@@ -295,6 +304,7 @@ bool TFormMain::StartUp() {
     // 14. The application title.
     app.SetTitle(data.Title);
     // 15. CD control.
+    platform::HostCdAudio::Instance().SetTrackFolder(m_Engine->CDTrackFolder());
     TVelmor::THooks& hooks = m_Engine->Hooks();
     hooks.cdControl = [this](TCDRequest request) { CDControl(request); };
     m_Engine->CDControlRequest(TCDRequest::Open);
@@ -307,6 +317,10 @@ bool TFormMain::StartUp() {
         })) {
         app.Warn(SJ("DirectSoundを初期化できませんでした"));
     }
+    // CD music plays through the same device.
+    if (platform::Mixer* mixer = channels.Player().Device())
+        platform::HostCdAudio::Instance().SetMixer(mixer->shared_from_this());
+    ApplyCDVolume();
     // 17. The video player, over the whole window while a movie plays.
     m_Avi = new TyxAvi(this, *m_Services.clock);
     hooks.moviePlayer = [this](const std::string& path) {
@@ -369,15 +383,18 @@ bool TFormMain::StartUp() {
     if (QScreen* screen = QApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     // 23. Window or full screen.
+    m_DisplayMonitor = std::make_unique<TDisplayMonitor>();
     if (m_Engine->SystemState().WindowMode) {
         show();
+        ReportDisplay();
     } else {
         m_Engine->SystemState().WindowMode = true;
-        showFullScreen();
-        if (!isFullScreen()) {
+        // The switch leaves WindowMode false when full screen came up.
+        if (!SwitchDisplayMode()) {
             app.Inform(SJ("フルスクリーン化できません"), SJ("お知らせ"));
             m_Engine->SystemState().WindowMode = true;
-            showNormal();
+            show();
+            ReportDisplay();
         }
     }
     // 24.
@@ -771,11 +788,7 @@ void TFormMain::m_ActSystemOptionExecute() {
     TyxApplication& app = *m_App;
     if (result.WindowMode != given.WindowMode) {
         if (!state.WindowMode) {
-            showNormal();
-            if (isFullScreen())
-                app.Inform(SJ("ウィンドウ化できません"), SJ("お知らせ"));
-            else
-                state.WindowMode = true;
+            if (!SwitchDisplayMode()) app.Inform(SJ("ウィンドウ化できません"), SJ("お知らせ"));
         } else if (m_Services.boxes->Show(
                        SJ("フルスクリーン確認"),
                        SJ("画面をフルスクリーンにすると、\nデスクトップ上のアイコンの位置がずれたり"
@@ -784,11 +797,7 @@ void TFormMain::m_ActSystemOptionExecute() {
                           "フルスクリーンにしますか？"),
                        platform::MessageIcon::Question,
                        platform::MessageButtons::YesNo) == platform::MessageAnswer::Yes) {
-            showFullScreen();
-            if (isFullScreen())
-                state.WindowMode = false;
-            else
-                app.Inform(SJ("フルスクリーン化できません"), SJ("お知らせ"));
+            if (!SwitchDisplayMode()) app.Inform(SJ("フルスクリーン化できません"), SJ("お知らせ"));
         }
     }
     state.NoReadTextSkip = result.NoReadTextSkip;
@@ -806,6 +815,7 @@ void TFormMain::m_ActSystemOptionExecute() {
     state.SoundVolume = result.Volumes[2];
     state.VoiceVolume = result.Volumes[3];
     m_Engine->Channels().ApplyVolumes();
+    ApplyCDVolume();
     WakeIdle();
 }
 
@@ -818,8 +828,20 @@ void TFormMain::m_ActLogFormExecute() {
 }
 
 void TFormMain::m_ActSnapshotExecute() {
-    // The snapshot dialog (TFormSnap) opens here, modal, with the wallpaper and the screen
-    // layer; nothing enables this command yet.
+    // The menu keeps this command hidden and disabled; the runner calls it directly.
+    if (!m_Engine) return;
+    TFormSnap dialog(this, &m_Wallpaper, *m_App);
+    dialog.SetSystemData(&m_Engine->SystemData());
+    TVelmorScene& scene = m_Engine->Scene();
+    std::vector<TSprite*> miniFaces;
+    for (int i = 0; i < scene.MiniFaceCount(); ++i) miniFaces.push_back(&scene.MiniFace(i));
+    dialog.SetLayers(&scene.Background(), &scene.Face(), miniFaces);
+    dialog.Prepare();
+    if (m_SnapDialogDriver)
+        m_SnapDialogDriver(dialog);
+    else
+        dialog.exec();
+    WakeIdle();
 }
 
 void TFormMain::m_ActAppTerminateExecute() {
@@ -835,8 +857,164 @@ void TFormMain::wheelEvent(QWheelEvent* event) {
     event->accept();
 }
 
-void TFormMain::CDControl(TCDRequest /*request*/) {
-    // The CD device arrives with the sound layer.
+void TFormMain::CDControl(TCDRequest request) {
+    if (!m_Engine || !m_Engine->CDAudio() || m_Engine->CDDrive().empty()) return;
+    TyxCDAudio& cd = *m_Engine->CDAudio();
+    const std::string& drive = m_Engine->CDDrive();
+    int index = -1;  // ripped tracks stand for no drive in particular
+    if (drive != m_Engine->CDTrackFolder()) {
+        const char c = drive[0];
+        if (c >= 'a' && c <= 'z') {
+            index = c - 'a';
+        } else if (c >= 'A' && c <= 'Z') {
+            index = c - 'A';
+        } else {
+            m_Engine->AddErrorRecord(SJ("CDPlayer : CDドライブ ") + drive + SJ(" は存在しません"));
+            return;
+        }
+    }
+    // The end of a notified track reaches the window from the sound thread.
+    const TyxCDAudio::Window window = [this](uint32_t device, uint32_t code) {
+        QMetaObject::invokeMethod(
+            this, [this, device, code] { CDNotify(device, code); }, Qt::QueuedConnection);
+    };
+    const int track = m_Engine->Channels().CDTrack();
+    bool done = false;
+    switch (request) {
+        case TCDRequest::Open:
+            done = cd.OpenDrive(index);
+            break;
+        case TCDRequest::Play:
+            done = cd.PlayTrack(track);
+            break;
+        case TCDRequest::Stop:
+            done = cd.Stop();
+            break;
+        case TCDRequest::Close:
+            done = cd.Close();
+            break;
+        case TCDRequest::PlayNotify:
+            done = cd.PlayTrackNotify(window, track);
+            break;
+        case TCDRequest::Pause:
+            done = cd.Pause();
+            break;
+        case TCDRequest::Resume:
+            done = cd.Resume();
+            break;
+        case TCDRequest::Replay:
+            done = cd.Replay(window);
+            break;
+        default:
+            return;
+    }
+    if (m_Monitor) m_Monitor->CDPlayback(request, track, done);
+}
+
+void TFormMain::CDNotify(uint32_t device, uint32_t code) {
+    // Only a track that played to its end loops; stopped, superseded or failed ones do not.
+    if (code != platform::CdAudio::kNotifySuccessful || !m_Engine || m_ShutDown) return;
+    if (!m_Engine->CDAudio() || !m_Engine->CDAudio()->IsDevice(device)) return;
+    CDControl(TCDRequest::PlayNotify);
+    WakeIdle();
+}
+
+void TFormMain::ApplyCDVolume() {
+    // CD music is the game's music: it follows the music volume.
+    if (m_Engine)
+        platform::CdAudio::Current().SetVolume(
+            TyxDSPlayer::VolumeToAttenuation(m_Engine->SystemState().BGMVolume * 10));
+}
+
+bool TFormMain::SwitchDisplayMode() {
+    if (!m_Engine || !m_DisplayMonitor) return false;
+    TVelmorSystemState& state = m_Engine->SystemState();
+    const int w = m_Engine->SystemData().Width, h = m_Engine->SystemData().Height;
+    auto showAgain = [this] {
+        show();
+        activateWindow();
+        setFocus();
+    };
+    hide();
+    try {
+        if (state.WindowMode) {
+            TDisplayMonitor& monitor = *m_DisplayMonitor;
+            if (monitor.ChangeTo(w, h, 0, 0) || monitor.ChangeToSizeAndDepth(w, h, 0) ||
+                monitor.ChangeToSize(w, h)) {
+                SetPresentation(Presentation::FullScreen);
+                move(0, 0);
+            } else if (!ShowScaledFullScreen()) {
+                SetPresentation(Presentation::Window);
+                showAgain();
+                return false;
+            }
+            state.WindowMode = false;
+        } else {
+            m_DisplayMonitor->Restore();
+            state.WindowMode = true;
+            SetPresentation(Presentation::Window);
+            if (QScreen* screen = QApplication::primaryScreen()) {
+                const QSize frame = frameGeometry().size();
+                move((screen->geometry().width() - frame.width()) / 2,
+                     (screen->geometry().height() - frame.height()) / 2);
+            }
+        }
+    } catch (...) {
+        showAgain();
+        throw;
+    }
+    if (!isVisible()) showAgain();
+    ReportDisplay();
+    return true;
+}
+
+void TFormMain::SetPresentation(Presentation presentation) {
+    const int w = m_Engine->SystemData().Width, h = m_Engine->SystemData().Height;
+    m_Presentation = presentation;
+    if (presentation == Presentation::Window) {
+        setWindowFlags(m_WindowFlags);
+        setWindowState(Qt::WindowNoState);
+        setAutoFillBackground(false);
+        setFixedSize(w, h);
+        m_ImgPrim->SetDisplayRect(QRect(0, 0, w, h));
+        show();
+        return;
+    }
+    setWindowFlags(m_WindowFlags | Qt::FramelessWindowHint);
+    setFixedSize(w, h);
+    m_ImgPrim->SetDisplayRect(QRect(0, 0, w, h));
+    show();
+}
+
+bool TFormMain::ShowScaledFullScreen() {
+    // No display mode of the game's size: the whole screen, the game scaled to it with its
+    // aspect kept, black beside it.
+    QScreen* screen = QApplication::primaryScreen();
+    if (!screen) return false;
+    const int w = m_Engine->SystemData().Width, h = m_Engine->SystemData().Height;
+    m_Presentation = Presentation::Scaled;
+    setWindowFlags(m_WindowFlags | Qt::FramelessWindowHint);
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    QPalette black = palette();
+    black.setColor(QPalette::Window, Qt::black);
+    setPalette(black);
+    setAutoFillBackground(true);
+    const QRect area = screen->geometry();
+    setGeometry(area);
+    showFullScreen();
+    if (!isFullScreen()) return false;
+    const double scale =
+        std::min(static_cast<double>(area.width()) / w, static_cast<double>(area.height()) / h);
+    const int sw = static_cast<int>(w * scale), sh = static_cast<int>(h * scale);
+    m_ImgPrim->SetDisplayRect(QRect((area.width() - sw) / 2, (area.height() - sh) / 2, sw, sh));
+    return true;
+}
+
+void TFormMain::ReportDisplay() {
+    if (!m_Monitor || !m_Engine) return;
+    const bool windowed = m_Engine->SystemState().WindowMode;
+    m_Monitor->Display(windowed, width(), height());
 }
 
 void TFormMain::RefreshInfo() {
@@ -876,6 +1054,8 @@ void TFormMain::Shutdown() {
         m_FormLog = nullptr;
     }
     m_Engine.reset();
+    // The desktop's mode comes back with the engine gone, on every way out.
+    m_DisplayMonitor.reset();
     if (m_FormInfo) {
         delete m_FormInfo;
         m_FormInfo = nullptr;

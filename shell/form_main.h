@@ -18,9 +18,11 @@ class EEngineError;
 class QAction;
 class QMenu;
 class TDisplayImage;
+class TDisplayMonitor;
 class TFormInfo;
 class TFormLog;
 class TFormOption;
+class TFormSnap;
 class TyxAvi;
 class TFormSave;
 class TVelmor;
@@ -67,6 +69,11 @@ public:
     const std::string& ScriptConfigPath() const { return m_ScriptConfigPath; }
     bool DeveloperMode() const { return m_DeveloperMode; }
     const platform::ImageList& MenuImages() const { return m_ILSysPM; }
+    // The main window's mode switch: to the other presentation, changing the display mode or,
+    // where no mode of the game's size can be had, scaling the game to the whole screen.
+    bool SwitchDisplayMode();
+    bool Scaled() const { return m_Presentation == Presentation::Scaled; }
+    TDisplayMonitor* DisplayMonitor() { return m_DisplayMonitor.get(); }
     // One pass of the idle handler; returns false once it has been removed.
     bool IdlePass();
     bool IdleHandlerInstalled() const { return m_IdleInstalled; }
@@ -86,6 +93,10 @@ public:
     // The same for the options dialog.
     void SetOptionDialogDriver(std::function<void(TFormOption&)> driver) {
         m_OptionDialogDriver = std::move(driver);
+    }
+    // The same for the snapshot dialog.
+    void SetSnapDialogDriver(std::function<void(TFormSnap&)> driver) {
+        m_SnapDialogDriver = std::move(driver);
     }
     // Set before FormCreate; handed to the engine when it is built.
     void SetMonitor(TVelmorMonitor* monitor) { m_Monitor = monitor; }
@@ -144,6 +155,14 @@ private:
     void StartKeyRepeat(int key);
     void StopKeyRepeat(int key);
     void CDControl(TCDRequest request);
+    // A CD play sent with notification has ended (MM_MCINOTIFY): a normal end plays it again.
+    void CDNotify(uint32_t device, uint32_t code);
+    void ApplyCDVolume();
+    // Full screen for a window or a window for full screen (WindowMode tells which it is now).
+    enum class Presentation { Window, FullScreen, Scaled };
+    void SetPresentation(Presentation presentation);
+    bool ShowScaledFullScreen();
+    void ReportDisplay();
     void ToggleInfoWindow();
     // The information window's system rows and variable table, from the engine.
     void RefreshInfo();
@@ -179,6 +198,7 @@ private:
     TyxAvi* m_Avi = nullptr;
     std::function<void(TFormSave&)> m_SaveDialogDriver;
     std::function<void(TFormOption&)> m_OptionDialogDriver;
+    std::function<void(TFormSnap&)> m_SnapDialogDriver;
     // False when the saved script cannot be loaded (nothing has moved then).
 
     QMenu* m_PMSystem = nullptr;
@@ -199,4 +219,7 @@ private:
     TFormInfo* m_FormInfo = nullptr;
     TFormLog* m_FormLog = nullptr;
     std::unique_ptr<TVelmor> m_Engine;
+    std::unique_ptr<TDisplayMonitor> m_DisplayMonitor;
+    Qt::WindowFlags m_WindowFlags;
+    Presentation m_Presentation = Presentation::Window;
 };

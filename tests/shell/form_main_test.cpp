@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 
 #include "engine/velmor.h"
 #include "platform/file_system.h"
@@ -12,6 +13,9 @@
 #include "resources/engine_key.h"
 #include "resources/sjis_text.h"
 #include "shell/display_image.h"
+#include "shell/form_main.h"
+#include "windows/form_info.h"
+#include "windows/form_option.h"
 #include "tests/support/temp_folder.h"
 #include "windows/form_info.h"
 
@@ -68,6 +72,32 @@ TEST_F(FormMainTest, StartsAWindowOfTheProjectSizeAndWritesStateOnClose) {
     }
     EXPECT_NE(m_Dir.ReadUtf8(m_Dir.Path() / "game.vss").find("MessageAnimationSpeed=70"),
               std::string::npos);
+}
+
+TEST_F(FormMainTest, AFullScreenStartStaysFullScreenInEveryReportAndInTheStateFile) {
+    m_Dir.WriteSjis("game.vsc", "<velmor>\nStartScript=start.txt\n</velmor>\n"
+                                "<Screen>\nWidth=320\nHeight=240\n</Screen>\n");
+    m_Dir.WriteSjis("start.txt", "#start\nはじまり\n");
+    m_Dir.WriteSjis("game.vss", "<SystemState>\nWindowMode=0\n</SystemState>\n");
+    {
+        TFormMain form;
+        ASSERT_TRUE(form.FormCreate({Project()}));
+        EXPECT_TRUE(Texts().empty());
+        EXPECT_TRUE(form.isVisible());
+        EXPECT_FALSE(form.Engine()->SystemState().WindowMode);
+        // The options dialog is told full screen, and cancelling it changes nothing.
+        bool offered = false;
+        form.SetOptionDialogDriver([&](TFormOption& d) {
+            offered = d.m_CBWindowMode->isChecked();
+            d.Cancel();
+        });
+        form.m_ActSystemOptionExecute();
+        EXPECT_TRUE(offered);
+        EXPECT_FALSE(form.Engine()->SystemState().WindowMode);
+        form.close();
+    }
+    const std::string state = m_Dir.ReadUtf8(m_Dir.Path() / "game.vss");
+    EXPECT_NE(state.find("WindowMode=0"), std::string::npos) << state;
 }
 
 TEST_F(FormMainTest, MissingArchivesAreNamedInOneMessageAndTheGameGoesOn) {

@@ -10,6 +10,7 @@
 #include <QSlider>
 #include <QTreeWidget>
 #include <cctype>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
@@ -35,6 +36,7 @@
 #include "shell/display_image.h"
 #include "shell/form_main.h"
 #include "windows/form_option.h"
+#include "windows/form_snap.h"
 
 namespace {
 
@@ -140,6 +142,16 @@ public:
     void CD(TCDRequest request, int32_t track) override {
         SoundEvent(kSoundChannelCount, CodeOf(request), JsonSjis(std::to_string(track)));
     }
+    void CDPlayback(TCDRequest request, int32_t track, bool done) override {
+        m_T.Event("cd", ",\"request\":" + std::to_string(CodeOf(request)) + ",\"track\":" +
+                            std::to_string(track) + ",\"done\":" + (done ? "true" : "false"));
+        ++cdRequests;
+    }
+    void Display(bool windowed, int width, int height) override {
+        m_T.Event("display", std::string(",\"windowed\":") + (windowed ? "true" : "false") +
+                                 ",\"width\":" + std::to_string(width) +
+                                 ",\"height\":" + std::to_string(height));
+    }
     void Fatal(const std::string& text, TEndReason reason) override {
         m_T.Event("fatal", ",\"text\":" + JsonSjis(text));
         fatalText = text;
@@ -149,6 +161,7 @@ public:
     std::optional<std::string> fatalText;
     TEndReason endReason = TEndReason::Fatal;
     Snapshot end;
+    int cdRequests = 0;
 
 private:
     void SoundEvent(int channel, int op, const std::string& file) {
@@ -282,11 +295,13 @@ public:
         // input asked, or closes at once when opened some other way (F4, `menu`).
         m_Form.SetSaveDialogDriver([this](TFormSave& dialog) { DriveSaveDialog(dialog); });
         m_Form.SetOptionDialogDriver([this](TFormOption& dialog) { DriveOptionDialog(dialog); });
+        m_Form.SetSnapDialogDriver([this](TFormSnap& dialog) { DriveSnapDialog(dialog); });
     }
     ~Runner() {
         m_Form.ImgPrim()->PumpEvents = [] { QApplication::processEvents(); };
         m_Form.SetSaveDialogDriver(nullptr);
         m_Form.SetOptionDialogDriver(nullptr);
+        m_Form.SetSnapDialogDriver(nullptr);
     }
     Runner(const Runner&) = delete;
     Runner& operator=(const Runner&) = delete;
@@ -295,6 +310,7 @@ public:
     uint64_t maxLines = kDefaultMaxLines;
     std::string shotsDir;
     std::string startFolder;
+    const int* m_CDRequests = nullptr;  // the monitor's count of CD requests
 
     // Plays until the game ends or stops listening; returns the end reason.
     std::string Run();
@@ -319,6 +335,8 @@ private:
     void Shot(const std::string& file);
     void DriveSaveDialog(TFormSave& dialog);
     void DriveOptionDialog(TFormOption& dialog);
+    void DriveSnapDialog(TFormSnap& dialog);
+    std::vector<std::string> m_Snapshot;  // the pending `snapshot` words
     std::vector<std::string> m_Options;   // the pending `options` words
     std::vector<std::string> m_SaveLoad;  // the pending `saveload` words
     // Relative names are under --shots, or the folder the runner was started in.
@@ -412,7 +430,11 @@ void Runner::Deliver(const std::string& line) {
     } else if (cmd == "code") {
         m_Form.DeliverInput(static_cast<TInputCode>(num(1)), -1, -1);
     } else if (cmd == "click" || cmd == "move") {
-        const QPointF local(num(1), num(2));
+        // Positions are the game's; a game scaled to the screen shows them scaled.
+        TDisplayImage* image = m_Form.ImgPrim();
+        const double sx = image->Image().width() > 0 ? double(image->width()) / image->Image().width() : 1;
+        const double sy = image->Image().height() > 0 ? double(image->height()) / image->Image().height() : 1;
+        const QPointF local((num(1) + 0.5) * sx, (num(2) + 0.5) * sy);
         const QPointF global = m_Form.ImgPrim()->mapToGlobal(local);
         // The pointer stays there, for Alt with the arrows and Enter.
         QCursor::setPos(global.toPoint());
@@ -436,6 +458,20 @@ void Runner::Deliver(const std::string& line) {
         m_Options = w;
         m_Form.m_ActSystemOptionExecute();
         m_Options.clear();
+    } else if (cmd == "snapshot" && w.size() > 2 && (w[1] == "jpeg" || w[1] == "bmp")) {
+        m_Snapshot = w;
+        m_Form.m_ActSnapshotExecute();
+        m_Snapshot.clear();
+    } else if (cmd == "cdwait") {
+        // CD tracks play in real time: wait (up to MS real ms) for the window's next CD
+        // request, such as the replay of a track that ended.
+        const int before = m_CDRequests ? *m_CDRequests : 0;
+        const auto until = std::chrono::steady_clock::now() +
+                           std::chrono::milliseconds(w.size() > 1 ? num(1) : 10000);
+        while (m_CDRequests && *m_CDRequests == before && std::chrono::steady_clock::now() < until)
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+        if (m_CDRequests && *m_CDRequests == before)
+            std::fprintf(stderr, "velmor-headless: no CD request within the cdwait\n");
     } else if (cmd == "menu" && w.size() > 1) {
         auto* action = m_Form.findChild<QAction*>(QString::fromStdString(w[1]));
         if (action && action->isEnabled())
@@ -525,6 +561,36 @@ void Runner::DriveOptionDialog(TFormOption& dialog) {
     }
     ok ? dialog.Ok() : dialog.Cancel();
     m_T.Event("options", std::string(",\"result\":") + (ok ? "\"ok\"" : "\"cancel\""));
+}
+
+void Runner::DriveSnapDialog(TFormSnap& dialog) {
+    // Opened any other way the dialog closes at once.
+    if (m_Snapshot.size() < 3) return;
+    const bool jpeg = m_Snapshot[1] == "jpeg";
+    bool face = true, mini = true;
+    for (size_t i = 3; i < m_Snapshot.size(); ++i) {
+        if (m_Snapshot[i] == "noface") {
+            face = false;
+        } else if (m_Snapshot[i] == "nomini") {
+            mini = false;
+        } else if (m_Snapshot[i] == "quality" && i + 1 < m_Snapshot.size()) {
+            dialog.m_TBQuality->setValue(std::atoi(m_Snapshot[++i].c_str()));
+        } else {
+            std::fprintf(stderr, "velmor-headless: unknown snapshot word %s\n", m_Snapshot[i].c_str());
+        }
+    }
+    // A box the dialog disabled stays as it is, as for a player.
+    if (dialog.m_CBImgFace->isEnabled() && dialog.m_CBImgFace->isChecked() != face)
+        dialog.m_CBImgFace->click();
+    if (dialog.m_CBImgMini->isEnabled() && dialog.m_CBImgMini->isChecked() != mini)
+        dialog.m_CBImgMini->click();
+    const std::string file = platform::FileSystem::FromHostPath(ShotPath(m_Snapshot[2]));
+    dialog.SetFileQuestion([file](const std::string&, std::string& name) {
+        name = file;
+        return true;
+    });
+    jpeg ? dialog.m_BtnJpegClick() : dialog.m_BtnBitmapClick();
+    m_T.Event("snapshot", ",\"format\":" + Json(m_Snapshot[1]) + ",\"file\":" + JsonSjis(file));
 }
 
 std::string Runner::Run() {
@@ -701,6 +767,7 @@ int main(int argc, char** argv) {
             runner.maxLines = maxLines;
             runner.shotsDir = shots;
             runner.startFolder = launchFolder;
+            runner.m_CDRequests = &monitor.cdRequests;
             std::string reason = runner.Run();
             Snapshot end = monitor.end;
             if (monitor.fatalText) {
