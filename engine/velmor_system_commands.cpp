@@ -43,61 +43,6 @@ SystemWord WordOf(const std::string& word) {
     return kNoWord;
 }
 
-bool IsBlank(char c) {
-    return c != 0 && static_cast<unsigned char>(c) <= ' ';
-}
-
-bool EndsItem(char c) {
-    return static_cast<unsigned char>(c) <= ' ' || c == ',';
-}
-
-bool IsLeadByte(unsigned char c) {
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
-
-// Comma text as the class library reads it: items end at a comma or a blank, a quoted run is
-// one item ("" inside it is a quote), and two commas in a row hold an empty item.
-TStringList CommaText(const std::string& text) {
-    TStringList items;
-    size_t p = 0;
-    const size_t n = text.size();
-    auto skipBlanks = [&] {
-        while (p < n && IsBlank(text[p])) ++p;
-    };
-    skipBlanks();
-    while (p < n && text[p] != 0) {
-        std::string item;
-        if (text[p] == '"') {
-            ++p;
-            while (p < n) {
-                if (text[p] == '"') {
-                    if (p + 1 < n && text[p + 1] == '"') {
-                        item += '"';
-                        p += 2;
-                        continue;
-                    }
-                    ++p;
-                    break;
-                }
-                // A double-byte character stays whole.
-                if (IsLeadByte(static_cast<unsigned char>(text[p])) && p + 1 < n) item += text[p++];
-                item += text[p++];
-            }
-        } else {
-            while (p < n && !EndsItem(text[p])) {
-                if (IsLeadByte(static_cast<unsigned char>(text[p])) && p + 1 < n) item += text[p++];
-                item += text[p++];
-            }
-        }
-        items.push_back(item);
-        skipBlanks();
-        if (p < n && text[p] == ',') {
-            ++p;
-            skipBlanks();
-        }
-    }
-    return items;
-}
 }  // namespace
 
 void TVelmor::ScriptSVCParser(const std::string& line) {
@@ -197,7 +142,7 @@ void TVelmor::CommandJunction(const TStringList& tokens) {
         return negated ? !set : set;
     };
     for (const std::string& entry : entries) {
-        const TStringList items = CommaText(entry);
+        const TStringList items = yx::SplitCommaText(entry);
         if (items.size() < 2) continue;
         bool all = true;
         for (size_t i = 0; all && i + 2 < items.size(); ++i) all = holds(items[i]);
