@@ -14,6 +14,7 @@ int Split(std::string_view text, std::string_view separators, TStringList& list)
 // Empties list, splits, drops empty items; returns what Split returned.
 int SplitNonEmpty(std::string_view text, std::string_view separators, TStringList& list);
 void RemoveEmpty(TStringList& list);
+
 std::string GetField(std::string_view text, std::string_view separators, int index);
 bool SplitAt(std::string_view text, std::string_view separator, std::string& left,
              std::string& right);
@@ -24,6 +25,7 @@ TPoint ParsePoint(std::string_view text);
 // The class library's comma text: items end at a comma or a blank, a quoted run is one item
 // ("" inside it is a quote), two commas in a row hold an empty item.
 TStringList SplitCommaText(std::string_view text);
+inline TStringList CommaText(std::string_view text) { return SplitCommaText(text); }
 std::string StripFileNameChars(std::string_view text);
 
 // The three comparisons. Exact is operator==. SameText folds ASCII and full-width Latin
