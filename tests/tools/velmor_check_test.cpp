@@ -118,6 +118,13 @@ TEST_F(CheckTest, EachMistakeIsOneFindingAtItsLine) {
          "file none.png cannot be found"},
         {"picture larger than the screen", "*b big.png", "game/big.png", Png(1024, 768),
          "start.txt", 5, Level::Warning, "1024x768, larger than the 800x600 screen"},
+        {"PNG the decoder refuses", "*b odd.png", "game/odd.png",
+         [] {
+             std::string png = Png(10, 10);
+             png[28] = 2;
+             return png;
+         }(),
+         "start.txt", 5, Level::Error, "PNG decoder: interlace method 2 is unknown"},
         {"WAVE with a LIST chunk", "*sound list.wav", "game/list.wav",
          Wave(std::string("LIST") + Le32(4) + "INFO"), "start.txt", 5, Level::Error,
          "\"LIST\" chunk stands between \"fmt \" and \"data\""},

@@ -961,6 +961,12 @@ void TGameChecker::CheckFile(const FileUse& use) {
                 "picture " + U(name) + " is not a readable " + ext.substr(1) + " file");
             return;
         }
+        if (ext == ".png")
+            if (const std::string why = TMediaProbe::PngProblem(bytes); !why.empty()) {
+                Say(use.Where, Level::Error,
+                    "picture " + U(name) + " is refused by the engine's PNG decoder: " + why);
+                return;
+            }
         if ((w > m_Width || h > m_Height) && !m_Scrolled.count(name))
             Say(use.Where, Level::Warning,
                 "picture " + U(name) + " is " + std::to_string(w) + "x" + std::to_string(h) +

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "sound/wave_format.h"
+
 namespace {
 uint32_t Le32(const std::vector<uint8_t>& b, size_t at) {
     return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
@@ -11,12 +13,6 @@ uint32_t Be32(const std::vector<uint8_t>& b, size_t at) {
 }
 bool Tag(const std::vector<uint8_t>& b, size_t at, const char* tag) {
     return at + 4 <= b.size() && std::memcmp(b.data() + at, tag, 4) == 0;
-}
-std::string TagText(const std::vector<uint8_t>& b, size_t at) {
-    std::string t;
-    for (size_t i = at; i < at + 4 && i < b.size(); ++i)
-        t += b[i] >= 32 && b[i] < 127 ? static_cast<char>(b[i]) : '?';
-    return "\"" + t + "\"";
 }
 }  // namespace
 
@@ -69,37 +65,24 @@ std::string TMediaProbe::SoundProblem(const std::vector<uint8_t>& b) {
     if (Tag(b, 0, "OggS")) return {};
     if (!Tag(b, 0, "RIFF"))
         return "neither a WAVE (RIFF) nor an Ogg Vorbis file; the sound players read only those";
-    if (b.size() < 20 || !Tag(b, 8, "WAVE")) return "a RIFF file that is not WAVE";
-    if (!(b[12] == 'f' && b[13] == 'm' && b[14] == 't'))
-        return "the \"fmt \" chunk must come first, right after the RIFF header, but " +
-               TagText(b, 12) +
-               " is there; save the file again without extra chunks (metadata)";
-    const uint32_t fmtSize = Le32(b, 16);
-    if (b.size() >= 22 && (b[20] | b[21] << 8) != 1)
-        return "not plain PCM (format tag " + std::to_string(b[20] | b[21] << 8) +
-               "); the sound device plays only uncompressed PCM WAVE files, or use Ogg Vorbis";
-    size_t at = 12 + (fmtSize ? fmtSize + 8 : 0);
-    if (at + 8 > b.size()) return "the file ends inside its headers";
-    if (Tag(b, at, "fact")) {
-        const uint32_t factSize = Le32(b, at + 4);
-        at += factSize ? factSize + 8 : 0;
-        if (at + 8 > b.size()) return "the file ends inside its headers";
-    }
-    if (!Tag(b, at, "data"))
-        return "a " + TagText(b, at) +
-               " chunk stands between \"fmt \" and \"data\"; the engine accepts only one "
-               "optional \"fact\" chunk there. Save the file again without metadata "
-               "(for example: sox in.wav out.wav, or ffmpeg -i in.wav -map_metadata -1 "
-               "-bitexact out.wav)";
-    const uint64_t dataEnd = at + 8 + static_cast<uint64_t>(Le32(b, at + 4));
-    const uint64_t riffEnd = static_cast<uint64_t>(Le32(b, 4)) + 8;
-    if (dataEnd != riffEnd) {
-        if (dataEnd < riffEnd && dataEnd + 4 <= b.size())
-            return "a " + TagText(b, static_cast<size_t>(dataEnd)) +
-                   " chunk follows \"data\"; the data chunk must be the last thing in the "
-                   "file. Save the file again without metadata";
-        return "the RIFF size does not match the data chunk (" + std::to_string(riffEnd) +
-               " against " + std::to_string(dataEnd) + " bytes); the file is cut or damaged";
-    }
+    return TyxWaveFormat::Refusal(b.data(), b.size());
+}
+
+std::string TMediaProbe::PngProblem(const std::vector<uint8_t>& b) {
+    if (b.size() < 29 || !Tag(b, 12, "IHDR")) return "no PNG header";
+    const int depth = b[24], type = b[25];
+    const bool depthOk = type == 0   ? depth == 1 || depth == 2 || depth == 4 || depth == 8 ||
+                                         depth == 16
+                         : type == 3 ? depth == 1 || depth == 2 || depth == 4 || depth == 8
+                         : type == 2 || type == 4 || type == 6 ? depth == 8 || depth == 16
+                                                               : false;
+    if (type != 0 && type != 2 && type != 3 && type != 4 && type != 6)
+        return "colour type " + std::to_string(type) + " is not a PNG colour type";
+    if (!depthOk)
+        return "bit depth " + std::to_string(depth) + " is not allowed with colour type " +
+               std::to_string(type);
+    if (b[26] != 0) return "compression method " + std::to_string(b[26]) + " is unknown";
+    if (b[27] != 0) return "filter method " + std::to_string(b[27]) + " is unknown";
+    if (b[28] > 1) return "interlace method " + std::to_string(b[28]) + " is unknown";
     return {};
 }
