@@ -8,6 +8,7 @@
 #include "platform/sjis.h"
 #include "resources/bcl.h"
 #include "resources/bcl_manager.h"
+#include "resources/text_encoding.h"
 #include "resources/witch.h"
 #include "resources/xini_file.h"
 #include "resources/yxstringlib.h"
@@ -33,31 +34,6 @@ std::string Label(const std::string& paragraph) {
 bool IsNumber(const std::string& token) {
     int32_t v;
     return yx::TryStrToInt(token, v);
-}
-
-// Well-formed Shift-JIS: every lead byte has its trail byte, and no byte stands alone that
-// code page 932 leaves unassigned.
-bool ValidSjis(const std::string& text, size_t& badAt) {
-    for (size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (platform::IsSjisLeadByte(c)) {
-            const auto t = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
-            if (t < 0x40 || t == 0x7F || t > 0xFC) {
-                badAt = i;
-                return false;
-            }
-            ++i;
-        } else if (c == 0x80 || c == 0xA0 || c >= 0xFD) {
-            badAt = i;
-            return false;
-        }
-    }
-    return true;
-}
-
-bool HasHighBytes(const std::string& text) {
-    return std::any_of(text.begin(), text.end(),
-                       [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
 }
 
 // Project keys by section, and what their values may be.
@@ -171,7 +147,7 @@ void TGameChecker::Run() {
 
 void TGameChecker::CheckEncoding(const std::string& file, const std::string& bytes,
                                  bool project) {
-    if (bytes.starts_with("\xEF\xBB\xBF")) {
+    if (TTextEncoding::HasByteOrderMark(bytes)) {
         m_Report.Add(file, 1, Level::Error,
                      project ? "begins with a UTF-8 byte-order mark: the engine does not see "
                                "the first section, so the game starts as an empty project; "
@@ -179,26 +155,19 @@ void TGameChecker::CheckEncoding(const std::string& file, const std::string& byt
                              : "begins with a UTF-8 byte-order mark, which the engine reads "
                                "as part of the first line; save the file as Shift-JIS");
     }
-    // Japanese in Shift-JIS is almost never well-formed UTF-8, while UTF-8 Japanese often
-    // passes as Shift-JIS byte pairs: test for UTF-8 first.
     auto lineOf = [&](size_t at) {
         return 1 + static_cast<int32_t>(std::count(bytes.begin(), bytes.begin() + at, '\n'));
     };
-    const size_t body = bytes.starts_with("\xEF\xBB\xBF") ? 3 : 0;
-    const std::string rest = bytes.substr(body);
-    if (HasHighBytes(rest) && platform::IsValidUtf8(rest)) {
-        const auto high = std::find_if(rest.begin(), rest.end(), [](char c) {
-            return static_cast<unsigned char>(c) >= 0x80;
-        });
-        m_Report.Add(file, lineOf(body + static_cast<size_t>(high - rest.begin())), Level::Error,
+    size_t at = 0;
+    if (TTextEncoding::LooksUtf8(bytes, &at)) {
+        m_Report.Add(file, lineOf(at), Level::Error,
                      "the text is UTF-8, but the engine reads Shift-JIS (code page 932): "
                      "Japanese text shows garbled and names do not match; save the file as "
                      "Shift-JIS");
         return;
     }
-    size_t bad = 0;
-    if (!ValidSjis(bytes, bad))
-        m_Report.Add(file, lineOf(bad), Level::Warning,
+    if (!TTextEncoding::ValidSjis(bytes, at))
+        m_Report.Add(file, lineOf(at), Level::Warning,
                      "bytes that are not valid Shift-JIS; the engine shows them garbled");
 }
 
@@ -276,7 +245,7 @@ void TGameChecker::CheckProject() {
             "game would start empty");
     const std::string start = ini.ReadString("velmor", "StartScript", "");
     // A byte-order mark hides the first section; its finding says so already.
-    if (sawSection && start.empty() && !bytes.starts_with("\xEF\xBB\xBF"))
+    if (sawSection && start.empty() && !TTextEncoding::HasByteOrderMark(bytes))
         Say(whole, Level::Error,
             "no StartScript in <velmor>: the game ends the moment it starts");
     OpenArchives(archives, archiveLines);
