@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/velmor.h"
+#include "engine/velmor_script.h"
 #include "engine/velmor_effect_parser.h"
 #include "platform/file_system.h"
 #include "platform/sjis.h"
@@ -423,7 +424,7 @@ TGameChecker::ScriptInfo* TGameChecker::LoadScript(const std::string& name, cons
     CheckEncoding(name, text, false);
     TXiniFile::SplitLines(text, script->Lines);
     for (size_t i = 0; i < script->Lines.size(); ++i)
-        if (TVelmor::ClassifyLine(script->Lines[i]) == TVelmor::kLineLabel)
+        if (TVelmorScript::ClassifyLine(script->Lines[i]) == TVelmorScript::kLineLabel)
             script->Labels.emplace(Fold(script->Lines[i]), static_cast<int32_t>(i));
     ScriptInfo* raw = script.get();
     m_Scripts.push_back(std::move(script));
@@ -439,8 +440,8 @@ void TGameChecker::CheckScript(ScriptInfo& script) {
         const std::string& line = script.Lines[i];
         const auto n = static_cast<int32_t>(i);
         TStringList tokens;
-        switch (TVelmor::ClassifyLine(line)) {
-            case TVelmor::kLineCommand:
+        switch (TVelmorScript::ClassifyLine(line)) {
+            case TVelmorScript::kLineCommand:
                 yx::SplitNonEmpty(line, TVelmor::kCommandDelimiters, tokens);
                 if (!tokens.empty() && yx::SameText(tokens[0], "clrsel")) addsel = 0;
                 if (!tokens.empty() && yx::SameText(tokens[0], "addsel") && ++addsel == 5)
@@ -448,18 +449,18 @@ void TGameChecker::CheckScript(ScriptInfo& script) {
                         "a fifth choice: a choice offers at most four (since the last clrsel)");
                 CheckCommand(script, n, tokens);
                 break;
-            case TVelmor::kLineSystem:
+            case TVelmorScript::kLineSystem:
                 yx::SplitNonEmpty(line, TVelmor::kSystemDelimiters, tokens);
                 CheckSystem(script, n, tokens);
                 break;
-            case TVelmor::kLineVariable:
+            case TVelmorScript::kLineVariable:
                 yx::SplitNonEmpty(line, TVelmor::kVariableDelimiters, tokens);
                 CheckVariable(script, n, tokens);
                 break;
-            case TVelmor::kLineEnd:
+            case TVelmorScript::kLineEnd:
                 m_Endings.emplace_back(script.Name, n);
                 break;
-            case TVelmor::kLineLabel:
+            case TVelmorScript::kLineLabel:
                 if (line.size() > 1 && static_cast<unsigned char>(line.back()) <= ' ')
                     Say({script.Name, n}, Level::Warning,
                         "the label ends in a blank, which a jump must then spell too");
@@ -519,7 +520,7 @@ void TGameChecker::CheckCommand(ScriptInfo& script, int32_t line, const TStringL
         for (int32_t i = line - 1; i >= 0; --i) {
             TStringList t;
             const std::string& l = script.Lines[static_cast<size_t>(i)];
-            if (TVelmor::ClassifyLine(l) != TVelmor::kLineCommand) continue;
+            if (TVelmorScript::ClassifyLine(l) != TVelmorScript::kLineCommand) continue;
             yx::SplitNonEmpty(l, TVelmor::kCommandDelimiters, t);
             if (t.empty()) continue;
             if (yx::SameText(t[0], "clrsel")) break;
@@ -962,9 +963,9 @@ void TGameChecker::ReportUnreached() {
         bool fallsIn = live;  // for the warning: the line before is not a transfer
         for (size_t i = 0; i < script->Lines.size(); ++i) {
             const std::string& line = script->Lines[i];
-            const TVelmor::LineKind kind = TVelmor::ClassifyLine(line);
-            if (kind == TVelmor::kLineEmpty || kind == TVelmor::kLineComment) continue;
-            if (kind == TVelmor::kLineLabel) {
+            const TVelmorScript::LineKind kind = TVelmorScript::ClassifyLine(line);
+            if (kind == TVelmorScript::kLineEmpty || kind == TVelmorScript::kLineComment) continue;
+            if (kind == TVelmorScript::kLineLabel) {
                 const bool reached = script->Reached.count(Fold(line)) > 0;
                 if (!fallsIn && !reached)
                     Say({script->Name, static_cast<int32_t>(i)}, Level::Warning,
@@ -978,14 +979,14 @@ void TGameChecker::ReportUnreached() {
             script->CanRun[i] = live;
             bool transfer = script->Transfers.count(static_cast<int32_t>(i)) > 0;
             TStringList tokens;
-            if (kind == TVelmor::kLineEnd) {
+            if (kind == TVelmorScript::kLineEnd) {
                 transfer = true;
-            } else if (kind == TVelmor::kLineCommand) {
+            } else if (kind == TVelmorScript::kLineCommand) {
                 yx::SplitNonEmpty(line, TVelmor::kCommandDelimiters, tokens);
                 transfer = transfer || (!tokens.empty() && (yx::SameText(tokens[0], "jump") ||
                                                             yx::SameText(tokens[0], "return") ||
                                                             yx::SameText(tokens[0], "select")));
-            } else if (kind == TVelmor::kLineSystem) {
+            } else if (kind == TVelmorScript::kLineSystem) {
                 yx::SplitNonEmpty(line, TVelmor::kSystemDelimiters, tokens);
                 transfer = transfer || (!tokens.empty() &&
                                         (yx::SameText(tokens[0], "titlereturn") ||
@@ -1049,11 +1050,11 @@ int TGameChecker::CompareCoverage(const TCoverageReport& coverage, TCheckReport&
             from = to = -1;
         };
         for (size_t i = 0; i < script->Lines.size(); ++i) {
-            const auto kind = TVelmor::ClassifyLine(script->Lines[i]);
-            if (kind == TVelmor::kLineEmpty || kind == TVelmor::kLineComment) continue;
+            const auto kind = TVelmorScript::ClassifyLine(script->Lines[i]);
+            if (kind == TVelmorScript::kLineEmpty || kind == TVelmorScript::kLineComment) continue;
             const auto n = static_cast<int32_t>(i);
             bool reached = ran && ran->count(n + 1);
-            if (kind == TVelmor::kLineLabel) reached = reached || folded.count(Fold(script->Lines[i]));
+            if (kind == TVelmorScript::kLineLabel) reached = reached || folded.count(Fold(script->Lines[i]));
             if (!script->CanRun[i] || reached) {
                 flush();
                 continue;

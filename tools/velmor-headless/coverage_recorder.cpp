@@ -1,16 +1,17 @@
 #include "tools/velmor-headless/coverage_recorder.h"
 
 #include "engine/velmor.h"
+#include "engine/velmor_script.h"
 #include "resources/yxstringlib.h"
 
 void TCoverageRecorder::LineRan(const std::string& script, int32_t line, const std::string& text) {
     m_Run.Lines[script].insert(line + 1);
     TStringList tokens;
-    switch (TVelmor::ClassifyLine(text)) {
-        case TVelmor::kLineLabel:
+    switch (TVelmorScript::ClassifyLine(text)) {
+        case TVelmorScript::kLineLabel:
             m_Run.Paragraphs[script].insert(text);
             break;
-        case TVelmor::kLineCommand:
+        case TVelmorScript::kLineCommand:
             // What unlocks a gallery picture: *e file, *cross file e.
             yx::SplitNonEmpty(text, TVelmor::kCommandDelimiters, tokens);
             if (tokens.size() >= 2 &&
@@ -19,7 +20,7 @@ void TCoverageRecorder::LineRan(const std::string& script, int32_t line, const s
                   yx::SameText(tokens[2], "e"))))
                 m_Run.EventPictures.insert(tokens[1]);
             break;
-        case TVelmor::kLineSystem:
+        case TVelmorScript::kLineSystem:
             yx::SplitNonEmpty(text, TVelmor::kSystemDelimiters, tokens);
             if (tokens.size() >= 2 && yx::SameText(tokens[0], "sceneset"))
                 m_Run.Scenes.insert(tokens[1]);
