@@ -25,7 +25,6 @@ TPoint ParsePoint(std::string_view text);
 // The class library's comma text: items end at a comma or a blank, a quoted run is one item
 // ("" inside it is a quote), two commas in a row hold an empty item.
 TStringList SplitCommaText(std::string_view text);
-inline TStringList CommaText(std::string_view text) { return SplitCommaText(text); }
 std::string StripFileNameChars(std::string_view text);
 
 // The three comparisons. Exact is operator==. SameText folds ASCII and full-width Latin

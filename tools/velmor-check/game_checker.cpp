@@ -278,8 +278,6 @@ void TGameChecker::CheckProject() {
     m_HasReplay = !replay.empty();
     if (!start.empty()) LoadScript(start, where("velmor", "StartScript"));
     if (m_HasGallery) {
-        m_Report.Add(m_ProjectName, where("velmor", "CGModeProject").Line + 1, Level::Note,
-                     "this engine has no gallery yet: :cgmode does nothing");
         TStringList dummy;
         if (ReadDescription(gallery, where("velmor", "CGModeProject"), dummy, Level::Error))
             CheckGallery(gallery, false);
@@ -345,7 +343,7 @@ void TGameChecker::CheckProjectKey(const std::string& section, const std::string
         case KeyKind::Ints:
         case KeyKind::Anchors:
         case KeyKind::Bools: {
-            const TStringList items = yx::CommaText(value);
+            const TStringList items = yx::SplitCommaText(value);
             if (items.size() > 8)
                 Say(where, Level::Warning,
                     U(key) + " has " + std::to_string(items.size()) +
@@ -575,7 +573,6 @@ void TGameChecker::CheckSystem(ScriptInfo& script, int32_t line, const TStringLi
             Say(here, Level::Warning, ":imageselect without a file does nothing");
             return;
         }
-        Say(here, Level::Note, "this engine has no image selector yet: the line passes");
         CheckImageSelect(tokens[1], here, script.Name);
     } else if (w == "cgmode") {
         if (!m_HasGallery)
@@ -596,16 +593,18 @@ void TGameChecker::CheckSystem(ScriptInfo& script, int32_t line, const TStringLi
             Say(here, Level::Error, ":warpmap without a file ends the game with a fatal error");
             return;
         }
-        Say(here, Level::Error,
-            "this engine has no warp map yet: :warpmap ends the game with a fatal error");
         TStringList variables(tokens.begin() + 2, tokens.end());
         CheckWarpMap(tokens[1], here, variables);
     } else if (w == "dllopen") {
-        Say(here, Level::Error,
-            "plug-ins cannot be loaded by this engine: :dllopen ends the game with a fatal "
-            "error");
-    } else if (w == "dllattach") {
-        Say(here, Level::Warning, "plug-ins cannot be loaded by this engine: :dllattach fails");
+        // A plug-in is a loose shared object beside the project: NAME.dll loads NAME.so.
+        std::string library = count >= 2 ? tokens[1] : std::string();
+        const std::string ext = yx::LowerCaseAscii(yx::ExtractFileExt(library));
+        if (ext == ".dll" || ext.empty()) library = yx::ChangeFileExt(library, ".so");
+        if (library.empty() || !m_Files->LooseExists(library))
+            Say(here, Level::Error,
+                "plug-in " + U(library) +
+                    " is not a loose file in the game folder: :dllopen ends the game with a "
+                    "fatal error (a Windows DLL must be rebuilt as a .so, see plugin/README.md)");
     }
 }
 
@@ -688,7 +687,7 @@ bool TGameChecker::CheckJunction(const std::string& file, const std::string& sec
     bool always = false;
     for (size_t i = 0; i < body.size(); ++i) {
         const Place entry{file, first + static_cast<int32_t>(i)};
-        const TStringList items = yx::CommaText(body[i]);
+        const TStringList items = yx::SplitCommaText(body[i]);
         if (items.size() < 2) {
             if (!body[i].empty())
                 Say(entry, Level::Warning, "an entry needs a script and a paragraph; never taken");
@@ -784,7 +783,7 @@ void TGameChecker::CheckImageSelect(const std::string& file, const Place& where,
             for (const std::string& g : items)
                 if (!g.empty()) UseFile(g, FileKind::Picture, whole, Level::Error);
         }
-        if (at >= positions.size() || yx::CommaText(positions[at]).size() < 2)
+        if (at >= positions.size() || yx::SplitCommaText(positions[at]).size() < 2)
             Say(whole, Level::Error, "Position line " + std::to_string(i) + " needs x,y");
         if (at < paragraphs.size())
             Jump(script, paragraphs[at], where, "image selector button");
@@ -823,7 +822,7 @@ void TGameChecker::CheckWarpMap(const std::string& file, const Place& where,
         if (!script.empty()) LoadScript(script, whole);
     }
     for (const std::string& f : flags) {
-        const TStringList items = yx::CommaText(f);
+        const TStringList items = yx::SplitCommaText(f);
         for (size_t t = 0; t < items.size(); t += 4) {
             const std::string flag = items[t];
             const std::string script = t + 1 < items.size() ? items[t + 1] : std::string();
