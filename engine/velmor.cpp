@@ -3,21 +3,39 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <iostream>
+#include <vector>
 
 #include "engine/velmor_plugin.h"
 #include "modes/cg_mode.h"
 #include "modes/event_mode.h"
 #include "platform/file_system.h"
+#include "platform/sjis.h"
 #include "resources/application.h"
 #include "resources/bcl_manager.h"
 #include "resources/dll_res.h"
 #include "resources/engine_error.h"
 #include "resources/file_services.h"
 #include "resources/sjis_text.h"
+#include "resources/text_encoding.h"
 #include "resources/xini_file.h"
 #include "resources/yxstringlib.h"
 #include "sound/cd_audio.h"
 #include "sound/ds_player.h"
+
+// A project the engine reads as its rules say, but not as its author meant (a byte-order mark
+// hides the first section, UTF-8, no sections): it still plays, and says so once.
+void TVelmor::WarnOfProjectText() const {
+    std::vector<uint8_t> bytes;
+    if (!platform::FileSystem::FileExists(m_ScriptConfigPath) ||
+        !platform::FileSystem::ReadFile(m_ScriptConfigPath, bytes))
+        return;
+    const std::string problem =
+        TTextEncoding::ProjectProblem(std::string(bytes.begin(), bytes.end()));
+    if (!problem.empty())
+        std::cerr << "velmor: project file " << platform::SjisToUtf8(m_ScriptConfigPath) << " "
+                  << problem << std::endl;
+}
 
 TVelmor::TVelmor(const std::string& scriptConfigPath, const std::string& fontName,
                  const TServices& services)
@@ -28,6 +46,7 @@ TVelmor::TVelmor(const std::string& scriptConfigPath, const std::string& fontNam
         TXiniFile project(m_ScriptConfigPath, true);
         m_Data.Read(project, m_ScriptConfigPath);
     }
+    WarnOfProjectText();
     m_StatePath = ResolveSystemStatePath();
 
     const std::string& start = m_Data.StartScript;

@@ -212,6 +212,7 @@ public:
     bool ResumeLoaded(TGameMode rememberedMode, const std::string& rememberedScript);
 
 private:
+    void WarnOfProjectText() const;
     std::string ResolveSystemStatePath() const;
     uint32_t Now() const;
     void CreateModeObjects();

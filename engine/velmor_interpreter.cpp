@@ -73,6 +73,12 @@ void TVelmor::RunLine(TVelmorScript::LineKind kind) {
     using S = TVelmorScript;
     m_PresentLine = m_Script.PresentLineText();
     ++m_LinesRun;
+    if (m_Monitor) {
+        // Past the last line, or with no script, there is no line to report.
+        const TVelmorScriptPosition& at = m_Script.Position();
+        if (at.Line >= 0 && static_cast<size_t>(at.Line) < m_Script.Lines().size())
+            m_Monitor->LineRun(at.Script, at.Line, m_PresentLine);
+    }
     switch (kind) {
         case S::kLineEmpty:
         case S::kLineComment:

@@ -11,6 +11,9 @@ class TVelmorMonitor {
 public:
     virtual ~TVelmorMonitor() = default;
     virtual void Message(const std::string& /*text*/) {}
+    // A line of the present script is about to run (its index from 0, and its text).
+    virtual void LineRun(const std::string& /*script*/, int32_t /*line*/,
+                         const std::string& /*text*/) {}
     // The whole error record line, also when no error list exists.
     virtual void Record(const std::string& /*line*/) {}
     virtual void ModeChanged(TGameMode /*mode*/) {}

@@ -1,8 +1,10 @@
 #include "engine/velmor_script.h"
 
+#include <iostream>
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/sjis.h"
 #include "resources/application.h"
 #include "resources/bcl_manager.h"
 #include "resources/engine_error.h"
@@ -28,6 +30,13 @@ bool TVelmorScript::Load(const std::string& name) {
     if (platform::FileSystem::FileExists(name) && platform::FileSystem::ReadFile(name, bytes)) {
         TXiniFile::SplitLines(std::string(bytes.begin(), bytes.end()), lines);
     } else if (!m_Manager || !m_Manager->LoadStrings(lines, name)) {
+        // The reason an author cannot guess from the message alone.
+        if (const std::string s = m_Manager ? m_Manager->ScrambledSpelling(name) : std::string();
+            !s.empty())
+            std::cerr << "velmor: script " << platform::SjisToUtf8(name)
+                      << " not loaded: it is stored scrambled, and a scrambled file is found "
+                         "only under its scrambled name "
+                      << platform::SjisToUtf8(s) << std::endl;
         return false;
     }
     m_Lines = std::move(lines);

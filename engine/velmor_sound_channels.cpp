@@ -1,16 +1,34 @@
 #include "engine/velmor_sound_channels.h"
 
+#include <cstring>
+#include <iostream>
+#include <vector>
+
 #include "engine/velmor_monitor.h"
 #include "engine/velmor_system_state.h"
 #include "platform/file_system.h"
+#include "platform/sjis.h"
 #include "resources/bcl_manager.h"
 #include "resources/memory_stream.h"
 #include "resources/sjis_text.h"
 #include "sound/ds_player.h"
+#include "sound/wave_format.h"
 
 namespace {
 std::string SoundFileError(const std::string& name, const char* what) {
     return SJ("soundPlayer : 音楽ファイル ") + name + SJ(what);
+}
+
+// The record says a sound would not open; the error stream says why, when the bytes tell.
+void ExplainRefusal(const std::string& name, const uint8_t* bytes, size_t size) {
+    std::string why;
+    if (size >= 4 && std::memcmp(bytes, "RIFF", 4) == 0)
+        why = TyxWaveFormat::Refusal(bytes, size);
+    else if (size < 4 || std::memcmp(bytes, "OggS", 4) != 0)
+        why = "it is neither a WAVE (RIFF) nor an Ogg Vorbis file";
+    if (!why.empty())
+        std::cerr << "velmor: sound " << platform::SjisToUtf8(name) << " not played: " << why
+                  << std::endl;
 }
 }  // namespace
 
@@ -73,6 +91,9 @@ bool TVelmorSoundChannels::Play(int channel, TSoundOperation operation) {
         case TSoundOperation::Load: {
             if (platform::FileSystem::FileExists(name)) {
                 if (!player->OpenFile(name, channel)) {
+                    std::vector<uint8_t> bytes;
+                    if (platform::FileSystem::ReadFile(name, bytes))
+                        ExplainRefusal(name, bytes.data(), bytes.size());
                     m_Record(SoundFileError(name, " をオープンできません"));
                     return false;
                 }
@@ -83,11 +104,18 @@ bool TVelmorSoundChannels::Play(int channel, TSoundOperation operation) {
                 TMemoryStream& buffer = *m_Streams[channel];
                 buffer.Clear();
                 if (!m_Manager || !m_Manager->LoadStream(buffer, name)) {
+                    if (const std::string s = m_Manager ? m_Manager->ScrambledSpelling(name) : "";
+                        !s.empty())
+                        std::cerr << "velmor: sound " << platform::SjisToUtf8(name)
+                                  << " not played: it is stored scrambled, and a scrambled file "
+                                     "is found only under its scrambled name "
+                                  << platform::SjisToUtf8(s) << std::endl;
                     m_Record(SoundFileError(name, " をストリームロードできません"));
                     return false;
                 }
                 buffer.SetPosition(0);
                 if (!player->OpenStream(buffer, channel)) {
+                    ExplainRefusal(name, buffer.Data(), buffer.Size());
                     m_Record(SoundFileError(name, " をストリームセットできません"));
                     return false;
                 }

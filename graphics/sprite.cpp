@@ -1,5 +1,7 @@
 #include "graphics/sprite.h"
 
+#include <iostream>
+
 #include <vector>
 
 #include "graphics/gldpng.h"
@@ -8,6 +10,7 @@
 #include "graphics/velmor_png_png.h"
 #include "platform/file_system.h"
 #include "platform/jpeg_decoder.h"
+#include "platform/sjis.h"
 #include "resources/bcl_manager.h"
 #include "resources/dll_res.h"
 #include "resources/engine_error.h"
@@ -44,7 +47,8 @@ bool TSprite::DecodePngInto(const uint8_t* data, size_t size) {
     TGLDPNG png;
     try {
         png.LoadFromMemory(data, size);
-    } catch (const EEngineError&) {
+    } catch (const EEngineError& e) {
+        m_Refusal = e.what();
         return false;
     }
     if (png.Image().Empty()) return false;
@@ -127,20 +131,41 @@ bool TSprite::LoadFromManager(const std::string& fileName, const std::string& ex
     return false;
 }
 
+// The reasons for a refused picture that an author could not guess from the missing picture
+// alone go to the error stream; a picture that simply is not there says nothing here.
+void TSprite::ExplainRefusal(const std::string& fileName, const std::string& ext) const {
+    std::string why;
+    if (!m_Refusal.empty())
+        why = "the decoder refuses it: " + platform::SjisToUtf8(m_Refusal);
+    else if (!ext.empty() && ext != ".png" && ext != ".jpg" && ext != ".bmp" && ext != ".vpp")
+        why = "pictures are read as .png, .jpg, .bmp or .vpp by their extension, not " +
+              platform::SjisToUtf8(ext);
+    else if (m_ResourceManager && !platform::FileSystem::FileExists(fileName))
+        if (const std::string s = m_ResourceManager->ScrambledSpelling(fileName); !s.empty())
+            why = "it is stored scrambled, and a scrambled file is found only under its "
+                  "scrambled name " + platform::SjisToUtf8(s);
+    if (!why.empty())
+        std::cerr << "velmor: picture " << platform::SjisToUtf8(fileName) << " not loaded: " << why
+                  << std::endl;
+}
+
 bool TSprite::Load(const std::string& fileName) {
     const std::string ext = m_Witch ? m_Witch->RealExtension(fileName)
                                     : yx::LowerCaseAscii(TyxWitch::ExtensionOf(fileName));
     bool ok = false;
+    m_Refusal.clear();
     try {
         if (!fileName.empty() && platform::FileSystem::FileExists(fileName))
             ok = LoadFromDisk(fileName, ext);
         else if (m_ResourceManager)
             ok = LoadFromManager(fileName, ext);
-    } catch (const EEngineError&) {
+    } catch (const EEngineError& e) {
         // A damaged picture is a failed load, not the end of the game.
+        m_Refusal = e.what();
         ok = false;
     }
     if (!ok) {
+        ExplainRefusal(fileName, ext);
         m_FileName.clear();
         return false;
     }

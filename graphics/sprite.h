@@ -110,6 +110,9 @@ private:
     int m_X = 0, m_Y = 0;
     int m_AnchorH = -1, m_AnchorV = -1;
     std::string m_FileName;
+    // Why the last load was refused by a decoder, when it said.
+    std::string m_Refusal;
+    void ExplainRefusal(const std::string& fileName, const std::string& ext) const;
     std::unique_ptr<TyxImage> m_ImageObject;
     std::unique_ptr<TyxVelmorPngPng> m_Container;
     TyxWitch* m_Witch;

@@ -5,6 +5,7 @@
 #include "resources/bcx.h"
 #include "resources/dir_list.h"
 #include "resources/picture_decoder.h"
+#include "resources/witch.h"
 #include "resources/yxstringlib.h"
 
 TyxBCLManager::TyxBCLManager(TyxWitch* witch, TyxPictureDecoder* decoder)
@@ -65,6 +66,12 @@ bool TyxBCLManager::AddFolder(const std::string& folder, int depth) {
     dirs.FindFiles(found, ".bcl");
     for (const auto& name : found) OpenBcl(name);
     return true;
+}
+
+std::string TyxBCLManager::ScrambledSpelling(const std::string& name) const {
+    if (!m_Witch || name.empty() || m_Witch->IsScrambled(name) || Find(name)) return {};
+    const std::string scrambled = name + m_Witch->Extension();
+    return Find(scrambled) ? scrambled : std::string();
 }
 
 const TyxArchive* TyxBCLManager::Find(const std::string& name) const {

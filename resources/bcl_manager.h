@@ -34,6 +34,9 @@ public:
 
     // The archive that answers for name, or nullptr.
     const TyxArchive* Find(const std::string& name) const;
+    // When no archive holds name but one holds it with the scramble extension: that
+    // spelling, which is the only one a scrambled member is found under. Else empty.
+    std::string ScrambledSpelling(const std::string& name) const;
     // Each is true when an archive delivered the member; the first archive holding the name
     // answers, success or not.
     bool LoadStrings(TStringList& list, const std::string& name) const;

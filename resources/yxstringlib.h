@@ -14,6 +14,7 @@ int Split(std::string_view text, std::string_view separators, TStringList& list)
 // Empties list, splits, drops empty items; returns what Split returned.
 int SplitNonEmpty(std::string_view text, std::string_view separators, TStringList& list);
 void RemoveEmpty(TStringList& list);
+
 std::string GetField(std::string_view text, std::string_view separators, int index);
 bool SplitAt(std::string_view text, std::string_view separator, std::string& left,
              std::string& right);

@@ -13,6 +13,17 @@ uint32_t Le32(const uint8_t* p) {
            static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
 }
 
+bool Tag(const uint8_t* b, size_t size, size_t at, const char* tag) {
+    return at + 4 <= size && std::memcmp(b + at, tag, 4) == 0;
+}
+
+std::string TagText(const uint8_t* b, size_t size, size_t at) {
+    std::string t;
+    for (size_t i = at; i < at + 4 && i < size; ++i)
+        t += b[i] >= 32 && b[i] < 127 ? static_cast<char>(b[i]) : '?';
+    return "\"" + t + "\"";
+}
+
 }  // namespace
 
 bool TyxWaveFormat::ReadAt(int64_t offset, void* buffer, size_t size) {
@@ -117,4 +128,41 @@ uint32_t TyxWaveFormat::Read(void* buffer, uint32_t length, bool loop) {
         }
     }
     return count;
+}
+
+std::string TyxWaveFormat::Refusal(const uint8_t* bytes, size_t size) {
+    if (!Tag(bytes, size, 0, "RIFF")) return "not a RIFF WAVE file";
+    if (size < 20 || !Tag(bytes, size, 8, "WAVE")) return "a RIFF file that is not WAVE";
+    if (!(bytes[12] == 'f' && bytes[13] == 'm' && bytes[14] == 't'))
+        return "the \"fmt \" chunk must come first, right after the RIFF header, but " +
+               TagText(bytes, size, 12) +
+               " is there; save the file again without extra chunks (metadata)";
+    const uint32_t fmtSize = Le32(bytes + 16);
+    if (size >= 22 && (bytes[20] | bytes[21] << 8) != 1)
+        return "not plain PCM (format tag " + std::to_string(bytes[20] | bytes[21] << 8) +
+               "); the sound device plays only uncompressed PCM WAVE files, or use Ogg Vorbis";
+    size_t at = 12 + (fmtSize ? fmtSize + 8 : 0);
+    if (at + 8 > size) return "the file ends inside its headers";
+    if (Tag(bytes, size, at, "fact")) {
+        const uint32_t factSize = Le32(bytes + at + 4);
+        at += factSize ? factSize + 8 : 0;
+        if (at + 8 > size) return "the file ends inside its headers";
+    }
+    if (!Tag(bytes, size, at, "data"))
+        return "a " + TagText(bytes, size, at) +
+               " chunk stands between \"fmt \" and \"data\"; the engine accepts only one "
+               "optional \"fact\" chunk there. Save the file again without metadata "
+               "(for example: sox in.wav out.wav, or ffmpeg -i in.wav -map_metadata -1 "
+               "-bitexact out.wav)";
+    const uint64_t dataEnd = at + 8 + static_cast<uint64_t>(Le32(bytes + at + 4));
+    const uint64_t riffEnd = static_cast<uint64_t>(Le32(bytes + 4)) + 8;
+    if (dataEnd != riffEnd) {
+        if (dataEnd < riffEnd && dataEnd + 4 <= size)
+            return "a " + TagText(bytes, size, static_cast<size_t>(dataEnd)) +
+                   " chunk follows \"data\"; the data chunk must be the last thing in the "
+                   "file. Save the file again without metadata";
+        return "the RIFF size does not match the data chunk (" + std::to_string(riffEnd) +
+               " against " + std::to_string(dataEnd) + " bytes); the file is cut or damaged";
+    }
+    return {};
 }

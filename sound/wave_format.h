@@ -1,12 +1,18 @@
 #pragma once
 // PCM from a RIFF WAVE file: "fmt ", an optional "fact", then "data" as the last chunk.
+#include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "sound/sound_source.h"
 
 class TyxWaveFormat : public TyxSoundSource {
 public:
     bool Open(TyxSoundStream* stream) override;
+    // Why a file that begins with these bytes cannot be played (Open refuses its layout, or
+    // the device its format), in words an author can act on; the first 64 KiB are plenty.
+    // Empty when it plays.
+    static std::string Refusal(const uint8_t* bytes, size_t size);
     uint32_t Read(void* buffer, uint32_t length, bool loop) override;
     bool Rewind() override;
 

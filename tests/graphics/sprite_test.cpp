@@ -318,7 +318,35 @@ TEST_F(SpriteTest, PicturesInAScrambledArchiveLoadThroughTheManager) {
     EXPECT_FALSE(s.Load("broken.png" + witch.Extension()));
     EXPECT_EQ(s.FileName(), "");
     EXPECT_EQ(s.Image().Pixel(0, 0), Bgr(10, 20, 30));
-    EXPECT_FALSE(s.Load("absent.png"));
+
+    // What an author cannot guess goes to the error stream; a picture that is not there at
+    // all says nothing there (its error record does).
+    const struct {
+        std::string name;
+        const char* says;
+    } refusals[] = {
+        {"chara.png", "it is stored scrambled, and a scrambled file is found only under its scrambled "
+                      "name chara.png.`a0"},
+        {Write("odd.png", [&] {
+             std::string odd = good;
+             odd[25] = 1;  // no PNG colour type
+             return odd;
+         }()),
+         "the decoder refuses it: Read Header(PNG): Error ColorType"},
+        {"absent.png", nullptr},
+    };
+    for (const auto& r : refusals) {
+        SCOPED_TRACE(r.name);
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(s.Load(r.name));
+        const std::string said = testing::internal::GetCapturedStderr();
+        if (r.says)
+            EXPECT_NE(said.find("velmor: picture " + r.name + " not loaded: " + r.says),
+                      std::string::npos)
+                << said;
+        else
+            EXPECT_EQ(said, "");
+    }
 }
 
 TEST_F(SpriteTest, BlankFillAndPlainGraphicDraws) {

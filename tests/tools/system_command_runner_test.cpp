@@ -132,4 +132,36 @@ TEST(SystemCommandRunnerTest, DemoPlaysTheSameFromLooseFilesAndFromItsArchives) 
     }
 }
 
+// What an author does: pack the game folder scrambled, let the packer rewrite the names in the
+// scripts, and ship the rewritten project beside the archive.
+TEST(SystemCommandRunnerTest, DemoPackedWithRewrittenScriptsPlaysLikeTheLooseOne) {
+    const fs::path loose = fs::path(VELMOR_BINARY_DIR) / "demo-game" / "demo.vsc";
+    TempFolder dir;
+    const fs::path out = dir.Path() / "shipped";
+    QProcess pack;
+    pack.start(QString(VELMOR_BINARY_DIR) + "/bin/velmor-pack",
+               {"create", "--format", "bcl", "--scramble", "--rewrite-scripts",
+                QString::fromStdString(out.string()),
+                QString::fromStdString((out / "demo.bcl").string()),
+                QString::fromStdString(loose.parent_path().string())});
+    ASSERT_TRUE(pack.waitForFinished(120000));
+    ASSERT_EQ(pack.exitCode(), 0) << pack.readAllStandardError().toStdString();
+    ASSERT_TRUE(fs::exists(out / "demo.vsc"));
+
+    const QStringList args{"--auto", "--choices", "0"};
+    RunnerRun looseRun(loose.string(), args), packedRun((out / "demo.vsc").string(), args);
+    const Transcript a = looseRun.Finish();
+    const Transcript b = packedRun.Finish();
+    ASSERT_EQ(a.status, 0) << a.err;
+    ASSERT_EQ(b.status, 0) << b.err;
+    EXPECT_EQ(b.End()["reason"].toString(), "scenario-end");
+    EXPECT_NE(Compact(b.End()).indexOf(".`a0"), -1);
+    EXPECT_EQ(b.Of("record", "text"), std::vector<std::string>{});
+    ASSERT_EQ(a.events.size(), b.events.size());
+    for (size_t i = 0; i < a.events.size(); ++i)
+        EXPECT_EQ(Compact(a.events[i]),
+                  Compact(b.events[i]).replace(QString::fromLatin1(".`a0"), QString()))
+            << "event " << i;
+}
+
 }  // namespace

@@ -119,8 +119,10 @@ TEST_F(VelmorPackTest, FolderRoundTripWithJapaneseNamesAndSubfolders) {
 TEST_F(VelmorPackTest, EveryDemoFileRoundTrips) {
     const fs::path demo = fs::path(VELMOR_SOURCE_DIR) / "demo";
     ASSERT_TRUE(fs::is_directory(demo));
-    const auto files = Files(demo);
+    auto files = Files(demo);
     ASSERT_FALSE(files.empty());
+    // A folder is packed without its project file.
+    ASSERT_EQ(files.erase("demo.vsc"), 1u);
     const fs::path index = m_Dir.Path() / "demo.bcl";
     std::string out;
     ASSERT_EQ(Pack("create --format bcl --scramble " + Quote(index) + " " + Quote(demo), &out), 0)
@@ -140,7 +142,8 @@ TEST_F(VelmorPackTest, NamedFilesAndRefusals) {
                    &out),
               0)
         << out;
-    ExpectEngineReads(index.string(), {{"a.txt", "A"}, {"b.txt", "B"}}, false);
+    // Named files keep their folders below the files' common parent.
+    ExpectEngineReads(index.string(), {{"a.txt", "A"}, {"sub\\b.txt", "B"}}, false);
 
     EXPECT_EQ(Pack("create --format zip " + Quote(index) + " " + Quote(m_Dir.Path() / "a.txt")), 2);
     EXPECT_EQ(Pack("list"), 2);
@@ -178,6 +181,58 @@ TEST_F(VelmorPackTest, ExtractRefusesNamesOutsideTheFolder) {
         1);
     EXPECT_FALSE(fs::exists(m_Dir.Path() / "escape.txt"));
     EXPECT_EQ(ReadAll(m_Dir.Path() / "out/in/ok.txt"), "XYZ");
+}
+
+TEST_F(VelmorPackTest, HostNamesBaseFoldersAndWhatAGameFolderHoldsBesidesItsData) {
+    const std::string key = platform::SjisToUtf8(EngineKeyText());
+    // A raw Shift-JIS host name, as the engine reads it, beside a UTF-8 one.
+    m_Dir.WriteBytes("game/" + platform::Utf8ToSjis("開始.txt"), "start");
+    m_Dir.WriteBytes("game/cg/背景.png", "png");
+    m_Dir.WriteBytes("game/game.vsc", "<velmor>\r\n</velmor>\r\n");
+    m_Dir.WriteBytes("game/game.vss", "state");
+    m_Dir.WriteBytes("game/game/データ1", "save");
+    m_Dir.WriteBytes("game/" + key, "");
+    m_Dir.WriteBytes("game/work/draft.txt", "draft");
+    m_Dir.WriteBytes("game/cg/layers.psd", "psd");
+    const fs::path game = m_Dir.Path() / "game";
+    std::string out;
+
+    // A folder: only the game's data, minus what --exclude names.
+    const fs::path data = m_Dir.Path() / "data.bcl";
+    ASSERT_EQ(Pack("create --format bcl --exclude '*.psd' --exclude work " + Quote(data) + " " +
+                       Quote(game),
+                   &out),
+              0)
+        << out;
+    EXPECT_EQ(out.find('\r'), std::string::npos) << "no progress bar on a pipe: " << out;
+    ASSERT_EQ(Pack("list " + Quote(data), &out), 0) << out;
+    EXPECT_EQ(out, "cg\\背景.png\t16\t3\n開始.txt\t19\t5\n");
+    ExpectEngineReads(data.string(), {{"開始.txt", "start"}, {"cg\\背景.png", "png"}}, false);
+
+    // Named files keep their folders below --base; named on purpose, nothing is left out.
+    const fs::path named = m_Dir.Path() / "named.bcx";
+    ASSERT_EQ(Pack("create --format bcx --base " + Quote(m_Dir.Path()) + " " + Quote(named) +
+                       " " + Quote(game / "cg/背景.png") + " " + Quote(game / "game.vsc"),
+                   &out),
+              0)
+        << out;
+    ExpectEngineReads(named.string(),
+                      {{"game\\cg\\背景.png", "png"}, {"game\\game.vsc", "<velmor>\r\n</velmor>\r\n"}},
+                      false);
+    // A file outside the base cannot be named below it.
+    EXPECT_EQ(Pack("create --format bcx --base " + Quote(game / "cg") + " " + Quote(named) + " " +
+                       Quote(game / "game.vsc"),
+                   &out),
+              1)
+        << out;
+
+    // Scrambling says which names the scripts must now use.
+    ASSERT_EQ(Pack("create --format bcl --scramble " + Quote(m_Dir.Path() / "s.bcl") + " " +
+                       Quote(game / "cg"),
+                   &out),
+              0)
+        << out;
+    EXPECT_NE(out.find("背景.png -> 背景.png.`a0"), std::string::npos) << out;
 }
 
 }  // namespace

@@ -25,6 +25,9 @@
 #include "engine/velmor_monitor.h"
 #include "engine/velmor_warp_map_mode.h"
 #include "modes/warp_map_move.h"
+#include "engine/velmor_script.h"
+#include "resources/text_encoding.h"
+#include "tools/velmor-headless/coverage_recorder.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/message_box.h"
@@ -120,13 +123,19 @@ public:
     void Message(const std::string& text) override {
         m_T.Event("message", ",\"text\":" + JsonSjis(text));
     }
+    void LineRun(const std::string& script, int32_t line, const std::string& text) override {
+        if (coverage) coverage->LineRan(script, line, text);
+    }
+    // The record's text stays as the engine made it; where it happened is given besides, with
+    // the line counted from 1 as editors count.
     void Record(const std::string& line) override {
-        m_T.Event("record", ",\"text\":" + JsonSjis(line));
+        m_T.Event("record", ",\"text\":" + JsonSjis(line) + Where());
     }
     void ModeChanged(TGameMode mode) override {
         m_T.Event("mode", ",\"mode\":" + std::to_string(CodeOf(mode)));
     }
     void Jumped(const std::string& script, const std::string& paragraph) override {
+        if (coverage) coverage->Jumped(script, paragraph);
         m_T.Event("jump",
                   ",\"script\":" + JsonSjis(script) + ",\"paragraph\":" + JsonSjis(paragraph));
     }
@@ -134,6 +143,15 @@ public:
         std::string list = "[";
         for (const auto& c : captions) list += (list.size() > 1 ? "," : "") + JsonSjis(c);
         m_T.Event("choices", ",\"captions\":" + list + "]");
+        if (coverage && m_Form.Engine()) {
+            const TVelmor& engine = *m_Form.Engine();
+            std::vector<std::pair<std::string, std::string>> targets;
+            for (int i = 0; i < engine.Choices().Count(); ++i)
+                targets.emplace_back(engine.Choices().At(i).Paragraph,
+                                     engine.Choices().At(i).Script);
+            const auto& at = engine.Script().Position();
+            coverage->ChoicesShown(at.Script, at.Line, std::move(targets));
+        }
     }
     void Sound(TSoundChannel channel, TSoundOperation op, const std::string& file) override {
         SoundEvent(CodeOf(channel), CodeOf(op), JsonSjis(file));
@@ -153,7 +171,7 @@ public:
                                  ",\"height\":" + std::to_string(height));
     }
     void Fatal(const std::string& text, TEndReason reason) override {
-        m_T.Event("fatal", ",\"text\":" + JsonSjis(text));
+        m_T.Event("fatal", ",\"text\":" + JsonSjis(text) + Where());
         fatalText = text;
         endReason = reason;
         if (m_Form.Engine()) end.Take(*m_Form.Engine());
@@ -162,8 +180,14 @@ public:
     TEndReason endReason = TEndReason::Fatal;
     Snapshot end;
     int cdRequests = 0;
+    TCoverageRecorder* coverage = nullptr;
 
 private:
+    std::string Where() const {
+        if (!m_Form.Engine()) return {};
+        const auto& at = m_Form.Engine()->Script().Position();
+        return ",\"script\":" + JsonSjis(at.Script) + ",\"line\":" + std::to_string(at.Line + 1);
+    }
     void SoundEvent(int channel, int op, const std::string& file) {
         m_T.Event("sound", ",\"channel\":" + std::to_string(channel) +
                                ",\"op\":" + std::to_string(op) + ",\"file\":" + file);
@@ -262,7 +286,7 @@ int Usage(const char* why = nullptr) {
     if (why) std::fprintf(stderr, "velmor-headless: %s\n", why);
     std::fprintf(stderr,
                  "usage: velmor-headless [--inputs FILE] [--auto] [--choices 0,1,...] "
-                 "[--max-lines N] [--shots DIR] PROJECT.vsc\n");
+                 "[--max-lines N] [--shots DIR] [--coverage FILE.json] PROJECT.vsc\n");
     return 2;
 }
 
@@ -681,7 +705,7 @@ std::string Runner::Run() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string inputsFile, shots, project;
+    std::string inputsFile, shots, project, coverageFile;
     bool autoPlay = false;
     std::deque<int> choices;
     uint64_t maxLines = kDefaultMaxLines;
@@ -690,6 +714,11 @@ int main(int argc, char** argv) {
         auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
         if (arg == "--auto") {
             autoPlay = true;
+        } else if (arg == "--coverage") {
+            const char* v = value();
+            if (!v) return Usage("missing value of --coverage");
+            // The game runs in its own folder: a relative name means the starting folder.
+            coverageFile = std::filesystem::absolute(v).string();
         } else if (arg == "--inputs" || arg == "--shots" || arg == "--choices" ||
                    arg == "--max-lines") {
             const char* v = value();
@@ -723,6 +752,18 @@ int main(int argc, char** argv) {
     }
     if (project.empty()) return Usage();
     if (!std::ifstream(project)) return Usage(("cannot read " + project).c_str());
+    // The engine plays such a project as an empty game; an author's run must not pass.
+    {
+        std::ifstream in(project, std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+        if (const std::string problem = TTextEncoding::ProjectProblem(bytes); !problem.empty()) {
+            std::fprintf(stderr, "velmor-headless: project file %s %s\n", project.c_str(),
+                         problem.c_str());
+            std::printf("{\"t\":0,\"event\":\"end\",\"reason\":\"bad-project\",\"text\":%s}\n",
+                        Json("project file " + problem).c_str());
+            return 4;
+        }
+    }
     Inputs inputs;
     if (!inputsFile.empty()) {
         std::ifstream in(inputsFile);
@@ -752,9 +793,11 @@ int main(int argc, char** argv) {
     const std::string full = std::filesystem::absolute(project).string();
     const std::string launchFolder = std::filesystem::current_path().string();
     int status = 0;
+    TCoverageRecorder recorder;
     {
         TFormMain form(services);
         Monitor monitor(transcript, form);
+        if (!coverageFile.empty()) monitor.coverage = &recorder;
         form.SetMonitor(&monitor);
         form.SetExternalDriver(true);
         if (!form.FormCreate({platform::FileSystem::FromHostPath(full)})) {
@@ -774,6 +817,7 @@ int main(int argc, char** argv) {
                 const bool scenarioEnd = monitor.endReason == TEndReason::ScenarioEnd;
                 reason = scenarioEnd ? "scenario-end" : "fatal";
                 status = scenarioEnd ? 0 : 3;
+                if (scenarioEnd) recorder.EndReached(end.script, end.line);
             } else {
                 if (reason.empty()) reason = "inputs-done";
                 if (form.Engine()) end.Take(*form.Engine());
@@ -785,6 +829,13 @@ int main(int argc, char** argv) {
                                  JsonSjis(end.paragraph) + ",\"variables\":" + end.variables);
         }
         form.SetMonitor(nullptr);
+    }
+    if (!coverageFile.empty() && status != 2) {
+        std::string error;
+        if (!recorder.AddTo(coverageFile, error)) {
+            std::fprintf(stderr, "velmor-headless: %s\n", error.c_str());
+            if (status == 0) status = 2;
+        }
     }
     return status;
 }

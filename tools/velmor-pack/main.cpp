@@ -1,13 +1,19 @@
 // velmor-pack: makes, lists and unpacks the engine's BCL and BCX archives.
-//   velmor-pack create --format bcl|bcx [--scramble] INDEX FILE...|FOLDER
+//   velmor-pack create --format bcl|bcx [--scramble [--rewrite-scripts FOLDER]] [--base FOLDER]
+//                      [--exclude PATTERN]... INDEX FILE...|FOLDER
 //   velmor-pack list INDEX
 //   velmor-pack extract INDEX FOLDER
-// Host paths and names are UTF-8; inside archives names are Shift-JIS with '\' between folders.
+// Host paths are UTF-8 or, as the engine reads them too, raw Shift-JIS; inside archives names
+// are Shift-JIS with '\' between folders.
+#include <fnmatch.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -27,7 +33,10 @@ namespace fs = std::filesystem;
 namespace {
 
 int Usage() {
-    std::cerr << "usage: velmor-pack create --format bcl|bcx [--scramble] INDEX FILE...|FOLDER\n"
+    std::cerr << "usage: velmor-pack create --format bcl|bcx [--scramble [--rewrite-scripts "
+                 "FOLDER]]\n"
+                 "                          [--base FOLDER] [--exclude PATTERN]... INDEX "
+                 "FILE...|FOLDER\n"
                  "       velmor-pack list INDEX\n"
                  "       velmor-pack extract INDEX FOLDER\n";
     return 2;
@@ -43,16 +52,27 @@ std::string EnginePath(const std::string& hostPath) {
     return platform::FileSystem::FromHostPath(fs::absolute(hostPath).lexically_normal().string());
 }
 
-bool ToSjis(const std::string& utf8, std::string& sjis) {
-    sjis = platform::Utf8ToSjis(utf8);
-    return platform::SjisToUtf8(sjis) == utf8;
+// Host names for the terminal: raw Shift-JIS ones shown converted.
+std::string Shown(const std::string& host) {
+    return platform::IsValidUtf8(host) ? host : platform::SjisToUtf8(host);
 }
 
-bool ReadHostFile(const fs::path& path, std::vector<uint8_t>& bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), {});
-    return !in.bad();
+// The member name of a relative host path, as the engine's lookup of a loose file would spell
+// it: UTF-8 components converted, raw Shift-JIS components kept. False when a UTF-8 name has
+// characters Shift-JIS cannot hold.
+bool MemberName(const fs::path& relative, std::string& name) {
+    name.clear();
+    for (const fs::path& part : relative) {
+        const std::string host = part.string();
+        std::string sjis = host;
+        if (platform::IsValidUtf8(host)) {
+            sjis = platform::Utf8ToSjis(host);
+            if (platform::SjisToUtf8(sjis) != host) return false;
+        }
+        if (!name.empty()) name += '\\';
+        name += sjis;
+    }
+    return !name.empty();
 }
 
 std::unique_ptr<TyxWitch> EngineWitch() {
@@ -61,60 +81,291 @@ std::unique_ptr<TyxWitch> EngineWitch() {
     return witch;
 }
 
+// What a game folder holds besides its data: the project file, the system-state file and its
+// save folder, the developer marker file. These stay out unless named on purpose.
+class Exclusions {
+public:
+    explicit Exclusions(std::vector<std::string> patterns) : m_Patterns(std::move(patterns)) {}
+    // relative: the path under the folder being packed; saveFolders: the state files found
+    // there, without their extension.
+    static bool ByDefault(const fs::path& relative, const std::set<fs::path>& saveFolders) {
+        const fs::path name = relative.filename();
+        const std::string ext = yx::LowerCaseAscii(name.extension().string());
+        if (ext == ".vsc" || ext == ".vss") return true;
+        if (platform::FileSystem::FromHostPath(name.string()) == EngineKeyText()) return true;
+        for (fs::path folder = relative.parent_path(); !folder.empty();
+             folder = folder.parent_path())
+            if (saveFolders.count(folder)) return true;
+        return false;
+    }
+    bool ByPattern(const fs::path& relative) const {
+        const std::string path = relative.generic_string();
+        for (const std::string& pattern : m_Patterns) {
+            if (fnmatch(pattern.c_str(), path.c_str(), 0) == 0) return true;
+            // A pattern that names a folder or a file name leaves out what lies under it.
+            fs::path prefix;
+            for (const fs::path& part : relative) {
+                prefix /= part;
+                if (fnmatch(pattern.c_str(), part.string().c_str(), 0) == 0 ||
+                    fnmatch(pattern.c_str(), prefix.generic_string().c_str(), 0) == 0)
+                    return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    std::vector<std::string> m_Patterns;
+};
+
+struct Input {
+    fs::path Host;
+    fs::path Relative;
+    bool PackIt = true;  // false: only read for rewriting (a project file)
+};
+
+// A bar on standard error while a terminal watches; nothing otherwise.
+class ProgressBar {
+public:
+    ProgressBar() : m_Shown(isatty(2) != 0) {}
+    ~ProgressBar() {
+        if (m_Drawn) std::cerr << "\n";
+    }
+    void Update(uint64_t done, uint64_t total) {
+        if (!m_Shown || total == 0) return;
+        const int percent = static_cast<int>(done * 100 / total);
+        if (percent == m_Percent) return;
+        m_Percent = percent;
+        m_Drawn = true;
+        const int filled = percent * 40 / 100;
+        std::cerr << "\r[" << std::string(static_cast<size_t>(filled), '#')
+                  << std::string(static_cast<size_t>(40 - filled), ' ') << "] " << percent << "% "
+                  << done / (1024 * 1024) << "/" << total / (1024 * 1024) << " MiB" << std::flush;
+    }
+
+private:
+    bool m_Shown;
+    bool m_Drawn = false;
+    int m_Percent = -1;
+};
+
+bool IsScriptText(const std::string& memberName) {
+    const std::string ext = yx::LowerCaseAscii(yx::ExtractFileExt(memberName));
+    return ext == ".txt" || ext == ".ini" || ext == ".vsc";
+}
+
+// Member names in a script, project or description file followed by the scramble extension.
+// A name counts where it stands whole between the separators of script tokens, INI keys and
+// comma lists, or inside double quotes; letter case and '/' for '\' as the engine's lookup.
+std::string RewriteNames(const std::string& text, const std::set<std::string>& keys,
+                         const std::string& extension, int& replaced) {
+    auto separator = [](unsigned char c) {
+        return c == ' ' || c == '\t' || c == ',' || c == '*' || c == ':' || c == '=' ||
+               c == '?' || c == '\r' || c == '\n' || c == '<' || c == '>' || c == '"';
+    };
+    auto key = [](std::string name) {
+        std::replace(name.begin(), name.end(), '/', '\\');
+        return TyxBCL::NameKey(name);
+    };
+    std::string out;
+    out.reserve(text.size());
+    size_t i = 0;
+    while (i < text.size()) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (separator(c)) {
+            out += text[i++];
+            if (c == '"') {
+                // A quoted run is one token, blanks included.
+                const size_t close = text.find('"', i);
+                if (close != std::string::npos) {
+                    const std::string run = text.substr(i, close - i);
+                    out += run;
+                    if (keys.count(key(run))) {
+                        out += extension;
+                        ++replaced;
+                    }
+                    out += '"';
+                    i = close + 1;
+                }
+            }
+            continue;
+        }
+        size_t end = i;
+        while (end < text.size() && !separator(static_cast<unsigned char>(text[end])))
+            end += platform::IsSjisLeadByte(static_cast<unsigned char>(text[end])) ? 2 : 1;
+        end = std::min(end, text.size());
+        const std::string run = text.substr(i, end - i);
+        out += run;
+        if (keys.count(key(run))) {
+            out += extension;
+            ++replaced;
+        }
+        i = end;
+    }
+    return out;
+}
+
+bool ReadHostFile(const fs::path& path, std::string& bytes) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    bytes.assign(std::istreambuf_iterator<char>(in), {});
+    return !in.bad();
+}
+
 int Create(const std::vector<std::string>& args) {
-    std::string format;
+    std::string format, base, rewriteFolder;
     bool scramble = false;
-    std::vector<std::string> rest;
+    std::vector<std::string> rest, patterns;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--format" && i + 1 < args.size())
             format = args[++i];
         else if (args[i] == "--scramble")
             scramble = true;
+        else if (args[i] == "--base" && i + 1 < args.size())
+            base = args[++i];
+        else if (args[i] == "--exclude" && i + 1 < args.size())
+            patterns.push_back(args[++i]);
+        else if (args[i] == "--rewrite-scripts" && i + 1 < args.size())
+            rewriteFolder = args[++i];
+        else if (args[i].starts_with("--"))
+            return Usage();
         else
             rest.push_back(args[i]);
     }
     if ((format != "bcl" && format != "bcx") || rest.size() < 2) return Usage();
+    if (!rewriteFolder.empty() && !scramble)
+        return Fail("--rewrite-scripts only makes sense with --scramble");
     const std::string index = rest[0];
     const std::string wantExt = "." + format;
     if (!yx::SameTextAscii(fs::path(index).extension().string(), wantExt))
         return Fail("the index of a " + format + " archive must end in " + wantExt);
+    const Exclusions exclusions(patterns);
 
-    // Host file and member name (UTF-8, '\' between folders).
-    std::vector<std::pair<fs::path, std::string>> inputs;
-    if (rest.size() == 2 && fs::is_directory(rest[1])) {
-        const fs::path root = rest[1];
+    std::vector<Input> inputs;
+    // Every file under a folder, in name order, without what a game folder holds besides data.
+    auto addFolder = [&](const fs::path& root, const fs::path& under) {
+        std::vector<fs::path> files;
+        std::set<fs::path> saveFolders;
         for (const auto& entry : fs::recursive_directory_iterator(root)) {
             if (!entry.is_regular_file()) continue;
-            std::string name = entry.path().lexically_relative(root).generic_string();
-            std::replace(name.begin(), name.end(), '/', '\\');
-            inputs.emplace_back(entry.path(), name);
+            files.push_back(entry.path().lexically_relative(root));
+            if (yx::SameTextAscii(files.back().extension().string(), ".vss"))
+                saveFolders.insert(fs::path(files.back()).replace_extension());
         }
-        std::sort(inputs.begin(), inputs.end(),
-                  [](const auto& a, const auto& b) { return a.second < b.second; });
+        std::vector<Input> found;
+        for (const fs::path& inRoot : files) {
+            const fs::path host = root / inRoot;
+            if (exclusions.ByPattern(under / inRoot)) continue;
+            const bool project =
+                yx::SameTextAscii(inRoot.extension().string(), ".vsc") && !inRoot.has_parent_path();
+            if (Exclusions::ByDefault(inRoot, saveFolders)) {
+                // The project file is still read, to rewrite its names.
+                if (project) found.push_back({host, under / inRoot, false});
+                continue;
+            }
+            found.push_back({host, under / inRoot, true});
+        }
+        std::sort(found.begin(), found.end(),
+                  [](const Input& a, const Input& b) { return a.Relative < b.Relative; });
+        inputs.insert(inputs.end(), found.begin(), found.end());
+    };
+    if (rest.size() == 2 && fs::is_directory(rest[1]) && base.empty()) {
+        addFolder(rest[1], {});
     } else {
+        std::vector<fs::path> paths;
         for (size_t i = 1; i < rest.size(); ++i) {
-            if (!fs::is_regular_file(rest[i])) return Fail("no such file: " + rest[i]);
-            inputs.emplace_back(rest[i], fs::path(rest[i]).filename().string());
+            if (!fs::exists(rest[i])) return Fail("no such file: " + Shown(rest[i]));
+            paths.push_back(fs::absolute(rest[i]).lexically_normal());
+        }
+        // Folder names are kept below the base: given, or the files' common parent.
+        fs::path root;
+        if (!base.empty()) {
+            root = fs::absolute(base).lexically_normal();
+        } else {
+            root = fs::is_directory(paths[0]) ? paths[0] : paths[0].parent_path();
+            for (const fs::path& p : paths) {
+                const fs::path folder = fs::is_directory(p) ? p : p.parent_path();
+                while (!root.empty() && folder.lexically_relative(root).string().starts_with(".."))
+                    root = root.parent_path();
+            }
+        }
+        for (const fs::path& p : paths) {
+            const fs::path relative = p.lexically_relative(root);
+            if (relative.empty() || relative.string().starts_with(".."))
+                return Fail(Shown(p.string()) + " is not inside " + Shown(root.string()));
+            if (fs::is_directory(p)) {
+                addFolder(p, relative == "." ? fs::path() : relative);
+            } else if (!exclusions.ByPattern(relative)) {
+                inputs.push_back({p, relative, true});
+            }
         }
     }
+
     // The index and data file must not pack themselves.
-    const std::string dataHost = fs::path(index).replace_extension(".bcd").string();
+    const fs::path indexHost = fs::absolute(index);
+    const fs::path dataHost = fs::path(indexHost).replace_extension(".bcd");
+    auto witch = EngineWitch();
     std::vector<TyxArchiveWriter::Member> members;
-    for (const auto& [path, name] : inputs) {
+    std::vector<const Input*> texts;  // candidates for rewriting, in input order
+    for (const Input& in : inputs) {
         std::error_code ec;
-        if (fs::equivalent(path, index, ec) || fs::equivalent(path, dataHost, ec)) continue;
+        if (fs::equivalent(in.Host, indexHost, ec) || fs::equivalent(in.Host, dataHost, ec))
+            continue;
+        std::string name;
+        if (!MemberName(in.Relative, name))
+            return Fail("name not representable in Shift-JIS: " + in.Relative.string());
+        if (IsScriptText(name)) texts.push_back(&in);
+        if (!in.PackIt) continue;
         TyxArchiveWriter::Member m;
-        if (!ToSjis(name, m.Name)) return Fail("name not representable in Shift-JIS: " + name);
-        if (!ReadHostFile(path, m.Bytes)) return Fail("cannot read " + path.string());
+        m.Name = name;
+        m.HostPath = in.Host.string();
         members.push_back(std::move(m));
     }
-    auto witch = EngineWitch();
+
+    std::map<std::string, std::string> rewritten;  // host path -> new text
+    if (!rewriteFolder.empty()) {
+        std::set<std::string> keys;
+        for (const auto& m : members) keys.insert(TyxBCL::NameKey(m.Name));
+        for (const Input* in : texts) {
+            std::string text;
+            if (!ReadHostFile(in->Host, text)) return Fail("cannot read " + Shown(in->Host));
+            int replaced = 0;
+            std::string changed = RewriteNames(text, keys, witch->Extension(), replaced);
+            const fs::path target = fs::path(rewriteFolder) / in->Relative;
+            std::error_code ec;
+            fs::create_directories(target.parent_path(), ec);
+            std::ofstream out(target, std::ios::binary | std::ios::trunc);
+            if (!out.write(changed.data(), static_cast<std::streamsize>(changed.size())))
+                return Fail("cannot write " + Shown(target.string()));
+            rewritten[in->Host.string()] = std::move(changed);
+        }
+        // Packed scripts must name the members as they are now stored.
+        for (auto& m : members)
+            if (auto it = rewritten.find(m.HostPath); it != rewritten.end()) {
+                m.Bytes.assign(it->second.begin(), it->second.end());
+                m.HostPath.clear();
+            }
+    }
+
+    ProgressBar bar;
     std::string error;
     if (!TyxArchiveWriter::Write(
             format == "bcl" ? TyxArchiveWriter::Format::Bcl : TyxArchiveWriter::Format::Bcx,
-            EnginePath(index), members, scramble ? witch.get() : nullptr, error))
+            EnginePath(index), members, scramble ? witch.get() : nullptr, error,
+            [&](uint64_t done, uint64_t total) { bar.Update(done, total); }))
         return Fail(platform::SjisToUtf8(error));
-    std::cout << members.size() << " members written to " << index << "\n";
+    std::cout << members.size() << " members written to " << Shown(index) << "\n";
+    if (scramble && rewriteFolder.empty()) {
+        std::cout << "Scrambled members are found only under their new names; scripts, the "
+                     "project file and description files must now name them so:\n";
+        for (const auto& m : members)
+            std::cout << "  " << platform::SjisToUtf8(m.Name) << " -> "
+                      << platform::SjisToUtf8(m.Name + witch->Extension()) << "\n";
+        std::cout << "(--rewrite-scripts FOLDER writes copies of the scripts that do.)\n";
+    } else if (!rewriteFolder.empty()) {
+        std::cout << rewritten.size() << " scripts and project files rewritten into "
+                  << Shown(rewriteFolder) << " to name the scrambled members\n";
+    }
     return 0;
 }
 
