@@ -40,6 +40,10 @@ bool TVelmorScript::Load(const std::string& name) {
         return false;
     }
     m_Lines = std::move(lines);
+    m_Labels.clear();
+    for (size_t i = 0; i < m_Lines.size(); ++i)
+        if (!m_Lines[i].empty() && m_Lines[i][0] == '#')
+            m_Labels[yx::FoldText(m_Lines[i])].push_back(static_cast<uint32_t>(i));
     m_Position.Script = name;
     return true;
 }
@@ -99,11 +103,12 @@ void TVelmorScript::Jump(const std::string& paragraph, const std::string& script
     const std::string label =
         !paragraph.empty() && paragraph[0] == '#' ? paragraph : "#" + paragraph;
     size_t found = m_Lines.size();
-    for (size_t i = 0; i < m_Lines.size(); ++i)
-        if (yx::SameText(m_Lines[i], label)) {
-            found = i;
-            break;
-        }
+    if (auto it = m_Labels.find(yx::FoldText(label)); it != m_Labels.end())
+        for (uint32_t i : it->second)
+            if (yx::SameText(m_Lines[i], label)) {
+                found = i;
+                break;
+            }
     if (found == m_Lines.size())
         Fatal(SJ("commandJump : シナリオジャンプ先パラグラフ ") + label + SJ(" が見つかりません"));
     MarkParagraph(label);

@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "engine/velmor_script_position.h"
 #include "resources/string_list.h"
@@ -68,6 +70,9 @@ private:
     TyxBCLManager* m_Manager;
     TStringList& m_ReadParagraphs;
     TStringList m_Lines;
+    // Label lines by their folded text, each list from the top, so a jump costs the same
+    // however long the script is.
+    std::unordered_map<std::string, std::vector<uint32_t>> m_Labels;
     TVelmorScriptPosition m_Position;
     TVelmorScriptPosition m_JumpBuffer;
     TVelmorScriptPosition m_TitlePosition;
