@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QMenu>
+#include <QShowEvent>
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -85,6 +86,7 @@ void TFormLog::Setup(int capacity, QWidget* gameWindow) {
     m_Capacity = capacity;
     m_GameWindow = gameWindow;
     m_LVLog->setRowCount(0);
+    m_ColumnStale = true;
 }
 
 void TFormLog::AddLine(const std::string& text) {
@@ -95,7 +97,20 @@ void TFormLog::AddLine(const std::string& text) {
     m_LVLog->setItem(row, 0, item);
     if (m_LVLog->rowCount() > m_Capacity) m_LVLog->removeRow(0);
     // The column just fits the widest row present, growing and shrinking with the rows.
+    // Fitting measures every row, so a hidden history waits until it is looked at.
+    m_ColumnStale = true;
+    if (isVisible()) FitColumn();
+}
+
+void TFormLog::FitColumn() const {
+    if (!m_ColumnStale) return;
+    m_ColumnStale = false;
     m_LVLog->resizeColumnToContents(0);
+}
+
+void TFormLog::showEvent(QShowEvent* event) {
+    FitColumn();
+    QWidget::showEvent(event);
 }
 
 int TFormLog::RowCount() const {
@@ -109,6 +124,7 @@ std::string TFormLog::RowText(int row) const {
 }
 
 int TFormLog::ColumnWidth() const {
+    FitColumn();
     return m_LVLog->columnWidth(0);
 }
 

@@ -33,9 +33,13 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
+    void FitColumn() const;
+
     int m_Capacity = 0;
+    mutable bool m_ColumnStale = false;
     QWidget* m_GameWindow = nullptr;
     QTableWidget* m_LVLog;
     QStatusBar* m_SBLog;
