@@ -148,10 +148,23 @@ std::vector<TSaveData::Entry> TSaveData::Entries() const {
 }
 
 std::string TSaveData::NewName(const std::vector<Entry>& entries) {
-    for (int n = 1;; ++n) {
-        const std::string name = SJ("データ") + yx::IntToStr(n);
-        bool taken = false;
-        for (const auto& e : entries) taken = taken || yx::SameText(e.Name, name);
-        if (!taken) return name;
+    // The first free number: with n entries it is at most n + 1, so one pass over the names
+    // marks what is taken (letter case cannot matter, the name has no letters).
+    const std::string prefix = SJ("データ");
+    std::vector<bool> taken(entries.size() + 2, false);
+    for (const auto& e : entries) {
+        if (e.Name.size() <= prefix.size() || e.Name.compare(0, prefix.size(), prefix) != 0 ||
+            e.Name[prefix.size()] == '0' || e.Name.size() - prefix.size() > 9)
+            continue;
+        size_t n = 0;
+        bool digits = true;
+        for (size_t i = prefix.size(); i < e.Name.size() && digits; ++i) {
+            digits = e.Name[i] >= '0' && e.Name[i] <= '9';
+            n = n * 10 + static_cast<size_t>(e.Name[i] - '0');
+        }
+        if (digits && n < taken.size()) taken[n] = true;
     }
+    size_t n = 1;
+    while (taken[n]) ++n;
+    return prefix + yx::IntToStr(static_cast<int>(n));
 }

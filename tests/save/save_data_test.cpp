@@ -214,4 +214,23 @@ TEST_F(SaveDataTest, NamesFromTheListNeverReachOutsideTheSaveFolder) {
     EXPECT_THROW(saves.dataWrite("../x", "d", "t", "c"), EEngineError);
 }
 
+// The first number no listed name takes; names that only look like one take none.
+TEST(SaveNameTest, ANewSaveTakesTheFirstFreeNumber) {
+    const struct {
+        std::vector<const char*> listed;
+        const char* expected;
+    } cases[] = {
+        {{}, "データ1"},
+        {{"データ1", "データ2", "データ4"}, "データ3"},
+        {{"データ2", "データ1"}, "データ3"},
+        {{"データ01", "データ1a", "データ", "データ99999999999999", "メモ1"}, "データ1"},
+        {{"データ1", "データ3", "データ2", "データ1"}, "データ4"},
+    };
+    for (const auto& c : cases) {
+        std::vector<TSaveData::Entry> entries;
+        for (const char* name : c.listed) entries.push_back({SJ(name), "", "", ""});
+        EXPECT_EQ(platform::SjisToUtf8(TSaveData::NewName(entries)), c.expected) << c.listed.size();
+    }
+}
+
 }  // namespace
