@@ -27,7 +27,7 @@ void TVelmorMessage::StartReveal() {
         m_ShadowPens[k] = {m_Scene.ShadowRect(k).Left, m_Scene.ShadowRect(k).Top};
 }
 
-TVelmorMessage::TStep TVelmorMessage::DrawNextPiece() {
+TVelmorMessage::TStep TVelmorMessage::DrawNextPiece(TRect* drawn) {
     const int n = TMessageText::PieceLength(m_Text, m_Revealed - 1);
     if (n <= 0) {
         // Nothing left (the message changed under the reveal): the reveal is over.
@@ -43,9 +43,10 @@ TVelmorMessage::TStep TVelmorMessage::DrawNextPiece() {
     if (m_Scene.ShadowDraw())
         for (int k = 0; k < 8; ++k)
             TMessageText::DrawTextPiece(screen, m_Scene.ShadowRect(k), m_ShadowPens[k], pitch,
-                                        shadow, piece, smooth);
+                                        shadow, piece, smooth, drawn);
     if (!TMessageText::DrawTextPiece(screen, m_Scene.TextArea(), m_TextPen, pitch,
-                                     static_cast<uint32_t>(m_Data.MessageColor), piece, smooth))
+                                     static_cast<uint32_t>(m_Data.MessageColor), piece, smooth,
+                                     drawn))
         return TStep::Blocked;
     m_Revealed += n;
     if (m_Revealed > m_Total) m_Animating = false;

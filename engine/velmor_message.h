@@ -31,7 +31,7 @@ public:
         Drawn,    // the next piece is on the screen layer
         Blocked,  // the piece did not fit; the reveal stays where it is
     };
-    TStep DrawNextPiece();
+    TStep DrawNextPiece(TRect* drawn = nullptr);
 
 private:
     TVelmorScene& m_Scene;

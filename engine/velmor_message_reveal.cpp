@@ -19,6 +19,12 @@ bool TVelmor::RevealStep() {
         return true;
     }
     m_WaitDeadline = StepDeadline(Now(), m_State.MessageAnimationSpeed);
-    if (m_Message->DrawNextPiece() != TVelmorMessage::TStep::Blocked) PresentFrame();
+    // Only the piece changed: showing its box is enough, unless the scene waits to be shown.
+    TRect drawn;
+    if (m_Message->DrawNextPiece(&drawn) == TVelmorMessage::TStep::Blocked) return true;
+    if (drawn.Right > drawn.Left && !m_Flow.Skip && !m_Scene->Redraw())
+        m_Scene->PresentArea(drawn);
+    else
+        PresentFrame();
     return true;
 }

@@ -83,7 +83,14 @@ void TVelmorScene::HideFaces() {
     for (auto& mini : m_MiniFaces) mini->SetVisible(false);
 }
 
+bool TVelmorScene::PresentArea(const TRect& area) {
+    if (m_Redraw || !m_WholeShown || !m_Display) return Present(false);
+    m_Screen->PresentArea(*m_Display, area);
+    return false;
+}
+
 bool TVelmorScene::Present(bool skip) {
+    m_WholeShown = m_Display != nullptr;
     if (!m_Redraw || skip) {
         if (m_Display) m_Screen->Present(*m_Display);
         return false;

@@ -69,6 +69,11 @@ public:
     // Shows the screen layer: at once when nothing asks for a cross-fade or skip is on, else
     // as the cross-fade, which clears redraw and crossfade. True when it cross-faded.
     bool Present(bool skip);
+    // Shows only area of the screen layer when nothing else changed since it was last shown
+    // whole; otherwise as Present(false).
+    bool PresentArea(const TRect& area);
+    // The screen layer was drawn anew: the next presentation shows all of it.
+    void Composed() { m_WholeShown = false; }
     // Duration of the last cross-fade (200 or 1000 ms), 0 before any.
     uint32_t LastCrossFadeMs() const { return m_LastCrossFadeMs; }
     TDisplaySurface* Display() const { return m_Display; }
@@ -95,5 +100,6 @@ private:
     bool m_ShadowDraw = true;
     bool m_Redraw = false;
     bool m_Crossfade = false;
+    bool m_WholeShown = false;
     uint32_t m_LastCrossFadeMs = 0;
 };

@@ -5,6 +5,7 @@
 void TVelmor::ComposeFrame() {
     TVelmorScene& scene = *m_Scene;
     TSprite& screen = scene.Screen();
+    scene.Composed();
     if (scene.Background().Visible())
         scene.Background().DrawTo(screen);
     else

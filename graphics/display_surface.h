@@ -3,6 +3,7 @@
 
 #include "platform/bitmap.h"
 #include "platform/clock.h"
+#include "resources/string_list.h"
 
 // The game window's display image as the engine sees it: frames are copied onto it and it is
 // refreshed on screen, paced by the clock of the game.
@@ -16,6 +17,11 @@ public:
     // Copies the frame (clipped to the surface) and shows it at once, so it is on screen before
     // any wait that follows.
     virtual void Present(const platform::Bitmap& frame, int left, int top) = 0;
+    // The same when only area (in the frame's pixels) differs from what was presented last.
+    virtual void PresentArea(const platform::Bitmap& frame, int left, int top, const TRect& area) {
+        (void)area;
+        Present(frame, left, top);
+    }
     // What the surface shows now, as a 32-bit picture of its size; false when it cannot tell.
     virtual bool CopyImage(platform::Bitmap& out) const {
         (void)out;

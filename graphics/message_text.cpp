@@ -212,12 +212,29 @@ void TMessageText::DrawWrappedText(TSprite& sprite, const TRect& rect, const std
 }
 
 bool TMessageText::DrawTextPiece(TSprite& sprite, const TRect& rect, TPoint& pen, int linePitch,
-                                 uint32_t colour, const std::string& piece, bool smooth) {
+                                 uint32_t colour, const std::string& piece, bool smooth,
+                                 TRect* drawn) {
     if (sprite.Image().Empty()) return false;
     const int w = sprite.TextWidth(piece);
     // Nothing visible to draw; failing here would hold the reveal on this piece for ever.
     if (w <= 0) return true;
     if (pen.x + w >= rect.Right) pen = {rect.Left, pen.y + linePitch};
+    if (drawn) {
+        // Glyphs may overhang their advance and the line's height (bearings, the smooth
+        // path's rounding up to whole large pixels): a margin of a character's height on
+        // every side holds whatever the font draws.
+        const int margin = std::max({sprite.FontHeight(), linePitch, 4});
+        const TRect box{pen.x - margin, pen.y - margin, pen.x + w + margin,
+                        pen.y + std::max(linePitch, sprite.FontHeight()) + margin};
+        if (drawn->Right <= drawn->Left || drawn->Bottom <= drawn->Top) {
+            *drawn = box;
+        } else {
+            drawn->Left = std::min(drawn->Left, box.Left);
+            drawn->Top = std::min(drawn->Top, box.Top);
+            drawn->Right = std::max(drawn->Right, box.Right);
+            drawn->Bottom = std::max(drawn->Bottom, box.Bottom);
+        }
+    }
     if (!Output(sprite, pen.x, pen.y, piece, piece.size(), colour, smooth)) return false;
     pen.x += w;
     return true;

@@ -18,8 +18,10 @@ public:
                                 int linePitch, uint32_t colour, bool smooth);
     // One piece at the pen, first moving the pen to the next line when it would reach the right
     // edge; the pen advances by the piece's width when the output succeeded.
+    // drawn, when given, grows to take in every pixel the output may have touched.
     static bool DrawTextPiece(TSprite& sprite, const TRect& rect, TPoint& pen, int linePitch,
-                              uint32_t colour, const std::string& piece, bool smooth);
+                              uint32_t colour, const std::string& piece, bool smooth,
+                              TRect* drawn = nullptr);
     // Captions in their rows, the highlighted one in the message colour, the others in the select
     // colour, without outline.
     static void DrawChoices(TSprite& sprite, const TRect* rows, const std::string* captions,

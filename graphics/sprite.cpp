@@ -369,6 +369,10 @@ void TSprite::Present(TDisplaySurface& surface) const {
     if (!m_Image.Empty()) surface.Present(m_Image, Left(), Top());
 }
 
+void TSprite::PresentArea(TDisplaySurface& surface, const TRect& area) const {
+    if (!m_Image.Empty()) surface.PresentArea(m_Image, Left(), Top(), area);
+}
+
 void TSprite::CopyTo(Bitmap& bitmap) const {
     bitmap = m_Image;
 }

@@ -63,6 +63,7 @@ public:
     void DrawTo(TSprite& target);
     // The picture onto the display, clipped to it, unscaled.
     void Present(TDisplaySurface& surface) const;
+    void PresentArea(TDisplaySurface& surface, const TRect& area) const;
     void CopyTo(platform::Bitmap& bitmap) const;
     // Plain copy of any picture onto this one at (x, y).
     void DrawGraphic(const platform::Bitmap& graphic, int x, int y);

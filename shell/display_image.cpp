@@ -27,6 +27,17 @@ void TDisplayImage::Present(const platform::Bitmap& frame, int left, int top) {
     if (isVisible()) repaint();
 }
 
+void TDisplayImage::PresentArea(const platform::Bitmap& frame, int left, int top,
+                                const TRect& area) {
+    const QRect source = QRect(area.Left, area.Top, area.Right - area.Left, area.Bottom - area.Top)
+                             .intersected(QRect(0, 0, frame.Width(), frame.Height()));
+    if (source.isEmpty()) return;
+    QPainter painter(&m_Image);
+    painter.drawImage(source.topLeft() + QPoint(left, top), platform::QImageOf(frame), source);
+    painter.end();
+    if (isVisible()) repaint();
+}
+
 bool TDisplayImage::CopyImage(platform::Bitmap& out) const {
     if (m_Image.isNull()) return false;
     out.SetFormat(m_Image.width(), m_Image.height(), 32);

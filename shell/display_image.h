@@ -13,6 +13,7 @@ public:
     int Width() const override { return m_Image.width(); }
     int Height() const override { return m_Image.height(); }
     void Present(const platform::Bitmap& frame, int left, int top) override;
+    void PresentArea(const platform::Bitmap& frame, int left, int top, const TRect& area) override;
     bool CopyImage(platform::Bitmap& out) const override;
     void SetImageSize(int width, int height);
     // Where the picture shows in the parent; another size than the picture's scales it, and

@@ -8,6 +8,8 @@
 #include <QTimer>
 
 #include "engine/velmor.h"
+#include "graphics/sprite.h"
+#include "platform/bitmap_qt.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/joystick.h"
@@ -61,6 +63,32 @@ protected:
     platform::VirtualClock m_Clock{5000};
     std::string m_SavedFolder;
 };
+
+// Each revealed piece is shown by its box alone; at the end of a reveal that wrapped lines,
+// with outline and smooth text on and off, the window shows exactly the composed screen.
+TEST_F(FormLoopTest, APieceAtATimeEndsShowingTheWholeScreen) {
+    // Large enough for the built-in message window to hold its text on the screen.
+    m_Dir.WriteSjis("game.vsc", "<velmor>\nTitle=灯台\nStartScript=start.txt\n</velmor>\n"
+                                "<Screen>\nWidth=800\nHeight=600\n</Screen>\n");
+    for (const char* smooth : {"0", "1"}) {
+        SCOPED_TRACE(smooth);
+        m_Dir.WriteSjis("game.vss", std::string("<SystemState>\nMessageAnimationSpeed=30\n"
+                                                "AntiAliasText=") +
+                                        smooth + "\n</SystemState>\n");
+        m_Dir.WriteSjis("start.txt",
+                        "灯台の明かりが、遠くの海を照らしている。波は静かで、夜は長い。\n次\n");
+        TFormMain form;
+        ASSERT_TRUE(form.FormCreate(Project()));
+        RunUntilInput(form);
+        ASSERT_EQ(form.Engine()->Script().Position().Line, 0);
+        const QImage shown = form.ImgPrim()->Image().convertToFormat(QImage::Format_RGB32);
+        const QImage screen = platform::QImageOf(form.Engine()->Scene().Screen().Image())
+                                  .convertToFormat(QImage::Format_RGB32);
+        ASSERT_EQ(shown.size(), screen.size());
+        EXPECT_TRUE(shown == screen);
+        form.close();
+    }
+}
 
 TEST_F(FormLoopTest, RestsUntilTheRevealDeadlineOrAnInput) {
     m_Dir.WriteSjis("start.txt", "あい\n次\n");
