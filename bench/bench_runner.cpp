@@ -1,0 +1,112 @@
+// The headless runner over a large scenario: 100,000 message lines in 5,000 paragraphs, each
+// paragraph jumping to another far away in the script. The counter is message lines played per
+// second of wall time, with the character reveal on and off (the state file beside the
+// project). The runner runs as a child process, start-up included, over the first LINES lines.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <numeric>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "platform/sjis.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kParagraphs = 5000;
+constexpr int kLinesEach = 20;
+
+fs::path Runner() {
+    return fs::read_symlink("/proc/self/exe").parent_path() / "velmor-headless";
+}
+
+// The game, made once; animated or not by the state file beside the project.
+fs::path Game(bool animated) {
+    const fs::path dir = fs::temp_directory_path() / (animated ? "velmor-bench-scale-on" : "velmor-bench-scale-off");
+    if (!fs::exists(dir / "start.txt")) {
+        fs::create_directories(dir);
+        std::vector<int> order(kParagraphs - 1);
+        std::iota(order.begin(), order.end(), 1);
+        std::shuffle(order.begin(), order.end(), std::mt19937(1));
+        order.insert(order.begin(), 0);
+        std::vector<int> next(kParagraphs, -1);
+        for (size_t i = 0; i + 1 < order.size(); ++i) next[static_cast<size_t>(order[i])] = order[i + 1];
+        std::string script;
+        for (int p = 0; p < kParagraphs; ++p) {
+            script += "#L" + std::to_string(p) + "\r\n";
+            for (int l = 0; l < kLinesEach; ++l)
+                script += platform::Utf8ToSjis("メッセージ " + std::to_string(p) + " の " +
+                                               std::to_string(l) +
+                                               " 行目、少し長めの文章をここに置いておく。") +
+                          "\r\n";
+            script += next[static_cast<size_t>(p)] < 0 ? "%\r\n" : "*jump L" + std::to_string(next[static_cast<size_t>(p)]) + "\r\n";
+        }
+        std::ofstream(dir / "start.txt", std::ios::binary) << script;
+        std::ofstream(dir / "scale.vsc", std::ios::binary)
+            << "<velmor>\r\nCompany=bench\r\nProduct=scale\r\nStartScript=start.txt\r\n</velmor>\r\n"
+               "<Screen>\r\nWidth=800\r\nHeight=600\r\n</Screen>\r\n";
+        std::ofstream(dir / "scale.vss", std::ios::binary)
+            << "<SystemState>\r\nMessageAnimation=" << (animated ? 1 : 0) << "\r\n</SystemState>\r\n";
+    }
+    return dir / "scale.vsc";
+}
+
+void Play(benchmark::State& state, bool animated) {
+    const std::string project = Game(animated).string();
+    const std::string tool = Runner().string();
+    const std::string lines = std::to_string(state.range(0));
+    const std::string home = (fs::temp_directory_path() / "velmor-bench-scale-home").string();
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    setenv("XDG_DATA_HOME", home.c_str(), 1);
+    int64_t played = 0;
+    for (auto _ : state) {
+        std::vector<std::string> args{tool, "--auto", "--max-lines", lines, project};
+        std::vector<char*> argv;
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+        pid_t pid;
+        if (posix_spawn(&pid, tool.c_str(), &actions, nullptr, argv.data(), environ) != 0) {
+            state.SkipWithError("cannot start velmor-headless");
+            break;
+        }
+        posix_spawn_file_actions_destroy(&actions);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            state.SkipWithError("the runner failed");
+            break;
+        }
+        // Of every 22 script lines, 20 are messages.
+        played += state.range(0) * kLinesEach / (kLinesEach + 2);
+    }
+    state.counters["message_lines_per_s"] =
+        benchmark::Counter(static_cast<double>(played), benchmark::Counter::kIsRate);
+}
+
+void BM_RunnerAnimationOn(benchmark::State& state) {
+    Play(state, true);
+}
+void BM_RunnerAnimationOff(benchmark::State& state) {
+    Play(state, false);
+}
+
+}  // namespace
+
+BENCHMARK(BM_RunnerAnimationOn)->Arg(20000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_RunnerAnimationOff)->Arg(20000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK_MAIN();
