@@ -243,7 +243,8 @@ void CdStreamDevice::Run() {
     AutoResetEvent* events[4] = {&m_Events[0], &m_Events[1], &m_Events[2], &m_Terminate};
     bool ended = false;
     while (!m_TerminateRequested) {
-        const int r = AutoResetEvent::WaitAny(events, 4, std::chrono::milliseconds(100));
+        // Everything the worker waits for is an event; the time-out is only a safety net.
+        const int r = AutoResetEvent::WaitAny(events, 4, std::chrono::milliseconds(1000));
         if (r < 0 || r == 3) continue;
         if (r == m_EndSegment) {
             m_Buffer->Stop();

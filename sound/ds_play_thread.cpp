@@ -205,7 +205,8 @@ void TyxDSPlayThread::Execute() {
     platform::AutoResetEvent* events[4] = {&m_Events[0], &m_Events[1], &m_Events[2], &m_Terminate};
     bool ended = false;
     while (!m_TerminateRequested) {
-        int r = platform::AutoResetEvent::WaitAny(events, 4, std::chrono::milliseconds(100));
+        // Segments and the end come as events; the time-out only looks for a lost device.
+        int r = platform::AutoResetEvent::WaitAny(events, 4, std::chrono::milliseconds(500));
         if (r < 0) {
             ResumeIfLost();
             continue;
