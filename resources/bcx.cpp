@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <string_view>
 #include <unordered_map>
 
 #include "platform/file_system.h"
@@ -9,48 +10,6 @@
 #include "resources/yxstringlib.h"
 
 namespace {
-
-// Key reads of the extended INI syntax for many sections at once. Gives what
-// TXiniFile::ReadString would give, without scanning the file once per section.
-class SectionKeys {
-public:
-    SectionKeys(const TStringList& lines, const std::vector<std::string>& keys) : m_Lines(lines) {
-        m_KeyLines.resize(keys.size());
-        for (size_t i = 0; i < lines.size(); ++i) {
-            const std::string& line = lines[i];
-            if (line.size() >= 2 && line.front() == '<' && line.back() == '>')
-                m_TagLines[line].push_back(i);
-            const size_t eq = line.find('=');
-            if (eq == std::string::npos) continue;
-            for (size_t k = 0; k < keys.size(); ++k)
-                if (line.compare(0, eq, keys[k]) == 0) m_KeyLines[k].push_back(i);
-        }
-    }
-
-    // The value of key number k in section, or def.
-    std::string Read(const std::string& section, size_t k, const std::string& def) const {
-        auto headers = m_TagLines.find("<" + section + ">");
-        if (headers == m_TagLines.end()) return def;
-        const size_t header = headers->second.front();
-        // The section ends at the first end line after its header.
-        size_t end = m_Lines.size();
-        auto ends = m_TagLines.find("</" + section + ">");
-        if (ends != m_TagLines.end()) {
-            auto e = std::upper_bound(ends->second.begin(), ends->second.end(), header);
-            if (e != ends->second.end()) end = *e;
-        }
-        const std::vector<size_t>& at = m_KeyLines[k];
-        auto it = std::upper_bound(at.begin(), at.end(), header);
-        if (it == at.end() || *it >= end) return def;
-        const std::string& line = m_Lines[*it];
-        return line.substr(line.find('=') + 1);
-    }
-
-private:
-    const TStringList& m_Lines;
-    std::unordered_map<std::string, std::vector<size_t>> m_TagLines;  // lines of each tag text
-    std::vector<std::vector<size_t>> m_KeyLines;                      // per key, ascending
-};
 
 const char kDataSection[] = "?bcd?";
 
@@ -79,20 +38,85 @@ bool TyxBCX::Open(const std::string& indexFileName) {
     const std::string dataName = ini.ReadString(kDataSection, "BCDFileName", "");
     if (dataName.empty()) return false;
 
-    TStringList sections;
-    ini.ReadSections(sections);
-    SectionKeys keys(lines, {"address", "size"});
+    // One pass gives each section what the extended INI reads would: the values of the first
+    // "address" and "size" lines after the first header of its name and before the end line
+    // that closes it, and a section named twice the values of its first header.
+    struct Section {
+        std::string name;
+        std::string address, size;
+        bool header = false;  // an exact header line "<name>"
+        bool closed = false;
+    };
+    std::vector<Section> found;
+    std::vector<size_t> needAddress, needSize;                  // open, still without the key
+    std::unordered_multimap<std::string, size_t> open;          // open sections by name
+    for (const std::string& line : lines) {
+        const size_t lt = line.rfind('<');
+        const size_t gt = line.rfind('>');
+        if (lt != std::string::npos && gt != std::string::npos && gt > lt) {
+            std::string name = line.substr(lt + 1, gt - lt - 1);
+            if (!name.empty() && name[0] != '/') {
+                const bool header = lt == 0 && gt + 1 == line.size();
+                found.push_back({std::move(name), {}, {}, header, false});
+                if (header) {
+                    const size_t at = found.size() - 1;
+                    needAddress.push_back(at);
+                    needSize.push_back(at);
+                    open.emplace(found[at].name, at);
+                    continue;
+                }
+                // A line such as "address=1<x>" names a section and is a key line as well.
+            }
+            if (lt == 0 && gt + 1 == line.size() && line.size() > 3 && line[1] == '/') {
+                auto [from, to] = open.equal_range(line.substr(2, line.size() - 3));
+                for (auto it = from; it != to; ++it) found[it->second].closed = true;
+                open.erase(from, to);
+                continue;
+            }
+        }
+        const size_t eq = line.find('=');
+        if (eq == std::string::npos) continue;
+        const std::string_view key(line.data(), eq);
+        std::vector<size_t>* waiting = key == "address" ? &needAddress : key == "size" ? &needSize : nullptr;
+        if (!waiting) continue;
+        for (size_t at : *waiting)
+            if (!found[at].closed) (waiting == &needAddress ? found[at].address : found[at].size) = line.substr(eq + 1);
+        waiting->clear();
+    }
+    // Every section of a name takes the values of the first header of that name; a name with
+    // no header line of its own has none.
+    std::vector<size_t> byName(found.size());
+    std::iota(byName.begin(), byName.end(), 0);
+    std::stable_sort(byName.begin(), byName.end(),
+                     [&](size_t a, size_t b) { return found[a].name < found[b].name; });
+    std::vector<int32_t> address(found.size(), 0), size(found.size(), 0);
+    for (size_t g = 0; g < byName.size();) {
+        size_t e = g;
+        const Section* first = nullptr;
+        while (e < byName.size() && found[byName[e]].name == found[byName[g]].name) {
+            if (!first && found[byName[e]].header) first = &found[byName[e]];
+            ++e;
+        }
+        if (first) {
+            const int32_t a = yx::StrToIntDef(first->address, 0), z = yx::StrToIntDef(first->size, 0);
+            for (size_t k = g; k < e; ++k) {
+                address[byName[k]] = a;
+                size[byName[k]] = z;
+            }
+        }
+        g = e;
+    }
     std::vector<std::unique_ptr<TyxBCXItem>> items;
-    for (const std::string& section : sections) {
-        if (section.empty() || yx::SameTextAscii(section, kDataSection)) continue;
-        const int32_t address = yx::StrToIntDef(keys.Read(section, 0, ""), 0);
-        if (address == 0) continue;
+    for (size_t i = 0; i < found.size(); ++i) {
+        if (address[i] == 0 || yx::SameTextAscii(found[i].name, kDataSection)) continue;
         auto item = std::make_unique<TyxBCXItem>();
-        item->Name = section;
-        item->Address = address;
-        item->Size = yx::StrToIntDef(keys.Read(section, 1, ""), 0);
+        item->Name = std::move(found[i].name);
+        item->Address = address[i];
+        item->Size = size[i];
         items.push_back(std::move(item));
     }
+    found.clear();
+    found.shrink_to_fit();
 
     std::vector<std::string> keysOf(items.size());
     for (size_t i = 0; i < items.size(); ++i) keysOf[i] = yx::UpperCaseAscii(items[i]->Name);

@@ -23,6 +23,28 @@ protected:
         if (!bcx.LoadStream(s, name)) return "<fail>";
         return std::string(s.Data(), s.Data() + s.Size());
     }
+    void ExpectReadLikeTheIniFile(const TStringList& lines) {
+        const std::string index = WriteIndex("t.bcx", lines);
+        TyxBCX bcx(nullptr);
+        ASSERT_TRUE(bcx.Open(index));
+        TStringList copy = lines;
+        TXiniFile ini(copy);
+        TStringList sections;
+        ini.ReadSections(sections);
+        std::vector<std::pair<std::string, int>> expected;
+        for (const auto& s : sections) {
+            if (s == "?bcd?") continue;
+            const int address = ini.ReadInteger(s, "address", 0);
+            if (address != 0) expected.emplace_back(s, address);
+        }
+        std::vector<std::pair<std::string, int>> got;
+        for (const auto& item : bcx.Items()) got.emplace_back(item->Name, item->Address);
+        std::sort(expected.begin(), expected.end());
+        std::sort(got.begin(), got.end());
+        EXPECT_EQ(got, expected);
+        for (const auto& item : bcx.Items())
+            EXPECT_EQ(item->Size, ini.ReadInteger(item->Name, "size", 0)) << item->Name;
+    }
     std::vector<std::string> Names(const TyxBCX& bcx) {
         std::vector<std::string> names;
         for (const auto& item : bcx.Items()) names.push_back(item->Name);
@@ -125,26 +147,27 @@ TEST_F(BcxTest, IndexReadsLikeTheIniFile) {
                                "</f>",        "<g>",
                                "address=12x", "</g>",
                                "<h>",         "address=11"};
-    const std::string index = WriteIndex("t.bcx", lines);
-    TyxBCX bcx(nullptr);
-    ASSERT_TRUE(bcx.Open(index));
-    TStringList copy = lines;
-    TXiniFile ini(copy);
-    TStringList sections;
-    ini.ReadSections(sections);
-    std::vector<std::pair<std::string, int>> expected;
-    for (const auto& s : sections) {
-        if (s == "?bcd?") continue;
-        const int address = ini.ReadInteger(s, "address", 0);
-        if (address != 0) expected.emplace_back(s, address);
+    ExpectReadLikeTheIniFile(lines);
+}
+
+// Indexes of random lines from the shapes an index may hold, well formed or not: the archive
+// reads each as the INI file does.
+TEST_F(BcxTest, RandomIndexesReadLikeTheIniFile) {
+    const char* const shapes[] = {"<a>",       "<b>",        "</a>",     "</b>",       "<A>",
+                                  "address=3", "address=7",  "size=2",   "size=5",     "x=<b>",
+                                  "address=1<a>", "<a<b>",   "</a>b>",   "<a>b>",      "</a>b",
+                                  "ADDRESS=4", "address =9", "address=", "size=1x",    "",
+                                  "<?bcd?>",   "</?bcd?>",   "<c>",      "</c>",       "address=11"};
+    uint32_t seed = 12345;
+    auto next = [&seed] { return (seed = seed * 1664525u + 1013904223u) >> 8; };
+    for (int round = 0; round < 150; ++round) {
+        SCOPED_TRACE(round);
+        TStringList lines = {"<?bcd?>", "BCDFileName=data.bcd", "</?bcd?>"};
+        const size_t count = 1 + next() % 24;
+        for (size_t i = 0; i < count; ++i) lines.push_back(shapes[next() % std::size(shapes)]);
+        ExpectReadLikeTheIniFile(lines);
+        if (HasFailure()) break;
     }
-    std::vector<std::pair<std::string, int>> got;
-    for (const auto& item : bcx.Items()) got.emplace_back(item->Name, item->Address);
-    std::sort(expected.begin(), expected.end());
-    std::sort(got.begin(), got.end());
-    EXPECT_EQ(got, expected);
-    for (const auto& item : bcx.Items())
-        EXPECT_EQ(item->Size, ini.ReadInteger(item->Name, "size", 0)) << item->Name;
 }
 
 TEST_F(BcxTest, ReadsStayInsideTheDataFile) {
