@@ -55,6 +55,15 @@ inline void Write(const std::string& path, const uint8_t* data, size_t size) {
         .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
 }
 
+// A member's name, whether the archive lists members by pointer or by value.
+template <class Item>
+const std::string& NameOf(const Item& item) {
+    if constexpr (requires { item->Name; })
+        return item->Name;
+    else
+        return item.Name;
+}
+
 // Opens the input as an index of the given extension and reads its first members every way.
 template <class Archive>
 int Run(const uint8_t* data, size_t size, const std::string& extension) {
@@ -66,22 +75,24 @@ int Run(const uint8_t* data, size_t size, const std::string& extension) {
     Archive archive(&witch);
     archive.Open(folder + "f" + extension);
     size_t tried = 0;
-    for (const auto& item : archive.Items()) {
+    const auto& items = archive.Items();
+    for (const auto& member : items) {
         if (++tried > 16) break;
-        if (archive.Contains(item->Name) != !archive.DataFileName().empty()) __builtin_trap();
+        const std::string& name = NameOf(member);
+        if (archive.Contains(name) != !archive.DataFileName().empty()) __builtin_trap();
         std::vector<uint8_t> bytes;
         std::string realName;
-        if (archive.ReadMember(item->Name, bytes, realName) && bytes.size() > size)
+        if (archive.ReadMember(name, bytes, realName) && bytes.size() > size)
             __builtin_trap();
         TStringList lines;
-        archive.LoadStrings(lines, item->Name);
+        archive.LoadStrings(lines, name);
         TMemoryStream stream;
-        archive.LoadStream(stream, item->Name);
+        archive.LoadStream(stream, name);
         platform::Bitmap bitmap, mask;
         bool hasAlpha = false;
-        archive.LoadBitmap(HostDecoder(), bitmap, item->Name);
-        archive.LoadPng(HostDecoder(), bitmap, &mask, item->Name, hasAlpha);
-        archive.LoadMaskedImage(HostDecoder(), bitmap, mask, item->Name);
+        archive.LoadBitmap(HostDecoder(), bitmap, name);
+        archive.LoadPng(HostDecoder(), bitmap, &mask, name, hasAlpha);
+        archive.LoadMaskedImage(HostDecoder(), bitmap, mask, name);
     }
     return 0;
 }

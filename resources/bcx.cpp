@@ -20,8 +20,8 @@ int TyxBCX::CompareNames(const std::string& a, const std::string& b) {
 }
 
 bool TyxBCX::Open(const std::string& indexFileName) {
-    m_Items.clear();
-    m_Keys.clear();
+    m_Entries.clear();
+    m_Text.clear();
     m_DataFileName.clear();
     m_LastError.clear();
     if (!platform::FileSystem::FileExists(indexFileName)) return false;
@@ -106,39 +106,48 @@ bool TyxBCX::Open(const std::string& indexFileName) {
         }
         g = e;
     }
-    std::vector<std::unique_ptr<TyxBCXItem>> items;
+    // Names and their keys in one text, members as small records into it: the open index
+    // costs about what its file does.
+    std::vector<Entry> entries;
+    std::string text;
     for (size_t i = 0; i < found.size(); ++i) {
         if (address[i] == 0 || yx::SameTextAscii(found[i].name, kDataSection)) continue;
-        auto item = std::make_unique<TyxBCXItem>();
-        item->Name = std::move(found[i].name);
-        item->Address = address[i];
-        item->Size = size[i];
-        items.push_back(std::move(item));
+        const std::string key = yx::UpperCaseAscii(found[i].name);
+        if (text.size() + found[i].name.size() + key.size() > UINT32_MAX) {
+            m_LastError = "the index is too large";
+            return false;
+        }
+        entries.push_back({static_cast<uint32_t>(text.size()),
+                           static_cast<uint32_t>(found[i].name.size()),
+                           static_cast<uint32_t>(key.size()), address[i], size[i]});
+        text += found[i].name;
+        text += key;
     }
     found.clear();
     found.shrink_to_fit();
-
-    std::vector<std::string> keysOf(items.size());
-    for (size_t i = 0; i < items.size(); ++i) keysOf[i] = yx::UpperCaseAscii(items[i]->Name);
-    std::vector<size_t> order(items.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(),
-                     [&](size_t a, size_t b) { return keysOf[a] < keysOf[b]; });
-    m_Items.reserve(items.size());
-    m_Keys.reserve(items.size());
-    for (size_t i : order) {
-        m_Items.push_back(std::move(items[i]));
-        m_Keys.push_back(std::move(keysOf[i]));
-    }
+    text.shrink_to_fit();
+    m_Text = std::move(text);
+    std::stable_sort(entries.begin(), entries.end(),
+                     [this](const Entry& x, const Entry& y) { return KeyOf(x) < KeyOf(y); });
+    m_Entries = std::move(entries);
+    m_Entries.shrink_to_fit();
     m_DataFileName = yx::ExtractFilePath(indexFileName) + dataName;
     return true;
 }
 
-const TyxBCX::TyxBCXItem* TyxBCX::FindKey(const std::string& key) const {
+std::vector<TyxBCX::TyxBCXItem> TyxBCX::Items() const {
+    std::vector<TyxBCXItem> items;
+    items.reserve(m_Entries.size());
+    for (const Entry& e : m_Entries) items.push_back({std::string(NameOf(e)), e.address, e.size});
+    return items;
+}
+
+const TyxBCX::Entry* TyxBCX::FindKey(std::string_view key) const {
     if (m_DataFileName.empty()) return nullptr;
-    auto it = std::lower_bound(m_Keys.begin(), m_Keys.end(), key);
-    if (it == m_Keys.end() || *it != key) return nullptr;
-    return m_Items[static_cast<size_t>(it - m_Keys.begin())].get();
+    auto it = std::lower_bound(m_Entries.begin(), m_Entries.end(), key,
+                               [this](const Entry& e, std::string_view k) { return KeyOf(e) < k; });
+    if (it == m_Entries.end() || KeyOf(*it) != key) return nullptr;
+    return &*it;
 }
 
 bool TyxBCX::Contains(const std::string& name) const {
@@ -147,11 +156,11 @@ bool TyxBCX::Contains(const std::string& name) const {
 
 bool TyxBCX::ReadMember(const std::string& name, std::vector<uint8_t>& bytes,
                         std::string& realName) const {
-    const TyxBCXItem* item = FindKey(yx::UpperCaseAscii(name));
+    const Entry* item = FindKey(yx::UpperCaseAscii(name));
     if (item == nullptr) return false;
     std::vector<uint8_t> data;
-    if (!ReadDataRange(item->Address, item->Size, data)) return false;
-    if (!Unscramble(data, item->Name, realName)) return false;
+    if (!ReadDataRange(item->address, item->size, data)) return false;
+    if (!Unscramble(data, std::string(NameOf(*item)), realName)) return false;
     bytes = std::move(data);
     return true;
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "resources/archive.h"
@@ -15,8 +16,6 @@ public:
         std::string Name;
         int32_t Address = 0;
         int32_t Size = 0;
-        double Created = 0;  // never read
-        double Update = 0;   // never read
     };
 
     explicit TyxBCX(TyxWitch* witch) : TyxArchive(witch) {}
@@ -26,12 +25,13 @@ public:
     bool Open(const std::string& indexFileName) override;
     bool Contains(const std::string& name) const override;
     // The same for a name already upper-cased with yx::UpperCaseAscii.
-    bool ContainsKey(const std::string& upperName) const { return FindKey(upperName) != nullptr; }
+    bool ContainsKey(std::string_view upperName) const { return FindKey(upperName) != nullptr; }
     bool ReadMember(const std::string& name, std::vector<uint8_t>& bytes,
                     std::string& realName) const override;
 
-    // Sorted by name.
-    const std::vector<std::unique_ptr<TyxBCXItem>>& Items() const { return m_Items; }
+    // Sorted by name; made on each call.
+    std::vector<TyxBCXItem> Items() const;
+    size_t Count() const { return m_Entries.size(); }
     // The member order: bytes compared after mapping a..z onto A..Z.
     static int CompareNames(const std::string& a, const std::string& b);
 
@@ -39,9 +39,18 @@ protected:
     bool UnknownBitmapLoads() const override { return false; }
 
 private:
-    const TyxBCXItem* FindKey(const std::string& upperName) const;
+    // A member: its name and then its upper-cased key, one after the other in m_Text.
+    struct Entry {
+        uint32_t at, nameLength, keyLength;
+        int32_t address, size;
+    };
+    std::string_view NameOf(const Entry& e) const { return {m_Text.data() + e.at, e.nameLength}; }
+    // Searches compare plain bytes of the keys.
+    std::string_view KeyOf(const Entry& e) const {
+        return {m_Text.data() + e.at + e.nameLength, e.keyLength};
+    }
+    const Entry* FindKey(std::string_view upperName) const;
 
-    std::vector<std::unique_ptr<TyxBCXItem>> m_Items;
-    // Upper-cased names, parallel to m_Items, so a search compares plain bytes.
-    std::vector<std::string> m_Keys;
+    std::vector<Entry> m_Entries;
+    std::string m_Text;
 };

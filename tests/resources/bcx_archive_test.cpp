@@ -38,16 +38,16 @@ protected:
             if (address != 0) expected.emplace_back(s, address);
         }
         std::vector<std::pair<std::string, int>> got;
-        for (const auto& item : bcx.Items()) got.emplace_back(item->Name, item->Address);
+        for (const auto& item : bcx.Items()) got.emplace_back(item.Name, item.Address);
         std::sort(expected.begin(), expected.end());
         std::sort(got.begin(), got.end());
         EXPECT_EQ(got, expected);
         for (const auto& item : bcx.Items())
-            EXPECT_EQ(item->Size, ini.ReadInteger(item->Name, "size", 0)) << item->Name;
+            EXPECT_EQ(item.Size, ini.ReadInteger(item.Name, "size", 0)) << item.Name;
     }
     std::vector<std::string> Names(const TyxBCX& bcx) {
         std::vector<std::string> names;
-        for (const auto& item : bcx.Items()) names.push_back(item->Name);
+        for (const auto& item : bcx.Items()) names.push_back(item.Name);
         return names;
     }
 };
@@ -115,13 +115,14 @@ TEST_F(BcxTest, LookupFindsEveryMemberAsciiCaseOnly) {
     members.push_back({"\x82\x81.txt", Bytes("full-width a")});  // full-width small a
     TyxBCX bcx(nullptr);
     ASSERT_TRUE(bcx.Open(PackBcx("many.bcx", members)));
-    ASSERT_EQ(bcx.Items().size(), members.size());
-    for (size_t i = 1; i < bcx.Items().size(); ++i)
-        ASSERT_LT(TyxBCX::CompareNames(bcx.Items()[i - 1]->Name, bcx.Items()[i]->Name), 0);
+    const auto items = bcx.Items();
+    ASSERT_EQ(items.size(), members.size());
+    for (size_t i = 1; i < items.size(); ++i)
+        ASSERT_LT(TyxBCX::CompareNames(items[i - 1].Name, items[i].Name), 0);
     for (size_t i = 0; i < 300; ++i)
         ASSERT_EQ(Stream(bcx, "M" + members[i].Name.substr(1)), std::to_string(i));
-    EXPECT_TRUE(bcx.Contains(bcx.Items().front()->Name));
-    EXPECT_TRUE(bcx.Contains(bcx.Items().back()->Name));
+    EXPECT_TRUE(bcx.Contains(items.front().Name));
+    EXPECT_TRUE(bcx.Contains(items.back().Name));
     EXPECT_TRUE(bcx.Contains("\x82\x81.TXT"));
     EXPECT_FALSE(bcx.Contains("\x82\x60.txt"));  // full-width capital A is another name
     EXPECT_FALSE(bcx.Contains("m.txt"));

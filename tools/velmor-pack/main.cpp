@@ -404,8 +404,7 @@ std::vector<Entry> EntriesOf(const TyxArchive& archive) {
         for (const auto& item : bcl->Items())
             entries.push_back({item->Name, item->Offset, item->Size});
     if (auto* bcx = dynamic_cast<const TyxBCX*>(&archive))
-        for (const auto& item : bcx->Items())
-            entries.push_back({item->Name, item->Address, item->Size});
+        for (const auto& item : bcx->Items()) entries.push_back({item.Name, item.Address, item.Size});
     return entries;
 }
 
