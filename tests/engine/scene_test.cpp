@@ -110,13 +110,17 @@ TEST_F(SceneTest, TextAreaStaysOnTheScreenWhenTheWindowPictureIsWider) {
         EXPECT_EQ(area.Left, c.text.Left);
         EXPECT_EQ(area.Right, c.text.Right);
         EXPECT_EQ(area.Bottom, c.text.Bottom);
-        if (c.text.Top >= 0) EXPECT_EQ(area.Top, c.text.Top);
+        if (c.text.Top >= 0) {
+            EXPECT_EQ(area.Top, c.text.Top);
+        }
         EXPECT_GE(area.Top, 0);
         for (int i = 0; i < 4; ++i) {
             const TRect row = e.Scene().ChoiceRowAreas()[i];
             EXPECT_EQ(row.Left, area.Left);
             EXPECT_EQ(row.Right, area.Right);
-            if (c.rowHeight >= 0) EXPECT_EQ(row.Bottom - row.Top, c.rowHeight);
+            if (c.rowHeight >= 0) {
+                EXPECT_EQ(row.Bottom - row.Top, c.rowHeight);
+            }
             EXPECT_LE(row.Bottom, c.height);
         }
     }

@@ -11,7 +11,7 @@
 
 namespace {
 
-struct Run {
+struct Piece {
     const char* text;  // UTF-8, a piece of the document
     bool bold;
     bool italic;
@@ -22,7 +22,7 @@ struct Case {
     const char* what;
     std::string document;  // Shift-JIS
     const char* plain;     // the text Qt shows: breaks as '\n', no-break spaces as ' '
-    std::vector<Run> runs;
+    std::vector<Piece> runs;
 };
 
 std::string Sjis(const char* utf8) {
@@ -66,7 +66,7 @@ TEST(RichText, ParagraphsBoldColoursAndEscapesSurvive) {
         QTextDocument doc;
         doc.setHtml(RichTextToHtml(c.document));
         EXPECT_EQ(doc.toPlainText().toStdString(), c.plain);
-        for (const Run& run : c.runs) {
+        for (const Piece& run : c.runs) {
             SCOPED_TRACE(run.text);
             const QTextCharFormat f = FormatAt(doc, QString::fromUtf8(run.text));
             EXPECT_EQ(f.fontWeight() >= QFont::Bold, run.bold);
