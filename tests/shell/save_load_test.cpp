@@ -312,9 +312,10 @@ TEST_F(SaveLoadTest, EnterAndDoubleClickLoadTheSelectedRowAndNeverSave) {
         EXPECT_EQ(rows, 1);
         EXPECT_EQ(loaded, c.loaded);
         ASSERT_EQ(m_Boxes.Records().size(), boxes + (c.asked ? 1 : 0));
-        if (c.asked)
+        if (c.asked) {
             EXPECT_EQ(platform::SjisToUtf8(m_Boxes.Records().back().text),
                       "データ1 をロードしてもよろしいですか？");
+        }
     }
     Settle();
     EXPECT_EQ(Message(), "一");  // the last case loaded the save
