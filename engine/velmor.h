@@ -57,6 +57,8 @@ public:
         std::function<void()> movieStopper;
         std::function<void()> variablesChanged;
         std::function<void(const std::string&)> messageLogged;
+        // A record was added to the error list.
+        std::function<void()> errorRecorded;
     };
 
     // Throws EEngineError when the start script cannot be loaded.

@@ -197,6 +197,7 @@ void TVelmor::AddErrorRecord(const std::string& message) {
     if (!errors) return;
     errors->push_back(record);
     while (errors->size() > kErrorListCap) errors->erase(errors->begin());
+    if (m_Hooks.errorRecorded) m_Hooks.errorRecorded();
 }
 
 void TVelmor::FatalScriptError(const std::string& message) {

@@ -55,7 +55,12 @@ void TVelmorScene::Build(const TVelmorSystemData& data, const std::string& fontN
 void TVelmorScene::DeriveGeometry(const TVelmorSystemData& data) {
     const TSprite& mw = *m_MessageWindow;
     const int border = data.BorderSize;
-    m_TextArea = {mw.Left() + border, mw.Top() + border, mw.Right() - border, data.Height};
+    // The text sits inside the part of the window picture that is on the screen: a picture
+    // wider than a small game's screen (the library's frame on a 640 x 480 game) would
+    // otherwise put the start of every line beyond the left edge.
+    const int left = std::max(mw.Left(), 0), right = std::min(mw.Right(), data.Width);
+    const int top = std::max(mw.Top(), 0), bottom = std::min(mw.Bottom(), data.Height);
+    m_TextArea = {left + border, top + border, right - border, data.Height};
     static const int kShadow[8][2] = {{-1, -1}, {-1, 0}, {-1, 1}, {0, -1},
                                       {0, 1},   {1, -1}, {1, 0},  {1, 1}};
     for (int i = 0; i < 8; ++i) {
@@ -63,7 +68,7 @@ void TVelmorScene::DeriveGeometry(const TVelmorSystemData& data) {
         m_ShadowRects[i] = {m_TextArea.Left + dx, m_TextArea.Top + dy, m_TextArea.Right + dx,
                             m_TextArea.Bottom + dy};
     }
-    const int rowHeight = (mw.Bottom() - border - m_TextArea.Top) / 4;
+    const int rowHeight = (bottom - border - m_TextArea.Top) / 4;
     for (int i = 0; i < 4; ++i)
         m_ChoiceRows[i] = {m_TextArea.Left, m_TextArea.Top + rowHeight * i, m_TextArea.Right,
                            m_TextArea.Top + rowHeight * (i + 1)};

@@ -86,6 +86,7 @@ TFormSave::TFormSave(QWidget* owner, TyxDllRes* dllRes, TyxApplication& app)
     connect(m_LVData->header(), &QHeaderView::sectionClicked, this,
             [this](int column) { m_LVData->sortItems(column, Qt::AscendingOrder); });
     connect(m_LVData, &QTreeWidget::itemSelectionChanged, this, [this] { SelectionChanged(); });
+    connect(m_LVData, &QTreeWidget::itemDoubleClicked, this, [this] { ActivateRow(); });
 
     struct ActionEntry {
         QAction** field;
@@ -124,6 +125,9 @@ TFormSave::TFormSave(QWidget* owner, TyxDllRes* dllRes, TyxApplication& app)
         auto* button = new QPushButton(action->text(), this);
         button->setObjectName(QString(entry.name).replace("m_Act", "btn"));
         button->setEnabled(false);
+        // Enter must never save: no button is the dialog's default.
+        button->setAutoDefault(false);
+        button->setDefault(false);
         connect(button, &QPushButton::clicked, action, &QAction::trigger);
         connect(action, &QAction::changed, button,
                 [button, action] { button->setEnabled(action->isEnabled()); });
@@ -132,6 +136,7 @@ TFormSave::TFormSave(QWidget* owner, TyxDllRes* dllRes, TyxApplication& app)
     }
     buttons->addStretch();
     btnClose = new QPushButton(QString::fromUtf8("閉じる"), this);
+    btnClose->setAutoDefault(false);
     connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
     buttons->addWidget(btnClose);
 
@@ -341,9 +346,19 @@ void TFormSave::m_ActTitleReturnExecute() {
     accept();
 }
 
+void TFormSave::ActivateRow() {
+    // Loading asks first, so neither a double-click nor Enter changes anything by itself.
+    if (!Selected() || !m_ActLoad->isEnabled()) return;
+    m_ActLoad->trigger();
+}
+
 void TFormSave::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) {
         reject();
+        return;
+    }
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        ActivateRow();
         return;
     }
     QDialog::keyPressEvent(event);

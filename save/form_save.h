@@ -67,6 +67,8 @@ private:
     void m_ActCommentEditExecute();
     void m_ActTitleReturnExecute();
     void SelectionChanged();
+    // What a double-click on a row and Enter do: load the selected save, after asking.
+    void ActivateRow();
     bool AskDetails(const std::string& caption, const std::string& name, std::string& date,
                     std::string& time, std::string& comment);
     QTreeWidgetItem* AddRow(const std::string& name, const std::string& date,

@@ -9,12 +9,12 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "platform/bitmap_qt.h"
 #include "platform/sjis.h"
 #include "resources/dll_res.h"
-#include "resources/engine_error.h"
 #include "resources/sjis_text.h"
 
 namespace {
@@ -56,6 +56,21 @@ TFormSaveData::TFormSaveData(QWidget* owner, platform::Bitmap* wallpaper, TyxDll
         buttons->addStretch();
         buttons->addWidget(button);
     }
+    // Shown instead of the pictures when the resource library lacks them.
+    m_BtnOK = new QPushButton(QStringLiteral("OK"), this);
+    m_BtnCancel = new QPushButton(QString::fromUtf8("キャンセル"), this);
+    m_BtnOK->setObjectName("m_BtnOK");
+    m_BtnCancel->setObjectName("m_BtnCancel");
+    for (QPushButton* button : {m_BtnOK, m_BtnCancel}) {
+        button->setAutoDefault(false);
+        button->hide();
+        buttons->addWidget(button);
+    }
+    connect(m_BtnOK, &QPushButton::clicked, this, [this] {
+        m_Accepted = true;
+        accept();
+    });
+    connect(m_BtnCancel, &QPushButton::clicked, this, &QDialog::reject);
     buttons->addStretch();
     outer->addLayout(buttons);
     m_EdtDataComment->setFocus();
@@ -68,14 +83,23 @@ void TFormSaveData::Fill(const std::string& name, const std::string& date, const
     m_EdtDataTime->setText(Q(time));
     m_EdtDataComment->setText(Q(comment));
     m_Images.Clear();
+    bool pictures = true;
     for (const char* picture : {"IDB_IMAGEBUTTON_OK0", "IDB_IMAGEBUTTON_CANCEL0",
                                 "IDB_IMAGEBUTTON_OK1", "IDB_IMAGEBUTTON_CANCEL1"}) {
         platform::ImageList::Entry entry;
-        // The program carries no pictures of its own, so the library is the one source.
-        if (!m_DllRes || !m_DllRes->LoadBitmap(entry.picture, picture))
-            throw EEngineError(SJ("リソースロードエラー\n") + picture + SJ("が見つかりません"));
+        if (!m_DllRes || !m_DllRes->LoadBitmap(entry.picture, picture)) {
+            pictures = false;
+            break;
+        }
         m_Images.Add(std::move(entry));
     }
+    // The program carries no pictures of its own: without the library's, plain buttons,
+    // so that a save can still be written.
+    if (!pictures) m_Images.Clear();
+    m_ImgOK->setVisible(pictures);
+    m_ImgCancel->setVisible(pictures);
+    m_BtnOK->setVisible(!pictures);
+    m_BtnCancel->setVisible(!pictures);
     ShowPicture(m_ImgOK, 0);
     ShowPicture(m_ImgCancel, 1);
     m_EdtDataComment->setFocus();

@@ -7,6 +7,7 @@
 
 class QLineEdit;
 class QLabel;
+class QPushButton;
 class TyxDllRes;
 namespace platform { class Bitmap; }
 
@@ -14,7 +15,7 @@ class TFormSaveData : public QDialog {
     Q_OBJECT
 public:
     TFormSaveData(QWidget* owner, platform::Bitmap* wallpaper, TyxDllRes* dllRes);
-    // Throws EEngineError when a button picture is found nowhere.
+    // Plain buttons stand in when the library lacks a button picture.
     void Fill(const std::string& name, const std::string& date, const std::string& time,
               const std::string& comment);
     bool Accepted() const { return m_Accepted; }
@@ -39,4 +40,6 @@ private:
     QLineEdit* m_EdtDataComment;
     QLabel* m_ImgOK;
     QLabel* m_ImgCancel;
+    QPushButton* m_BtnOK;
+    QPushButton* m_BtnCancel;
 };

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # One place for everything a fresh Debian 12 machine needs, then configure and build.
-# Usage: scripts/setup.sh [release|asan|plain]   (default: release)
+# Usage: scripts/setup.sh [release|asan|plain] [TARGET...]   (default: release, every target)
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 kind="${1:-release}"
+[ "$#" -gt 0 ] && shift
+targets=("$@")
 
 packages=(
   build-essential cmake ninja-build pkg-config git
@@ -11,7 +13,8 @@ packages=(
   libsdl2-dev libvorbis-dev libogg-dev libjpeg-dev zlib1g-dev libpng-dev
   libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev
   libcdio-paranoia-dev libxrandr-dev
-  fonts-ipafont-gothic
+  fonts-ipafont-gothic qt6-translations-l10n
+  desktop-file-utils appstream
   libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev
   xvfb xauth x11-utils imagemagick
   espeak-ng
@@ -38,5 +41,9 @@ case "$kind" in
 esac
 
 cmake -S "$here" -B "$dir" -G Ninja "${opts[@]}" >/dev/null
-cmake --build "$dir" -j "$(nproc)"
+if [ "${#targets[@]}" -gt 0 ]; then
+  cmake --build "$dir" -j "$(nproc)" --target "${targets[@]}"
+else
+  cmake --build "$dir" -j "$(nproc)"
+fi
 echo "$dir"

@@ -20,6 +20,7 @@
 #include <QUrl>
 #include <QWheelEvent>
 #include <algorithm>
+#include <filesystem>
 
 #include "engine/velmor.h"
 #include "engine/velmor_monitor.h"
@@ -50,6 +51,7 @@
 #include "shell/display_image.h"
 #include "shell/display_monitor.h"
 #include "shell/form_select.h"
+#include "shell/program_icon.h"
 #include "shell/key_map.h"
 #include "shell/menu_rules.h"
 #include "shell/yx_avi.h"
@@ -62,6 +64,24 @@
 
 namespace {
 const char* const kProjectExtension = ".vsc";
+
+// The resource library beside the program, as the original ships it; installed under a
+// prefix, the program is in bin/ and the library in lib/velmor/.
+// The prefix a program installed in PREFIX/bin/ belongs to.
+std::filesystem::path InstallPrefix(const std::string& programFolder) {
+    std::filesystem::path bin =
+        std::filesystem::path(platform::FileSystem::ToHostPath(programFolder)).lexically_normal();
+    if (bin.filename().empty()) bin = bin.parent_path();
+    return bin.parent_path();
+}
+
+std::string ResourceLibraryPath(const std::string& programFolder) {
+    const std::string beside = programFolder + "VELMORRC.DLL";
+    if (platform::FileSystem::FileExists(beside)) return beside;
+    const std::string installed = platform::FileSystem::FromHostPath(
+        (InstallPrefix(programFolder) / "lib" / "velmor" / "VELMORRC.DLL").string());
+    return platform::FileSystem::FileExists(installed) ? installed : beside;
+}
 QString Q(const std::string& sjis) {
     return QString::fromStdString(platform::SjisToUtf8(sjis));
 }
@@ -196,6 +216,11 @@ TFormMain::~TFormMain() {
 }
 
 bool TFormMain::FormCreate(const std::vector<std::string>& args) {
+    // Where the player started us: the file dialog opens there, not in the program's folder.
+    if (!args.empty() && platform::FileSystem::DirectoryExists(args[0]))
+        m_DialogFolder = args[0];
+    else
+        m_DialogFolder = platform::FileSystem::CurrentFolder();
     m_ProgramFolder = platform::FileSystem::ProgramFolder();
     platform::FileSystem::SetCurrentFolder(m_ProgramFolder);
     if (!args.empty() && yx::SameTextAscii(yx::ExtractFileExt(args[0]), kProjectExtension))
@@ -217,7 +242,7 @@ bool TFormMain::StartUp() {
     m_Witch->SetKey(EngineKeyText());
     // 2, 3. The resource library and the wallpaper.
     try {
-        m_DllRes = std::make_unique<TyxDllRes>(m_ProgramFolder + "VELMORRC.DLL", true);
+        m_DllRes = std::make_unique<TyxDllRes>(ResourceLibraryPath(m_ProgramFolder), true);
     } catch (const EEngineError& e) {
         app.Warn(e.Text());
         return false;
@@ -251,7 +276,7 @@ bool TFormMain::StartUp() {
         if (!missing.empty()) app.Warn(missing + SJ("以上のファイルが見つかりません。"));
     }
     // 8. The program's icon.
-    m_AppIcon = QApplication::windowIcon();
+    m_AppIcon = ProgramIcon();
     // 9. The message font.
     const QString pGothic = QString::fromUtf8("ＭＳ Ｐゴシック");
     std::string fontName = SJ("ＭＳ ゴシック");
@@ -358,6 +383,9 @@ bool TFormMain::StartUp() {
     hooks.variablesChanged = [this] {
         if (m_FormInfo && m_FormInfo->isVisible()) RefreshInfo();
     };
+    hooks.errorRecorded = [this] {
+        if (m_FormInfo) m_FormInfo->ErrorsChanged();
+    };
     m_FormInfo->ShowErrorPage();
     // 20. Developer mode, marked by a file named after the key text in the project folder.
     m_DeveloperMode = platform::FileSystem::FileExists(EngineKeyText());
@@ -407,6 +435,14 @@ bool TFormMain::ScenarioLookup() {
     TyxApplication& app = *m_App;
     TStringList candidates;
     TDirList(m_ProgramFolder, 0).FindFiles(candidates, kProjectExtension);
+    // Installed, no game sits beside the program in bin/; the games installed with it (the
+    // demo) are in the folders directly inside PREFIX/share/velmor/.
+    if (candidates.empty()) {
+        const std::string shared = platform::FileSystem::FromHostPath(
+            (InstallPrefix(m_ProgramFolder) / "share" / "velmor").string());
+        if (platform::FileSystem::DirectoryExists(shared))
+            TDirList(shared + "/", 0).FindFiles(candidates, kProjectExtension);
+    }
     if (candidates.size() == 1) {
         m_ScriptConfigPath = candidates[0];
         return true;
@@ -426,7 +462,7 @@ bool TFormMain::ScenarioLookup() {
     }
     const QString chosen =
         QFileDialog::getOpenFileName(this, QString::fromUtf8("シナリオファイルを指定"),
-                                     QString::fromStdString(platform::SjisToUtf8(m_ProgramFolder)),
+                                     QString::fromStdString(platform::FileSystem::ToHostPath(m_DialogFolder)),
                                      QString::fromUtf8("シナリオファイル(*.vsc) (*.vsc)"));
     if (chosen.isEmpty()) {
         app.Warn(SJ("終了します"));
@@ -776,7 +812,8 @@ void TFormMain::m_ActSystemOptionExecute() {
         try {
             dialog.SetValues(given);
         } catch (const EEngineError& e) {
-            FatalError(e);
+            // A picture the library lacks costs the player the dialog, not the game.
+            m_App->Warn(e.Text());
             return;
         }
         if (m_OptionDialogDriver)

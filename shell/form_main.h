@@ -169,6 +169,8 @@ private:
 
     std::string m_ScriptConfigPath;
     std::string m_ProgramFolder;
+    // The scenario file dialog's first folder: the one given, or the current one at start.
+    std::string m_DialogFolder;
     TDisplayImage* m_ImgPrim;
     QAction* m_ActAbout;
     QTimer* m_IdleTimer = nullptr;

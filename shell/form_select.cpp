@@ -1,12 +1,15 @@
 #include "shell/form_select.h"
 
 #include <QApplication>
+#include <QCollator>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <vector>
 
 #include "platform/bitmap_qt.h"
 #include "platform/file_system.h"
@@ -14,6 +17,7 @@
 #include "resources/bcl_manager.h"
 #include "resources/memory_stream.h"
 #include "resources/xini_file.h"
+#include "shell/program_icon.h"
 
 TFormSelect::TFormSelect(QWidget* owner, platform::Bitmap* wallpaper)
     : QDialog(owner), m_Wallpaper(wallpaper) {
@@ -22,7 +26,7 @@ TFormSelect::TFormSelect(QWidget* owner, platform::Bitmap* wallpaper)
     auto* layout = new QVBoxLayout(this);
     m_ImgIcon = new QLabel(this);
     m_ImgIcon->setFixedSize(33, 33);
-    m_ImgIcon->setPixmap(QApplication::windowIcon().pixmap(32, 32));
+    m_ImgIcon->setPixmap(ProgramIcon().pixmap(32, 32));
     layout->addWidget(m_ImgIcon);
     layout->addWidget(new QLabel(QString::fromUtf8("複数のシナリオが検出されました。"), this));
     layout->addWidget(new QLabel(QString::fromUtf8("起動するシナリオを選択してください。"), this));
@@ -42,28 +46,43 @@ TFormSelect::TFormSelect(QWidget* owner, platform::Bitmap* wallpaper)
 }
 
 void TFormSelect::SetCandidates(const TStringList& candidates, TyxBCLManager* manager) {
-    m_Candidates = candidates;
     m_Manager = manager;
-    for (const auto& path : m_Candidates) {
+    struct Entry {
+        std::string path;
+        QString title;
+        std::string icon;
+    };
+    std::vector<Entry> entries;
+    for (const auto& path : candidates) {
         TXiniFile ini(path, true);
-        const std::string title = ini.ReadString("velmor", "Title", "");
-        const std::string icon = ini.ReadString("velmor", "Icon", "");
+        entries.push_back({path, QString::fromStdString(platform::SjisToUtf8(ini.ReadString("velmor", "Title", ""))),
+                           ini.ReadString("velmor", "Icon", "")});
+    }
+    // By title, as a Japanese reader sorts; games without one last, in the order found.
+    QCollator collator{QLocale(QLocale::Japanese)};
+    std::stable_sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
+        if (a.title.isEmpty() || b.title.isEmpty()) return !a.title.isEmpty() && b.title.isEmpty();
+        return collator.compare(a.title, b.title) < 0;
+    });
+    m_Candidates.clear();
+    for (const Entry& entry : entries) {
+        m_Candidates.push_back(entry.path);
         // The game's own icon, from a file or its archives; the program's when it has none.
-        QIcon picture = QApplication::windowIcon();
-        if (!icon.empty()) {
+        QIcon picture = ProgramIcon();
+        if (!entry.icon.empty()) {
             QIcon loaded;
-            if (platform::FileSystem::FileExists(icon)) {
-                loaded = QIcon(QString::fromStdString(platform::FileSystem::ToHostPath(icon)));
+            if (platform::FileSystem::FileExists(entry.icon)) {
+                loaded = QIcon(QString::fromStdString(platform::FileSystem::ToHostPath(entry.icon)));
             } else if (m_Manager) {
                 TMemoryStream stream;
                 QPixmap pixmap;
-                if (m_Manager->LoadIconFile(stream, icon) &&
+                if (m_Manager->LoadIconFile(stream, entry.icon) &&
                     pixmap.loadFromData(stream.Data(), static_cast<uint>(stream.Size())))
                     loaded = QIcon(pixmap);
             }
             if (!loaded.isNull() && !loaded.availableSizes().isEmpty()) picture = loaded;
         }
-        m_LVTitle->addItem(new QListWidgetItem(picture, QString::fromStdString(platform::SjisToUtf8(title))));
+        m_LVTitle->addItem(new QListWidgetItem(picture, entry.title));
     }
 }
 

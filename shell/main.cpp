@@ -11,6 +11,7 @@
 #include "platform/single_instance.h"
 #include "platform/system_clock.h"
 #include "shell/form_main.h"
+#include "shell/qt_translations.h"
 
 namespace {
 std::atomic<bool> g_QuitRequested{false};
@@ -26,6 +27,7 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     QApplication::setApplicationName("velmor");
+    InstallQtTranslations(app);
     std::vector<std::string> args;
     // The first argument is taken from where the player started us, before the current
     // folder moves to the program's.

@@ -12,9 +12,11 @@
 #include <QPainter>
 #include <QScrollArea>
 #include <QStyle>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTextEdit>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <cctype>
@@ -30,6 +32,7 @@
 #include "resources/sjis_text.h"
 #include "resources/xini_file.h"
 #include "resources/yxstringlib.h"
+#include "windows/rich_text.h"
 
 namespace {
 
@@ -38,64 +41,6 @@ QString Q(const std::string& sjis) {
 }
 std::string S(const QString& text) {
     return platform::Utf8ToSjis(text.toStdString());
-}
-
-// The text of a rich-text document (Shift-JIS bytes): paragraphs, tabs and escaped bytes
-// kept, formatting and the tables of fonts, colours and styles left out. Anything that does
-// not begin like rich text is plain text already.
-std::string RichTextToPlain(const std::string& rtf) {
-    if (rtf.rfind("{\\rtf", 0) != 0) return rtf;
-    std::string out;
-    std::vector<bool> skipping{false};
-    size_t i = 0;
-    while (i < rtf.size()) {
-        const char c = rtf[i];
-        if (c == '{') {
-            bool skip = skipping.back();
-            // Destinations that hold no text of the document.
-            for (const char* d : {"\\fonttbl", "\\colortbl", "\\stylesheet", "\\info", "\\*",
-                                  "\\pict", "\\header", "\\footer"})
-                if (rtf.compare(i + 1, std::char_traits<char>::length(d), d) == 0) skip = true;
-            skipping.push_back(skip);
-            ++i;
-        } else if (c == '}') {
-            if (skipping.size() > 1) skipping.pop_back();
-            ++i;
-        } else if (c == '\\' && i + 1 < rtf.size()) {
-            const char n = rtf[i + 1];
-            if (n == '\\' || n == '{' || n == '}') {
-                if (!skipping.back()) out += n;
-                i += 2;
-            } else if (n == '\'' && i + 3 < rtf.size()) {
-                const std::string hex = rtf.substr(i + 2, 2);
-                if (!skipping.back() && std::isxdigit(static_cast<unsigned char>(hex[0])) &&
-                    std::isxdigit(static_cast<unsigned char>(hex[1])))
-                    out += static_cast<char>(std::stoi(hex, nullptr, 16));
-                i += 4;
-            } else if (std::isalpha(static_cast<unsigned char>(n))) {
-                size_t j = i + 1;
-                while (j < rtf.size() && std::isalpha(static_cast<unsigned char>(rtf[j]))) ++j;
-                const std::string word = rtf.substr(i + 1, j - i - 1);
-                if (j < rtf.size() &&
-                    (rtf[j] == '-' || std::isdigit(static_cast<unsigned char>(rtf[j])))) {
-                    ++j;
-                    while (j < rtf.size() && std::isdigit(static_cast<unsigned char>(rtf[j]))) ++j;
-                }
-                if (j < rtf.size() && rtf[j] == ' ') ++j;
-                if (!skipping.back()) {
-                    if (word == "par" || word == "line") out += '\n';
-                    if (word == "tab") out += '\t';
-                }
-                i = j;
-            } else {
-                i += 2;
-            }
-        } else {
-            if (!skipping.back() && c != '\r' && c != '\n') out += c;
-            ++i;
-        }
-    }
-    return out;
 }
 
 // Puts name and value into the first row with both cells empty, growing the grid when none.
@@ -157,7 +102,7 @@ TFormInfo::TFormInfo(QWidget* owner, platform::Bitmap* wallpaper, TyxWitch* witc
     about->addLayout(head);
     m_RECopyright = new QTextEdit(m_About);
     m_RECopyright->setReadOnly(true);
-    m_RECopyright->setLineWrapMode(QTextEdit::NoWrap);
+    m_RECopyright->setLineWrapMode(QTextEdit::WidgetWidth);
     about->addWidget(m_RECopyright);
     m_SB = new QScrollArea(m_About);
     auto* game = new QWidget;
@@ -266,8 +211,8 @@ void TFormInfo::ShowAbout(const std::string& projectPath, const std::string& tit
         m_ImgTitle->setPixmap(QPixmap::fromImage(platform::QImageOf(picture)));
     TMemoryStream document;
     if (m_DllRes && m_DllRes->LoadResourceStream(document, "IDR_VELMOR_COPYRIGHT_DOC", "RICHTEXT"))
-        m_RECopyright->setPlainText(Q(RichTextToPlain(
-            std::string(reinterpret_cast<const char*>(document.Data()), document.Size()))));
+        m_RECopyright->setHtml(RichTextToHtml(
+            std::string(reinterpret_cast<const char*>(document.Data()), document.Size())));
     m_EditRSCTitle->setText(Q(title));
     TXiniFile project(projectPath, true);
     const std::string aboutFile = project.ReadString("ScenarioAbout", "ScenarioAboutFile", "");
@@ -275,13 +220,13 @@ void TFormInfo::ShowAbout(const std::string& projectPath, const std::string& tit
         std::vector<uint8_t> bytes;
         if (platform::FileSystem::FileExists(aboutFile) &&
             platform::FileSystem::ReadFile(aboutFile, bytes)) {
-            m_REditRSC->setPlainText(Q(RichTextToPlain(std::string(bytes.begin(), bytes.end()))));
+            m_REditRSC->setHtml(RichTextToHtml(std::string(bytes.begin(), bytes.end())));
         } else if (m_Manager) {
             TStringList lines;
             if (m_Manager->LoadStrings(lines, aboutFile)) {
                 std::string text;
                 for (const auto& line : lines) text += line + "\n";
-                m_REditRSC->setPlainText(Q(RichTextToPlain(text)));
+                m_REditRSC->setHtml(RichTextToHtml(text));
             }
         }
     }
@@ -375,7 +320,20 @@ void TFormInfo::paintEvent(QPaintEvent*) {
     painter.drawTiledPixmap(rect(), QPixmap::fromImage(platform::QImageOf(*m_Wallpaper)));
 }
 
+void TFormInfo::ErrorsChanged() {
+    // Records can come every tick; the list is redrawn once per pass of the event loop.
+    if (!isVisible() || m_ErrorsPending) return;
+    m_ErrorsPending = true;
+    QTimer::singleShot(0, this, [this] {
+        m_ErrorsPending = false;
+        RefreshErrors();
+    });
+}
+
 void TFormInfo::RefreshErrors() {
+    QScrollBar* bar = m_LBError->verticalScrollBar();
+    const bool atEnd = bar->value() == bar->maximum();
     m_LBError->clear();
     for (const auto& line : m_ErrorLines) m_LBError->addItem(Q(line));
+    if (atEnd) m_LBError->scrollToBottom();
 }

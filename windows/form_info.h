@@ -40,6 +40,8 @@ public:
     // The engine's and the game's about texts, read once.
     void ShowAbout(const std::string& projectPath, const std::string& title);
     void ShowErrorPage();
+    // The engine added a record: the open window's list follows it.
+    void ErrorsChanged();
     // Opens the debug panel (as a double-click on the logo does); nothing when restricted.
     void OpenDebugPanel();
     void CloseDebugPanel();
@@ -77,6 +79,7 @@ private:
     TStringList m_ErrorLines;
     bool m_Restricted = true;
     bool m_Filling = false;
+    bool m_ErrorsPending = false;
     platform::Bitmap* m_Wallpaper;
     TyxWitch* m_Witch;
     TyxDllRes* m_DllRes;

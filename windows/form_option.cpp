@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -15,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include "platform/bitmap_qt.h"
+#include "platform/canvas.h"
 #include "platform/sjis.h"
 #include "resources/dll_res.h"
 #include "resources/engine_error.h"
@@ -117,8 +119,16 @@ void TFormOption::SetValues(const Values& values) {
     cbFontName->clear();
     for (const QString& family : QFontDatabase::families(QFontDatabase::Japanese))
         cbFontName->addItem(family);
-    cbFontName->setCurrentIndex(cbFontName->findText(
-        QString::fromStdString(platform::SjisToUtf8(values.FontName)), Qt::MatchFixedString));
+    int shown = cbFontName->findText(QString::fromStdString(platform::SjisToUtf8(values.FontName)),
+                                     Qt::MatchFixedString);
+    // A face of the original platform's (the default is one) is drawn in the installed face
+    // it maps to; the box names that one rather than stay blank.
+    const std::string host = platform::Canvas::HostFace(values.FontName);
+    if (shown < 0 && host != platform::SjisToUtf8(values.FontName)) {
+        const QFont used(QString::fromStdString(host));
+        shown = cbFontName->findText(QFontInfo(used).family(), Qt::MatchFixedString);
+    }
+    cbFontName->setCurrentIndex(shown);
     // Set before the volumes are shown, so showing them changes nothing that is heard.
     for (int channel = 0; channel < 4; ++channel) {
         QSignalBlocker quiet(m_TBVolumes[channel]);

@@ -1,10 +1,13 @@
 // velmor-rcgen: draws the resource library's pictures and writes them, with the about
 // document, into a C++ source that the VELMORRC.DLL target compiles.
 //   velmor-rcgen OUTPUT.cpp [PREVIEW_FOLDER]
+//   velmor-rcgen --icons FOLDER      the program's icon as velmor-SIZE.png and velmor.qrc
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "rc/generator/encode.h"
 #include "rc/generator/pictures.h"
@@ -12,6 +15,8 @@
 using namespace rcgen;
 
 namespace {
+
+constexpr int kIconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
 
 void Preview(const QString& folder, const std::string& name, const QImage& image) {
     if (folder.isEmpty()) return;
@@ -30,6 +35,24 @@ int main(int argc, char** argv) {
     if (!LoadFonts()) {
         std::fprintf(stderr, "velmor-rcgen: the IPA Gothic fonts (fonts-ipafont-gothic) are not installed\n");
         return 1;
+    }
+    if (std::string(argv[1]) == "--icons") {
+        if (argc < 3) return 2;
+        const QString folder = QString::fromLocal8Bit(argv[2]);
+        QDir().mkpath(folder);
+        QString qrc = QStringLiteral("<RCC>\n<qresource prefix=\"/velmor\">\n");
+        for (int size : kIconSizes) {
+            const QString name = QStringLiteral("velmor-%1.png").arg(size);
+            if (!ProgramIcon(size).save(folder + "/" + name, "PNG")) {
+                std::fprintf(stderr, "velmor-rcgen: cannot write %s\n", qPrintable(name));
+                return 1;
+            }
+            qrc += QStringLiteral("<file>%1</file>\n").arg(name);
+        }
+        qrc += QStringLiteral("</qresource>\n</RCC>\n");
+        QFile file(folder + "/velmor.qrc");
+        if (!file.open(QIODevice::WriteOnly) || file.write(qrc.toUtf8()) < 0) return 1;
+        return 0;
     }
     const QString preview = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
     if (!preview.isEmpty()) QDir().mkpath(preview);

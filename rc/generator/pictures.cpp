@@ -402,6 +402,57 @@ QImage TitlePicture() {
     return image.convertToFormat(QImage::Format_RGB32);
 }
 
+QImage ProgramIcon(int size) {
+    const double u = size / 64.0;
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    Smooth(p);
+    const QRectF tile(1.5 * u, 1.5 * u, size - 3 * u, size - 3 * u);
+    QPainterPath shape;
+    shape.addRoundedRect(tile, 12 * u, 12 * u);
+    p.setClipPath(shape);
+    QLinearGradient sky(0, 0, size, size);
+    sky.setColorAt(0, QColor(0x1F, 0x26, 0x3D));
+    sky.setColorAt(1, QColor(0x12, 0x16, 0x24));
+    p.fillRect(image.rect(), sky);
+    QRadialGradient glow(QPointF(size * 0.78, size * 0.2), size * 0.75);
+    glow.setColorAt(0, QColor(0x2A, 0x9D, 0xB5, 110));
+    glow.setColorAt(1, QColor(0x2A, 0x9D, 0xB5, 0));
+    p.fillRect(image.rect(), glow);
+    if (size >= 32) {
+        for (uint32_t i = 0; i < 14; ++i) {
+            const double x = (Hash(i, 1, 17) % 64) * u;
+            const double y = (Hash(i, 2, 17) % 22) * u;
+            p.setPen(Qt::NoPen);
+            p.setBrush(QColor(255, 255, 255, 60 + static_cast<int>(Hash(i, 3, 17) % 110)));
+            p.drawEllipse(QPointF(x, y + 3 * u), 0.6 * u, 0.6 * u);
+        }
+    }
+    // The title's first letter, in its ink, over its accent bar.
+    QFont font = UiFont(46 * u, QFont::Bold);
+    QPainterPath letter;
+    letter.addText(QPointF(0, 0), font, QStringLiteral("v"));
+    const QRectF box = letter.boundingRect();
+    letter.translate(size / 2.0 - box.center().x(), 35 * u - box.center().y());
+    QLinearGradient ink(0, 16 * u, 0, 52 * u);
+    ink.setColorAt(0, QColor(0xF4, 0xF7, 0xFB));
+    ink.setColorAt(1, QColor(0xA9, 0xDD, 0xE8));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0, 0, 0, 90));
+    p.drawPath(letter.translated(1.2 * u, 1.6 * u));
+    p.setBrush(ink);
+    p.drawPath(letter);
+    p.setBrush(QColor::fromRgba(palette::kAccentLight));
+    p.drawRoundedRect(QRectF(18 * u, 52 * u, 28 * u, 3.2 * u), 1.6 * u, 1.6 * u);
+    p.setClipping(false);
+    p.setPen(Pen(0x50FFFFFF, std::max(1.0, u)));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(shape);
+    p.end();
+    return image.convertToFormat(QImage::Format_ARGB32);
+}
+
 QImage DialogButton(bool ok, bool pressed) {
     // The size of the options dialog's picture buttons.
     const int w = 141, h = 38;

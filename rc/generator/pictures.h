@@ -34,5 +34,8 @@ QImage GalleryBackground();                       // 800 x 600 opaque
 QImage NeverSeen();                               // 160 x 120 opaque
 QImage GalleryButton(const QString& kind, bool pressed);  // ARGB, hard edges after flattening
 QByteArray AboutDocument();                       // RTF bytes
+// The program's own icon, size x size ARGB: the title picture's night sky, glow and lettering
+// in a rounded square.
+QImage ProgramIcon(int size);
 
 }  // namespace rcgen

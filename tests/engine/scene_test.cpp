@@ -77,6 +77,55 @@ TEST_F(SceneTest, LayersComposeBackToFrontAndTheHiddenWindowStopsAfterTheFace) {
     EXPECT_EQ(At(159, 119), 0u);
 }
 
+// The text keeps to the part of the window picture that is on the screen; a window that fits
+// gives the text area of its own edges.
+TEST_F(SceneTest, TextAreaStaysOnTheScreenWhenTheWindowPictureIsWider) {
+    Picture("win200.png", 200, 30);
+    Picture("win100.png", 100, 20);
+    struct Case {
+        const char* what;
+        int width, height;
+        std::string window;  // the project's MessageWindow keys
+        TRect text;
+        int rowHeight;
+    };
+    const Case cases[] = {
+        {"fits: its own edges", 160, 120, "Image=win100.png\n", {40, 106, 120, 120}, 0},
+        {"wider than the screen", 160, 120, "Image=win200.png\n", {10, 96, 150, 120}, 2},
+        {"off the right edge", 160, 120, "Image=win100.png\nBasePoint=1\nX=100\nY=120\n",
+         {110, 110, 150, 120}, 0},
+        // The library's 760-pixel frame on a 640 x 480 game.
+        {"built-in frame, 640 x 480", 640, 480, "", {10, -1, 630, 480}, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        m_Dir.WriteSjis("game.vsc", "<velmor>\nStartScript=start.txt\n</velmor>\n<Screen>\nWidth=" +
+                                        std::to_string(c.width) + "\nHeight=" +
+                                        std::to_string(c.height) + "\n</Screen>\n<MessageWindow>\n" +
+                                        c.window + "</MessageWindow>\n");
+        m_Dir.WriteSjis("start.txt", "x\n");
+        TVelmor e(m_Dir.Str() + "game.vsc", SJ("ＭＳ ゴシック"),
+                  EngineServices(m_DllRes.get(), nullptr, &m_Errors));
+        const TRect area = e.Scene().TextArea();
+        EXPECT_EQ(area.Left, c.text.Left);
+        EXPECT_EQ(area.Right, c.text.Right);
+        EXPECT_EQ(area.Bottom, c.text.Bottom);
+        if (c.text.Top >= 0) {
+            EXPECT_EQ(area.Top, c.text.Top);
+        }
+        EXPECT_GE(area.Top, 0);
+        for (int i = 0; i < 4; ++i) {
+            const TRect row = e.Scene().ChoiceRowAreas()[i];
+            EXPECT_EQ(row.Left, area.Left);
+            EXPECT_EQ(row.Right, area.Right);
+            if (c.rowHeight >= 0) {
+                EXPECT_EQ(row.Bottom - row.Top, c.rowHeight);
+            }
+            EXPECT_LE(row.Bottom, c.height);
+        }
+    }
+}
+
 TEST_F(SceneTest, PresentationCrossFadesOnlyWhenRedrawIsSetAndNotSkipping) {
     TVelmor& e = StartScene("x\n", "MessageAnimation=0\n");
     e.PresentFrame();

@@ -12,6 +12,7 @@
 #include "platform/file_system.h"
 #include "platform/joystick.h"
 #include "platform/sjis.h"
+#include "shell/program_icon.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -48,6 +49,37 @@ TEST(FormSelect, ListsTitlesAndIconsAndChoosesOnlyAnItem) {
     EXPECT_TRUE(ok->isEnabled());
     ok->click();
     EXPECT_EQ(select.ChosenPath(), candidates[1]);
+}
+
+// Listed by title, untitled games last; each row still starts its own game, and a game without
+// an icon shows the program's.
+TEST(FormSelect, SortsByTitleAndShowsTheProgramsIconForGamesWithoutOne) {
+    TempFolder dir;
+    const std::pair<const char*, const char*> games[] = {
+        {"d", "Title=灯台\n"}, {"a", ""}, {"c", "Title=Beacon\n"}, {"b", "Title=あかり\n"}};
+    TStringList candidates;
+    for (const auto& [folder, keys] : games) {
+        dir.WriteSjis(std::string(folder) + "/game.vsc", std::string("<velmor>\n") + keys + "</velmor>\n");
+        candidates.push_back(
+            platform::FileSystem::FromHostPath(dir.Str() + folder + "/game.vsc"));
+    }
+    TFormSelect select(nullptr, nullptr);
+    select.SetCandidates(candidates, nullptr);
+    auto* list = select.findChild<QListWidget*>();
+    ASSERT_EQ(list->count(), 4);
+    const QImage program = ProgramIcon().pixmap(32, 32).toImage();
+    ASSERT_FALSE(program.isNull());
+    const std::pair<const char*, const char*> expected[] = {
+        {"Beacon", "c"}, {"あかり", "b"}, {"灯台", "d"}, {"", "a"}};
+    for (int row = 0; row < 4; ++row) {
+        SCOPED_TRACE(row);
+        EXPECT_EQ(list->item(row)->text().toStdString(), expected[row].first);
+        EXPECT_EQ(list->item(row)->icon().pixmap(32, 32).toImage(), program);
+        list->setCurrentRow(row);
+        select.findChild<QPushButton*>()->click();
+        EXPECT_EQ(select.ChosenPath(), platform::FileSystem::FromHostPath(
+                                           dir.Str() + expected[row].second + "/game.vsc"));
+    }
 }
 
 }  // namespace

@@ -141,4 +141,22 @@ TEST_F(InfoWindowTest, TheVariableTableShowsEditsAndWritesTheGamesVariables) {
     EXPECT_EQ(info.m_LVSysData->topLevelItemCount(), 9);
 }
 
+// The open window's error list follows the records the game adds, not a copy from its opening.
+TEST_F(InfoWindowTest, TheErrorListFollowsNewRecordsWhileOpen) {
+    TFormInfo& info = Start("一\n", true);
+    info.OpenDebugPanel();
+    info.show();
+    QApplication::processEvents();
+    const int before = info.m_LBError->count();
+    for (int i = 0; i < 3; ++i) m_Form->Engine()->AddErrorRecord("late " + std::to_string(i));
+    QApplication::processEvents();
+    ASSERT_EQ(info.m_LBError->count(), before + 3);
+    EXPECT_NE(info.m_LBError->item(before + 2)->text().toStdString().find("late 2"),
+              std::string::npos);
+    // Past the cap the oldest go, as in the engine's list.
+    for (int i = 0; i < 300; ++i) m_Form->Engine()->AddErrorRecord("more");
+    QApplication::processEvents();
+    EXPECT_EQ(info.m_LBError->count(), 255);
+}
+
 }  // namespace

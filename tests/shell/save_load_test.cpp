@@ -4,6 +4,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QKeyEvent>
+#include <QPushButton>
 #include <QTreeWidget>
 #include <filesystem>
 
@@ -16,6 +18,7 @@
 #include "platform/virtual_clock.h"
 #include "resources/sjis_text.h"
 #include "save/form_save.h"
+#include "save/form_save_data.h"
 #include "shell/form_main.h"
 #include "tests/support/temp_folder.h"
 
@@ -252,6 +255,84 @@ TEST_F(SaveLoadTest, ASaveThatCannotBeWrittenIsReportedAndNotListed) {
     ASSERT_FALSE(m_Boxes.Records().empty());
     EXPECT_EQ(m_Boxes.Records().back().icon, platform::MessageIcon::Warning);
     EXPECT_EQ(Message(), "一");  // the game goes on
+}
+
+}  // namespace
+
+namespace {
+
+// Enter never saves: on a selected row it asks to load, as a double-click does, wherever the
+// focus is; with nothing selected it does nothing.
+TEST_F(SaveLoadTest, EnterAndDoubleClickLoadTheSelectedRowAndNeverSave) {
+    WithDialog([](TFormSave& d) { d.m_ActNewSave->trigger(); });
+    Click();
+    ASSERT_EQ(Message(), "二");
+    struct Case {
+        const char* what;
+        const char* focus;  // object name of the widget with the focus, or "" for the list
+        bool selected;
+        bool doubleClick;
+        MessageAnswer answer;
+        bool asked;
+        bool loaded;
+    };
+    const Case cases[] = {
+        {"Enter in the list, no", "", true, false, MessageAnswer::No, true, false},
+        {"Enter on the new-save button", "btnNewSave", true, false, MessageAnswer::No, true, false},
+        {"Enter on the overwrite button", "btnSave", true, false, MessageAnswer::No, true, false},
+        {"Enter with nothing selected", "", false, false, MessageAnswer::Yes, false, false},
+        {"double-click, no", "", true, true, MessageAnswer::No, true, false},
+        {"Enter in the list, yes", "", true, false, MessageAnswer::Yes, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        m_Asked.clear();
+        const size_t boxes = m_Boxes.Records().size();
+        if (c.asked) m_Boxes.PushAnswer(c.answer);
+        bool loaded = false;
+        int rows = -1;
+        WithDialog([&](TFormSave& d) {
+            d.show();
+            QApplication::processEvents();
+            if (!c.selected) d.List()->clearSelection();
+            QWidget* focus = *c.focus ? d.findChild<QWidget*>(c.focus) : d.List();
+            ASSERT_NE(focus, nullptr);
+            focus->setFocus();
+            if (c.doubleClick) {
+                Q_EMIT d.List()->itemDoubleClicked(d.List()->topLevelItem(0), 0);
+            } else {
+                QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+                QApplication::sendEvent(focus, &enter);
+            }
+            loaded = d.Loaded();
+            rows = d.List()->topLevelItemCount();
+            d.close();
+        });
+        EXPECT_TRUE(m_Asked.empty());  // no details question: nothing was saved
+        EXPECT_EQ(rows, 1);
+        EXPECT_EQ(loaded, c.loaded);
+        ASSERT_EQ(m_Boxes.Records().size(), boxes + (c.asked ? 1 : 0));
+        if (c.asked) {
+            EXPECT_EQ(platform::SjisToUtf8(m_Boxes.Records().back().text),
+                      "データ1 をロードしてもよろしいですか？");
+        }
+    }
+    Settle();
+    EXPECT_EQ(Message(), "一");  // the last case loaded the save
+}
+
+// Without the library's button pictures the details question still works, with plain buttons.
+TEST(SaveDetails, PlainButtonsStandInForMissingPictures) {
+    TFormSaveData details(nullptr, nullptr, nullptr);
+    details.Fill(SJ("データ1"), "2026/12/09", "15:00:00", "");
+    auto* ok = details.findChild<QPushButton*>("m_BtnOK");
+    auto* cancel = details.findChild<QPushButton*>("m_BtnCancel");
+    ASSERT_NE(ok, nullptr);
+    ASSERT_NE(cancel, nullptr);
+    EXPECT_TRUE(ok->isVisibleTo(&details));
+    EXPECT_TRUE(cancel->isVisibleTo(&details));
+    ok->click();
+    EXPECT_TRUE(details.Accepted());
 }
 
 }  // namespace
