@@ -12,7 +12,7 @@ packages=(
   libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev
   libcdio-paranoia-dev libxrandr-dev
   fonts-ipafont-gothic
-  libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev libdeflate-dev
   xvfb xauth x11-utils imagemagick
   espeak-ng
 )
