@@ -1,6 +1,7 @@
 // One composed frame of the demo's busiest scene at 800 x 600: background, standing character,
 // four small faces, message window and a full message with its outline; then each part alone.
-//   build/bin/bench_compose --benchmark_min_time=0.5s
+//   build/bin/bench_compose --benchmark_min_time=0.5   (seconds, a plain number for this
+//   Google Benchmark; add --benchmark_repetitions=5 for medians)
 #include <benchmark/benchmark.h>
 
 #include <QBuffer>

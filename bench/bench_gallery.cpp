@@ -1,7 +1,7 @@
 // A gallery page of 9 seen entries on an 800 x 600 screen, from 160 x 120 thumbnails and
 // from 800 x 600 pictures scaled into their cells: drawing the page and turning to the next
 // one and back. Targets: under 15 ms a page from thumbnails, under 60 ms from pictures.
-//   build/bin/bench_gallery --benchmark_min_time=0.5s
+//   build/bin/bench_gallery --benchmark_min_time=0.5
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>

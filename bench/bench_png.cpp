@@ -1,8 +1,14 @@
 // PNG decoding speed: the engine's decoder beside the reference library on the same files,
 // photographic and flat-art pictures drawn here at start and encoded with the reference
-// library's defaults. Prints the time ratio per file at the end.
+// library's defaults. The engine checks neither the chunk CRCs nor the stream's Adler-32, so
+// the reference runs with both checks off as well as with its defaults (both on); the floors
+// are zlib's and libdeflate's inflate alone of the same image data, also unchecked. Prints
+// the ratios of the medians per file at the end.
+//   build/bin/bench_png --benchmark_repetitions=5 --benchmark_min_time=0.2
 #include <benchmark/benchmark.h>
+#include <libdeflate.h>
 #include <png.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cmath>
@@ -21,10 +27,36 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
+Bytes Encode(int width, int height, int channels, const Bytes& pixels);
+
 struct Picture {
     std::string name;
     Bytes png;
+    Bytes idat;      // the image data joined: one zlib stream
+    size_t rawSize;  // what it inflates to
 };
+
+uint32_t Be32(const uint8_t* p) {
+    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
+}
+
+Bytes JoinedIdat(const Bytes& png) {
+    Bytes out;
+    for (size_t pos = 8; pos + 12 <= png.size();) {
+        const uint32_t length = Be32(&png[pos]);
+        if (std::memcmp(&png[pos + 4], "IDAT", 4) == 0)
+            out.insert(out.end(), png.begin() + long(pos + 8), png.begin() + long(pos + 8 + length));
+        pos += 12 + length;
+    }
+    return out;
+}
+
+Picture Make(std::string name, int w, int h, int channels, const Bytes& pixels) {
+    Picture p{std::move(name), Encode(w, h, channels, pixels), {}, 0};
+    p.idat = JoinedIdat(p.png);
+    p.rawSize = size_t(h) * (size_t(w) * size_t(channels) + 1);
+    return p;
+}
 
 void WriteToVector(png_structp png, png_bytep data, png_size_t size) {
     auto* out = static_cast<Bytes*>(png_get_io_ptr(png));
@@ -102,9 +134,9 @@ const std::vector<Picture>& Pictures() {
         std::vector<Picture> list;
         for (auto [w, h] : {std::pair{800, 600}, std::pair{1920, 1080}}) {
             const std::string size = std::to_string(w) + "x" + std::to_string(h);
-            list.push_back({"photo_" + size, Encode(w, h, 3, Photographic(w, h))});
-            list.push_back({"flat_" + size, Encode(w, h, 3, FlatArt(w, h, 3))});
-            list.push_back({"character_" + size, Encode(w, h, 4, FlatArt(w, h, 4))});
+            list.push_back(Make("photo_" + size, w, h, 3, Photographic(w, h)));
+            list.push_back(Make("flat_" + size, w, h, 3, FlatArt(w, h, 3)));
+            list.push_back(Make("character_" + size, w, h, 4, FlatArt(w, h, 4)));
         }
         return list;
     }();
@@ -123,8 +155,9 @@ void ReadFromMemory(png_structp png, png_bytep out, png_size_t size) {
     state->pos += size;
 }
 
-// The reference library decoding to the same blue-first byte order into a fresh image.
-void DecodeWithLibpng(const Bytes& data) {
+// The reference library decoding to the same blue-first byte order into a fresh image; with
+// `checks` false it ignores the chunk CRCs and the Adler-32, as the engine's decoder does.
+void DecodeWithLibpng(const Bytes& data, bool checks) {
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     ReadState state{&data, 0};
@@ -133,6 +166,10 @@ void DecodeWithLibpng(const Bytes& data) {
         return;
     }
     png_set_read_fn(png, &state, ReadFromMemory);
+    if (!checks) {
+        png_set_crc_action(png, PNG_CRC_QUIET_USE, PNG_CRC_QUIET_USE);
+        png_set_option(png, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
+    }
     png_read_info(png, info);
     png_set_bgr(png);
     png_read_update_info(png, info);
@@ -154,37 +191,76 @@ void BM_Velmor(benchmark::State& state, const Picture* picture) {
     }
 }
 
-void BM_Libpng(benchmark::State& state, const Picture* picture) {
-    for (auto _ : state) DecodeWithLibpng(picture->png);
+void BM_Libpng(benchmark::State& state, const Picture* picture, bool checks) {
+    for (auto _ : state) DecodeWithLibpng(picture->png, checks);
 }
 
-// Console output as usual, then one line per picture: velmor time / libpng time.
+// zlib's inflate alone into a buffer of the decoded size, the Adler-32 not checked.
+void BM_Zlib(benchmark::State& state, const Picture* picture) {
+    Bytes out(picture->rawSize);
+    for (auto _ : state) {
+        z_stream z{};
+        inflateInit(&z);
+        inflateValidate(&z, 0);
+        z.next_in = const_cast<Bytef*>(picture->idat.data());
+        z.avail_in = uInt(picture->idat.size());
+        z.next_out = out.data();
+        z.avail_out = uInt(out.size());
+        if (inflate(&z, Z_FINISH) != Z_STREAM_END) state.SkipWithError("inflate failed");
+        inflateEnd(&z);
+        benchmark::DoNotOptimize(out.data());
+    }
+}
+
+// libdeflate's inflate alone, the same way (the raw stream behind the two-byte header).
+void BM_Libdeflate(benchmark::State& state, const Picture* picture) {
+    Bytes out(picture->rawSize);
+    libdeflate_decompressor* d = libdeflate_alloc_decompressor();
+    for (auto _ : state) {
+        if (libdeflate_deflate_decompress(d, picture->idat.data() + 2, picture->idat.size() - 2,
+                                          out.data(), out.size(), nullptr) != LIBDEFLATE_SUCCESS)
+            state.SkipWithError("inflate failed");
+        benchmark::DoNotOptimize(out.data());
+    }
+    libdeflate_free_decompressor(d);
+}
+
+// Console output as usual, then one line per picture: the medians over the repetitions.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs)
             if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                m_Times[run.benchmark_name()] = {run.GetAdjustedRealTime(),
-                                                 run.GetAdjustedCPUTime()};
+                m_Times[run.benchmark_name()].push_back(run.GetAdjustedCPUTime());
     }
     void Finalize() override {
         ConsoleReporter::Finalize();
-        // CPU time too: on a shared machine it is the steadier of the two.
-        std::printf("\n%-26s %10s %10s %7s %9s\n", "picture", "velmor ms", "libpng ms", "ratio",
-                    "cpu ratio");
+        // CPU time: on a shared machine it is the steadier of the two.
+        std::printf("\nMedian CPU ms; ratios are velmor / the other\n");
+        std::printf("%-22s %7s %9s %9s %7s %10s %10s %10s %10s\n", "picture", "velmor",
+                    "libpng-no", "libpng", "zlib", "libdeflate", "/libpng-no", "/libpng",
+                    "/zlib");
         for (const Picture& p : Pictures()) {
-            auto v = m_Times.find("png/velmor/" + p.name);
-            auto l = m_Times.find("png/libpng/" + p.name);
-            if (v == m_Times.end() || l == m_Times.end()) continue;
-            std::printf("%-26s %10.2f %10.2f %7.2f %9.2f\n", p.name.c_str(), v->second.first,
-                        l->second.first, v->second.first / l->second.first,
-                        v->second.second / l->second.second);
+            const double v = Get("png/velmor/" + p.name), off = Get("png/libpng-nochecks/" + p.name),
+                         on = Get("png/libpng/" + p.name), z = Get("png/zlib-inflate/" + p.name),
+                         d = Get("png/libdeflate-inflate/" + p.name);
+            auto over = [](double a, double b) { return b == 0 ? 0.0 : a / b; };
+            std::printf("%-22s %7.2f %9.2f %9.2f %7.2f %10.2f %10.2f %10.2f %10.2f\n",
+                        p.name.c_str(), v, off, on, z, d, over(v, off), over(v, on), over(v, z));
         }
     }
 
 private:
-    std::map<std::string, std::pair<double, double>> m_Times;  // real, CPU
+    double Get(const std::string& name) const {
+        auto it = m_Times.find(name);
+        if (it == m_Times.end() || it->second.empty()) return 0.0;
+        std::vector<double> v = it->second;
+        std::sort(v.begin(), v.end());
+        const size_t n = v.size();
+        return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+    }
+    std::map<std::string, std::vector<double>> m_Times;
 };
 
 }  // namespace
@@ -193,7 +269,15 @@ int main(int argc, char** argv) {
     for (const Picture& p : Pictures()) {
         benchmark::RegisterBenchmark(("png/velmor/" + p.name).c_str(), BM_Velmor, &p)
             ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("png/libpng/" + p.name).c_str(), BM_Libpng, &p)
+        benchmark::RegisterBenchmark(("png/libpng-nochecks/" + p.name).c_str(), BM_Libpng, &p,
+                                     false)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("png/libpng/" + p.name).c_str(), BM_Libpng, &p, true)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("png/zlib-inflate/" + p.name).c_str(), BM_Zlib, &p)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("png/libdeflate-inflate/" + p.name).c_str(), BM_Libdeflate,
+                                     &p)
             ->Unit(benchmark::kMillisecond);
     }
     benchmark::Initialize(&argc, argv);

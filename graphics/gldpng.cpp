@@ -1,15 +1,19 @@
 #include "graphics/gldpng.h"
 
+#include <libdeflate.h>
 #include <zlib.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <new>
+#include <utility>
 #include <vector>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#include <immintrin.h>
 #endif
 
 #include "resources/application.h"
@@ -343,6 +347,84 @@ void ConvertRow(RowKind kind, const uint8_t* s, int n, int x0, int dx, uint8_t* 
     }
 }
 
+
+#if defined(__SSE2__)
+// Byte shuffles for the common 8-bit rows, SSSE3 when the processor has it (checked once).
+// Each step loads and stores 16 bytes, so it runs while both stay inside the row; the rest
+// goes through ConvertRow.
+bool HaveSsse3() {
+    static const bool has = __builtin_cpu_supports("ssse3");
+    return has;
+}
+
+// Five RGB pixels to BGR per step; returns the pixels done.
+__attribute__((target("ssse3"))) int Rgb8ToBgr(const uint8_t* s, int n, uint8_t* out) {
+    const __m128i order = _mm_setr_epi8(2, 1, 0, 5, 4, 3, 8, 7, 6, 11, 10, 9, 14, 13, 12, 15);
+    int i = 0;
+    for (; 3 * (i + 5) + 1 <= 3 * n; i += 5) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 3 * i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 3 * i), _mm_shuffle_epi8(v, order));
+    }
+    return i;
+}
+
+// Four RGBA pixels to BGR and four map bytes (255 - alpha) per step.
+__attribute__((target("ssse3"))) int Rgba8ToBgr(const uint8_t* s, int n, uint8_t* out,
+                                                uint8_t* map) {
+    const __m128i order = _mm_setr_epi8(2, 1, 0, 6, 5, 4, 10, 9, 8, 14, 13, 12, 3, 7, 11, 15);
+    const __m128i ones = _mm_set1_epi8(-1);
+    int i = 0;
+    for (; 3 * i + 16 <= 3 * n; i += 4) {
+        const __m128i v = _mm_shuffle_epi8(
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 4 * i)), order);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 3 * i), v);
+        const uint32_t alpha = uint32_t(_mm_cvtsi128_si32(_mm_srli_si128(_mm_xor_si128(v, ones), 12)));
+        std::memcpy(map + i, &alpha, 4);
+    }
+    return i;
+}
+#endif
+
+// ConvertRow with vector shortcuts for whole 8-bit colour rows.
+void ConvertRowFast(RowKind kind, const uint8_t* s, int n, int x0, int dx, uint8_t* out,
+                    uint8_t* map) {
+#if defined(__SSE2__)
+    if (dx == 1 && HaveSsse3()) {
+        int done = 0;
+        if (kind == RowKind::Rgb8)
+            done = Rgb8ToBgr(s, n, out);
+        else if (kind == RowKind::Rgba8)
+            done = Rgba8ToBgr(s, n, out, map);
+        if (done > 0) {
+            const size_t in = kind == RowKind::Rgb8 ? 3 : 4;
+            ConvertRow(kind, s + in * size_t(done), n - done, 0, 1, out + 3 * size_t(done),
+                       map ? map + done : nullptr);
+            return;
+        }
+    }
+#endif
+    ConvertRow(kind, s, n, x0, dx, out, map);
+}
+
+// Buffers kept between decodes on a thread: the fresh pages of a large buffer cost more than
+// inflating into it. A buffer beyond kScratchKept goes back after the picture that needed it.
+struct Scratch {
+    std::vector<uint8_t> raw;
+    std::vector<uint8_t> joined;
+};
+constexpr size_t kScratchKept = size_t(32) << 20;
+Scratch& TheScratch() {
+    thread_local Scratch scratch;
+    return scratch;
+}
+struct ScratchTrim {
+    Scratch& scratch;
+    ~ScratchTrim() {
+        for (std::vector<uint8_t>* v : {&scratch.raw, &scratch.joined})
+            if (v->capacity() > kScratchKept) std::vector<uint8_t>().swap(*v);
+    }
+};
+
 struct Pass {
     int x0, y0, dx, dy;
 };
@@ -374,6 +456,7 @@ private:
     void ReadHeader(const uint8_t* body, size_t size);
     void ReadImage(const uint8_t* body, size_t size);
     bool Inflate(uint8_t* out, size_t size);
+    bool InflateWhole(const uint8_t* body, size_t size, uint8_t* out, size_t rawSize);
     bool NextIdat();
     void SettleTransparency();
 
@@ -583,6 +666,45 @@ void TGLDPNGReadStream::ReadImage(const uint8_t* body, size_t size) {
         if (map->Empty() || map->Width() != width || map->Height() != height) Fail(kReadError);
     }
 
+    // The whole image in one call where the data is exactly what the header promises;
+    // anything else (a short or long stream, a damaged one, a preset dictionary) is decoded
+    // by the streaming inflate below, which reads it exactly as far as it goes.
+    {
+        const size_t idatEnd = m_Pos;
+        const size_t whole = size_t(rawSize);
+        Scratch& scratch = TheScratch();
+        if (scratch.raw.size() < whole + kPad) scratch.raw.resize(whole + kPad);
+        const ScratchTrim trim{scratch};
+        uint8_t* const raw = scratch.raw.data();
+        std::memset(raw + whole, 0, kPad);
+        if (InflateWhole(body, size, raw, whole)) {
+            std::vector<uint8_t> zero;
+            size_t offset = 0;
+            for (int p = 0; p < passCount; ++p) {
+                const Pass& pass = passes[p];
+                const int passWidth = PassSize(width, pass.x0, pass.dx);
+                const int passHeight = PassSize(height, pass.y0, pass.dy);
+                if (passWidth == 0 || passHeight == 0) continue;
+                const size_t rowBytes = size_t((uint64_t(passWidth) * bitsPerPixel + 7) / 8);
+                const size_t stride = rowBytes + 1;
+                zero.assign(stride + kPad, 0);
+                const uint8_t* prev = zero.data();
+                for (int y = 0; y < passHeight; ++y) {
+                    uint8_t* row = raw + offset;
+                    if (!Unfilter(row[0], row + 1, prev + 1, rowBytes, bpp)) Fail(kReadError);
+                    const int target = pass.y0 + y * pass.dy;
+                    ConvertRowFast(kind, row + 1, passWidth, pass.x0, pass.dx,
+                                   image.ScanLine(target), map ? map->ScanLine(target) : nullptr);
+                    prev = row;
+                    offset += stride;
+                }
+            }
+            m_ImageDone = true;
+            return;
+        }
+        m_Pos = idatEnd;
+    }
+
     if (inflateInit(&m_Zlib) != Z_OK) Fail(kZlib);
     m_ZlibStarted = true;
     // Like the chunk CRCs the stream's checksum is not checked: rows stop being read when the
@@ -613,8 +735,8 @@ void TGLDPNGReadStream::ReadImage(const uint8_t* body, size_t size) {
                 const uint8_t* prev = row - stride;
                 if (!Unfilter(row[0], row + 1, prev + 1, rowBytes, bpp)) Fail(kReadError);
                 const int target = pass.y0 + (y + r) * pass.dy;
-                ConvertRow(kind, row + 1, passWidth, pass.x0, pass.dx, image.ScanLine(target),
-                           map ? map->ScanLine(target) : nullptr);
+                ConvertRowFast(kind, row + 1, passWidth, pass.x0, pass.dx,
+                               image.ScanLine(target), map ? map->ScanLine(target) : nullptr);
             }
             if (!complete) Fail(kReadError);
             std::memcpy(buffer.data(), buffer.data() + stride * size_t(rows), stride);
@@ -636,6 +758,55 @@ bool TGLDPNGReadStream::Inflate(uint8_t* out, size_t size) {
         if (rc == Z_STREAM_END) return m_Zlib.avail_out == 0;
         if (rc != Z_OK && !(rc == Z_BUF_ERROR && m_Zlib.avail_in == 0)) return false;
     }
+    return true;
+}
+
+// The IDAT chunks that follow at once, joined, as one zlib stream inflated by libdeflate into
+// exactly `rawSize` bytes. On success the position is after the last of them.
+bool TGLDPNGReadStream::InflateWhole(const uint8_t* body, size_t size, uint8_t* out,
+                                     size_t rawSize) {
+    // Two walks over the chunks: the first finds the joined size, the second copies.
+    auto walk = [&](uint8_t* to) {
+        size_t pos = m_Pos;
+        size_t total = size;
+        if (to) std::memcpy(to, body, size);
+        while (m_Size - pos >= 8 && Be32(m_Data + pos + 4) == kIDAT) {
+            const uint32_t length = Be32(m_Data + pos);
+            pos += 8;
+            const size_t avail = std::min<size_t>(length, m_Size - pos);
+            if (to) std::memcpy(to + total, m_Data + pos, avail);
+            total += avail;
+            pos += avail;
+            pos += std::min<size_t>(4, m_Size - pos);
+            if (avail < length) break;
+        }
+        return std::pair{pos, total};
+    };
+    const auto [pos, inSize] = walk(nullptr);
+    const uint8_t* in = body;
+    if (pos != m_Pos) {
+        std::vector<uint8_t>& joined = TheScratch().joined;
+        if (joined.size() < inSize) joined.resize(inSize);
+        walk(joined.data());
+        in = joined.data();
+    }
+    // zlib's header: deflate, a window zlib accepts, the check bits, no preset dictionary.
+    if (inSize < 2 || (in[0] & 0x0F) != 8 || (in[0] >> 4) > 7 ||
+        ((uint32_t(in[0]) << 8) | in[1]) % 31 != 0 || (in[1] & 0x20) != 0)
+        return false;
+    struct Free {
+        void operator()(libdeflate_decompressor* d) const { libdeflate_free_decompressor(d); }
+    };
+    thread_local std::unique_ptr<libdeflate_decompressor, Free> decompressor(
+        libdeflate_alloc_decompressor());
+    if (!decompressor) return false;
+    size_t used = 0;
+    size_t made = 0;
+    // Like the chunk CRCs the stream's Adler-32 is not checked, as with the streaming inflate.
+    const libdeflate_result rc = libdeflate_deflate_decompress_ex(
+        decompressor.get(), in + 2, inSize - 2, out, rawSize, &used, &made);
+    if (rc != LIBDEFLATE_SUCCESS || made != rawSize) return false;
+    m_Pos = pos;
     return true;
 }
 

@@ -19,13 +19,26 @@ inline void Mix32(uint8_t* tp, const uint8_t* sp, uint32_t a) {
     for (int c = 0; c < 4; ++c) tp[c] = static_cast<uint8_t>((tp[c] * a + sp[c] * (255 - a)) >> 8);
 }
 
+// The target and source weights of 16-bit lanes holding map values: 0 mixes with 0 and 256,
+// 255 with 256 and 0, which give the source and the target exactly, so no selects follow.
+inline void Weights(__m256i a, __m256i& wt, __m256i& ws) {
+    const __m256i c255 = _mm256_set1_epi16(255);
+    const __m256i inv = _mm256_sub_epi16(c255, a);
+    wt = _mm256_sub_epi16(a, _mm256_cmpeq_epi16(a, c255));
+    ws = _mm256_sub_epi16(inv, _mm256_cmpeq_epi16(inv, c255));
+}
+
 // Eight pixels starting at source column j.
 inline void Block8(uint8_t* t, const uint8_t* s, const uint8_t* m, int w, int j, bool mirrored) {
     const __m256i zero = _mm256_setzero_si256();
-    const __m256i c255 = _mm256_set1_epi16(255);
-    const __m256i d255 = _mm256_set1_epi32(255);
-    const __m256i spread = _mm256_set1_epi32(0x01010101);
     const __m256i reverse = _mm256_setr_epi32(7, 6, 5, 4, 3, 2, 1, 0);
+    // Each 128-bit lane L widens pixels 4L, 4L + 1 (low) and 4L + 2, 4L + 3 (high).
+    const __m256i spreadLo =
+        _mm256_set_epi64x(int64_t(0x8005800580058005), int64_t(0x8004800480048004),
+                          int64_t(0x8001800180018001), int64_t(0x8000800080008000));
+    const __m256i spreadHi =
+        _mm256_set_epi64x(int64_t(0x8007800780078007), int64_t(0x8006800680068006),
+                          int64_t(0x8003800380038003), int64_t(0x8002800280028002));
     uint64_t a8;
     std::memcpy(&a8, m + j, 8);
     if (a8 == ~uint64_t{0}) return;
@@ -40,23 +53,19 @@ inline void Block8(uint8_t* t, const uint8_t* s, const uint8_t* m, int w, int j,
         return;
     }
     const __m256i tv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(tp));
-    const __m256i a32 = _mm256_cvtepu8_epi32(_mm_cvtsi64_si128(static_cast<long long>(a8)));
-    const __m256i ab = _mm256_mullo_epi32(a32, spread);
-    const __m256i alo = _mm256_unpacklo_epi8(ab, zero), ahi = _mm256_unpackhi_epi8(ab, zero);
+    const __m256i ab = _mm256_broadcastsi128_si256(_mm_cvtsi64_si128(static_cast<long long>(a8)));
+    __m256i wtLo, wsLo, wtHi, wsHi;
+    Weights(_mm256_shuffle_epi8(ab, spreadLo), wtLo, wsLo);
+    Weights(_mm256_shuffle_epi8(ab, spreadHi), wtHi, wsHi);
     const __m256i lo = _mm256_srli_epi16(
-        _mm256_add_epi16(
-            _mm256_mullo_epi16(_mm256_unpacklo_epi8(tv, zero), alo),
-            _mm256_mullo_epi16(_mm256_unpacklo_epi8(sv, zero), _mm256_sub_epi16(c255, alo))),
+        _mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(tv, zero), wtLo),
+                         _mm256_mullo_epi16(_mm256_unpacklo_epi8(sv, zero), wsLo)),
         8);
     const __m256i hi = _mm256_srli_epi16(
-        _mm256_add_epi16(
-            _mm256_mullo_epi16(_mm256_unpackhi_epi8(tv, zero), ahi),
-            _mm256_mullo_epi16(_mm256_unpackhi_epi8(sv, zero), _mm256_sub_epi16(c255, ahi))),
+        _mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(tv, zero), wtHi),
+                         _mm256_mullo_epi16(_mm256_unpackhi_epi8(sv, zero), wsHi)),
         8);
-    __m256i r = _mm256_packus_epi16(lo, hi);
-    r = _mm256_blendv_epi8(r, sv, _mm256_cmpeq_epi32(a32, zero));
-    r = _mm256_blendv_epi8(r, tv, _mm256_cmpeq_epi32(a32, d255));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(tp), r);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(tp), _mm256_packus_epi16(lo, hi));
 }
 
 void Blend32(uint8_t* t, const uint8_t* s, const uint8_t* m, int w, bool mirrored) {

@@ -16,6 +16,9 @@ const TPixelRows& RowsOf(TPixelFamily family) {
             return PlainPixelRows();
         case TPixelFamily::Avx2:
             return CpuHasAvx2() ? Avx2PixelRows() : Sse2PixelRows();
+        case TPixelFamily::Avx512:
+            return CpuHasAvx512() ? Avx512PixelRows()
+                                  : CpuHasAvx2() ? Avx2PixelRows() : Sse2PixelRows();
         default:
             return Sse2PixelRows();
     }
@@ -109,8 +112,10 @@ TBlendKernels BlendKernelsFor(uint8_t pixelFormat, TPixelFamily family) {
             return KernelsOf<TPixelFamily::Plain>(layout);
         case TPixelFamily::Sse2:
             return KernelsOf<TPixelFamily::Sse2>(layout);
-        default:
+        case TPixelFamily::Avx2:
             return KernelsOf<TPixelFamily::Avx2>(layout);
+        default:
+            return KernelsOf<TPixelFamily::Avx512>(layout);
     }
 }
 
@@ -119,8 +124,16 @@ bool CpuHasAvx2() {
     return has;
 }
 
+bool CpuHasAvx512() {
+    static const bool has = __builtin_cpu_supports("avx512f") &&
+                            __builtin_cpu_supports("avx512bw") &&
+                            __builtin_cpu_supports("avx512vl");
+    return has;
+}
+
 TPixelFamily VectorFamily() {
     if (g_ForcedFamily) return *g_ForcedFamily;
+    if (CpuHasAvx512()) return TPixelFamily::Avx512;
     return CpuHasAvx2() ? TPixelFamily::Avx2 : TPixelFamily::Sse2;
 }
 

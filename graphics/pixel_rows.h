@@ -14,5 +14,6 @@ struct TPixelRows {
 const TPixelRows& PlainPixelRows();
 const TPixelRows& Sse2PixelRows();
 const TPixelRows& Avx2PixelRows();
+const TPixelRows& Avx512PixelRows();
 // The SSE2 24-bit row, shared by the AVX2 family.
 void Sse2Blend24Row(uint8_t* t, const uint8_t* s, const uint8_t* m, int w, bool mirrored);

@@ -15,7 +15,7 @@ packages=(
   libcdio-paranoia-dev libxrandr-dev
   fonts-ipafont-gothic qt6-translations-l10n
   desktop-file-utils appstream
-  libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev libdeflate-dev
   xvfb xauth x11-utils imagemagick
   espeak-ng
 )

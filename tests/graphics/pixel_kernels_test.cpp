@@ -60,7 +60,15 @@ struct Case {
 };
 
 const Case kCases[] = {{32, kFormat32, 4}, {24, kFormat24, 3}, {15, kFormat15, 2}};
-const TPixelFamily kFamilies[] = {TPixelFamily::Plain, TPixelFamily::Sse2, TPixelFamily::Avx2};
+const TPixelFamily kFamilies[] = {TPixelFamily::Plain, TPixelFamily::Sse2, TPixelFamily::Avx2,
+                                  TPixelFamily::Avx512};
+
+// A family this processor cannot run is left out (its kernels would fall back to another).
+bool Runs(TPixelFamily family) {
+    if (family == TPixelFamily::Avx2) return CpuHasAvx2();
+    if (family == TPixelFamily::Avx512) return CpuHasAvx512();
+    return true;
+}
 
 // The expected colour channels of target pixel (col, row) after a blend, from the formula.
 void ExpectFormula(const Case& c, TPixelFamily family, const Bitmap& before, const Bitmap& after,
@@ -100,7 +108,7 @@ TEST(PixelKernels, EveryFamilyFollowsTheFormulaOnRandomPictures) {
     std::mt19937 rng(7);
     for (const Case& c : kCases) {
         for (TPixelFamily family : kFamilies) {
-            if (family == TPixelFamily::Avx2 && !CpuHasAvx2()) continue;
+            if (!Runs(family)) continue;
             const TBlendKernels kernels = BlendKernelsFor(c.format, family);
             for (bool mirrored : {false, true}) {
                 for (int w : {1, 3, 7, 8, 16, 17, 33, 40}) {
@@ -154,12 +162,21 @@ TEST(PixelKernels, VectorFamiliesAgreeBitForBitOnColourChannels) {
             const TBlendKernels sse = BlendKernelsFor(c.format, TPixelFamily::Sse2);
             const TBlendKernels avx = BlendKernelsFor(c.format, TPixelFamily::Avx2);
             const TBlendKernels pl = BlendKernelsFor(c.format, TPixelFamily::Plain);
+            const TBlendKernels wide = BlendKernelsFor(c.format, TPixelFamily::Avx512);
+            Bitmap widest = a;
             (mirrored ? sse.mirrored : sse.plain)(a, 0, 0, source, 0, 0, 301, 9, map);
             (mirrored ? avx.mirrored : avx.plain)(b, 0, 0, source, 0, 0, 301, 9, map);
             (mirrored ? pl.mirrored : pl.plain)(plain, 0, 0, source, 0, 0, 301, 9, map);
+            if (CpuHasAvx512())
+                (mirrored ? wide.mirrored : wide.plain)(widest, 0, 0, source, 0, 0, 301, 9, map);
             for (int y = 0; y < 9; ++y) {
                 ASSERT_EQ(0, std::memcmp(a.ScanLine(y), b.ScanLine(y),
                                          static_cast<size_t>(301 * c.bytes)));
+                if (CpuHasAvx512()) {
+                    ASSERT_EQ(0, std::memcmp(a.ScanLine(y), widest.ScanLine(y),
+                                             static_cast<size_t>(301 * c.bytes)))
+                        << "AVX-512, " << c.bits << " bits, mirrored " << mirrored << ", row " << y;
+                }
                 // The plain family differs only in the fourth byte and the last 24-bit pixel.
                 // (the last pixel of the source row, which mirrored lands in column 0).
                 const int odd = c.bits == 24 ? (mirrored ? 0 : 300) : -1;
@@ -177,7 +194,7 @@ TEST(PixelKernels, VectorFamiliesAgreeBitForBitOnColourChannels) {
 
 TEST(PixelKernels, EdgeValues) {
     for (TPixelFamily family : kFamilies) {
-        if (family == TPixelFamily::Avx2 && !CpuHasAvx2()) continue;
+        if (!Runs(family)) continue;
         Bitmap target, source, map;
         target.SetFormat(3, 1, 32);
         source.SetFormat(3, 1, 32);
@@ -204,7 +221,7 @@ TEST(PixelKernels, EdgeValues) {
 
 TEST(PixelKernels, TransparentPixelAfterAMixedOneKeepsItsBytesIn24Bits) {
     for (TPixelFamily family : kFamilies) {
-        if (family == TPixelFamily::Avx2 && !CpuHasAvx2()) continue;
+        if (!Runs(family)) continue;
         Bitmap target, source, map;
         target.SetFormat(3, 1, 24);
         source.SetFormat(3, 1, 24);
@@ -250,5 +267,7 @@ TEST(PixelKernels, ForcedFamilyOverridesTheProcessorCheck) {
     ForceVectorFamily(TPixelFamily::Sse2);
     EXPECT_EQ(VectorFamily(), TPixelFamily::Sse2);
     ForceVectorFamily(std::nullopt);
-    EXPECT_EQ(VectorFamily(), CpuHasAvx2() ? TPixelFamily::Avx2 : TPixelFamily::Sse2);
+    EXPECT_EQ(VectorFamily(), CpuHasAvx512() ? TPixelFamily::Avx512
+                              : CpuHasAvx2()  ? TPixelFamily::Avx2
+                                              : TPixelFamily::Sse2);
 }

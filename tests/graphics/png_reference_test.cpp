@@ -2,6 +2,7 @@
 // it, and every damaged file is refused with the decoder's error or decodes without harm.
 #include <gtest/gtest.h>
 #include <png.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <csetjmp>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "graphics/gldpng.h"
+#include "png_test_support.h"
 #include "resources/engine_error.h"
 
 namespace {
@@ -148,6 +150,97 @@ TEST(PngReferenceTest, EveryCollectionPictureMatchesTheReference) {
     // The collections exercise both forms of transparency.
     EXPECT_GT(transparentColours, 10);
     EXPECT_GT(maps, 10);
+}
+
+// The same file with its image data recompressed as one stream holding `extra` bytes more than
+// the header promises, which the whole-buffer inflate refuses and the streaming one reads as
+// far as the picture goes; empty when the data does not inflate.
+Bytes WithLongerStream(const Bytes& data, size_t extra) {
+    auto be32 = [&](size_t at) {
+        return (uint32_t(data[at]) << 24) | (uint32_t(data[at + 1]) << 16) |
+               (uint32_t(data[at + 2]) << 8) | data[at + 3];
+    };
+    Bytes z, before, after;
+    for (size_t pos = 8; pos + 12 <= data.size();) {
+        const size_t length = be32(pos);
+        if (pos + 12 + length > data.size()) return {};
+        const bool idat = std::memcmp(&data[pos + 4], "IDAT", 4) == 0;
+        if (idat)
+            z.insert(z.end(), data.begin() + long(pos + 8), data.begin() + long(pos + 8 + length));
+        else
+            (z.empty() ? before : after)
+                .insert((z.empty() ? before : after).end(), data.begin() + long(pos),
+                        data.begin() + long(pos + 12 + length));
+        pos += 12 + length;
+    }
+    z_stream zs{};
+    if (z.empty() || inflateInit(&zs) != Z_OK) return {};
+    Bytes raw(1 << 16);
+    size_t made = 0;
+    zs.next_in = z.data();
+    zs.avail_in = uInt(z.size());
+    int rc = Z_OK;
+    while (rc == Z_OK) {
+        if (made == raw.size()) raw.resize(raw.size() * 2);
+        zs.next_out = raw.data() + made;
+        zs.avail_out = uInt(raw.size() - made);
+        rc = inflate(&zs, Z_NO_FLUSH);
+        made = raw.size() - zs.avail_out;
+    }
+    inflateEnd(&zs);
+    if (rc != Z_STREAM_END) return {};
+    raw.resize(made);
+    raw.insert(raw.end(), extra, uint8_t(0x5A));
+    Bytes out(data.begin(), data.begin() + 8);
+    out.insert(out.end(), before.begin(), before.end());
+    const Bytes idat = pngtest::Idat(raw);
+    out.insert(out.end(), idat.begin(), idat.end());
+    out.insert(out.end(), after.begin(), after.end());
+    return out;
+}
+
+// Pixels, map and transparency of two decodes; a description of the first difference or "".
+std::string Difference(const TGLDPNG& a, const TGLDPNG& b) {
+    const platform::Bitmap &ia = a.Image(), &ib = b.Image();
+    if (ia.Width() != ib.Width() || ia.Height() != ib.Height() ||
+        ia.BitsPerPixel() != ib.BitsPerPixel())
+        return "format differs";
+    if (a.HasAlpha() != b.HasAlpha() || a.Transparent() != b.Transparent() ||
+        a.TransparentColor() != b.TransparentColor() ||
+        a.TransparentIndex() != b.TransparentIndex())
+        return "transparency differs";
+    for (int y = 0; y < ia.Height(); ++y)
+        for (int x = 0; x < ia.Width(); ++x) {
+            if (ia.Pixel(x, y) != ib.Pixel(x, y)) return "pixel differs at row " + std::to_string(y);
+            if (a.HasAlpha() && a.AlphaBitmap().ScanLine(y)[x] != b.AlphaBitmap().ScanLine(y)[x])
+                return "map differs at row " + std::to_string(y);
+        }
+    return "";
+}
+
+TEST(PngReferenceTest, StreamsLongerThanDeclaredDecodeLikeExactOnes) {
+    std::vector<fs::path> files;
+    for (const char* folder : {"pngsuite", "pngsuite/interlaced", "testpngs", "testpngs/png-3"})
+        for (const fs::path& f : PngsIn(TestData() / folder)) files.push_back(f);
+    int compared = 0;
+    for (const fs::path& f : files) {
+        const Bytes data = ReadFile(f);
+        TGLDPNG exact;
+        try {
+            exact.LoadFromMemory(data.data(), data.size());
+        } catch (const EEngineError&) {
+            continue;
+        }
+        for (size_t extra : {size_t(1), size_t(4000)}) {
+            const Bytes longer = WithLongerStream(data, extra);
+            if (longer.empty()) continue;
+            TGLDPNG streamed;
+            ASSERT_NO_THROW(streamed.LoadFromMemory(longer.data(), longer.size())) << f;
+            EXPECT_EQ(Difference(exact, streamed), "") << f << " with " << extra << " more";
+            ++compared;
+        }
+    }
+    EXPECT_GT(compared, 300);
 }
 
 TEST(PngReferenceTest, DamagedFilesAreRefusedOrDecodeSafely) {
