@@ -5,7 +5,9 @@
 namespace {
 const char* const kState = "SystemState";
 const char* const kSound = "Sound";
-}
+// A section of the program's own, apart from those of the original's settings.
+const char* const kDisplay = "Display";
+}  // namespace
 
 void TVelmorSystemState::Read(const std::string& fileName, bool defaultWindowMode,
                               bool defaultAntiAlias, const std::string& defaultFontName) {
@@ -24,6 +26,7 @@ void TVelmorSystemState::Read(const std::string& fileName, bool defaultWindowMod
     BGEVolume = ini.ReadInteger(kSound, "BGEVolume", 10);
     SoundVolume = ini.ReadInteger(kSound, "SoundVolume", 10);
     VoiceVolume = ini.ReadInteger(kSound, "VoiceVolume", 10);
+    Scaling = ini.ReadString(kDisplay, "Scaling", "smooth");
 }
 
 void TVelmorSystemState::Write(const std::string& fileName) const {
@@ -43,5 +46,6 @@ void TVelmorSystemState::Write(const std::string& fileName) const {
     ini.WriteInteger(kSound, "BGEVolume", BGEVolume);
     ini.WriteInteger(kSound, "SoundVolume", SoundVolume);
     ini.WriteInteger(kSound, "VoiceVolume", VoiceVolume);
+    ini.WriteString(kDisplay, "Scaling", Scaling);
     ini.UpdateFile();
 }

@@ -20,6 +20,8 @@ struct TVelmorSystemState {
     int32_t BGEVolume = 10;
     int32_t SoundVolume = 10;
     int32_t VoiceVolume = 10;
+    // The program's own: how the window scales the picture, "smooth" or "integer".
+    std::string Scaling = "smooth";
 
     // A missing or unreadable file gives the defaults.
     void Read(const std::string& fileName, bool defaultWindowMode, bool defaultAntiAlias,

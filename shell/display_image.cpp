@@ -16,7 +16,23 @@ TDisplayImage::TDisplayImage(QWidget* parent, platform::Clock& clock)
 void TDisplayImage::SetImageSize(int width, int height) {
     m_Image = QImage(width, height, QImage::Format_RGB32);
     m_Image.fill(Qt::white);
-    setFixedSize(width, height);
+    Rescale();
+}
+
+void TDisplayImage::SetFilter(TDisplayScaler::Filter filter) {
+    m_Filter = filter;
+    Rescale();
+}
+
+void TDisplayImage::Rescale() {
+    m_Dpr = devicePixelRatioF();
+    m_Scaler = TDisplayScaler(m_Image.size(), size(), m_Dpr, m_Filter);
+    update();
+}
+
+void TDisplayImage::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    Rescale();
 }
 
 void TDisplayImage::Present(const platform::Bitmap& frame, int left, int top) {
@@ -46,33 +62,25 @@ bool TDisplayImage::CopyImage(platform::Bitmap& out) const {
     return true;
 }
 
-void TDisplayImage::SetDisplayRect(const QRect& rect) {
-    setFixedSize(rect.size());
-    move(rect.topLeft());
-}
-
-QPoint TDisplayImage::ToImage(const QPointF& position) const {
-    if (size() == m_Image.size() || width() <= 0 || height() <= 0) return position.toPoint();
-    return QPoint(static_cast<int>(position.x() * m_Image.width() / width()),
-                  static_cast<int>(position.y() * m_Image.height() / height()));
+bool TDisplayImage::ToImage(const QPointF& position, QPoint& out) const {
+    return m_Scaler.ToGame(position, out);
 }
 
 void TDisplayImage::paintEvent(QPaintEvent*) {
+    // The screen may have moved to one of another pixel ratio since the last resize.
+    if (devicePixelRatioF() != m_Dpr) Rescale();
     QPainter painter(this);
-    if (size() == m_Image.size()) {
-        painter.drawImage(0, 0, m_Image);
-    } else {
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawImage(rect(), m_Image);
-    }
+    if (!m_Scaler.Covers()) painter.fillRect(rect(), Qt::black);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, !m_Scaler.Sharp());
+    painter.drawImage(m_Scaler.Target(), m_Image);
 }
 
 void TDisplayImage::mouseReleaseEvent(QMouseEvent* event) {
-    const QPoint p = ToImage(event->position());
-    if (OnMouseUp) OnMouseUp(event->button(), p.x(), p.y());
+    QPoint p;
+    if (ToImage(event->position(), p) && OnMouseUp) OnMouseUp(event->button(), p.x(), p.y());
 }
 
 void TDisplayImage::mouseMoveEvent(QMouseEvent* event) {
-    const QPoint p = ToImage(event->position());
-    if (OnMouseMove) OnMouseMove(p.x(), p.y());
+    QPoint p;
+    if (ToImage(event->position(), p) && OnMouseMove) OnMouseMove(p.x(), p.y());
 }

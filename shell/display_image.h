@@ -4,8 +4,11 @@
 #include <functional>
 
 #include "graphics/display_surface.h"
+#include "shell/display_scaler.h"
 
-// m_ImgPrim: the control every frame is presented on, at the project's screen size.
+// m_ImgPrim: the control every frame is presented on. It fills the window's client area and
+// shows the picture of the project's screen size scaled into it, with black bars; the
+// pointer's positions are mapped back to the picture's, and the bars take no input.
 class TDisplayImage : public QWidget, public TDisplaySurface {
     Q_OBJECT
 public:
@@ -16,20 +19,29 @@ public:
     void PresentArea(const platform::Bitmap& frame, int left, int top, const TRect& area) override;
     bool CopyImage(platform::Bitmap& out) const override;
     void SetImageSize(int width, int height);
-    // Where the picture shows in the parent; another size than the picture's scales it, and
-    // the pointer's positions are scaled back to the picture's.
-    void SetDisplayRect(const QRect& rect);
     const QImage& Image() const { return m_Image; }
+
+    void SetFilter(TDisplayScaler::Filter filter);
+    TDisplayScaler::Filter Filter() const { return m_Filter; }
+    const TDisplayScaler& Scaler() const { return m_Scaler; }
+    // Where the picture shows, in this widget's coordinates.
+    QRectF PictureRect() const { return m_Scaler.Target(); }
+    // A position in this widget to the picture's pixel; false on the bars.
+    bool ToImage(const QPointF& position, QPoint& out) const;
 
     std::function<void(Qt::MouseButton, int, int)> OnMouseUp;
     std::function<void(int, int)> OnMouseMove;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
-    QPoint ToImage(const QPointF& position) const;
+    void Rescale();
     QImage m_Image;
+    TDisplayScaler::Filter m_Filter = TDisplayScaler::Filter::Smooth;
+    TDisplayScaler m_Scaler;
+    double m_Dpr = 1;
 };

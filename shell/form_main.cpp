@@ -177,6 +177,13 @@ void TFormMain::CreateActions() {
     m_ActSceneEnd->setVisible(false);
     m_ActSnapshot->setEnabled(false);
     m_ActSnapshot->setVisible(false);
+    // Not in the menu: Alt+Enter stays a click, so full screen has a key of its own.
+    m_ActFullScreen = new QAction(QString::fromUtf8("フルスクリーン"), this);
+    m_ActFullScreen->setObjectName("m_ActFullScreen");
+    m_ActFullScreen->setShortcut(QKeySequence(Qt::Key_F11));
+    m_ActFullScreen->setShortcutContext(Qt::WindowShortcut);
+    connect(m_ActFullScreen, &QAction::triggered, this, [this] { m_ActFullScreenExecute(); });
+    addAction(m_ActFullScreen);
 
     m_PMSystem = new QMenu(this);
     m_PMSystem->setObjectName("m_PMSystem");
@@ -225,6 +232,8 @@ bool TFormMain::FormCreate(const std::vector<std::string>& args) {
     platform::FileSystem::SetCurrentFolder(m_ProgramFolder);
     if (!args.empty() && yx::SameTextAscii(yx::ExtractFileExt(args[0]), kProjectExtension))
         m_ScriptConfigPath = args[0];
+    else if (!args.empty() && platform::FileSystem::DirectoryExists(args[0]))
+        m_LookupFolder = yx::IncludeTrailingBackslash(args[0]);
     m_Witch = std::make_unique<TyxWitch>(0);
     if (!StartUp()) {
         Shutdown();
@@ -262,16 +271,21 @@ bool TFormMain::StartUp() {
     if (!yx::SameText(yx::IncludeTrailingBackslash(projectFolder),
                       yx::IncludeTrailingBackslash(m_ProgramFolder)))
         m_Manager->AddFolder(projectFolder, 0);
-    // 7. The project's archive list, relative to the program's folder.
+    // 7. The project's archive list, relative to the program's folder or, where the program
+    // is not kept in the game's folder, to the project's.
     {
         TXiniFile project(m_ScriptConfigPath, true);
         TStringList archives;
         project.ReadSectionLines("BCL", archives);
         std::string missing;
         for (const auto& name : archives) {
-            const std::string full =
-                name.size() > 0 && name[0] == '/' ? name : m_ProgramFolder + name;
-            if (!m_Manager->AddArchive(full)) missing += full + "\r\n";
+            if (!name.empty() && name[0] == '/') {
+                if (!m_Manager->AddArchive(name)) missing += name + "\r\n";
+                continue;
+            }
+            if (m_Manager->AddArchive(m_ProgramFolder + name)) continue;
+            const std::string beside = yx::IncludeTrailingBackslash(projectFolder) + name;
+            if (!m_Manager->AddArchive(beside)) missing += beside + "\r\n";
         }
         if (!missing.empty()) app.Warn(missing + SJ("以上のファイルが見つかりません。"));
     }
@@ -404,9 +418,16 @@ bool TFormMain::StartUp() {
           "IDB_MI_OPTION", "IDB_MI_LOG", "IDB_MI_SNAP", "IDB_MI_EXIT"})
         m_DllRes->AddMasked(m_ILSysPM, name, 0x800080);
     SetActionImages();
-    // 22. Window size and caption.
+    // 22. Window size and caption: the game's size scaled by the largest whole multiple the
+    // screen holds, resizable, the picture scaled to whatever size it is given.
     m_ImgPrim->SetImageSize(data.Width, data.Height);
-    setFixedSize(data.Width, data.Height);
+    const std::string& scaling = m_Engine->SystemState().Scaling;
+    m_ImgPrim->SetFilter(m_ScalingChoice        ? *m_ScalingChoice
+                         : scaling == "integer" ? TDisplayScaler::Filter::Whole
+                                                : TDisplayScaler::Filter::Smooth);
+    m_WindowSize = InitialWindowSize();
+    setMinimumSize(std::min(320, m_WindowSize.width()), std::min(240, m_WindowSize.height()));
+    resize(m_WindowSize);
     setWindowTitle(Q(data.Title));
     if (QScreen* screen = QApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -434,10 +455,11 @@ bool TFormMain::StartUp() {
 bool TFormMain::ScenarioLookup() {
     TyxApplication& app = *m_App;
     TStringList candidates;
-    TDirList(m_ProgramFolder, 0).FindFiles(candidates, kProjectExtension);
+    TDirList(m_LookupFolder.empty() ? m_ProgramFolder : m_LookupFolder, 0)
+        .FindFiles(candidates, kProjectExtension);
     // Installed, no game sits beside the program in bin/; the games installed with it (the
     // demo) are in the folders directly inside PREFIX/share/velmor/.
-    if (candidates.empty()) {
+    if (candidates.empty() && m_LookupFolder.empty()) {
         const std::string shared = platform::FileSystem::FromHostPath(
             (InstallPrefix(m_ProgramFolder) / "share" / "velmor").string());
         if (platform::FileSystem::DirectoryExists(shared))
@@ -608,16 +630,18 @@ void TFormMain::m_ImgPrimMouseUp(Qt::MouseButton button, int x, int y) {
 }
 
 void TFormMain::ClickAtPointer() {
-    const QPoint p = m_ImgPrim->mapFromGlobal(QCursor::pos());
-    m_ImgPrimMouseUp(Qt::LeftButton, p.x(), p.y());
+    QPoint p;
+    if (m_ImgPrim->ToImage(m_ImgPrim->mapFromGlobal(QPointF(QCursor::pos())), p))
+        m_ImgPrimMouseUp(Qt::LeftButton, p.x(), p.y());
 }
 
 void TFormMain::MovePointer(int dx, int dy) {
     const QPoint to = QCursor::pos() + QPoint(dx, dy);
     QCursor::setPos(to);
     // Not every platform reports a pointer it moved itself as a movement.
-    const QPoint p = m_ImgPrim->mapFromGlobal(to);
-    if (m_ImgPrim->rect().contains(p)) DeliverMouseMove(p.x(), p.y());
+    QPoint p;
+    if (m_ImgPrim->ToImage(m_ImgPrim->mapFromGlobal(QPointF(to)), p))
+        DeliverMouseMove(p.x(), p.y());
 }
 
 void TFormMain::PollJoystick() {
@@ -885,11 +909,48 @@ void TFormMain::m_ActAppTerminateExecute() {
     close();
 }
 
+void TFormMain::m_ActFullScreenExecute() {
+    if (!m_Engine || m_ShutDown || m_Engine->Flow().Busy) return;
+    const bool toFullScreen = m_Engine->SystemState().WindowMode;
+    if (!SwitchDisplayMode())
+        m_App->Inform(
+            toFullScreen ? SJ("フルスクリーン化できません") : SJ("ウィンドウ化できません"),
+            SJ("お知らせ"));
+    WakeIdle();
+}
+
+void TFormMain::RaiseWindow() {
+    QWidget* front = QApplication::activeModalWidget();
+    if (!front) front = this;
+    if (front->isMinimized()) front->showNormal();
+    front->raise();
+    front->activateWindow();
+}
+
+void TFormMain::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    m_ImgPrim->setGeometry(rect());
+    if (m_Avi && m_Avi->isVisible()) m_Avi->setGeometry(rect());
+}
+
+QSize TFormMain::InitialWindowSize() const {
+    const QSize game = m_ImgPrim->Image().size();
+    QScreen* screen = QApplication::primaryScreen();
+    if (!screen) return game;
+    // The frame is not known before the window is first shown; a title bar and borders.
+    const QSize frame = isVisible() ? frameGeometry().size() - size() : QSize(16, 48);
+    const double dpr = screen->devicePixelRatio();
+    const int scale =
+        TDisplayScaler::InitialScale(game, screen->availableGeometry().size(), dpr, frame);
+    return TDisplayScaler::ClientSize(game, scale, dpr);
+}
+
 void TFormMain::wheelEvent(QWheelEvent* event) {
     // Turning the wheel towards the player is a click where the pointer is.
     if (event->angleDelta().y() < 0) {
-        const QPoint p = m_ImgPrim->mapFrom(this, event->position().toPoint());
-        m_ImgPrimMouseUp(Qt::LeftButton, p.x(), p.y());
+        QPoint p;
+        if (m_ImgPrim->ToImage(m_ImgPrim->mapFrom(this, event->position()), p))
+            m_ImgPrimMouseUp(Qt::LeftButton, p.x(), p.y());
     }
     event->accept();
 }
@@ -972,6 +1033,8 @@ bool TFormMain::SwitchDisplayMode() {
         activateWindow();
         setFocus();
     };
+    if (state.WindowMode && m_Presentation == Presentation::Window && isVisible())
+        m_WindowSize = size();
     hide();
     try {
         if (state.WindowMode) {
@@ -1011,41 +1074,30 @@ void TFormMain::SetPresentation(Presentation presentation) {
     if (presentation == Presentation::Window) {
         setWindowFlags(m_WindowFlags);
         setWindowState(Qt::WindowNoState);
-        setAutoFillBackground(false);
-        setFixedSize(w, h);
-        m_ImgPrim->SetDisplayRect(QRect(0, 0, w, h));
+        setMinimumSize(std::min(320, m_WindowSize.width()), std::min(240, m_WindowSize.height()));
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        resize(m_WindowSize.isValid() ? m_WindowSize : QSize(w, h));
         show();
         return;
     }
+    // The display now has the game's size: the picture at its own.
     setWindowFlags(m_WindowFlags | Qt::FramelessWindowHint);
     setFixedSize(w, h);
-    m_ImgPrim->SetDisplayRect(QRect(0, 0, w, h));
     show();
 }
 
 bool TFormMain::ShowScaledFullScreen() {
-    // No display mode of the game's size: the whole screen, the game scaled to it with its
-    // aspect kept, black beside it.
+    // No display mode of the game's size: the whole screen, into which the display image
+    // scales the game with its aspect kept, black beside it.
     QScreen* screen = QApplication::primaryScreen();
     if (!screen) return false;
-    const int w = m_Engine->SystemData().Width, h = m_Engine->SystemData().Height;
     m_Presentation = Presentation::Scaled;
     setWindowFlags(m_WindowFlags | Qt::FramelessWindowHint);
     setMinimumSize(0, 0);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    QPalette black = palette();
-    black.setColor(QPalette::Window, Qt::black);
-    setPalette(black);
-    setAutoFillBackground(true);
-    const QRect area = screen->geometry();
-    setGeometry(area);
+    setGeometry(screen->geometry());
     showFullScreen();
-    if (!isFullScreen()) return false;
-    const double scale =
-        std::min(static_cast<double>(area.width()) / w, static_cast<double>(area.height()) / h);
-    const int sw = static_cast<int>(w * scale), sh = static_cast<int>(h * scale);
-    m_ImgPrim->SetDisplayRect(QRect((area.width() - sw) / 2, (area.height() - sh) / 2, sw, sh));
-    return true;
+    return isFullScreen();
 }
 
 void TFormMain::ReportDisplay() {

@@ -3,6 +3,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "platform/bitmap.h"
 #include "platform/image_list.h"
 #include "resources/string_list.h"
+#include "shell/display_scaler.h"
 #include "shell/joystick_input.h"
 
 class QTimer;
@@ -55,8 +57,13 @@ public:
     TyxApplication& App() { return *m_App; }
 
     // Runs the start-up sequence; false when the game cannot start (the player was told why
-    // and nothing is shown). args are the command-line arguments after the program name.
+    // and nothing is shown). args are the command-line arguments after the program name: a
+    // project file, or a folder to look for project files in instead of the program's.
     bool FormCreate(const std::vector<std::string>& args);
+    // The command line's choice of filter, over the state file's; set before FormCreate.
+    void SetScaling(std::optional<TDisplayScaler::Filter> filter) { m_ScalingChoice = filter; }
+    // Brings the game's window (or the dialog in front of it) to the front.
+    void RaiseWindow();
     void Shutdown();
     // Orderly stop after a fatal script error.
     void StopAfterFatalError();
@@ -126,9 +133,12 @@ public:
     void m_ActLogFormExecute();
     void m_ActSnapshotExecute();
     void m_ActAppTerminateExecute();
+    // F11: window or full screen, the same switch as the options dialog's.
+    void m_ActFullScreenExecute();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
@@ -162,6 +172,8 @@ private:
     enum class Presentation { Window, FullScreen, Scaled };
     void SetPresentation(Presentation presentation);
     bool ShowScaledFullScreen();
+    // The first window: the largest whole multiple of the game's size the screen holds.
+    QSize InitialWindowSize() const;
     void ReportDisplay();
     void ToggleInfoWindow();
     // The information window's system rows and variable table, from the engine.
@@ -171,6 +183,9 @@ private:
     std::string m_ProgramFolder;
     // The scenario file dialog's first folder: the one given, or the current one at start.
     std::string m_DialogFolder;
+    std::string m_LookupFolder;
+    std::optional<TDisplayScaler::Filter> m_ScalingChoice;
+    QSize m_WindowSize;
     TDisplayImage* m_ImgPrim;
     QAction* m_ActAbout;
     QTimer* m_IdleTimer = nullptr;
@@ -213,6 +228,7 @@ private:
     QAction* m_ActLogForm = nullptr;
     QAction* m_ActSnapshot = nullptr;
     QAction* m_ActAppTerminate = nullptr;
+    QAction* m_ActFullScreen = nullptr;
 
     // Held keys repeated by the form itself; a key the platform repeats leaves the list.
     QTimer* m_RepeatTimer = nullptr;

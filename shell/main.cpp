@@ -1,15 +1,16 @@
-// The program entry: one copy at a time, then the game window.
+// The program entry: the command line, one copy at a time, then the game window.
 #include <QApplication>
 #include <QTimer>
 #include <atomic>
 #include <csignal>
-#include <filesystem>
+#include <cstdio>
 
-#include "platform/file_system.h"
+#include "platform/instance_raiser.h"
 #include "platform/qt_message_box.h"
 #include "platform/sdl_joystick.h"
 #include "platform/single_instance.h"
 #include "platform/system_clock.h"
+#include "shell/command_line.h"
 #include "shell/form_main.h"
 #include "shell/qt_translations.h"
 
@@ -21,23 +22,40 @@ extern "C" void OnQuitSignal(int) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (platform::SingleInstance::Exists("velmor")) return 1;
+    // Read before any window and before the lock, so a mistyped path costs nothing.
+    const TCommandLine line = TCommandLine::Parse(std::vector<std::string>(argv + 1, argv + argc));
+    switch (line.kind) {
+        case TCommandLine::Kind::Help:
+            std::fputs(TCommandLine::HelpText().c_str(), stdout);
+            return line.status;
+        case TCommandLine::Kind::Version:
+            std::fputs(TCommandLine::VersionText().c_str(), stdout);
+            return line.status;
+        case TCommandLine::Kind::Error:
+            std::fprintf(stderr, "velmor: %s\nTry 'velmor --help'.\n", line.message.c_str());
+            return line.status;
+        case TCommandLine::Kind::Play:
+            break;
+    }
+    if (platform::SingleInstance::Exists("velmor")) {
+        platform::InstanceRaiser::AskToRaise("velmor");
+        std::fputs("velmor: the game is already running\n", stderr);
+        return 1;
+    }
     platform::SingleInstance instance;
-    if (!instance.Create("velmor")) return 1;
+    if (!instance.Create("velmor")) {
+        std::fputs("velmor: the game is already running\n", stderr);
+        return 1;
+    }
 
     QApplication app(argc, argv);
     QApplication::setApplicationName("velmor");
     InstallQtTranslations(app);
     std::vector<std::string> args;
-    // The first argument is taken from where the player started us, before the current
-    // folder moves to the program's.
-    for (int i = 1; i < argc; ++i) {
-        std::error_code ec;
-        const auto full = std::filesystem::absolute(argv[i], ec);
-        args.push_back(
-            platform::FileSystem::FromHostPath(ec ? std::string(argv[i]) : full.string()));
-    }
+    if (!line.project.empty()) args.push_back(line.project);
+    if (!line.folder.empty()) args.push_back(line.folder);
 
+    int status = 0;
     {
         // The services of the whole program, made once here and handed down.
         platform::SystemClock clock;
@@ -45,19 +63,26 @@ int main(int argc, char** argv) {
         platform::SdlJoystick joystick;
         const TFormMain::TServices services{&clock, &boxes, &joystick};
         TFormMain form(services);
-        if (!form.FormCreate(args)) return 0;
-        // Being told to stop (logout, Ctrl+C) closes the window like the player would, so the
-        // player's settings and progress are still written.
-        std::signal(SIGTERM, OnQuitSignal);
-        std::signal(SIGINT, OnQuitSignal);
-        std::signal(SIGHUP, OnQuitSignal);
-        QTimer quitWatch;
-        QObject::connect(&quitWatch, &QTimer::timeout, &form, [&form] {
-            if (g_QuitRequested) form.close();
-        });
-        quitWatch.start(100);
-        app.exec();
+        form.SetScaling(line.scaling);
+        // A later copy asks for the window; already while start-up asks its questions.
+        platform::InstanceRaiser raiser;
+        raiser.Listen("velmor", [&form] { form.RaiseWindow(); });
+        if (!form.FormCreate(args)) {
+            status = 1;
+        } else {
+            // Being told to stop (logout, Ctrl+C) closes the window like the player would, so
+            // the player's settings and progress are still written.
+            std::signal(SIGTERM, OnQuitSignal);
+            std::signal(SIGINT, OnQuitSignal);
+            std::signal(SIGHUP, OnQuitSignal);
+            QTimer quitWatch;
+            QObject::connect(&quitWatch, &QTimer::timeout, &form, [&form] {
+                if (g_QuitRequested) form.close();
+            });
+            quitWatch.start(100);
+            app.exec();
+        }
     }
     instance.Release();
-    return 0;
+    return status;
 }

@@ -150,10 +150,13 @@ TEST_F(DisplaySwitchTest, WithoutAModeOfTheGamesSizeTheGameIsScaledToTheWholeScr
         EXPECT_TRUE(form.isFullScreen());
         const QRect screen = QApplication::primaryScreen()->geometry();
         const double scale = std::min(screen.width() / 320.0, screen.height() / 240.0);
-        const QRect shown = form.ImgPrim()->geometry();
-        EXPECT_EQ(shown.size(), QSize(int(320 * scale), int(240 * scale)));
-        EXPECT_EQ(shown.topLeft(), QPoint((screen.width() - shown.width()) / 2,
-                                          (screen.height() - shown.height()) / 2));
+        // The control covers the screen; the picture in it is scaled, centred between bars.
+        EXPECT_EQ(form.ImgPrim()->geometry(), QRect(QPoint(0, 0), screen.size()));
+        const QRect shown = form.ImgPrim()->PictureRect().toRect();
+        EXPECT_NEAR(shown.width(), 320 * scale, 1);
+        EXPECT_NEAR(shown.height(), 240 * scale, 1);
+        EXPECT_NEAR(shown.left(), (screen.width() - shown.width()) / 2, 1);
+        EXPECT_NEAR(shown.top(), (screen.height() - shown.height()) / 2, 1);
         // The game's own picture keeps its size; only its showing is scaled.
         EXPECT_EQ(form.ImgPrim()->Image().size(), QSize(320, 240));
 
@@ -161,7 +164,11 @@ TEST_F(DisplaySwitchTest, WithoutAModeOfTheGamesSizeTheGameIsScaledToTheWholeScr
         EXPECT_TRUE(form.Engine()->SystemState().WindowMode);
         EXPECT_FALSE(form.Scaled());
         EXPECT_FALSE(form.isFullScreen());
-        EXPECT_EQ(form.ImgPrim()->geometry(), QRect(0, 0, 320, 240));
+        // Back in a window of a whole multiple of the game's size, the picture filling it.
+        EXPECT_EQ(form.ImgPrim()->geometry(), form.rect());
+        EXPECT_EQ(form.width() % 320, 0);
+        EXPECT_EQ(form.width() / 320, form.height() / 240);
+        EXPECT_EQ(form.ImgPrim()->PictureRect(), QRectF(form.rect()));
         form.close();
     }
     EXPECT_NE(State().find("WindowMode=1"), std::string::npos);

@@ -163,14 +163,17 @@ TEST_F(FormLoopTest, MouseAndWheelConfirmAtTheirPositions) {
         }
     };
     form.Engine()->SetModeObject(TGameMode::Script, std::make_unique<Recorder>(seen));
-    QMouseEvent right(QEvent::MouseButtonRelease, QPointF(5, 6), QPointF(5, 6), Qt::RightButton,
-                      Qt::NoButton, Qt::NoModifier);
+    // The window shows the game scaled: positions go in where the game's pixels are shown.
+    const QPointF at = form.ImgPrim()->Scaler().FromGame({5, 6});
+    const QPointF wheelAt = form.ImgPrim()->Scaler().FromGame({7, 8});
+    QMouseEvent right(QEvent::MouseButtonRelease, at, at, Qt::RightButton, Qt::NoButton,
+                      Qt::NoModifier);
     QApplication::sendEvent(form.ImgPrim(), &right);
-    QMouseEvent left(QEvent::MouseButtonRelease, QPointF(5, 6), QPointF(5, 6), Qt::LeftButton,
-                     Qt::NoButton, Qt::NoModifier);
+    QMouseEvent left(QEvent::MouseButtonRelease, at, at, Qt::LeftButton, Qt::NoButton,
+                     Qt::NoModifier);
     QApplication::sendEvent(form.ImgPrim(), &left);
-    QWheelEvent wheel(QPointF(7, 8), QPointF(7, 8), QPoint(), QPoint(0, -120), Qt::NoButton,
-                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QWheelEvent wheel(wheelAt, wheelAt, QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
     QApplication::sendEvent(&form, &wheel);
     QKeyEvent shift(QEvent::KeyPress, Qt::Key_Shift, Qt::ShiftModifier);
     QApplication::sendEvent(&form, &shift);

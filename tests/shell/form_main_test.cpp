@@ -118,6 +118,33 @@ TEST_F(FormMainTest, MissingArchivesAreNamedInOneMessageAndTheGameGoesOn) {
     form.close();
 }
 
+// The program is not kept in the game's folder here: archive names of the list are looked
+// for beside the project file as well, and only one found in neither place is reported.
+TEST_F(FormMainTest, ArchivesOfTheListAreFoundBesideTheProjectFile) {
+    struct Row {
+        const char* listed;
+        const char* present;  // made in the project's folder
+        std::string message;
+    };
+    const Row rows[] = {
+        {"arc\\DATA.BCL", "arc/DATA.BCL", ""},
+        {"ARC\\data.bcl", "arc/DATA.BCL", ""},
+        {"arc\\gone.bcl", "arc/DATA.BCL",
+         m_Dir.Str() + "arc\\gone.bcl\r\n以上のファイルが見つかりません。"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.listed);
+        m_Boxes.Clear();
+        m_Dir.WriteBytes(r.present, "[BinaryCombineData]\r\n");
+        m_Dir.WriteSjis("game.vsc", std::string("<BCL>\n") + r.listed + "\n</BCL>\n");
+        TFormMain form;
+        ASSERT_TRUE(form.FormCreate({Project()}));
+        EXPECT_EQ(Texts(), r.message.empty() ? std::vector<std::string>{}
+                                             : std::vector<std::string>{r.message});
+        form.close();
+    }
+}
+
 TEST_F(FormMainTest, MissingStartScriptStopsStartUpWithItsMessage) {
     m_Dir.WriteSjis("game.vsc", "<velmor>\nStartScript=nothere.txt\n</velmor>\n");
     TFormMain form;

@@ -36,6 +36,7 @@
 #include "platform/virtual_clock.h"
 #include "resources/sjis_text.h"
 #include "save/form_save.h"
+#include "shell/command_line.h"
 #include "shell/display_image.h"
 #include "shell/form_main.h"
 #include "windows/form_option.h"
@@ -455,10 +456,7 @@ void Runner::Deliver(const std::string& line) {
         m_Form.DeliverInput(static_cast<TInputCode>(num(1)), -1, -1);
     } else if (cmd == "click" || cmd == "move") {
         // Positions are the game's; a game scaled to the screen shows them scaled.
-        TDisplayImage* image = m_Form.ImgPrim();
-        const double sx = image->Image().width() > 0 ? double(image->width()) / image->Image().width() : 1;
-        const double sy = image->Image().height() > 0 ? double(image->height()) / image->Image().height() : 1;
-        const QPointF local((num(1) + 0.5) * sx, (num(2) + 0.5) * sy);
+        const QPointF local = m_Form.ImgPrim()->Scaler().FromGame(QPoint(num(1), num(2)));
         const QPointF global = m_Form.ImgPrim()->mapToGlobal(local);
         // The pointer stays there, for Alt with the arrows and Enter.
         QCursor::setPos(global.toPoint());
@@ -751,7 +749,8 @@ int main(int argc, char** argv) {
         }
     }
     if (project.empty()) return Usage();
-    if (!std::ifstream(project)) return Usage(("cannot read " + project).c_str());
+    // Anything else would end in the lookup's questions and a file dialog nobody can answer.
+    if (std::string why; !TCommandLine::IsProjectFile(project, why)) return Usage(why.c_str());
     // The engine plays such a project as an empty game; an author's run must not pass.
     {
         std::ifstream in(project, std::ios::binary);
