@@ -1,24 +1,17 @@
 // The program entry: one copy at a time, then the game window.
 #include <QApplication>
 #include <QTimer>
-#include <atomic>
-#include <csignal>
 #include <filesystem>
 
 #include "platform/file_system.h"
 #include "platform/qt_message_box.h"
+#include "platform/quit_request.h"
+#include "platform/quit_signals.h"
 #include "platform/sdl_joystick.h"
 #include "platform/single_instance.h"
 #include "platform/system_clock.h"
 #include "shell/form_main.h"
 #include "shell/qt_translations.h"
-
-namespace {
-std::atomic<bool> g_QuitRequested{false};
-extern "C" void OnQuitSignal(int) {
-    g_QuitRequested = true;
-}
-}  // namespace
 
 int main(int argc, char** argv) {
     if (platform::SingleInstance::Exists("velmor")) return 1;
@@ -48,12 +41,11 @@ int main(int argc, char** argv) {
         if (!form.FormCreate(args)) return 0;
         // Being told to stop (logout, Ctrl+C) closes the window like the player would, so the
         // player's settings and progress are still written.
-        std::signal(SIGTERM, OnQuitSignal);
-        std::signal(SIGINT, OnQuitSignal);
-        std::signal(SIGHUP, OnQuitSignal);
+        // A second request ends the program at once.
+        platform::QuitSignals::Install();
         QTimer quitWatch;
         QObject::connect(&quitWatch, &QTimer::timeout, &form, [&form] {
-            if (g_QuitRequested) form.close();
+            if (platform::QuitRequest::IsSet()) form.close();
         });
         quitWatch.start(100);
         app.exec();
