@@ -156,7 +156,7 @@ std::string GameFolders::FileNameOnly(const std::string& name) {
             ++i;
             continue;
         }
-        if (IsRefused(c)) return {};
+        if (IsRefused(c) || IsSjisLeadByte(c)) return {};
     }
     return name;
 }
@@ -169,7 +169,9 @@ std::string GameFolders::FolderLevel(const std::string& name) {
             IsTrailByte(static_cast<unsigned char>(name[i + 1]))) {
             out.append(name, i, 2);
             ++i;
-        } else if (!IsRefused(c)) {
+        } else if (!IsRefused(c) && !IsSjisLeadByte(c)) {
+            // A lead byte without its trail goes too: kept, it would pair with the next byte
+            // when the name is read again, and could swallow or make a separator.
             out += static_cast<char>(c);
         }
     }

@@ -124,11 +124,13 @@ TEST(GameFolderNames, FileNameOnlyAndFolderLevel) {
         {"/etc/passwd", "", "etcpasswd"},
         {"c:\\x.vss", "", "cx.vss"},
         {"\\\\server\\share", "", "servershare"},
-        {"\x81/x", "", "\x81x"},
+        {"\x81/x", "", "x"},
+        {"\xF5:\xF5\\", "", "\xF5\\"},  // a stray lead byte never pairs with what follows
         {"\x81\\x", "\x81\\x", "\x81\\x"},  // one double-byte character, then x
         {std::string("a\0b", 3), "", "ab"},
         {"a\tb", "", "ab"},
         {"a*b?c", "", "abc"},
+        {"ab\x81", "", "ab"},
         {"", "", ""},
         {std::string(500, 'n'), "", std::string(GameFolders::kMaxName, 'n')},
     };
