@@ -11,6 +11,8 @@
 #include "modes/event_mode.h"
 #include "platform/file_system.h"
 #include "platform/sjis.h"
+#include "platform/game_folders.h"
+#include "platform/picture_limits.h"
 #include "resources/application.h"
 #include "resources/bcl_manager.h"
 #include "resources/dll_res.h"
@@ -46,6 +48,11 @@ TVelmor::TVelmor(const std::string& scriptConfigPath, const std::string& fontNam
         TXiniFile project(m_ScriptConfigPath, true);
         m_Data.Read(project, m_ScriptConfigPath);
     }
+    // Every layer is a screen-sized surface: a screen beyond the limit cannot be shown at all.
+    if (!platform::PictureLimits::ScreenAllowed(m_Data.Width, m_Data.Height))
+        TyxApplication::RaiseEngineError(SJ("TVelmor : 画面の大きさ ") + yx::IntToStr(m_Data.Width) +
+                                         "x" + yx::IntToStr(m_Data.Height) +
+                                         SJ(" には対応していません"));
     WarnOfProjectText();
     m_StatePath = ResolveSystemStatePath();
 
@@ -71,6 +78,11 @@ TVelmor::TVelmor(const std::string& scriptConfigPath, const std::string& fontNam
         const std::string folder = yx::ExtractFilePath(m_ScriptConfigPath) + "CD";
         if (platform::FileSystem::DirectoryExists(folder)) m_CDTrackFolder = folder;
     }
+    // The game's disc may be read, and only it among the drives.
+    if (platform::GameFolders::Confined())
+        for (const platform::DriveInfo& d : platform::FileSystem::Drives())
+            if (d.type == platform::DriveType::CdRom)
+                platform::GameFolders::AllowRead(std::string(1, d.letter) + ":\\");
     m_CDDrive = LocateCD(m_Data.CDRomDrive, *services.app, !m_CDTrackFolder.empty());
     if (m_CDDrive.empty()) m_CDDrive = m_CDTrackFolder;
     if (!m_CDDrive.empty()) m_CDAudio = std::make_unique<TyxCDAudio>(*services.clock);
@@ -90,6 +102,13 @@ TVelmor::~TVelmor() {
     } catch (const EEngineError& e) {
         std::fprintf(stderr, "velmor: system state not written: %s\n",
                      platform::SjisToUtf8(e.Text()).c_str());
+        // The player would otherwise lose progress and settings without a word.
+        if (m_Services.app) {
+            try {
+                m_Services.app->Warn(SJ("ゲームの状態を保存できませんでした。\n") + e.Text());
+            } catch (...) {
+            }
+        }
     }
     if (m_Plugin) m_Plugin->Close();
     if (!m_CDDrive.empty()) {
@@ -114,10 +133,24 @@ void TVelmor::WriteSystemState() {
 std::string TVelmor::ResolveSystemStatePath() const {
     const std::string projectFolder = yx::ExtractFilePath(m_ScriptConfigPath);
     const std::string beside = projectFolder + m_Data.VssFileName;
-    if (platform::FileSystem::FileExists(beside)) return beside;
+    const bool confined = platform::GameFolders::Confined();
+    // The state file and its save folder, and nothing else, become writable.
+    auto allowBeside = [&] {
+        if (!confined) return;
+        platform::GameFolders::AllowWriteFile(beside);
+        platform::GameFolders::AllowWriteFolder(yx::ChangeFileExt(beside, ""));
+    };
+    if (platform::FileSystem::FileExists(beside)) {
+        allowBeside();
+        return beside;
+    }
     std::string folder;
-    if (yx::AppDataFolder("velmor", m_Data.Company, m_Data.Product, folder))
-        return folder + m_Data.VssFileName;
+    if (yx::AppDataFolderName("velmor", m_Data.Company, m_Data.Product, folder)) {
+        if (confined) platform::GameFolders::AllowWriteFolder(folder);
+        if (yx::AppDataFolder("velmor", m_Data.Company, m_Data.Product, folder))
+            return folder + m_Data.VssFileName;
+    }
+    allowBeside();
     return beside;
 }
 

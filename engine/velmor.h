@@ -211,6 +211,8 @@ public:
     // undo, when its script cannot be loaded.
     TVelmorSnapshot Snapshot() const;
     void Restore(const TVelmorSnapshot& snapshot);
+    // Whether a saved game's positions name scripts there are and lines inside them.
+    bool SnapshotFits(const TVelmorSnapshot& snapshot) const;
     bool ResumeLoaded(TGameMode rememberedMode, const std::string& rememberedScript);
 
 private:

@@ -46,8 +46,13 @@ TVelmorMessage::TStep TVelmorMessage::DrawNextPiece(TRect* drawn) {
                                         shadow, piece, smooth, drawn);
     if (!TMessageText::DrawTextPiece(screen, m_Scene.TextArea(), m_TextPen, pitch,
                                      static_cast<uint32_t>(m_Data.MessageColor), piece, smooth,
-                                     drawn))
+                                     drawn)) {
+        // A piece that cannot be drawn now never can (no screen, an output that fails): the
+        // message ends here rather than be tried again on every tick.
+        m_Revealed = m_Total + 1;
+        m_Animating = false;
         return TStep::Blocked;
+    }
     m_Revealed += n;
     if (m_Revealed > m_Total) m_Animating = false;
     return TStep::Drawn;

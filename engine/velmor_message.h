@@ -29,7 +29,7 @@ public:
     enum class TStep {
         Over,     // nothing was left to draw: the reveal has ended
         Drawn,    // the next piece is on the screen layer
-        Blocked,  // the piece did not fit; the reveal stays where it is
+        Blocked,  // the piece could not be drawn; the reveal is over
     };
     TStep DrawNextPiece(TRect* drawn = nullptr);
 

@@ -85,7 +85,9 @@ bool TVelmorPlugin::ResolveLibraryPath(const std::string& projectFolder, const s
         projectFolder.empty() ? platform::FileSystem::CurrentFolder() : projectFolder;
     const std::string path = IsAbsoluteGamePath(file) ? file : folder + file;
     const std::string host = platform::FileSystem::ToHostPath(path);
-    if (!Inside(host, platform::FileSystem::ToHostPath(folder))) return false;
+    if (!Inside(host, platform::FileSystem::ToHostPath(folder)) ||
+        !platform::FileSystem::MayRead(path))
+        return false;
     hostPath = host;
     return true;
 }

@@ -90,6 +90,20 @@ void TVelmor::Restore(const TVelmorSnapshot& g) {
     m_Script.SetTitle(g.TitleExist, g.Title);
 }
 
+bool TVelmor::SnapshotFits(const TVelmorSnapshot& g) const {
+    auto fits = [&](const TVelmorScriptPosition& p, bool scriptNeeded) {
+        if (p.Script.empty()) return !scriptNeeded && p.Line >= -1;
+        TStringList lines;
+        if (yx::SameText(p.Script, m_Script.Position().Script))
+            lines = m_Script.Lines();
+        else if (!TVelmorScript::ReadLines(m_Services.manager, p.Script, lines))
+            return true;  // resuming reports a script that is gone, by its name
+        // -1 is before the first line; one past the last is the scenario's end.
+        return p.Line >= -1 && p.Line <= static_cast<int64_t>(lines.size());
+    };
+    return fits(g.Present, true) && fits(g.JumpBuffer, false) && (!g.TitleExist || fits(g.Title, false));
+}
+
 bool TVelmor::ResumeLoaded(TGameMode rememberedMode, const std::string& rememberedScript) {
     TVelmorScriptPosition position = m_Script.Position();
     // Checked first, so a save whose script is gone can be undone before anything moved.

@@ -24,14 +24,16 @@ void TVelmorScript::Reset(const std::string& startScript) {
     m_TitlePosition = {startScript, -1, ""};
 }
 
-bool TVelmorScript::Load(const std::string& name) {
-    TStringList lines;
+bool TVelmorScript::ReadLines(TyxBCLManager* manager, const std::string& name,
+                              TStringList& lines) {
     std::vector<uint8_t> bytes;
     if (platform::FileSystem::FileExists(name) && platform::FileSystem::ReadFile(name, bytes)) {
         TXiniFile::SplitLines(std::string(bytes.begin(), bytes.end()), lines);
-    } else if (!m_Manager || !m_Manager->LoadStrings(lines, name)) {
+        return true;
+    }
+    if (!manager || !manager->LoadStrings(lines, name)) {
         // The reason an author cannot guess from the message alone.
-        if (const std::string s = m_Manager ? m_Manager->ScrambledSpelling(name) : std::string();
+        if (const std::string s = manager ? manager->ScrambledSpelling(name) : std::string();
             !s.empty())
             std::cerr << "velmor: script " << platform::SjisToUtf8(name)
                       << " not loaded: it is stored scrambled, and a scrambled file is found "
@@ -39,6 +41,12 @@ bool TVelmorScript::Load(const std::string& name) {
                       << platform::SjisToUtf8(s) << std::endl;
         return false;
     }
+    return true;
+}
+
+bool TVelmorScript::Load(const std::string& name) {
+    TStringList lines;
+    if (!ReadLines(m_Manager, name, lines)) return false;
     m_Lines = std::move(lines);
     m_Labels.clear();
     for (size_t i = 0; i < m_Lines.size(); ++i)

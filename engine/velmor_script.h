@@ -32,6 +32,8 @@ public:
     void Reset(const std::string& startScript);
     // A loose file first, then the archives; false, changing nothing, when neither has it.
     bool Load(const std::string& name);
+    // The lines Load would take, without taking them.
+    static bool ReadLines(TyxBCLManager* manager, const std::string& name, TStringList& lines);
     const TStringList& Lines() const { return m_Lines; }
 
     const TVelmorScriptPosition& Position() const { return m_Position; }

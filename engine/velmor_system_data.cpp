@@ -1,5 +1,6 @@
 #include "engine/velmor_system_data.h"
 
+#include "platform/game_folders.h"
 #include "resources/xini_file.h"
 #include "resources/yxstringlib.h"
 
@@ -12,9 +13,10 @@ void TVelmorSystemData::Read(const TXiniFile& ini, const std::string& projectFil
     StartScript.clear();
     for (bool& r : Reverse) r = false;
 
-    Company = ini.ReadString(kSection, "Company", "");
-    Product = ini.ReadString(kSection, "Product", "");
-    VssFileName = ini.ReadString(kSection, "VssFileName", "");
+    // These name where the player's state is written: one folder level each, one file name.
+    Company = platform::GameFolders::FolderLevel(ini.ReadString(kSection, "Company", ""));
+    Product = platform::GameFolders::FolderLevel(ini.ReadString(kSection, "Product", ""));
+    VssFileName = platform::GameFolders::FileNameOnly(ini.ReadString(kSection, "VssFileName", ""));
     if (VssFileName.empty())
         VssFileName = yx::ExtractFileName(yx::ChangeFileExt(projectFileName, ".vss"));
     Title = ini.ReadString(kSection, "Title", "");

@@ -12,6 +12,17 @@ const char* const kDisplay = "Display";
 void TVelmorSystemState::Read(const std::string& fileName, bool defaultWindowMode,
                               bool defaultAntiAlias, const std::string& defaultFontName) {
     TXiniFile ini(fileName, true);
+    Read(ini, defaultWindowMode, defaultAntiAlias, defaultFontName);
+}
+
+void TVelmorSystemState::Write(const std::string& fileName) const {
+    TXiniFile ini(fileName, false);
+    Write(ini);
+    ini.UpdateFile();
+}
+
+void TVelmorSystemState::Read(const TXiniFile& ini, bool defaultWindowMode,
+                              bool defaultAntiAlias, const std::string& defaultFontName) {
     WindowMode = ini.ReadBool(kState, "WindowMode", defaultWindowMode);
     NoReadTextSkip = ini.ReadBool(kState, "NoReadTextSkip", false);
     MessageAnimation = ini.ReadBool(kState, "MessageAnimation", true);
@@ -29,8 +40,7 @@ void TVelmorSystemState::Read(const std::string& fileName, bool defaultWindowMod
     Scaling = ini.ReadString(kDisplay, "Scaling", "smooth");
 }
 
-void TVelmorSystemState::Write(const std::string& fileName) const {
-    TXiniFile ini(fileName, false);
+void TVelmorSystemState::Write(TXiniFile& ini) const {
     ini.WriteBool(kState, "WindowMode", WindowMode);
     ini.WriteBool(kState, "NoReadTextSkip", NoReadTextSkip);
     ini.WriteBool(kState, "MessageAnimation", MessageAnimation);
@@ -47,5 +57,4 @@ void TVelmorSystemState::Write(const std::string& fileName) const {
     ini.WriteInteger(kSound, "SoundVolume", SoundVolume);
     ini.WriteInteger(kSound, "VoiceVolume", VoiceVolume);
     ini.WriteString(kDisplay, "Scaling", Scaling);
-    ini.UpdateFile();
 }

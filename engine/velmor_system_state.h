@@ -4,6 +4,8 @@
 
 #include "resources/string_list.h"
 
+class TXiniFile;
+
 // The player's settings and progress, kept in the system-state file across plays.
 struct TVelmorSystemState {
     bool WindowMode = true;
@@ -29,4 +31,8 @@ struct TVelmorSystemState {
     // Keeps every other section and key of the file. Throws EEngineError when the folder
     // cannot be made or the file cannot be written.
     void Write(const std::string& fileName) const;
+    // The same on a file already open.
+    void Read(const TXiniFile& ini, bool defaultWindowMode, bool defaultAntiAlias,
+              const std::string& defaultFontName);
+    void Write(TXiniFile& ini) const;
 };

@@ -16,6 +16,8 @@
 #include <immintrin.h>
 #endif
 
+#include "platform/picture_limits.h"
+#include "platform/quit_request.h"
 #include "resources/application.h"
 #include "resources/memory_stream.h"
 
@@ -621,7 +623,8 @@ void TGLDPNGReadStream::ReadImage(const uint8_t* body, size_t size) {
 
     // PNG allows sizes up to 2^31 - 1, but no bitmap row that long can be addressed; 2^24
     // pixels either way is far beyond any picture a game shows.
-    if (m_Width == 0 || m_Height == 0 || m_Width > kMaxSide || m_Height > kMaxSide)
+    if (m_Width == 0 || m_Height == 0 || m_Width > kMaxSide || m_Height > kMaxSide ||
+        !platform::PictureLimits::Allowed(m_Width, m_Height, m_AlphaChannel ? 32 : 24))
         Fail(kReadError);
     const int width = int(m_Width);
     const int height = int(m_Height);
@@ -726,6 +729,7 @@ void TGLDPNGReadStream::ReadImage(const uint8_t* body, size_t size) {
         buffer.assign(stride * size_t(batch + 1) + kPad, 0);  // slot 0: the previous row
         int y = 0;
         while (y < passHeight) {
+            if (platform::QuitRequest::IsSet()) Fail(kReadError);
             const int rows = std::min(batch, passHeight - y);
             const bool complete = Inflate(buffer.data() + stride, stride * size_t(rows));
             const int ready =

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/bitmap.h"
+#include "platform/picture_limits.h"
 #include "platform/bitmap_qt.h"
 
 namespace platform {
@@ -21,8 +22,6 @@ uint16_t U16(const uint8_t* p) {
 }
 
 constexpr uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3;
-constexpr int64_t kMaxSide = 32768;
-constexpr int64_t kMaxPixels = int64_t{1} << 26;
 
 struct BmpHeader {
     uint32_t offBits = 0;
@@ -67,8 +66,7 @@ bool ParseHeader(const uint8_t* data, size_t size, BmpHeader& h) {
         h.topDown = true;
         height = -height;
     }
-    if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide ||
-        width * height > kMaxPixels || planes != 1)
+    if (!PictureLimits::Allowed(width, height, 32) || planes != 1)
         return false;
     h.width = static_cast<int>(width);
     h.height = static_cast<int>(height);

@@ -12,6 +12,7 @@
 #include <filesystem>
 
 #include "platform/drive_table.h"
+#include "platform/game_folders.h"
 #include "platform/sjis.h"
 
 namespace platform {
@@ -29,7 +30,9 @@ std::vector<std::string> SplitComponents(std::string_view path) {
     std::string part;
     for (size_t i = 0; i < path.size(); ++i) {
         unsigned char c = path[i];
-        if (IsSjisLeadByte(c) && i + 1 < path.size()) {
+        const unsigned char t = i + 1 < path.size() ? path[i + 1] : 0;
+        // A lead byte before '/' is no character: the '/' still separates.
+        if (IsSjisLeadByte(c) && t >= 0x40 && t <= 0xFC && t != 0x7F) {
             part += path[i];
             part += path[++i];
         } else if (IsSeparator(path[i])) {
@@ -118,6 +121,35 @@ bool WriteAll(int fd, const std::vector<uint8_t>& bytes) {
     return true;
 }
 
+// Our temporary files: ".NAME.velmor-XXXXXX" (and, from older builds, "NAME.tmpXXXXXX" beside
+// an existing NAME). A kill between creating and renaming one leaves it behind.
+bool IsOurTemp(const std::string& folder, const std::string& name) {
+    auto sixAlnum = [&](size_t from) {
+        if (name.size() != from + 6) return false;
+        for (size_t i = from; i < name.size(); ++i)
+            if (!isalnum(static_cast<unsigned char>(name[i]))) return false;
+        return true;
+    };
+    const size_t ours = name.rfind(".velmor-");
+    if (name.size() > 1 && name[0] == '.' && ours != std::string::npos && ours > 1 &&
+        sixAlnum(ours + 8))
+        return true;
+    const size_t old = name.rfind(".tmp");
+    return old != std::string::npos && old > 0 && sixAlnum(old + 4) &&
+           Exists(JoinHost(folder, name.substr(0, old)));
+}
+
+void RemoveStaleTemps(const std::string& folder) {
+    DIR* dir = opendir(folder.empty() ? "/" : folder.c_str());
+    if (!dir) return;
+    std::vector<std::string> stale;
+    while (dirent* e = readdir(dir))
+        if (e->d_type == DT_REG || e->d_type == DT_UNKNOWN)
+            if (IsOurTemp(folder, e->d_name)) stale.push_back(JoinHost(folder, e->d_name));
+    closedir(dir);
+    for (const std::string& path : stale) unlink(path.c_str());
+}
+
 std::string UrlEncodePath(const std::string& path) {
     static const char hex[] = "0123456789ABCDEF";
     std::string out;
@@ -192,19 +224,29 @@ std::string FileSystem::FromHostPath(const std::string& hostPath) {
     return out;
 }
 
+bool FileSystem::MayRead(const std::string& path) {
+    return GameFolders::MayRead(ToHostPath(path));
+}
+
+bool FileSystem::MayWrite(const std::string& path) {
+    return GameFolders::MayWrite(ToHostPath(path));
+}
+
 bool FileSystem::FileExists(const std::string& path) {
     struct stat st;
-    return stat(ToHostPath(path).c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+    const std::string host = ToHostPath(path);
+    return stat(host.c_str(), &st) == 0 && !S_ISDIR(st.st_mode) && GameFolders::MayRead(host);
 }
 
 bool FileSystem::DirectoryExists(const std::string& path) {
     struct stat st;
-    return stat(ToHostPath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    const std::string host = ToHostPath(path);
+    return stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && GameFolders::MayRead(host);
 }
 
 bool FileSystem::ForceDirectories(const std::string& path) {
     std::string host = ToHostPath(path);
-    if (host.empty()) return false;
+    if (host.empty() || !GameFolders::MayWrite(host)) return false;
     std::error_code ec;
     std::filesystem::create_directories(host, ec);
     return std::filesystem::is_directory(host, ec);
@@ -213,6 +255,7 @@ bool FileSystem::ForceDirectories(const std::string& path) {
 bool FileSystem::ReadFile(const std::string& path, std::vector<uint8_t>& bytes) {
     bytes.clear();
     std::string host = ToHostPath(path);
+    if (!GameFolders::MayRead(host)) return false;
     int fd = open(host.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
     struct stat st;
@@ -239,8 +282,11 @@ bool FileSystem::ReadFile(const std::string& path, std::vector<uint8_t>& bytes) 
 
 bool FileSystem::WriteFileAtomic(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::string host = ToHostPath(path);
-    if (host.empty() || host.back() == '/') return false;
-    std::string temp = host + ".tmpXXXXXX";
+    if (host.empty() || host.back() == '/' || !GameFolders::MayWrite(host)) return false;
+    const std::filesystem::path target(host);
+    const std::string folder = target.parent_path().string();
+    RemoveStaleTemps(folder);
+    std::string temp = JoinHost(folder, "." + target.filename().string() + ".velmor-XXXXXX");
     int fd = mkstemp(temp.data());
     if (fd < 0) return false;
     struct stat st;
@@ -248,7 +294,6 @@ bool FileSystem::WriteFileAtomic(const std::string& path, const std::vector<uint
     bool ok = fchmod(fd, mode) == 0 && WriteAll(fd, bytes) && fsync(fd) == 0;
     ok = close(fd) == 0 && ok;
     if (ok && rename(temp.c_str(), host.c_str()) == 0) {
-        std::string folder = std::filesystem::path(host).parent_path().string();
         int dirFd = open(folder.empty() ? "/" : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (dirFd >= 0) {
             fsync(dirFd);
@@ -262,13 +307,16 @@ bool FileSystem::WriteFileAtomic(const std::string& path, const std::vector<uint
 
 int64_t FileSystem::FileSize(const std::string& path) {
     struct stat st;
-    if (stat(ToHostPath(path).c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return -1;
+    const std::string host = ToHostPath(path);
+    if (stat(host.c_str(), &st) != 0 || S_ISDIR(st.st_mode) || !GameFolders::MayRead(host))
+        return -1;
     return st.st_size;
 }
 
 std::vector<DirEntry> FileSystem::ListDirectory(const std::string& folder) {
     std::vector<DirEntry> entries;
     std::string host = ToHostPath(folder);
+    if (!GameFolders::MayRead(host)) return entries;
     DIR* dir = opendir(host.c_str());
     if (!dir) return entries;
     while (dirent* e = readdir(dir)) {
@@ -293,14 +341,17 @@ std::vector<DirEntry> FileSystem::ListDirectory(const std::string& folder) {
 bool FileSystem::DeleteFile(const std::string& path) {
     std::string host = ToHostPath(path);
     struct stat st;
-    if (host.empty() || lstat(host.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+    if (host.empty() || lstat(host.c_str(), &st) != 0 || S_ISDIR(st.st_mode) ||
+        !GameFolders::MayWrite(host))
+        return false;
     return unlink(host.c_str()) == 0;
 }
 
 bool FileSystem::DeleteTree(const std::string& path) {
     std::string host = ToHostPath(path);
     std::error_code ec;
-    if (host.empty() || !std::filesystem::exists(std::filesystem::symlink_status(host, ec))) {
+    if (host.empty() || !std::filesystem::exists(std::filesystem::symlink_status(host, ec)) ||
+        !GameFolders::MayWrite(host)) {
         return false;
     }
     std::filesystem::remove_all(host, ec);
@@ -310,7 +361,7 @@ bool FileSystem::DeleteTree(const std::string& path) {
 bool FileSystem::MoveToTrash(const std::string& path) {
     std::string host = ToHostPath(path);
     struct stat st;
-    if (host.empty() || lstat(host.c_str(), &st) != 0) return false;
+    if (host.empty() || lstat(host.c_str(), &st) != 0 || !GameFolders::MayWrite(host)) return false;
     std::string dataFolder;
     if (!UserDataFolder(dataFolder)) return false;
     std::string trash = WithSlash(ToHostPath(dataFolder)) + "Trash/";

@@ -33,6 +33,11 @@ public:
     // Engine path (Shift-JIS) for a host path.
     static std::string FromHostPath(const std::string& hostPath);
 
+    // Every operation below refuses what the game folders rule (game_folders.h) forbids;
+    // callers that open a host path themselves ask these first.
+    static bool MayRead(const std::string& path);
+    static bool MayWrite(const std::string& path);
+
     static bool FileExists(const std::string& path);
     static bool DirectoryExists(const std::string& path);
     // Creates the folder with every missing parent.

@@ -6,28 +6,26 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <string>
 
 namespace platform {
-namespace {
-
-std::string LockFileName(const std::string& name) {
+std::string SingleInstance::LockFileName(const std::string& name) {
     const char* runtime = getenv("XDG_RUNTIME_DIR");
-    std::string folder = runtime && runtime[0] == '/' ? runtime : "/tmp";
     std::string file = name;
     for (char& c : file) {
         if (c == '/' || c == '\\') c = '_';
     }
-    return folder + "/" + file + ".lock";
+    if (runtime && runtime[0] == '/') return std::string(runtime) + "/" + file + ".lock";
+    // /tmp is shared by every user: one lock per user, or one user's copy locks out the rest.
+    return "/tmp/" + file + "-" + std::to_string(getuid()) + ".lock";
 }
-
-}  // namespace
 
 SingleInstance::~SingleInstance() {
     Release();
 }
 
 bool SingleInstance::Exists(const std::string& name) {
-    int fd = open(LockFileName(name).c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = open(LockFileName(name).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0) return false;  // nobody ever made it, so nobody holds it
     bool held = false;
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -41,7 +39,7 @@ bool SingleInstance::Exists(const std::string& name) {
 
 bool SingleInstance::Create(const std::string& name) {
     Release();
-    int fd = open(LockFileName(name).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    int fd = open(LockFileName(name).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) return false;
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
         close(fd);

@@ -103,6 +103,7 @@ bool VideoDecoder::Open(const std::string& path) {
     av_log_set_level(AV_LOG_ERROR);
     auto s = std::make_unique<State>();
     const std::string host = FileSystem::ToHostPath(path);
+    if (!FileSystem::MayRead(path)) return false;
     if (avformat_open_input(&s->format, host.c_str(), nullptr, nullptr) < 0) return false;
     if (avformat_find_stream_info(s->format, nullptr) < 0) return false;
     s->videoStream = av_find_best_stream(s->format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);

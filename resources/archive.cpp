@@ -20,6 +20,7 @@ std::string ExtensionToDecode(const std::string& realName) {
 bool TyxArchive::ReadDataRange(int64_t offset, int64_t size, std::vector<uint8_t>& bytes) const {
     if (m_DataFileName.empty() || offset < 0 || size < 0) return false;
     const std::string host = platform::FileSystem::ToHostPath(m_DataFileName);
+    if (!platform::FileSystem::MayRead(m_DataFileName)) return false;
     // A folder or a device has no size to check reads against.
     std::error_code ec;
     if (!std::filesystem::is_regular_file(host, ec)) return false;

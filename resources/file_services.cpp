@@ -78,8 +78,8 @@ bool SpecialFolder(int folderId, std::string& path) {
     return true;
 }
 
-bool AppDataFolder(const std::string& level1, const std::string& level2, const std::string& level3,
-                   std::string& path) {
+bool AppDataFolderName(const std::string& level1, const std::string& level2,
+                       const std::string& level3, std::string& path) {
     std::string folder;
     if (!SpecialFolder(CSIDL_APPDATA, folder)) {
         if (!RegReadPath(
@@ -94,7 +94,16 @@ bool AppDataFolder(const std::string& level1, const std::string& level2, const s
     for (const std::string* level : {&level1, &level2, &level3}) {
         if (!level->empty()) folder += *level + "\\";
     }
-    if (!FileSystem::ForceDirectories(folder)) return false;
+    path = folder;
+    return true;
+}
+
+bool AppDataFolder(const std::string& level1, const std::string& level2, const std::string& level3,
+                   std::string& path) {
+    std::string folder;
+    if (!AppDataFolderName(level1, level2, level3, folder) ||
+        !FileSystem::ForceDirectories(folder))
+        return false;
     path = folder;
     return true;
 }

@@ -16,6 +16,9 @@ std::string FindDriveWithFile(const std::string& relativeName);
 bool ExpandEnvironment(std::string& text);
 constexpr int CSIDL_APPDATA = 26;
 bool SpecialFolder(int folderId, std::string& path);
+// The folder AppDataFolder would make, without making it.
+bool AppDataFolderName(const std::string& level1, const std::string& level2,
+                       const std::string& level3, std::string& path);
 bool AppDataFolder(const std::string& level1, const std::string& level2,
                    const std::string& level3, std::string& path);
 

@@ -283,6 +283,16 @@ bool TFormSave::AskDetails(const std::string& caption, const std::string& name, 
     return true;
 }
 
+bool TFormSave::Carried(const std::function<void()>& operation) {
+    try {
+        operation();
+        return true;
+    } catch (const EEngineError& e) {
+        m_App.Warn(e.Text());
+        return false;
+    }
+}
+
 void TFormSave::m_ActNewSaveExecute() {
     if (!m_Data || !m_ActNewSave->isEnabled()) return;
     std::vector<TSaveData::Entry> listed;
@@ -292,7 +302,7 @@ void TFormSave::m_ActNewSaveExecute() {
     std::string date = DateNow(), time = TimeNow(), comment;
     if (!AskDetails(SJ("新規保存"), name, date, time, comment)) return;
     // Written first, so a save that could not be written never shows in the list.
-    m_Data->dataWrite(name, date, time, comment);
+    if (!Carried([&] { m_Data->dataWrite(name, date, time, comment); })) return;
     m_LVData->setCurrentItem(AddRow(name, date, time, comment));
 }
 
@@ -303,8 +313,8 @@ void TFormSave::m_ActSaveExecute() {
     if (!m_App.Confirm(name + SJ(" を上書きしてもいいですか？"))) return;
     std::string date = DateNow(), time = TimeNow(), comment = S(row->text(kComment));
     if (!AskDetails(SJ("上書き保存"), name, date, time, comment)) return;
+    if (!Carried([&] { m_Data->dataWrite(name, date, time, comment); })) return;
     SetRow(row, date, time, comment);
-    m_Data->dataWrite(name, date, time, comment);
 }
 
 void TFormSave::m_ActLoadExecute() {
@@ -324,7 +334,7 @@ void TFormSave::m_ActDeleteExecute() {
     if (!m_Data || !row) return;
     const std::string name = S(row->text(kName));
     if (!m_App.Confirm(name + SJ("を削除してもよろしいですか？"))) return;
-    m_Data->dataDelete(name);
+    if (!Carried([&] { m_Data->dataDelete(name); })) return;
     delete row;
     SelectionChanged();
 }

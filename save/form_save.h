@@ -69,6 +69,8 @@ private:
     void SelectionChanged();
     // What a double-click on a row and Enter do: load the selected save, after asking.
     void ActivateRow();
+    // Runs a write of the save files; a failure is shown to the player and gives false.
+    bool Carried(const std::function<void()>& operation);
     bool AskDetails(const std::string& caption, const std::string& name, std::string& date,
                     std::string& time, std::string& comment);
     QTreeWidgetItem* AddRow(const std::string& name, const std::string& date,

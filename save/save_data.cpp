@@ -53,22 +53,23 @@ void TSaveData::dataWrite(const std::string& name, const std::string& date, cons
                           const std::string& comment) {
     const std::string path = DataFileName(name);
     if (path.empty()) throw EEngineError(SJ("セーブデータ\"") + name + SJ("\"が異常です"));
+    // The data first: a list entry never names a file that is not there, or older than it.
     {
-        TXiniFile state(m_StatePath, false);
-        TStringList lines;
-        state.ReadSectionLines(kSaveList, lines);
-        const std::string entry = EntryLine(name, date, time, comment);
-        const int at = FindEntry(lines, name, false);
-        if (at >= 0)
-            lines[static_cast<size_t>(at)] = entry;
-        else
-            lines.push_back(entry);
-        state.WriteSectionLines(kSaveList, lines);
-        state.UpdateFile();
+        TXiniFile data(path, false);
+        TSaveGame(m_Engine.Snapshot()).Write(data, m_Engine.Scene().MiniFaceCount());
+        data.UpdateFile();
     }
-    TXiniFile data(path, false);
-    TSaveGame(m_Engine.Snapshot()).Write(data, m_Engine.Scene().MiniFaceCount());
-    data.UpdateFile();
+    TXiniFile state(m_StatePath, false);
+    TStringList lines;
+    state.ReadSectionLines(kSaveList, lines);
+    const std::string entry = EntryLine(name, date, time, comment);
+    const int at = FindEntry(lines, name, false);
+    if (at >= 0)
+        lines[static_cast<size_t>(at)] = entry;
+    else
+        lines.push_back(entry);
+    state.WriteSectionLines(kSaveList, lines);
+    state.UpdateFile();
 }
 
 bool TSaveData::dataRead(const std::string& name) {
@@ -93,7 +94,8 @@ bool TSaveData::dataRead(const std::string& name) {
     std::string error;
     {
         TXiniFile data(path, true);
-        if (!game.Read(data, m_Engine.SystemData().StartScript, error)) {
+        if (!game.Read(data, m_Engine.SystemData().StartScript, error) ||
+            !m_Engine.SnapshotFits(game)) {
             app.ShowMessage(damaged);
             return false;
         }
@@ -110,6 +112,8 @@ void TSaveData::dataDelete(const std::string& name) {
     if (at >= 0) {
         lines.erase(lines.begin() + at);
         state.WriteSectionLines(kSaveList, lines);
+        // The list first: when it cannot be written this throws and the data stays.
+        state.UpdateFile();
     }
     const std::string path = DataFileName(name);
     if (!path.empty()) platform::FileSystem::DeleteFile(path);

@@ -18,13 +18,15 @@ public:
     std::string SaveFolder() const;
     std::string DataFileName(const std::string& name) const;
 
-    // Writes the list entry and the data file; throws EEngineError when a file cannot be
+    // Writes the data file, then the list entry; throws EEngineError when a file cannot be
     // written.
     void dataWrite(const std::string& name, const std::string& date, const std::string& time,
                    const std::string& comment);
     // Takes the save over into the engine; false after telling the player why, with the
     // engine unchanged.
     bool dataRead(const std::string& name);
+    // The list entry goes first; throws EEngineError, keeping the data, when the list cannot
+    // be written.
     void dataDelete(const std::string& name);
     // Rewrites the list entry only; false after telling the player when there is none.
     bool dataUpdate(const std::string& name, const std::string& date, const std::string& time,

@@ -23,6 +23,68 @@ TVelmorScriptPosition ReadPosition(const TXiniFile& file, const std::string& sec
             file.ReadString(section, "Paragraph", "")};
 }
 
+// Every key the writer always writes; a file without one of them was cut short or made by
+// hand, and is refused whole rather than read with defaults.
+const char* const kRequired[][2] = {
+    {"Data", "GameMode"},
+    {"Data", "SelectorCount"},
+    {"ScriptPresent", "File"},
+    {"ScriptPresent", "Line"},
+    {"ScriptPresent", "Paragraph"},
+    {"JumpBuffer", "File"},
+    {"JumpBuffer", "Line"},
+    {"JumpBuffer", "Paragraph"},
+    {"Sprite", "BackFileName"},
+    {"Sprite", "BackVisible"},
+    {"Sprite", "BackBaseColor"},
+    {"Sprite", "FaceFileName"},
+    {"Sprite", "FaceVisible"},
+    {"MiniFace", "MiniFaceDrawIndex"},
+    {"MiniFace", "MiniFaceDist"},
+    {"MiniFace", "MiniVisible"},
+    {"Sound", "CDTrackPresent"},
+    {"Sound", "BGMFileName"},
+    {"Sound", "BGEFileName"},
+    {"Sound", "SoundFileName"},
+    {"Sound", "SoundPlayedScriptFile"},
+    {"Sound", "SoundPlayedScriptLine"},
+    {"Sound", "VoiceFileName"},
+    {"Sound", "VoicePlayedScriptFile"},
+    {"Sound", "VoicePlayedScriptLine"},
+    {"TitleParagraph", "TitleExist"},
+    {"TitleParagraph", "TitleScriptFile"},
+    {"TitleParagraph", "TitleScriptLine"},
+    {"TitleParagraph", "TitleScriptParagraph"},
+};
+const char* const kRequiredSections[] = {"MiniFaceSprite", "Variable", "Selector"};
+const char* const kIntegers[][2] = {
+    {"Data", "GameMode"},           {"Data", "SelectorCount"},
+    {"ScriptPresent", "Line"},      {"JumpBuffer", "Line"},
+    {"MiniFace", "MiniFaceDrawIndex"}, {"Sound", "CDTrackPresent"},
+    {"Sound", "SoundPlayedScriptLine"}, {"Sound", "VoicePlayedScriptLine"},
+    {"TitleParagraph", "TitleScriptLine"},
+};
+
+bool HasKey(const TXiniFile& file, const char* section, const char* key) {
+    return file.ReadString(section, key, "\x01") != "\x01" ||
+           file.ReadString(section, key, "\x02") != "\x02";
+}
+
+// What is missing or no number, or empty when the file has everything the writer writes.
+std::string Incomplete(const TXiniFile& file) {
+    for (const auto& k : kRequired)
+        if (!HasKey(file, k[0], k[1])) return std::string(k[0]) + " " + k[1] + " missing";
+    TStringList lines;
+    for (const char* section : kRequiredSections)
+        if (!file.ReadSectionLines(section, lines)) return std::string(section) + " missing";
+    for (const auto& k : kIntegers) {
+        int32_t n = 0;
+        if (!yx::TryStrToInt(file.ReadString(k[0], k[1], ""), n))
+            return std::string(k[0]) + " " + k[1] + " not a number";
+    }
+    return {};
+}
+
 // Items of a list value; nothing when the value is missing or empty.
 std::optional<TStringList> ReadItems(const TXiniFile& file, const std::string& section,
                                      const std::string& key) {
@@ -91,6 +153,8 @@ void TSaveGame::Write(TXiniFile& file, int miniFaceCount) const {
 }
 
 bool TSaveGame::Read(const TXiniFile& file, const std::string& startScript, std::string& error) {
+    error = Incomplete(file);
+    if (!error.empty()) return false;
     GameMode = file.ReadInteger("Data", "GameMode", 1);
     if (!IsGameMode(GameMode)) {
         error = "GameMode " + yx::IntToStr(GameMode);

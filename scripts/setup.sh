@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # One place for everything a fresh Debian 12 machine needs, then configure and build.
-# Usage: scripts/setup.sh [release|asan|plain] [TARGET...]   (default: release, every target)
+# Usage: scripts/setup.sh [release|asan|plain|fuzz] [TARGET...]   (default: release, every
+# target; fuzz builds the fuzz targets)
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 kind="${1:-release}"
@@ -18,6 +19,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev libdeflate-dev
   xvfb xauth x11-utils imagemagick
   espeak-ng
+  clang libclang-rt-14-dev
 )
 
 missing=()
@@ -37,10 +39,14 @@ case "$kind" in
   asan)    dir="$here/build-asan"; opts=(-DCMAKE_BUILD_TYPE=Debug -DVELMOR_SANITIZE=ON -DVELMOR_WERROR=ON) ;;
   # What a player or packager builds: optimised, warnings left as warnings.
   plain)   dir="$here/build-plain"; opts=(-DCMAKE_BUILD_TYPE=Release) ;;
+  # libFuzzer targets with clang; warnings stay warnings (clang finds others than gcc).
+  fuzz)    dir="$here/build-fuzz"; opts=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMOR_FUZZ=ON
+                                         -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++) ;;
   *) echo "setup: unknown build kind $kind" >&2; exit 2 ;;
 esac
 
 cmake -S "$here" -B "$dir" -G Ninja "${opts[@]}" >/dev/null
+if [ "${#targets[@]}" -eq 0 ] && [ "$kind" = fuzz ]; then targets=(fuzz_all); fi
 if [ "${#targets[@]}" -gt 0 ]; then
   cmake --build "$dir" -j "$(nproc)" --target "${targets[@]}"
 else

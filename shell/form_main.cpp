@@ -31,13 +31,17 @@
 #include "platform/cd_audio.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
+#include "platform/game_folders.h"
 #include "platform/host_cd_audio.h"
 #include "platform/joystick.h"
 #include "platform/message_box.h"
 #include "platform/mixer.h"
 #include "platform/sjis.h"
 #include "resources/application.h"
+#include "resources/archive.h"
+#include "resources/bcl.h"
 #include "resources/bcl_manager.h"
+#include "resources/bcx.h"
 #include "resources/dir_list.h"
 #include "resources/dll_res.h"
 #include "resources/engine_error.h"
@@ -222,6 +226,22 @@ TFormMain::~TFormMain() {
     Shutdown();
 }
 
+// An archive's data file is read where its index lies, or below; an index that names a file
+// elsewhere reads nothing from it.
+void TFormMain::AllowArchiveData() {
+    auto allow = [](const TyxArchive& archive) {
+        const std::string folder = yx::ExtractFilePath(archive.IndexFileName());
+        const std::string data = archive.DataFileName();
+        if (folder.empty() || data.size() <= folder.size() ||
+            !yx::SameText(data.substr(0, folder.size()), folder) ||
+            data.find("..") != std::string::npos)
+            return;
+        platform::GameFolders::AllowReadFile(data);
+    };
+    for (const auto& a : m_Manager->Bcxs()) allow(*a);
+    for (const auto& a : m_Manager->Bcls()) allow(*a);
+}
+
 bool TFormMain::FormCreate(const std::vector<std::string>& args) {
     // Where the player started us: the file dialog opens there, not in the program's folder.
     if (!args.empty() && platform::FileSystem::DirectoryExists(args[0]))
@@ -268,6 +288,8 @@ bool TFormMain::StartUp() {
     // 6. The project's folder becomes the current folder.
     const std::string projectFolder = yx::ExtractFilePath(m_ScriptConfigPath);
     platform::FileSystem::SetCurrentFolder(projectFolder);
+    // From here on game data names files only inside the game's folders (game_folders.h).
+    platform::GameFolders::Confine({projectFolder, m_ProgramFolder});
     if (!yx::SameText(yx::IncludeTrailingBackslash(projectFolder),
                       yx::IncludeTrailingBackslash(m_ProgramFolder)))
         m_Manager->AddFolder(projectFolder, 0);
@@ -279,14 +301,22 @@ bool TFormMain::StartUp() {
         project.ReadSectionLines("BCL", archives);
         std::string missing;
         for (const auto& name : archives) {
+            // The project's own archive list may name archives anywhere; nothing else there.
+            auto add = [&](const std::string& full) {
+                const std::string ext = yx::ExtractFileExt(full);
+                if (yx::SameTextAscii(ext, ".bcl") || yx::SameTextAscii(ext, ".bcx"))
+                    platform::GameFolders::AllowReadFile(full);
+                return m_Manager->AddArchive(full);
+            };
             if (!name.empty() && name[0] == '/') {
-                if (!m_Manager->AddArchive(name)) missing += name + "\r\n";
+                if (!add(name)) missing += name + "\r\n";
                 continue;
             }
-            if (m_Manager->AddArchive(m_ProgramFolder + name)) continue;
+            if (add(m_ProgramFolder + name)) continue;
             const std::string beside = yx::IncludeTrailingBackslash(projectFolder) + name;
-            if (!m_Manager->AddArchive(beside)) missing += beside + "\r\n";
+            if (!add(beside)) missing += beside + "\r\n";
         }
+        AllowArchiveData();
         if (!missing.empty()) app.Warn(missing + SJ("以上のファイルが見つかりません。"));
     }
     // 8. The program's icon.
@@ -1174,6 +1204,8 @@ void TFormMain::dragEnterEvent(QDragEnterEvent* event) {
 void TFormMain::dropEvent(QDropEvent* event) {
     if (!m_DeveloperMode || !m_Engine || event->mimeData()->urls().isEmpty()) return;
     const QString path = event->mimeData()->urls().first().toLocalFile();
-    m_Engine->LoadDroppedScript(platform::FileSystem::FromHostPath(path.toStdString()));
+    const std::string dropped = platform::FileSystem::FromHostPath(path.toStdString());
+    platform::GameFolders::AllowReadFile(dropped);  // the developer chose it
+    m_Engine->LoadDroppedScript(dropped);
     WakeIdle();
 }

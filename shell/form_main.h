@@ -9,6 +9,7 @@
 
 #include "engine/velmor_codes.h"
 #include "platform/bitmap.h"
+#include "platform/game_folders.h"
 #include "platform/image_list.h"
 #include "resources/string_list.h"
 #include "shell/display_scaler.h"
@@ -149,6 +150,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    void AllowArchiveData();
     bool StartUp();
     bool ScenarioLookup();
     void InstallIdleHandler();
@@ -200,6 +202,8 @@ private:
     QIcon m_AppIcon;
     platform::Bitmap m_Wallpaper;
     std::unique_ptr<TyxDllRes> m_DllRes;
+    // Gives back the file confinement that was in force before this window (last to go).
+    platform::GameFolders::Scope m_FoldersBefore;
     std::unique_ptr<TyxWitch> m_Witch;
     TServices m_Services;
     std::unique_ptr<TyxApplication> m_App;

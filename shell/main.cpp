@@ -1,25 +1,18 @@
 // The program entry: the command line, one copy at a time, then the game window.
 #include <QApplication>
 #include <QTimer>
-#include <atomic>
-#include <csignal>
 #include <cstdio>
 
 #include "platform/instance_raiser.h"
 #include "platform/qt_message_box.h"
+#include "platform/quit_request.h"
+#include "platform/quit_signals.h"
 #include "platform/sdl_joystick.h"
 #include "platform/single_instance.h"
 #include "platform/system_clock.h"
 #include "shell/command_line.h"
 #include "shell/form_main.h"
 #include "shell/qt_translations.h"
-
-namespace {
-std::atomic<bool> g_QuitRequested{false};
-extern "C" void OnQuitSignal(int) {
-    g_QuitRequested = true;
-}
-}  // namespace
 
 int main(int argc, char** argv) {
     // Read before any window and before the lock, so a mistyped path costs nothing.
@@ -71,13 +64,12 @@ int main(int argc, char** argv) {
             status = 1;
         } else {
             // Being told to stop (logout, Ctrl+C) closes the window like the player would, so
-            // the player's settings and progress are still written.
-            std::signal(SIGTERM, OnQuitSignal);
-            std::signal(SIGINT, OnQuitSignal);
-            std::signal(SIGHUP, OnQuitSignal);
+            // the player's settings and progress are still written. A second request ends the
+            // program at once.
+            platform::QuitSignals::Install();
             QTimer quitWatch;
             QObject::connect(&quitWatch, &QTimer::timeout, &form, [&form] {
-                if (g_QuitRequested) form.close();
+                if (platform::QuitRequest::IsSet()) form.close();
             });
             quitWatch.start(100);
             app.exec();

@@ -19,6 +19,7 @@
 #include "platform/bitmap.h"
 #include "platform/bitmap_qt.h"
 #include "platform/file_system.h"
+#include "platform/game_folders.h"
 #include "platform/message_box.h"
 #include "platform/picture_writer.h"
 #include "platform/sjis.h"
@@ -200,6 +201,8 @@ void TFormSnap::Save(bool jpeg) {
         jpeg ? ".jpg" : ".bmp");
     if (!AskFileName(filter, name)) return;
     name = WithExtension(name, jpeg);
+    // The player named this file; game data never does.
+    platform::GameFolders::AllowWriteFile(name);
     if (platform::FileSystem::FileExists(name) &&
         m_App.Boxes().Show(SJ("上書き確認"), name + SJ(" は存在します\n上書きしてもよろしいですか"),
                            platform::MessageIcon::Question,

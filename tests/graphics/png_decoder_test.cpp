@@ -1,6 +1,8 @@
 // The decoder's own rules: bitmap formats, the two forms of transparency, what it refuses and
 // with which message, and where it leaves the stream.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <zlib.h>
 
 #include <cstdlib>
 #include <string>
@@ -326,3 +328,48 @@ TEST(PngDecoderTest, StreamPositionAndLeadingHeader) {
 }
 
 }  // namespace
+
+namespace {
+
+// A deflate stream of `rows` rows of `rowBytes` zero bytes each, made without holding them.
+Bytes ZeroRows(size_t rows, size_t rowBytes) {
+    z_stream z{};
+    deflateInit(&z, 9);
+    Bytes row(rowBytes + 1, 0), out, chunk(1 << 16);
+    for (size_t r = 0; r <= rows; ++r) {
+        z.next_in = row.data();
+        z.avail_in = r < rows ? uInt(row.size()) : 0;
+        const int flush = r < rows ? Z_NO_FLUSH : Z_FINISH;
+        do {
+            z.next_out = chunk.data();
+            z.avail_out = uInt(chunk.size());
+            deflate(&z, flush);
+            out.insert(out.end(), chunk.data(), z.next_out);
+        } while (z.avail_out == 0);
+    }
+    deflateEnd(&z);
+    return out;
+}
+
+long PeakKilobytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+}  // namespace
+
+// Compression bombs: a picture beyond the size limit is refused before anything is
+// allocated, and data that inflates past what the header declares is never inflated.
+TEST(PngDecoderTest, BombsAllocateNoMoreThanTheDeclaredPicture) {
+    // 8200 x 8200 truecolour: 200 MB of rows, which 200 KB of deflate data could hold.
+    const Bytes beyond = Png({Ihdr(8200, 8200, 8, 2), Chunk("IDAT", Bytes(200000, 0x55))});
+    const long before = PeakKilobytes();
+    EXPECT_EQ(ErrorOf(beyond), "Read Image (PNG): Read Error");
+    // 64 x 64 declared, 100 MB of rows supplied.
+    const Bytes overfull = Png({Ihdr(64, 64, 8, 6), Chunk("IDAT", ZeroRows(400, 256000))});
+    TGLDPNG png;
+    png.LoadFromMemory(overfull.data(), overfull.size());
+    EXPECT_EQ(png.Image().Width(), 64);
+    EXPECT_LT(PeakKilobytes() - before, 48 * 1024);
+}

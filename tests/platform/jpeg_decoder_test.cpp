@@ -8,6 +8,10 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/picture_limits.h"
+#include "platform/quit_request.h"
+#include "tests/support/many_scans_jpeg.h"
+
 namespace {
 
 std::vector<uint8_t> Encode(int w, int h) {
@@ -81,4 +85,48 @@ TEST(JpegDecoder, CorruptDataGivesAnErrorAndLeavesThePicture) {
             EXPECT_EQ(any.Width(), 32);
         }
     }
+}
+
+// Bounded work: a picture with thousands of scans, or beyond the size limit, is a failed
+// load like a corrupt one; an ordinary progressive picture still decodes.
+TEST(JpegDecoder, RefusesManyScansAndHugePicturesKeepsProgressive) {
+    platform::JpegDecoder decoder;
+    platform::Bitmap picture;
+    const std::vector<uint8_t> ordinary = jpegtest::Progressive(80, 40);
+    ASSERT_TRUE(decoder.Decode(ordinary.data(), ordinary.size(), picture)) << decoder.Error();
+    EXPECT_EQ(picture.Width(), 80);
+
+    platform::Bitmap untouched = picture;
+    for (int scans : {platform::PictureLimits::kMaxJpegScans + 1, 3000}) {
+        const std::vector<uint8_t> hostile = jpegtest::ManyScans(scans, 64, 64);
+        EXPECT_FALSE(decoder.Decode(hostile.data(), hostile.size(), picture)) << scans;
+        EXPECT_NE(decoder.Error().find("scans"), std::string::npos);
+        EXPECT_EQ(picture.Width(), 80);
+    }
+    // Within the cap the repeated scans decode (slowly, but boundedly).
+    const std::vector<uint8_t> near = jpegtest::ManyScans(platform::PictureLimits::kMaxJpegScans, 16, 16);
+    EXPECT_TRUE(decoder.Decode(near.data(), near.size(), picture)) << decoder.Error();
+
+    // A header that claims 40000 x 40000: its size field is patched in the frame header.
+    std::vector<uint8_t> huge = Encode(8, 8);
+    for (size_t i = 0; i + 8 < huge.size(); ++i)
+        if (huge[i] == 0xFF && huge[i + 1] == 0xC0) {
+            huge[i + 5] = 40000 >> 8;
+            huge[i + 6] = 40000 & 0xFF;
+            huge[i + 7] = 40000 >> 8;
+            huge[i + 8] = 40000 & 0xFF;
+            break;
+        }
+    EXPECT_FALSE(decoder.Decode(huge.data(), huge.size(), picture));
+    EXPECT_EQ(decoder.Error(), "JPEG: picture too large");
+}
+
+TEST(JpegDecoder, AQuitRequestStopsADecode) {
+    const std::vector<uint8_t> jpeg = jpegtest::Progressive(64, 64);
+    platform::JpegDecoder decoder;
+    platform::Bitmap picture;
+    platform::QuitRequest::Set();
+    EXPECT_FALSE(decoder.Decode(jpeg.data(), jpeg.size(), picture));
+    platform::QuitRequest::ClearForTests();
+    EXPECT_TRUE(decoder.Decode(jpeg.data(), jpeg.size(), picture));
 }

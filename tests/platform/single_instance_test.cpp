@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <string>
 
 using namespace platform;
@@ -46,4 +47,29 @@ TEST(SingleInstance, NameHeldByAnotherProcessUntilItEnds) {
     EXPECT_TRUE(mine.Create(name));
     mine.Release();
     EXPECT_FALSE(SingleInstance::Exists(name));
+}
+
+// Without a runtime folder the lock sits in the shared /tmp, one per user, and a link put
+// there in its place is never followed.
+TEST(SingleInstance, LockFileIsPerUserWithoutRuntimeFolder) {
+    const char* saved = getenv("XDG_RUNTIME_DIR");
+    const std::string runtime = saved ? saved : "";
+    unsetenv("XDG_RUNTIME_DIR");
+    const std::string name = "velmor-test-link-" + std::to_string(getpid());
+    const std::string lock = SingleInstance::LockFileName(name);
+    EXPECT_EQ(lock, "/tmp/" + name + "-" + std::to_string(getuid()) + ".lock");
+    EXPECT_EQ(SingleInstance::LockFileName("velmor"),
+              "/tmp/velmor-" + std::to_string(getuid()) + ".lock");
+    const std::string target = lock + ".target";
+    ASSERT_EQ(symlink(target.c_str(), lock.c_str()), 0);
+    SingleInstance instance;
+    EXPECT_FALSE(instance.Create(name));
+    EXPECT_NE(access(target.c_str(), F_OK), 0);
+    unlink(lock.c_str());
+    setenv("XDG_RUNTIME_DIR", "/run/somewhere", 1);
+    EXPECT_EQ(SingleInstance::LockFileName("velmor"), "/run/somewhere/velmor.lock");
+    if (saved)
+        setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    else
+        unsetenv("XDG_RUNTIME_DIR");
 }

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "platform/game_folders.h"
 #include "resources/colour_text.h"
 #include "resources/xini_file.h"
 #include "save/save_game.h"
@@ -179,10 +180,27 @@ TEST_F(SaveDataTest, ValuesFromOtherWritersReadAsTheEngineMeansThem) {
     TVelmor& e = StartGame();
     TSaveData saves(e);
     Save(saves, "データ1", "");
+    // A writer that leaves out keys ours always writes made a file that is refused whole.
     m_Dir.WriteSjis("game/データ1",
                     "<Data>\nGameMode=1\n</Data>\n<Sprite>\nBackBaseColor=clWhite\n</Sprite>\n"
                     "<MiniFace>\nMiniFaceDrawIndex=40\nMiniVisible=1,0,2\nMiniFaceDist=,bob\n"
                     "</MiniFace>\n");
+    EXPECT_FALSE(saves.dataRead(SJ("データ1")));
+    EXPECT_NE(e.Scene().Background().FillColour(), 0xFFFFFFu);
+    // With every key, its spellings read as the engine means them.
+    m_Dir.WriteSjis("game/データ1",
+                    "<Data>\nGameMode=1\nSelectorCount=0\n</Data>\n"
+                    "<ScriptPresent>\nFile=start.txt\nLine=0\nParagraph=\n</ScriptPresent>\n"
+                    "<JumpBuffer>\nFile=start.txt\nLine=-1\nParagraph=\n</JumpBuffer>\n"
+                    "<Sprite>\nBackFileName=\nBackVisible=0\nBackBaseColor=clWhite\n"
+                    "FaceFileName=\nFaceVisible=0\n</Sprite>\n<MiniFaceSprite>\n</MiniFaceSprite>\n"
+                    "<MiniFace>\nMiniFaceDrawIndex=40\nMiniVisible=1,0,2\nMiniFaceDist=,bob\n"
+                    "</MiniFace>\n<Variable>\n</Variable>\n<Selector>\n</Selector>\n"
+                    "<Sound>\nCDTrackPresent=0\nBGMFileName=\nBGEFileName=\nSoundFileName=\n"
+                    "SoundPlayedScriptFile=\nSoundPlayedScriptLine=-1\nVoiceFileName=\n"
+                    "VoicePlayedScriptFile=\nVoicePlayedScriptLine=-1\n</Sound>\n"
+                    "<TitleParagraph>\nTitleExist=0\nTitleScriptFile=start.txt\n"
+                    "TitleScriptLine=-1\nTitleScriptParagraph=\n</TitleParagraph>\n");
     ASSERT_TRUE(saves.dataRead(SJ("データ1")));
     EXPECT_EQ(e.Scene().Background().FillColour(), 0xFFFFFFu);
     EXPECT_TRUE(e.Scene().MiniFace(0).Visible());
@@ -212,6 +230,86 @@ TEST_F(SaveDataTest, NamesFromTheListNeverReachOutsideTheSaveFolder) {
     saves.dataDelete("..\\victim.txt");
     EXPECT_TRUE(std::filesystem::exists(m_Dir.Path() / "victim.txt"));
     EXPECT_THROW(saves.dataWrite("../x", "d", "t", "c"), EEngineError);
+}
+
+// Whole or refused: a file cut short, without a key the writer always writes, or with a
+// position outside its script, changes nothing.
+TEST_F(SaveDataTest, CutOrImpossibleSavesAreRefusedWhole) {
+    TVelmor& e = StartGame();
+    TSaveData saves(e);
+    e.Variables().Set("keep", 5);
+    Save(saves, "データ1", "");
+    const std::string file = Data("データ1");
+    const std::string whole = m_Dir.ReadUtf8(file);
+    auto replaced = [&](const std::string& from, const std::string& to) {
+        std::string text = whole;
+        const size_t at = text.find(from);
+        EXPECT_NE(at, std::string::npos) << from;
+        return at == std::string::npos ? text : text.replace(at, from.size(), to);
+    };
+    const std::string present = "<ScriptPresent>\r\nFile=start.txt\r\nLine=";
+    const std::vector<std::string> damaged = {
+        whole.substr(0, whole.size() / 2),
+        whole.substr(0, whole.rfind("TitleScriptParagraph")),
+        replaced("VoiceFileName=", "Voice="),
+        replaced(present + "-1", present + "-100"),
+        replaced(present + "-1", present + "2147483648"),
+        replaced(present + "-1", present + "99999"),
+        replaced(present + "-1", present + "x"),
+        replaced("TitleExist=0\r\nTitleScriptFile=start.txt\r\nTitleScriptLine=-1",
+                 "TitleExist=1\r\nTitleScriptFile=start.txt\r\nTitleScriptLine=77"),
+    };
+    e.Variables().Set("keep", 6);
+    const TVelmorScriptPosition before = e.Script().Position();
+    for (size_t i = 0; i < damaged.size(); ++i) {
+        SCOPED_TRACE(i);
+        m_Dir.WriteBytes("game/データ1", platform::Utf8ToSjis(damaged[i]));
+        EXPECT_FALSE(saves.dataRead(SJ("データ1")));
+        EXPECT_EQ(Messages().back(), "セーブデータ\"データ1\"が異常です");
+        int32_t v = 0;
+        EXPECT_TRUE(e.Variables().Get("keep", v));
+        EXPECT_EQ(v, 6);
+        EXPECT_EQ(e.Script().Position().Line, before.Line);
+    }
+    m_Dir.WriteBytes("game/データ1", platform::Utf8ToSjis(whole));
+    EXPECT_TRUE(saves.dataRead(SJ("データ1")));
+}
+
+// The data is written before the list names it, and the list loses the entry before the data
+// goes: a list that cannot be written keeps the data and never names a missing file.
+TEST_F(SaveDataTest, ListWriteFailuresNeverLoseOrMisnameData) {
+    TVelmor& e = StartGame();
+    TSaveData saves(e);
+    Save(saves, "データ1", "first");
+    {
+        platform::GameFolders::Scope restore;
+        platform::GameFolders::Confine({m_Dir.Str()});
+        platform::GameFolders::AllowWriteFolder(m_Dir.Str() + "game");  // not the state file
+        EXPECT_THROW(saves.dataDelete(SJ("データ1")), EEngineError);
+        EXPECT_TRUE(std::filesystem::exists(Data("データ1")));
+        EXPECT_THROW(Save(saves, "データ2", "second"), EEngineError);
+    }
+    const TStringList lines = ListLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].substr(0, lines[0].find(',')), "データ1");
+    EXPECT_TRUE(saves.dataRead(SJ("データ1")));
+}
+
+// Temporary files a kill left behind are ours to remove the next time the folder is written;
+// a file that only looks like one stays.
+TEST_F(SaveDataTest, StaleTemporaryFilesGoWhenTheFolderIsWritten) {
+    TVelmor& e = StartGame();
+    TSaveData saves(e);
+    Save(saves, "データ1", "");
+    m_Dir.WriteBytes("game/.データ1.velmor-a1B2c3", "half");
+    m_Dir.WriteBytes("game/データ1.tmpQ9w8e7", "half");
+    m_Dir.WriteBytes("game/notes.tmpABCDEF", "mine");
+    m_Dir.WriteBytes("game/.x.velmor-toolong1", "mine");
+    Save(saves, "データ2", "");
+    EXPECT_FALSE(std::filesystem::exists(Data(".データ1.velmor-a1B2c3")));
+    EXPECT_FALSE(std::filesystem::exists(Data("データ1.tmpQ9w8e7")));
+    EXPECT_TRUE(std::filesystem::exists(Data("notes.tmpABCDEF")));
+    EXPECT_TRUE(std::filesystem::exists(Data(".x.velmor-toolong1")));
 }
 
 // The first number no listed name takes; names that only look like one take none.

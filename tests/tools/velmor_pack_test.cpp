@@ -183,6 +183,25 @@ TEST_F(VelmorPackTest, ExtractRefusesNamesOutsideTheFolder) {
     EXPECT_EQ(ReadAll(m_Dir.Path() / "out/in/ok.txt"), "XYZ");
 }
 
+// Links already in the target folder are never written through, for a file or a folder.
+TEST_F(VelmorPackTest, ExtractNeverFollowsLinksInTheTarget) {
+    m_Dir.WriteBytes("links.bcd", "0123456789abcdefXYZ");
+    m_Dir.WriteBytes("links.bcl",
+                     "[BinaryCombineData]\r\nlinks.bcd\r\n[file.txt]\r\n16\r\n3\r\n"
+                     "[sub\\in.txt]\r\n16\r\n3\r\n[ok.txt]\r\n16\r\n3\r\n");
+    m_Dir.WriteBytes("outside/victim.txt", "keep");
+    fs::create_directories(m_Dir.Path() / "out");
+    fs::create_symlink(m_Dir.Path() / "outside/victim.txt", m_Dir.Path() / "out/file.txt");
+    fs::create_directory_symlink(m_Dir.Path() / "outside", m_Dir.Path() / "out/sub");
+    std::string out;
+    EXPECT_EQ(Pack("extract " + Quote(m_Dir.Path() / "links.bcl") + " " + Quote(m_Dir.Path() / "out"),
+                   &out),
+              1);
+    EXPECT_EQ(ReadAll(m_Dir.Path() / "outside/victim.txt"), "keep");
+    EXPECT_FALSE(fs::exists(m_Dir.Path() / "outside/in.txt"));
+    EXPECT_EQ(ReadAll(m_Dir.Path() / "out/ok.txt"), "XYZ");
+}
+
 TEST_F(VelmorPackTest, HostNamesBaseFoldersAndWhatAGameFolderHoldsBesidesItsData) {
     const std::string key = platform::SjisToUtf8(EngineKeyText());
     // A raw Shift-JIS host name, as the engine reads it, beside a UTF-8 one.

@@ -46,6 +46,10 @@ namespace {
 
 // Guards against scripts that loop for ever without waiting.
 constexpr uint64_t kDefaultMaxLines = 1000000;
+// Virtual time: far beyond any scripted run, and still an end for one that only waits.
+constexpr uint64_t kDefaultMaxTime = 6ull * 60 * 60 * 1000;
+// Engine passes in a row with neither a line run nor the clock moved: a run that spins.
+constexpr uint64_t kMaxIdlePasses = 1000000;
 // Automatic inputs in a row that run no line end the run: the game no longer listens.
 constexpr int kAutoStall = 1000;
 
@@ -287,7 +291,8 @@ int Usage(const char* why = nullptr) {
     if (why) std::fprintf(stderr, "velmor-headless: %s\n", why);
     std::fprintf(stderr,
                  "usage: velmor-headless [--inputs FILE] [--auto] [--choices 0,1,...] "
-                 "[--max-lines N] [--shots DIR] [--coverage FILE.json] PROJECT.vsc\n");
+                 "[--max-lines N] [--max-time MS] [--shots DIR] [--coverage FILE.json] "
+                 "PROJECT.vsc\n");
     return 2;
 }
 
@@ -333,6 +338,7 @@ public:
     bool autoPlay = false;
     std::deque<int> choices;
     uint64_t maxLines = kDefaultMaxLines;
+    uint64_t maxTime = kDefaultMaxTime;
     std::string shotsDir;
     std::string startFolder;
     const int* m_CDRequests = nullptr;  // the monitor's count of CD requests
@@ -343,6 +349,24 @@ public:
 private:
     bool Ended() const { return !m_Form.IdleHandlerInstalled() || !m_Form.Engine(); }
     bool OverLimit() const { return m_Form.Engine() && m_Form.Engine()->LinesRun() >= maxLines; }
+    // Virtual milliseconds since the run started, counted across the clock's wrap.
+    uint64_t Elapsed() {
+        const uint32_t now = m_Clock.TickCount();
+        m_Elapsed += static_cast<uint32_t>(now - m_LastTick);
+        m_LastTick = now;
+        return m_Elapsed;
+    }
+    // True while the engine keeps running lines or time keeps moving.
+    bool Progressing() {
+        const uint64_t lines = m_Form.Engine() ? m_Form.Engine()->LinesRun() : 0;
+        const uint32_t now = m_Clock.TickCount();
+        if (lines != m_ProgressLines || now != m_ProgressTick) {
+            m_ProgressLines = lines;
+            m_ProgressTick = now;
+            m_IdlePasses = 0;
+        }
+        return ++m_IdlePasses < kMaxIdlePasses;
+    }
     void Advance(uint32_t to) {
         const uint32_t now = m_Clock.TickCount();
         if (to > now) m_Clock.Advance(to - now);
@@ -382,6 +406,11 @@ private:
     int m_AutoShot = 0;
     std::string m_EndReason;
     std::optional<uint32_t> m_WaitTarget;  // the end of the wait under way
+    uint32_t m_LastTick = m_Clock.TickCount();
+    uint64_t m_Elapsed = 0;
+    uint64_t m_ProgressLines = 0;
+    uint32_t m_ProgressTick = 0;
+    uint64_t m_IdlePasses = 0;
 };
 
 bool Runner::Settle() {
@@ -389,6 +418,14 @@ bool Runner::Settle() {
         if (Ended()) return false;
         if (OverLimit()) {
             m_EndReason = "max-lines";
+            return false;
+        }
+        if (Elapsed() >= maxTime) {
+            m_EndReason = "max-time";
+            return false;
+        }
+        if (!Progressing()) {
+            m_EndReason = "no-progress";
             return false;
         }
         uint32_t deadline;
@@ -707,6 +744,7 @@ int main(int argc, char** argv) {
     bool autoPlay = false;
     std::deque<int> choices;
     uint64_t maxLines = kDefaultMaxLines;
+    uint64_t maxTime = kDefaultMaxTime;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
@@ -718,18 +756,18 @@ int main(int argc, char** argv) {
             // The game runs in its own folder: a relative name means the starting folder.
             coverageFile = std::filesystem::absolute(v).string();
         } else if (arg == "--inputs" || arg == "--shots" || arg == "--choices" ||
-                   arg == "--max-lines") {
+                   arg == "--max-lines" || arg == "--max-time") {
             const char* v = value();
             if (!v) return Usage(("missing value of " + arg).c_str());
             if (arg == "--inputs")
                 inputsFile = v;
             else if (arg == "--shots")
                 shots = v;
-            else if (arg == "--max-lines") {
+            else if (arg == "--max-lines" || arg == "--max-time") {
                 char* end = nullptr;
                 const long long n = std::strtoll(v, &end, 10);
-                if (!*v || *end || n < 0) return Usage("--max-lines needs a number");
-                maxLines = static_cast<uint64_t>(n);
+                if (!*v || *end || n < 0) return Usage((arg + " needs a number").c_str());
+                (arg == "--max-lines" ? maxLines : maxTime) = static_cast<uint64_t>(n);
             } else {
                 std::stringstream list(v);
                 for (std::string item; std::getline(list, item, ',');) {
@@ -807,6 +845,7 @@ int main(int argc, char** argv) {
             runner.autoPlay = autoPlay;
             runner.choices = choices;
             runner.maxLines = maxLines;
+            runner.maxTime = maxTime;
             runner.shotsDir = shots;
             runner.startFolder = launchFolder;
             runner.m_CDRequests = &monitor.cdRequests;

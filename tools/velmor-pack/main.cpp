@@ -5,6 +5,8 @@
 //   velmor-pack extract INDEX FOLDER
 // Host paths are UTF-8 or, as the engine reads them too, raw Shift-JIS; inside archives names
 // are Shift-JIS with '\' between folders.
+#include <errno.h>
+#include <fcntl.h>
 #include <fnmatch.h>
 #include <unistd.h>
 
@@ -418,6 +420,34 @@ int List(const std::string& index) {
     return 0;
 }
 
+// Creates the member's folders and file below folder without following any link already
+// there: a link in the target folder could otherwise carry the write anywhere.
+bool WriteNoFollow(const std::string& folder, const fs::path& rel,
+                   const std::vector<uint8_t>& bytes) {
+    fs::path at = folder;
+    std::error_code ec;
+    fs::create_directories(at, ec);
+    const fs::path parent = rel.parent_path();
+    for (const fs::path& part : parent) {
+        at /= part;
+        const fs::file_status st = fs::symlink_status(at, ec);
+        if (fs::is_symlink(st)) return false;
+        if (!fs::exists(st) && !fs::create_directory(at, ec)) return false;
+        if (!fs::is_directory(fs::symlink_status(at, ec))) return false;
+    }
+    at /= rel.filename();
+    const int fd = open(at.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<size_t>(n);
+    }
+    return close(fd) == 0 && done == bytes.size();
+}
+
 int Extract(const std::string& index, const std::string& folder) {
     auto witch = EngineWitch();
     std::string error;
@@ -446,12 +476,9 @@ int Extract(const std::string& index, const std::string& folder) {
             continue;
         }
         const fs::path target = fs::path(folder) / rel;
-        std::error_code ec;
-        fs::create_directories(target.parent_path(), ec);
-        std::ofstream out(target, std::ios::binary);
-        if (!out.write(reinterpret_cast<const char*>(bytes.data()),
-                       static_cast<std::streamsize>(bytes.size()))) {
-            std::cerr << "velmor-pack: cannot write " << target.string() << "\n";
+        if (!WriteNoFollow(folder, rel, bytes)) {
+            std::cerr << "velmor-pack: cannot write " << target.string()
+                      << " (or a link is in the way)\n";
             ++failed;
         }
     }
