@@ -3,19 +3,14 @@
 // the archive. Target: peak resident size under 64 MiB. The packer runs as a child process,
 // so its own peak is measured, not this program's.
 #include <benchmark/benchmark.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
+
+#include "bench/run_quietly.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -42,23 +37,8 @@ void BM_PackFolderWithOneLargeFile(benchmark::State& state) {
     const std::string tool = Packer().string();
     long peakKiB = 0;
     for (auto _ : state) {
-        std::vector<std::string> args{tool, "create", "--format", "bcl", "--scramble", index, game};
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        pid_t pid;
-        if (posix_spawn(&pid, tool.c_str(), &actions, nullptr, argv.data(), environ) != 0) {
-            state.SkipWithError("cannot start velmor-pack");
-            break;
-        }
-        posix_spawn_file_actions_destroy(&actions);
-        int status = 0;
         struct rusage usage {};
-        wait4(pid, &status, 0, &usage);
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        if (RunQuietly({tool, "create", "--format", "bcl", "--scramble", index, game}, &usage) != 0) {
             state.SkipWithError("velmor-pack failed");
             break;
         }

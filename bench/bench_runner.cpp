@@ -3,9 +3,8 @@
 // second of wall time, with the character reveal on and off (the state file beside the
 // project). The runner runs as a child process, start-up included, over the first LINES lines.
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
+
+#include "bench/run_quietly.h"
 
 #include <algorithm>
 #include <chrono>
@@ -17,8 +16,6 @@
 #include <vector>
 
 #include "platform/sjis.h"
-
-extern char** environ;
 
 namespace {
 
@@ -71,23 +68,7 @@ void Play(benchmark::State& state, bool animated) {
     setenv("XDG_DATA_HOME", home.c_str(), 1);
     int64_t played = 0;
     for (auto _ : state) {
-        std::vector<std::string> args{tool, "--auto", "--max-lines", lines, project};
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        pid_t pid;
-        if (posix_spawn(&pid, tool.c_str(), &actions, nullptr, argv.data(), environ) != 0) {
-            state.SkipWithError("cannot start velmor-headless");
-            break;
-        }
-        posix_spawn_file_actions_destroy(&actions);
-        int status = 0;
-        waitpid(pid, &status, 0);
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        if (RunQuietly({tool, "--auto", "--max-lines", lines, project}) != 0) {
             state.SkipWithError("the runner failed");
             break;
         }
