@@ -4,18 +4,51 @@
 #include "engine/velmor_system_data.h"
 #include "engine/velmor_system_state.h"
 #include "graphics/message_text.h"
+#include "platform/bitmap.h"
+
+#include <algorithm>
+#include <cstdlib>
 
 void TVelmorMessage::Draw() {
     TSprite& screen = m_Scene.Screen();
     const bool smooth = m_State.AntiAliasText;
     const int pitch = m_Scene.LinePitch();
     const uint32_t shadow = static_cast<uint32_t>(m_Data.MessageShadowColor);
-    if (m_Scene.ShadowDraw())
+    const uint32_t colour = static_cast<uint32_t>(m_Data.MessageColor);
+    const bool ring = m_Scene.ShadowDraw();
+    // The same message over the same ground draws the same pixels: recomposing a frame whose
+    // text did not change is then a copy instead of nine text outputs.
+    std::string key = m_Text;
+    const TRect* rects = ring ? m_Scene.ShadowRects() : nullptr;
+    TRect box{};
+    bool any = false;
+    const int margin = std::max({std::abs(screen.FontHeight()), pitch, 4});
+    auto add = [&](const TRect& r) {
+        const size_t lines = TMessageText::BreakLines(screen, m_Text, r.Right - r.Left).size();
+        const TRect b{r.Left - margin, r.Top - margin, screen.Image().Width(),
+                      r.Top + static_cast<int>(lines) * std::max(pitch, 1) + margin};
+        box = any ? TRect{std::min(box.Left, b.Left), std::min(box.Top, b.Top),
+                          std::max(box.Right, b.Right), std::max(box.Bottom, b.Bottom)}
+                  : b;
+        any = true;
+        for (int32_t v : {r.Left, r.Top, r.Right, r.Bottom}) key += '|' + std::to_string(v);
+    };
+    if (ring)
+        for (int k = 0; k < 8; ++k) add(rects[k]);
+    add(m_Scene.TextArea());
+    key += '|' + std::to_string(pitch) + '|' + std::to_string(shadow) + '|' +
+           std::to_string(colour) + (smooth ? "|s|" : "|p|") + screen.FontName() + '|' +
+           std::to_string(screen.FontHeight()) + '|' + screen.GetCanvas().FontName() + '|' +
+           std::to_string(screen.GetCanvas().FontHeight()) + '|' +
+           std::to_string(screen.GetCanvas().FontWidth());
+    platform::Bitmap& image = screen.Image();
+    if (m_Memo.Replay(image, box, key)) return;
+    m_Memo.Begin(image, box, key);
+    if (ring)
         for (int k = 0; k < 8; ++k)
-            TMessageText::DrawWrappedText(screen, m_Scene.ShadowRect(k), m_Text, pitch, shadow,
-                                          smooth);
-    TMessageText::DrawWrappedText(screen, m_Scene.TextArea(), m_Text, pitch,
-                                  static_cast<uint32_t>(m_Data.MessageColor), smooth);
+            TMessageText::DrawWrappedText(screen, rects[k], m_Text, pitch, shadow, smooth);
+    TMessageText::DrawWrappedText(screen, m_Scene.TextArea(), m_Text, pitch, colour, smooth);
+    m_Memo.Finish(image);
 }
 
 void TVelmorMessage::StartReveal() {

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <string>
 
+#include "graphics/paint_memo.h"
 #include "graphics/sprite.h"
 #include "resources/string_list.h"
 
@@ -43,4 +44,5 @@ private:
     int32_t m_Revealed = 1;
     TPoint m_TextPen;
     TPoint m_ShadowPens[8];
+    TPaintMemo m_Memo;
 };

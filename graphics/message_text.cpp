@@ -155,27 +155,56 @@ std::vector<size_t> TMessageText::BreakLines(TSprite& sprite, const std::string&
         g_Cache.fontName == sprite.FontName() && g_Cache.text == text)
         return g_Cache.lines;
     platform::Canvas& canvas = sprite.GetCanvas();
+    std::vector<size_t> chars;  // where each character starts, and the end
+    for (size_t pos = 0; pos < text.size(); pos += CharLength(text, pos)) chars.push_back(pos);
+    const size_t count = chars.size();
+    chars.push_back(text.size());
     std::vector<size_t> lines;
-    std::vector<size_t> starts;  // characters of the present line
-    size_t start = 0, pos = 0;
-    while (pos < text.size()) {
-        const size_t length = CharLength(text, pos);
-        starts.push_back(pos);
-        pos += length;
-        if (canvas.TextWidth(text.substr(start, pos - start)) < limit) continue;
+    size_t first = 0;  // the present line's first character
+    // Whether the line from its first character through character j reaches the edge. Widths
+    // only grow as a line gets longer, so the first such j is found by doubling and halving
+    // instead of measuring every prefix.
+    auto reaches = [&](size_t j) {
+        return canvas.TextWidth(text.substr(chars[first], chars[j + 1] - chars[first])) >= limit;
+    };
+    while (first < count) {
+        size_t below = first, span = 1;  // below: no character before it reaches (or first)
+        size_t hit = count;
+        for (size_t j = first;; j = first + span - 1) {
+            if (j >= count - 1) {
+                j = count - 1;
+                if (reaches(j)) hit = j;
+                break;
+            }
+            if (reaches(j)) {
+                hit = j;
+                break;
+            }
+            below = j + 1;
+            span *= 2;
+        }
+        if (hit == count) break;
+        while (below < hit) {
+            const size_t mid = below + (hit - below) / 2;
+            if (reaches(mid))
+                hit = mid;
+            else
+                below = mid + 1;
+        }
         // The character that reached the edge moves to the next line, and a closing mark takes
         // the character before it along.
-        const size_t last = starts.size() - 1;
+        const size_t last = hit - first;
         size_t cut = last;
-        if (length == 2 && IsClosingMark(text, starts[last]) && last >= 1) cut = last - 1;
+        if (chars[hit + 1] - chars[hit] == 2 && IsClosingMark(text, chars[hit]) && last >= 1)
+            cut = last - 1;
         // A line never ends empty: a rectangle narrower than its first character (or than a
         // character and its mark) would otherwise make no progress.
         if (cut == 0) cut = last >= 1 ? last : 1;
-        const size_t lineEnd = cut < starts.size() ? starts[cut] : pos;
-        lines.push_back(lineEnd - start);
-        start = pos = lineEnd;
-        starts.clear();
+        const size_t next = first + cut;
+        lines.push_back(chars[next] - chars[first]);
+        first = next;
     }
+    const size_t pos = text.size(), start = chars[std::min(first, count)];
     lines.push_back(pos - start);
     g_Cache = {text, sprite.FontName(), limit, sprite.FontHeight(), lines, true};
     return lines;

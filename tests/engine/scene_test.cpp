@@ -2,6 +2,7 @@
 // the message drawn whole or revealed piece by piece.
 #include "command_fixture.h"
 #include "graphics/message_text.h"
+#include "graphics/paint_memo.h"
 
 namespace {
 
@@ -217,5 +218,64 @@ TEST_F(SceneTest, ADamagedPictureIsAnErrorRecordAndTheGameGoesOn) {
         EXPECT_EQ(At(5, 5), 0x102030u);
     }
 }
+
+}  // namespace
+
+namespace {
+
+// Recomposing replays the message's last drawing when nothing under or in it changed; every
+// frame must equal the one drawn without that shortcut, plain and smooth.
+class SceneMemoTest : public SceneTest, public ::testing::WithParamInterface<bool> {
+protected:
+    std::vector<platform::Bitmap> Frames(bool memo) {
+        TPaintMemo::SetEnabled(memo);
+        Picture("bg.png", 160, 120, 0x102030);
+        TVelmor& e = StartScene(
+            "あいうえおかきくけこさしすせそ、たちつてと。\n",
+            std::string("MessageAnimation=0\nAntiAliasText=") + (GetParam() ? "1" : "0") + "\n");
+        e.Flow().Skip = true;  // no cross-fades to wait for
+        Run("*b bg.png");
+        for (int i = 0; i < 10 && e.Message().Text().empty(); ++i) e.Tick();
+        EXPECT_FALSE(e.Message().Text().empty());
+        std::vector<platform::Bitmap> frames;
+        auto shot = [&] {
+            e.ComposeFrame();
+            frames.push_back(e.Scene().Screen().Image());
+        };
+        const uint64_t replays = TPaintMemo::ReplayCount();
+        shot();
+        shot();  // the same frame again
+        if (memo)
+            EXPECT_GE(TPaintMemo::ReplayCount() - replays, 1u);
+        else
+            EXPECT_EQ(TPaintMemo::ReplayCount(), replays);
+        e.Scene().Background().SetVisible(false);
+        e.Scene().Background().Fill(0x804020);  // the ground under the text changes
+        shot();
+        shot();
+        e.Message().SetText(SJ("なにぬねの「はひふへほ」まみむめも"));
+        shot();
+        e.SetMessageFont(SJ("ＭＳ Ｐゴシック"));
+        shot();
+        e.Scene().Background().Fill(0x804020);
+        shot();
+        TPaintMemo::SetEnabled(true);
+        return frames;
+    }
+};
+
+TEST_P(SceneMemoTest, ReplayedFramesEqualDrawnOnes) {
+    const std::vector<platform::Bitmap> drawn = Frames(false);
+    const std::vector<platform::Bitmap> replayed = Frames(true);
+    ASSERT_EQ(drawn.size(), replayed.size());
+    for (size_t i = 0; i < drawn.size(); ++i)
+        for (int y = 0; y < 120; ++y)
+            for (int x = 0; x < 160; ++x)
+                ASSERT_EQ(drawn[i].Pixel(x, y), replayed[i].Pixel(x, y))
+                    << "frame " << i << " at " << x << "," << y;
+    EXPECT_NE(drawn[0].Pixel(0, 0), drawn[2].Pixel(0, 0));
+}
+
+INSTANTIATE_TEST_SUITE_P(PlainAndSmooth, SceneMemoTest, ::testing::Bool());
 
 }  // namespace

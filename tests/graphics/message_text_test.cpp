@@ -57,6 +57,51 @@ TEST_F(MessageTextTest, AClosingMarkTakesTheCharacterBeforeItToTheNextLine) {
     EXPECT_EQ(Break("abc。", Width("abc。")), (std::vector<size_t>{2, 3}));
 }
 
+// Breaks found without measuring every prefix are those of measuring every prefix, on a
+// proportional font, for every limit from below one character to past the whole text.
+TEST_F(MessageTextTest, BreaksEqualMeasuringEveryPrefix) {
+    auto reference = [&](const std::string& text, int limit) {
+        std::vector<size_t> lines, starts;
+        size_t start = 0, pos = 0;
+        while (pos < text.size()) {
+            const size_t length =
+                (static_cast<unsigned char>(text[pos]) >= 0x81 && pos + 1 < text.size() &&
+                 (static_cast<unsigned char>(text[pos]) <= 0x9F ||
+                  static_cast<unsigned char>(text[pos]) >= 0xE0))
+                    ? 2
+                    : 1;
+            starts.push_back(pos);
+            pos += length;
+            if (screen->TextWidth(text.substr(start, pos - start)) < limit) continue;
+            const size_t last = starts.size() - 1;
+            size_t cut = last;
+            if (length == 2 && static_cast<unsigned char>(text[starts[last]]) == 0x81 &&
+                TMessageText::IsJoinedPunctuation(static_cast<uint8_t>(text[starts[last] + 1])) &&
+                last >= 1)
+                cut = last - 1;
+            if (cut == 0) cut = last >= 1 ? last : 1;
+            const size_t lineEnd = cut < starts.size() ? starts[cut] : pos;
+            lines.push_back(lineEnd - start);
+            start = pos = lineEnd;
+            starts.clear();
+        }
+        lines.push_back(pos - start);
+        return lines;
+    };
+    screen->SetFontName(SJ("ＭＳ Ｐゴシック"));
+    for (const char* utf8 : {"灯台守の朝は早い。夜明け前に長い階段を上って「レンズ」を磨き、油を足す。",
+                             "Wait... AVAVAV, fiffle! Tom's 'quoted' text, then more words.",
+                             "ｱｲｳｴｵ半角と全角、。混ぜた行（かっこ）？！『です』", "。、。、", "x"}) {
+        const std::string text = SJ(utf8);
+        const int whole = screen->TextWidth(text);
+        for (int limit = 1; limit <= whole + 5; ++limit) {
+            EXPECT_EQ(TMessageText::BreakLines(*screen, text, limit), reference(text, limit))
+                << utf8 << " at " << limit;
+            if (HasFailure()) return;
+        }
+    }
+}
+
 TEST_F(MessageTextTest, ARectangleNarrowerThanOneCharacterStillMakesProgress) {
     EXPECT_EQ(Break("あいう", 3), (std::vector<size_t>{2, 2, 2, 0}));
     EXPECT_EQ(Break("あ。", 3), (std::vector<size_t>{2, 2, 0}));
