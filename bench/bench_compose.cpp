@@ -1,5 +1,7 @@
-// One composed frame of the demo's busiest scene at 800 x 600: background, standing character,
-// four small faces, message window and a full message with its outline; then each part alone.
+// One composed frame of the demo's busiest scene at 800 x 600 and 1920 x 1080: background,
+// standing character, four small faces, message window and a full message with its outline;
+// then each part alone. "busiest" recomposes an unchanged frame (the message's drawing is
+// replayed); "busiest-new-text" changes the message each time, so it is drawn.
 //   build/bin/bench_compose --benchmark_min_time=0.5   (seconds, a plain number for this
 //   Google Benchmark; add --benchmark_repetitions=5 for medians)
 #include <benchmark/benchmark.h>
@@ -52,25 +54,32 @@ const char* const kMiniFaces[4] = {"ann.png", "bob.png", "cat.png", "dan.png"};
 
 class Scene {
 public:
-    Scene() {
+    Scene(int w, int h, bool smooth) {
         m_Dir = fs::temp_directory_path() /
                 ("velmor-bench-compose-" + std::to_string(QRandomGenerator::global()->generate()));
         fs::create_directories(m_Dir);
-        QImage bg(800, 600, QImage::Format_RGB32);
-        QPainter(&bg).fillRect(0, 0, 800, 600, QLinearGradient(0, 0, 0, 600));
+        auto sx = [w](int x) { return std::to_string(x * w / 800); };
+        auto sy = [h](int y) { return std::to_string(y * h / 600); };
+        QImage bg(w, h, QImage::Format_RGB32);
+        QPainter(&bg).fillRect(0, 0, w, h, QLinearGradient(0, 0, 0, h));
         WriteFile(m_Dir / "bg.png", Png(bg));
-        WriteFile(m_Dir / "face.png", Png(Character(300, 540)));
+        WriteFile(m_Dir / "face.png", Png(Character(300 * w / 800, 540 * h / 600)));
         // Different names from the first letters on, so each takes a slot of its own.
-        for (const char* name : kMiniFaces) WriteFile(m_Dir / name, Png(Character(120, 120)));
+        for (const char* name : kMiniFaces)
+            WriteFile(m_Dir / name, Png(Character(120 * w / 800, 120 * h / 600)));
         const std::string project =
-            "<velmor>\r\nStartScript=start.txt\r\n</"
-            "velmor>\r\n<Screen>\r\nWidth=800\r\nHeight=600\r\n</Screen>\r\n"
-            "<MiniFace>\r\nCount=4\r\nX=80,240,560,720\r\nY=370,370,370,370\r\n</MiniFace>\r\n"
+            "<velmor>\r\nStartScript=start.txt\r\n</velmor>\r\n<Screen>\r\nWidth=" +
+            std::to_string(w) + "\r\nHeight=" + std::to_string(h) +
+            "\r\n</Screen>\r\n<MiniFace>\r\nCount=4\r\nX=" + sx(80) + "," + sx(240) + "," +
+            sx(560) + "," + sx(720) + "\r\nY=" + sy(370) + "," + sy(370) + "," + sy(370) + "," +
+            sy(370) +
+            "\r\n</MiniFace>\r\n"
             "<Font>\r\nFontHeightPercent=28\r\nLineBetweenHeight=4\r\n</Font>\r\n"
             "<MessageWindow>\r\nBorderSize=20\r\n</MessageWindow>\r\n";
         WriteFile(m_Dir / "bench.vsc", project);
-        WriteFile(m_Dir / "bench.vss",
-                  "<SystemState>\r\nMessageAnimation=0\r\nAntiAliasText=1\r\n</SystemState>\r\n");
+        WriteFile(m_Dir / "bench.vss", std::string("<SystemState>\r\nMessageAnimation=0\r\n") +
+                                           "AntiAliasText=" + (smooth ? "1" : "0") +
+                                           "\r\n</SystemState>\r\n");
         const std::string script =
             "*b bg.png\r\n*f face.png\r\n*m ann.png\r\n*m bob.png\r\n*m cat.png\r\n*m dan.png\r\n" +
             platform::Utf8ToSjis(
@@ -113,9 +122,19 @@ private:
     std::unique_ptr<TVelmor> m_Engine;
 };
 
-Scene& TheScene() {
-    static Scene scene;
-    return scene;
+// One scene at a time: each holds a whole engine.
+Scene& TheScene(int w = 800, int h = 600, bool smooth = true) {
+    static std::unique_ptr<Scene> scene;
+    static int sw = 0, sh = 0;
+    static bool ss = false;
+    if (!scene || sw != w || sh != h || ss != smooth) {
+        scene.reset();
+        scene = std::make_unique<Scene>(w, h, smooth);
+        sw = w;
+        sh = h;
+        ss = smooth;
+    }
+    return *scene;
 }
 
 bool Check(benchmark::State& state) {
@@ -124,12 +143,44 @@ bool Check(benchmark::State& state) {
     return false;
 }
 
+// Arguments: width, height, smooth text.
 void BM_ComposeFrame(benchmark::State& state) {
-    if (!Check(state)) return;
-    TVelmor& e = TheScene().Engine();
+    Scene& scene = TheScene(int(state.range(0)), int(state.range(1)), state.range(2) != 0);
+    if (!scene.Ready()) return state.SkipWithError("the scene did not load");
+    TVelmor& e = scene.Engine();
     for (auto _ : state) e.ComposeFrame();
 }
-BENCHMARK(BM_ComposeFrame)->Name("compose/800x600/busiest")->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ComposeFrame)
+    ->Name("compose/busiest")
+    ->ArgNames({"w", "h", "smooth"})
+    ->Args({800, 600, 1})
+    ->Args({800, 600, 0})
+    ->Args({1920, 1080, 1})
+    ->Args({1920, 1080, 0})
+    ->Unit(benchmark::kMicrosecond);
+
+// A new message each frame: the text is drawn and its glyphs made, nothing replayed.
+void BM_ComposeNewText(benchmark::State& state) {
+    Scene& scene = TheScene(int(state.range(0)), int(state.range(1)), state.range(2) != 0);
+    if (!scene.Ready()) return state.SkipWithError("the scene did not load");
+    TVelmor& e = scene.Engine();
+    const std::string text = e.Message().Text();
+    // Every line new each time: a number in front shifts all the breaks.
+    int n = 0;
+    for (auto _ : state) {
+        e.Message().SetText(std::to_string(++n) + text);
+        e.ComposeFrame();
+    }
+    e.Message().SetText(text);
+}
+BENCHMARK(BM_ComposeNewText)
+    ->Name("compose/busiest-new-text")
+    ->ArgNames({"w", "h", "smooth"})
+    ->Args({800, 600, 1})
+    ->Args({800, 600, 0})
+    ->Args({1920, 1080, 1})
+    ->Args({1920, 1080, 0})
+    ->Unit(benchmark::kMicrosecond);
 
 void BM_Background(benchmark::State& state) {
     if (!Check(state)) return;
@@ -162,10 +213,17 @@ void BM_Window(benchmark::State& state) {
 }
 BENCHMARK(BM_Window)->Name("compose/800x600/layer/message-window")->Unit(benchmark::kMicrosecond);
 
+// Drawn each time: two texts in turn.
 void BM_Message(benchmark::State& state) {
     if (!Check(state)) return;
     TVelmor& e = TheScene().Engine();
-    for (auto _ : state) e.Message().Draw();
+    const std::string texts[2] = {e.Message().Text(), e.Message().Text() + "x"};
+    int i = 0;
+    for (auto _ : state) {
+        e.Message().SetText(texts[i ^= 1]);
+        e.Message().Draw();
+    }
+    e.Message().SetText(texts[0]);
 }
 BENCHMARK(BM_Message)
     ->Name("compose/800x600/layer/message-text-with-outline")

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <cstring>
+#include <list>
 #include <optional>
 #include <unordered_map>
 #include <vector>
@@ -176,18 +177,22 @@ struct Canvas::Impl {
     bool brushPattern = false;
     std::optional<QFont> font;
     std::optional<QFontMetrics> metrics;
-    // Line breaking measures every prefix of a line, and the outline draws each line nine
-    // times: widths and the last drawn glyphs are kept until the font changes.
+    // Line breaking measures many prefixes of a line, and the outline draws every line of a
+    // message nine times over: widths and the glyphs of the last lines drawn are kept until
+    // the font changes.
     std::unordered_map<std::string, int> widths;
-    std::string glyphText;
-    std::vector<std::pair<int, int>> glyphPoints;  // lit pixels, relative to the text's top-left
+    struct Glyphs {
+        std::string text;
+        std::vector<std::pair<int, int>> points;  // lit pixels, relative to the text's top-left
+    };
+    std::list<Glyphs> glyphs;  // most recent first
+    static constexpr size_t kGlyphTexts = 16;
 
     void ResetFont() {
         font.reset();
         metrics.reset();
         widths.clear();
-        glyphText.clear();
-        glyphPoints.clear();
+        glyphs.clear();
     }
 
     uint32_t BrushAt(int x, int y) const {
@@ -522,7 +527,11 @@ bool Canvas::TextOut(int x, int y, const std::string& text) {
         m_Impl->brushPattern = pattern;
     }
     if (text.empty()) return true;
-    if (m_Impl->glyphText != text || m_Impl->glyphPoints.empty()) {
+    auto cached = std::find_if(m_Impl->glyphs.begin(), m_Impl->glyphs.end(),
+                               [&](const Impl::Glyphs& g) { return g.text == text; });
+    if (cached != m_Impl->glyphs.end()) {
+        m_Impl->glyphs.splice(m_Impl->glyphs.begin(), m_Impl->glyphs, cached);
+    } else {
         // Glyphs may reach past their advance, so they are drawn with a margin.
         const int margin = size.height;
         QImage glyphs(size.width + 2 * margin, size.height + 2 * margin,
@@ -536,20 +545,20 @@ bool Canvas::TextOut(int x, int y, const std::string& text) {
             painter.setPen(QColor(255, 255, 255));
             painter.drawText(QPoint(margin, margin + metrics.ascent()), ToQString(text));
         }
-        m_Impl->glyphPoints.clear();
+        Impl::Glyphs entry{text, {}};
         const int gw = glyphs.width(), gh = glyphs.height();
         for (int gy = 0; gy < gh; ++gy) {
             const QRgb* row = reinterpret_cast<const QRgb*>(glyphs.constScanLine(gy));
             for (int gx = 0; gx < gw; ++gx)
-                if (qAlpha(row[gx]) >= 128)
-                    m_Impl->glyphPoints.emplace_back(gx - margin, gy - margin);
+                if (qAlpha(row[gx]) >= 128) entry.points.emplace_back(gx - margin, gy - margin);
         }
-        m_Impl->glyphText = text;
+        m_Impl->glyphs.push_front(std::move(entry));
+        if (m_Impl->glyphs.size() > Impl::kGlyphTexts) m_Impl->glyphs.pop_back();
     }
     PixelAccess out(m_Target);
     const uint32_t colour = FromColour(m_FontColour);
     const int width = m_Target.Width(), height = m_Target.Height();
-    for (const auto& [gx, gy] : m_Impl->glyphPoints) {
+    for (const auto& [gx, gy] : m_Impl->glyphs.front().points) {
         const int tx = x + gx, ty = y + gy;
         if (tx >= 0 && ty >= 0 && tx < width && ty < height) out.Write(tx, ty, colour);
     }
