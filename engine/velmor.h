@@ -153,6 +153,13 @@ public:
     // display, cross-fading when a change asked for it.
     void ComposeFrame();
     void PresentFrame();
+    // Message frames nobody can see are not composed: while skipping, those between the
+    // display's frames; with frames on demand (a host that looks only when it says so), all
+    // of a message flow without reveal. FlushFrame composes and presents the one held back;
+    // anything that reads the screen layer or the display calls it first.
+    void SetFramesOnDemand(bool onDemand) { m_FramesOnDemand = onDemand; }
+    void FlushFrame();
+    static constexpr uint32_t kSkipFrameMs = 16;
     // The effect dispatcher: runs effect number on the layer it belongs to; 0 does nothing.
     void RunEffect(int number);
     // Dissolves from what the screen layer holds to the background layer.
@@ -268,6 +275,10 @@ private:
     std::string m_PresentLine;
     TStringList m_Tokens;
     uint64_t m_LinesRun = 0;
+    bool m_FramesOnDemand = false;
+    bool m_FramePending = false;
+    uint32_t m_LastPresent = 0;
+    bool DeferFrame() const;
     uint32_t m_WaitDeadline = 0;
     std::function<void()> m_WaitEnd;
     uint32_t m_AutoPlayDeadline = 0;

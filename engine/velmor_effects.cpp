@@ -12,6 +12,7 @@ constexpr uint32_t kWhite = 0xFFFFFF, kBlack = 0;
 
 void TVelmor::RunEffect(int number) {
     if (number < 1 || number > 23) return;
+    FlushFrame();  // an effect starts from the frame the script reached
     // Player input is ignored while an effect runs, whatever way it ends.
     TVelmorBusyScope busy(m_Flow.Busy);
     TVelmorScene& scene = *m_Scene;
@@ -32,6 +33,7 @@ void TVelmor::RunEffect(int number) {
 }
 
 void TVelmor::CrossFadeToBackground(int durationMs) {
+    FlushFrame();
     TVelmorBusyScope busy(m_Flow.Busy);
     TVelmorScene& scene = *m_Scene;
     TVelmorOffscreenSurface offscreen(*m_Services.clock, m_Data.Width, m_Data.Height);

@@ -26,8 +26,15 @@ bool TVelmor::Tick() {
         m_WaitEnd = nullptr;
         if (end) end();
     }
+    if (m_FramePending && !m_FramesOnDemand &&
+        (!m_Flow.Skip || Now() - m_LastPresent >= kSkipFrameMs))
+        FlushFrame();
     if (m_Message->Animating() && RevealStep()) return true;
-    if (MustWait()) return false;
+    if (MustWait()) {
+        // Stopped at a message: the player sees it.
+        if (!m_FramesOnDemand) FlushFrame();
+        return false;
+    }
     if (m_Script.Lines().empty()) {
         RunLine(TVelmorScript::kLineEnd);
         return true;
@@ -117,6 +124,23 @@ void TVelmor::MessageLine() {
     if (m_Monitor) m_Monitor->Message(m_PresentLine);
     if (m_Hooks.messageLogged) m_Hooks.messageLogged(m_PresentLine);
     m_Scene->MessageWindow().SetVisible(true);
+    if (DeferFrame()) {
+        m_FramePending = true;
+        return;
+    }
+    ComposeFrame();
+    PresentFrame();
+}
+
+bool TVelmor::DeferFrame() const {
+    // A reveal paces itself frame by frame; skipping draws it whole, so it may wait too.
+    if (m_State.MessageAnimation && !m_Flow.Skip) return false;
+    if (m_FramesOnDemand) return true;
+    return m_Flow.Skip && Now() - m_LastPresent < kSkipFrameMs;
+}
+
+void TVelmor::FlushFrame() {
+    if (!m_FramePending) return;
     ComposeFrame();
     PresentFrame();
 }
@@ -127,6 +151,7 @@ void TVelmor::SetTimedWait(uint32_t deadline, std::function<void()> onEnd) {
 }
 
 void TVelmor::EnterGameMode(TGameMode mode) {
+    FlushFrame();  // the next mode may read the screen layer
     ModeObject().Leave();
     m_GameMode = mode;
     TVelmorGameMode& entered = ModeObject();

@@ -5,6 +5,7 @@
 void TVelmor::ComposeFrame() {
     TVelmorScene& scene = *m_Scene;
     TSprite& screen = scene.Screen();
+    m_FramePending = false;
     scene.Composed();
     if (scene.Background().Visible())
         scene.Background().DrawTo(screen);
@@ -29,6 +30,7 @@ void TVelmor::ComposeFrame() {
 }
 
 void TVelmor::PresentFrame() {
+    m_LastPresent = Now();
     if (!m_Scene->Redraw() || m_Flow.Skip) {
         m_Scene->Present(m_Flow.Skip);
         return;

@@ -347,6 +347,7 @@ bool TFormMain::StartUp() {
         return false;
     }
     m_Engine->SetMonitor(m_Monitor);
+    m_Engine->SetFramesOnDemand(m_FramesOnDemand);
     // An archive that exists but cannot be read answers nothing; say so where the author looks
     // rather than leave every picture in it merely "not found".
     for (const auto& error : m_Manager->OpenErrors())
@@ -921,6 +922,7 @@ void TFormMain::m_ActLogFormExecute() {
 void TFormMain::m_ActSnapshotExecute() {
     // The menu keeps this command hidden and disabled; the runner calls it directly.
     if (!m_Engine) return;
+    m_Engine->FlushFrame();
     TFormSnap dialog(this, &m_Wallpaper, *m_App);
     dialog.SetSystemData(&m_Engine->SystemData());
     TVelmorScene& scene = m_Engine->Scene();

@@ -108,6 +108,8 @@ public:
     }
     // Set before FormCreate; handed to the engine when it is built.
     void SetMonitor(TVelmorMonitor* monitor) { m_Monitor = monitor; }
+    // For a host that looks at the screen only when it says so (the runner).
+    void SetFramesOnDemand(bool onDemand) { m_FramesOnDemand = onDemand; }
     // An input code with its display-image position to the present mode's handler.
     void DeliverInput(TInputCode code, int x, int y);
     void DeliverMouseMove(int x, int y);
@@ -196,6 +198,7 @@ private:
     bool m_ExternalDriver = false;
     bool m_InIdle = false;
     TVelmorMonitor* m_Monitor = nullptr;
+    bool m_FramesOnDemand = false;
     bool m_ShutDown = false;
     bool m_DeveloperMode = false;
 

@@ -279,3 +279,74 @@ TEST_P(SceneMemoTest, ReplayedFramesEqualDrawnOnes) {
 INSTANTIATE_TEST_SUITE_P(PlainAndSmooth, SceneMemoTest, ::testing::Bool());
 
 }  // namespace
+
+namespace {
+
+// Message frames nobody can see are held back, and the one the player or the host looks at is
+// the frame composing every message would have shown.
+class HeldFrameTest : public SceneTest {
+protected:
+    TVelmor& Start(bool onDemand, const std::string& state = "MessageAnimation=0\n") {
+        TVelmor& e = StartScene("一つ目\n二つ目\n三つ目\n四つ目\n*effect sepia\n五つ目\n", state);
+        e.SetFramesOnDemand(onDemand);
+        return e;
+    }
+    // Runs message lines, passing each click wait.
+    void Lines(TVelmor& e, int count) {
+        for (int i = 0; i < count; ++i) {
+            e.Flow().ClickWait = false;
+            e.Tick();
+        }
+    }
+    std::vector<uint32_t> Pixels(const platform::Bitmap& b) {
+        std::vector<uint32_t> out;
+        for (int y = 0; y < b.Height(); ++y)
+            for (int x = 0; x < b.Width(); ++x) out.push_back(b.Pixel(x, y));
+        return out;
+    }
+};
+
+TEST_F(HeldFrameTest, OnDemandFramesAreComposedWhenAskedAndBeforeAnEffect) {
+    TVelmor& eager = Start(false);
+    Lines(eager, 2);
+    const std::vector<uint32_t> second = Pixels(m_Display.last);
+    Lines(eager, 3);  // two more messages and the filter
+    const std::vector<uint32_t> beforeFilter = Pixels(m_Display.last);
+
+    TVelmor& held = Start(true);
+    const int presents = m_Display.presents;
+    Lines(held, 2);
+    EXPECT_EQ(m_Display.presents, presents);
+    held.FlushFrame();
+    EXPECT_EQ(m_Display.presents, presents + 1);
+    EXPECT_EQ(Pixels(m_Display.last), second);
+    held.FlushFrame();  // nothing held back now
+    EXPECT_EQ(m_Display.presents, presents + 1);
+    Lines(held, 3);
+    EXPECT_EQ(m_Display.presents, presents + 2);  // the filter showed the fourth message first
+    EXPECT_EQ(Pixels(m_Display.last), beforeFilter);
+}
+
+TEST_F(HeldFrameTest, SkippingShowsAFrameEachDisplayFrameAndTheMessageItStopsAt) {
+    for (const char* state : {"MessageAnimation=0\nNoReadTextSkip=1\n",
+                              "MessageAnimation=1\nNoReadTextSkip=1\n"}) {
+        SCOPED_TRACE(state);
+        TVelmor& e = Start(false, state);
+        e.Flow().Skip = true;
+        e.PresentFrame();  // a display frame now
+        const int presents = m_Display.presents;
+        Lines(e, 2);  // two messages within it: held back
+        EXPECT_EQ(m_Display.presents, presents);
+        EXPECT_FALSE(e.Message().Animating());
+        m_Clock.Advance(TVelmor::kSkipFrameMs);
+        e.Tick();  // the next frame is due: the held one shows
+        EXPECT_GT(m_Display.presents, presents);
+        e.Flow().Skip = false;  // the player lets go: the engine stops at a message
+        for (int i = 0; i < 10 && e.Tick();) ++i;
+        while (e.Message().Animating()) e.RevealStep();
+        EXPECT_EQ(Pixels(m_Display.last), Pixels(e.Scene().Screen().Image()));
+        EXPECT_TRUE(e.Flow().ClickWait);
+    }
+}
+
+}  // namespace

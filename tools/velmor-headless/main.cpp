@@ -453,6 +453,7 @@ void Runner::Wait(uint32_t ms) {
 
 void Runner::Shot(const std::string& file) {
     const std::string path = ShotPath(file);
+    if (TVelmor* engine = m_Form.Engine()) engine->FlushFrame();
     if (m_Form.ImgPrim()->Image().save(QString::fromStdString(path), "PNG"))
         m_T.Event("shot", ",\"file\":" + Json(path));
     else
@@ -836,6 +837,7 @@ int main(int argc, char** argv) {
         Monitor monitor(transcript, form);
         if (!coverageFile.empty()) monitor.coverage = &recorder;
         form.SetMonitor(&monitor);
+        form.SetFramesOnDemand(true);
         form.SetExternalDriver(true);
         if (!form.FormCreate({platform::FileSystem::FromHostPath(full)})) {
             std::fprintf(stderr, "velmor-headless: the game did not start\n");
