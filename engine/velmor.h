@@ -151,7 +151,8 @@ public:
     // The screen: layers onto the screen layer (in a mode that shows the message, this
     // (re)starts the reveal, or draws the whole message when animation is off), then to the
     // display, cross-fading when a change asked for it.
-    void ComposeFrame();
+    enum class TReveal { Restart, Keep };
+    void ComposeFrame(TReveal reveal = TReveal::Restart);
     void PresentFrame();
     // Message frames nobody can see are not composed: while skipping, those between the
     // display's frames; with frames on demand (a host that looks only when it says so), all
@@ -277,6 +278,7 @@ private:
     uint64_t m_LinesRun = 0;
     bool m_FramesOnDemand = false;
     bool m_FramePending = false;
+    bool m_RevealHeld = false;  // the held frame's message is being revealed unseen
     uint32_t m_LastPresent = 0;
     bool DeferFrame() const;
     uint32_t m_WaitDeadline = 0;

@@ -126,6 +126,10 @@ void TVelmor::MessageLine() {
     m_Scene->MessageWindow().SetVisible(true);
     if (DeferFrame()) {
         m_FramePending = true;
+        // The reveal runs its course unseen; the frame, when asked for, shows where it got.
+        m_RevealHeld = m_State.MessageAnimation && !m_Flow.Skip && !m_Flow.WindowHidden &&
+                       ModeObject().ShowsMessage();
+        if (m_RevealHeld) m_Message->StartReveal();
         return;
     }
     ComposeFrame();
@@ -133,15 +137,18 @@ void TVelmor::MessageLine() {
 }
 
 bool TVelmor::DeferFrame() const {
-    // A reveal paces itself frame by frame; skipping draws it whole, so it may wait too.
-    if (m_State.MessageAnimation && !m_Flow.Skip) return false;
+    // A cross-fade to show takes its time, seen or not.
+    if (m_Scene->Redraw() && !m_Flow.Skip) return false;
     if (m_FramesOnDemand) return true;
+    // A reveal the player watches is shown piece by piece; skipping draws it whole.
+    if (m_State.MessageAnimation && !m_Flow.Skip) return false;
     return m_Flow.Skip && Now() - m_LastPresent < kSkipFrameMs;
 }
 
 void TVelmor::FlushFrame() {
     if (!m_FramePending) return;
-    ComposeFrame();
+    // A reveal that went on unseen is drawn to where it reached, not started again.
+    ComposeFrame(m_RevealHeld ? TReveal::Keep : TReveal::Restart);
     PresentFrame();
 }
 

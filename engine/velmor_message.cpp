@@ -90,3 +90,40 @@ TVelmorMessage::TStep TVelmorMessage::DrawNextPiece(TRect* drawn) {
     if (m_Revealed > m_Total) m_Animating = false;
     return TStep::Drawn;
 }
+
+TVelmorMessage::TStep TVelmorMessage::SkipNextPiece() {
+    const int n = TMessageText::PieceLength(m_Text, m_Revealed - 1);
+    if (n <= 0) {
+        m_Animating = false;
+        return TStep::Over;
+    }
+    TSprite& screen = m_Scene.Screen();
+    const int pitch = m_Scene.LinePitch();
+    const std::string piece =
+        m_Text.substr(static_cast<size_t>(m_Revealed - 1), static_cast<size_t>(n));
+    int w = 0;
+    if (m_Scene.ShadowDraw())
+        for (int k = 0; k < 8; ++k) {
+            TMessageText::PlacePiece(screen, m_Scene.ShadowRect(k), m_ShadowPens[k], pitch, piece,
+                                     w);
+            if (w > 0) m_ShadowPens[k].x += w;
+        }
+    if (!TMessageText::PlacePiece(screen, m_Scene.TextArea(), m_TextPen, pitch, piece, w)) {
+        m_Revealed = m_Total + 1;
+        m_Animating = false;
+        return TStep::Blocked;
+    }
+    if (w > 0) m_TextPen.x += w;
+    m_Revealed += n;
+    if (m_Revealed > m_Total) m_Animating = false;
+    return TStep::Drawn;
+}
+
+void TVelmorMessage::DrawRevealed() {
+    const int32_t reached = m_Revealed;
+    const bool animating = m_Animating;
+    StartReveal();
+    while (m_Revealed < reached && DrawNextPiece() == TStep::Drawn) {
+    }
+    m_Animating = animating && m_Revealed <= m_Total;
+}

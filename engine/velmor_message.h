@@ -33,6 +33,10 @@ public:
         Blocked,  // the piece could not be drawn; the reveal is over
     };
     TStep DrawNextPiece(TRect* drawn = nullptr);
+    // The next piece counted as revealed but not drawn (the frame is held back).
+    TStep SkipNextPiece();
+    // The pieces revealed so far, drawn again from the first onto a freshly composed screen.
+    void DrawRevealed();
 
 private:
     TVelmorScene& m_Scene;

@@ -12,6 +12,13 @@ uint32_t StepDeadline(uint32_t now, int32_t ms) {
 
 bool TVelmor::RevealStep() {
     if (m_Flow.WindowHidden) return false;
+    if (m_RevealHeld && !m_Flow.Skip) {
+        // Nobody looks: the piece is counted, at the same pace, and drawn when asked for.
+        m_WaitDeadline = StepDeadline(Now(), m_State.MessageAnimationSpeed);
+        m_Message->SkipNextPiece();
+        return true;
+    }
+    FlushFrame();
     if (m_Flow.Skip && (m_State.NoReadTextSkip || m_Script.ParagraphRead())) {
         m_Message->Draw();
         m_Message->StopAnimating();

@@ -2,10 +2,10 @@
 #include "engine/velmor.h"
 #include "engine/velmor_busy_scope.h"
 
-void TVelmor::ComposeFrame() {
+void TVelmor::ComposeFrame(TReveal reveal) {
     TVelmorScene& scene = *m_Scene;
     TSprite& screen = scene.Screen();
-    m_FramePending = false;
+    m_FramePending = m_RevealHeld = false;
     scene.Composed();
     if (scene.Background().Visible())
         scene.Background().DrawTo(screen);
@@ -19,7 +19,9 @@ void TVelmor::ComposeFrame() {
     if (window.Visible()) window.DrawTo(screen);
     const TVelmorGameMode& mode = ModeObject();
     if (mode.ShowsMessage() && window.Visible()) {
-        if (m_State.MessageAnimation)
+        if (m_State.MessageAnimation && reveal == TReveal::Keep)
+            m_Message->DrawRevealed();
+        else if (m_State.MessageAnimation)
             m_Message->StartReveal();
         else
             m_Message->Draw();
