@@ -287,7 +287,7 @@ namespace {
 class HeldFrameTest : public SceneTest {
 protected:
     TVelmor& Start(bool onDemand, const std::string& state = "MessageAnimation=0\n") {
-        TVelmor& e = StartScene("一つ目\n二つ目\n三つ目\n四つ目\n*effect sepia\n五つ目\n", state);
+        TVelmor& e = StartScene("一つ目の長い文章は、この小さな画面では折り返される。\n二つ目\n三つ目\n四つ目\n*effect sepia\n五つ目\n", state);
         e.SetFramesOnDemand(onDemand);
         return e;
     }
@@ -325,6 +325,28 @@ TEST_F(HeldFrameTest, OnDemandFramesAreComposedWhenAskedAndBeforeAnEffect) {
     Lines(held, 3);
     EXPECT_EQ(m_Display.presents, presents + 2);  // the filter showed the fourth message first
     EXPECT_EQ(Pixels(m_Display.last), beforeFilter);
+}
+
+TEST_F(HeldFrameTest, AnUnseenRevealIsDrawnToWhereItReached) {
+    for (int steps : {0, 1, 2, 14, 30}) {
+        SCOPED_TRACE(steps);
+        TVelmor& eager = Start(false, "MessageAnimation=1\nMessageAnimationSpeed=10\n");
+        eager.Tick();
+        for (int i = 0; i < steps; ++i) eager.RevealStep();
+        const std::vector<uint32_t> seen = Pixels(eager.Scene().Screen().Image());
+        const bool animating = eager.Message().Animating();
+
+        TVelmor& held = Start(true, "MessageAnimation=1\nMessageAnimationSpeed=10\n");
+        const int presents = m_Display.presents;
+        held.Tick();
+        for (int i = 0; i < steps; ++i) held.RevealStep();
+        EXPECT_EQ(m_Display.presents, presents);
+        EXPECT_EQ(held.Message().Animating(), animating);
+        held.FlushFrame();
+        EXPECT_EQ(Pixels(held.Scene().Screen().Image()), seen);
+        EXPECT_EQ(Pixels(m_Display.last), seen);
+        EXPECT_EQ(held.Message().Animating(), animating);
+    }
 }
 
 TEST_F(HeldFrameTest, SkippingShowsAFrameEachDisplayFrameAndTheMessageItStopsAt) {
