@@ -92,28 +92,17 @@ TVelmorMessage::TStep TVelmorMessage::DrawNextPiece(TRect* drawn) {
 }
 
 TVelmorMessage::TStep TVelmorMessage::SkipNextPiece() {
+    // Only the count matters: DrawRevealed places every piece again from the first.
     const int n = TMessageText::PieceLength(m_Text, m_Revealed - 1);
     if (n <= 0) {
         m_Animating = false;
         return TStep::Over;
     }
-    TSprite& screen = m_Scene.Screen();
-    const int pitch = m_Scene.LinePitch();
-    const std::string piece =
-        m_Text.substr(static_cast<size_t>(m_Revealed - 1), static_cast<size_t>(n));
-    int w = 0;
-    if (m_Scene.ShadowDraw())
-        for (int k = 0; k < 8; ++k) {
-            TMessageText::PlacePiece(screen, m_Scene.ShadowRect(k), m_ShadowPens[k], pitch, piece,
-                                     w);
-            if (w > 0) m_ShadowPens[k].x += w;
-        }
-    if (!TMessageText::PlacePiece(screen, m_Scene.TextArea(), m_TextPen, pitch, piece, w)) {
+    if (m_Scene.Screen().Image().Empty()) {
         m_Revealed = m_Total + 1;
         m_Animating = false;
         return TStep::Blocked;
     }
-    if (w > 0) m_TextPen.x += w;
     m_Revealed += n;
     if (m_Revealed > m_Total) m_Animating = false;
     return TStep::Drawn;

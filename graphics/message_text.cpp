@@ -243,10 +243,11 @@ void TMessageText::DrawWrappedText(TSprite& sprite, const TRect& rect, const std
 bool TMessageText::DrawTextPiece(TSprite& sprite, const TRect& rect, TPoint& pen, int linePitch,
                                  uint32_t colour, const std::string& piece, bool smooth,
                                  TRect* drawn) {
-    int w = 0;
-    if (!PlacePiece(sprite, rect, pen, linePitch, piece, w)) return false;
+    if (sprite.Image().Empty()) return false;
+    const int w = sprite.TextWidth(piece);
     // Nothing visible to draw; failing here would hold the reveal on this piece for ever.
     if (w <= 0) return true;
+    if (pen.x + w >= rect.Right) pen = {rect.Left, pen.y + linePitch};
     if (drawn) {
         // Glyphs may overhang their advance and the line's height (bearings, the smooth
         // path's rounding up to whole large pixels): a margin of a character's height on
@@ -265,14 +266,6 @@ bool TMessageText::DrawTextPiece(TSprite& sprite, const TRect& rect, TPoint& pen
     }
     if (!Output(sprite, pen.x, pen.y, piece, piece.size(), colour, smooth)) return false;
     pen.x += w;
-    return true;
-}
-
-bool TMessageText::PlacePiece(TSprite& sprite, const TRect& rect, TPoint& pen, int linePitch,
-                              const std::string& piece, int& width) {
-    if (sprite.Image().Empty()) return false;
-    width = sprite.TextWidth(piece);
-    if (width > 0 && pen.x + width >= rect.Right) pen = {rect.Left, pen.y + linePitch};
     return true;
 }
 

@@ -22,11 +22,6 @@ public:
     static bool DrawTextPiece(TSprite& sprite, const TRect& rect, TPoint& pen, int linePitch,
                               uint32_t colour, const std::string& piece, bool smooth,
                               TRect* drawn = nullptr);
-    // Where DrawTextPiece would draw the piece, without drawing it: false when it could not
-    // be drawn; pen moves to the piece's place (a new line when it would reach the edge) and
-    // width is its width (nothing is drawn when it is 0 or less).
-    static bool PlacePiece(TSprite& sprite, const TRect& rect, TPoint& pen, int linePitch,
-                           const std::string& piece, int& width);
     // Captions in their rows, the highlighted one in the message colour, the others in the select
     // colour, without outline.
     static void DrawChoices(TSprite& sprite, const TRect* rows, const std::string* captions,
