@@ -6,12 +6,27 @@
 #include <unordered_map>
 
 #include "platform/file_system.h"
-#include "resources/xini_file.h"
 #include "resources/yxstringlib.h"
 
 namespace {
 
 const char kDataSection[] = "?bcd?";
+
+// The data file's name as the INI reader finds it: the first "BCDFileName" line between the
+// first "<?bcd?>" and the first "</?bcd?>" after it.
+std::string DataFileNameIn(const std::vector<std::string_view>& lines) {
+    const std::string header = std::string("<") + kDataSection + ">";
+    const std::string end = std::string("</") + kDataSection + ">";
+    const std::string_view key = "BCDFileName";
+    size_t i = 0;
+    while (i < lines.size() && lines[i] != header) ++i;
+    for (++i; i < lines.size() && lines[i] != end; ++i) {
+        const size_t eq = lines[i].find('=');
+        if (eq != std::string_view::npos && lines[i].substr(0, eq) == key)
+            return std::string(lines[i].substr(eq + 1));
+    }
+    return {};
+}
 
 }  // namespace
 
@@ -32,37 +47,50 @@ bool TyxBCX::Open(const std::string& indexFileName) {
         m_LastError = "the index cannot be read";
         return false;
     }
-    TStringList lines;
-    TXiniFile::SplitLines(std::string(bytes.begin(), bytes.end()), lines);
-    TXiniFile ini(lines);
-    const std::string dataName = ini.ReadString(kDataSection, "BCDFileName", "");
+    // Views of the file's lines, cut as the INI reader cuts them: a large index would otherwise
+    // cost a string per line before anything is kept.
+    std::vector<std::string_view> lines;
+    {
+        const std::string_view all(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        const size_t end = std::min(all.find('\0'), all.size());
+        size_t from = 0;
+        for (size_t i = 0; i < end; ++i) {
+            const char c = all[i];
+            if (c != '\r' && c != '\n') continue;
+            lines.push_back(all.substr(from, i - from));
+            if (c == '\r' && i + 1 < end && all[i + 1] == '\n') ++i;
+            from = i + 1;
+        }
+        if (from < end) lines.push_back(all.substr(from, end - from));
+    }
+    const std::string dataName = DataFileNameIn(lines);
     if (dataName.empty()) return false;
 
     // One pass gives each section what the extended INI reads would: the values of the first
     // "address" and "size" lines after the first header of its name and before the end line
     // that closes it, and a section named twice the values of its first header.
     struct Section {
-        std::string name;
-        std::string address, size;
+        std::string_view name;
+        std::string_view address, size;
         bool header = false;  // an exact header line "<name>"
         bool closed = false;
     };
     std::vector<Section> found;
     std::vector<size_t> needAddress, needSize;                  // open, still without the key
-    std::unordered_multimap<std::string, size_t> open;          // open sections by name
-    for (const std::string& line : lines) {
+    std::unordered_multimap<std::string_view, size_t> open;     // open sections by name
+    for (const std::string_view line : lines) {
         const size_t lt = line.rfind('<');
         const size_t gt = line.rfind('>');
-        if (lt != std::string::npos && gt != std::string::npos && gt > lt) {
-            std::string name = line.substr(lt + 1, gt - lt - 1);
+        if (lt != std::string_view::npos && gt != std::string_view::npos && gt > lt) {
+            const std::string_view name = line.substr(lt + 1, gt - lt - 1);
             if (!name.empty() && name[0] != '/') {
                 const bool header = lt == 0 && gt + 1 == line.size();
-                found.push_back({std::move(name), {}, {}, header, false});
+                found.push_back({name, {}, {}, header, false});
                 if (header) {
                     const size_t at = found.size() - 1;
                     needAddress.push_back(at);
                     needSize.push_back(at);
-                    open.emplace(found[at].name, at);
+                    open.emplace(name, at);
                     continue;
                 }
                 // A line such as "address=1<x>" names a section and is a key line as well.
@@ -75,8 +103,8 @@ bool TyxBCX::Open(const std::string& indexFileName) {
             }
         }
         const size_t eq = line.find('=');
-        if (eq == std::string::npos) continue;
-        const std::string_view key(line.data(), eq);
+        if (eq == std::string_view::npos) continue;
+        const std::string_view key = line.substr(0, eq);
         std::vector<size_t>* waiting = key == "address" ? &needAddress : key == "size" ? &needSize : nullptr;
         if (!waiting) continue;
         for (size_t at : *waiting)

@@ -107,6 +107,33 @@ TEST_F(BcxTest, OpenFailsWithoutADataFile) {
     EXPECT_TRUE(bcx.Items().empty());
 }
 
+// The data file's name is found where the INI reader finds it, whatever ends the lines.
+TEST_F(BcxTest, DataFileNameIsReadLikeTheIniFile) {
+    const struct {
+        const char* text;
+        bool opens;
+    } cases[] = {
+        {"<a>\naddress=1\nsize=1\n</a>\n<?bcd?>\nBCDFileName=data.bcd\n</?bcd?>\n", true},
+        {"<?bcd?>\rBCDFileName=data.bcd\r<a>\raddress=1\rsize=1\r</a>", true},  // never closed
+        {"<?bcd?>\r\nx=1\r\nBCDFileName=data.bcd\r\n</?bcd?>\r\n<a>\r\naddress=1\r\n", true},
+        {"</?bcd?>\r\n<?bcd?>\r\nBCDFileName=data.bcd\r\n<a>\r\naddress=1\r\n", true},
+        {"<?bcd?>\r\n</?bcd?>\r\nBCDFileName=data.bcd\r\n<a>\r\naddress=1\r\n", false},
+        {"<?bcd?>\r\nbcdfilename=data.bcd\r\n</?bcd?>\r\n<a>\r\naddress=1\r\n", false},
+        {"<?bcd?>\r\nBCDFileName =data.bcd\r\n</?bcd?>\r\n<a>\r\naddress=1\r\n", false},
+        {"<?bcd?> \r\nBCDFileName=data.bcd\r\n</?bcd?>\r\n<a>\r\naddress=1\r\n", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        m_Dir.WriteBytes("d.bcx", c.text);
+        TyxBCX bcx(nullptr);
+        EXPECT_EQ(bcx.Open(m_Dir.Str() + "d.bcx"), c.opens);
+        TStringList lines;
+        TXiniFile::SplitLines(c.text, lines);
+        EXPECT_EQ(TXiniFile(lines).ReadString("?bcd?", "BCDFileName", "").empty(), !c.opens);
+        EXPECT_EQ(bcx.Contains("A"), c.opens);
+    }
+}
+
 TEST_F(BcxTest, LookupFindsEveryMemberAsciiCaseOnly) {
     std::vector<TyxArchiveWriter::Member> members;
     for (int i = 0; i < 300; ++i)
