@@ -7,6 +7,8 @@
 // its outline (nine outputs), plain and smooth, the text share of a composed frame.
 //   build/bin/bench_blend --benchmark_repetitions=5 --benchmark_min_time=0.2
 #include <benchmark/benchmark.h>
+
+#include "bench/median_times.h"
 #include <pixman.h>
 
 #include <immintrin.h>
@@ -276,9 +278,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                m_Times[run.benchmark_name()].push_back(run.GetAdjustedCPUTime());
+        m_Times.Add(runs);
     }
     void Finalize() override {
         ConsoleReporter::Finalize();
@@ -310,15 +310,8 @@ public:
     }
 
 private:
-    double Get(const std::string& name) const {
-        auto it = m_Times.find(name);
-        if (it == m_Times.end() || it->second.empty()) return 0.0;
-        std::vector<double> v = it->second;
-        std::sort(v.begin(), v.end());
-        const size_t n = v.size();
-        return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-    }
-    std::map<std::string, std::vector<double>> m_Times;
+    double Get(const std::string& name) const { return m_Times.Get(name); }
+    TMedianTimes m_Times;
 };
 
 }  // namespace
