@@ -1,5 +1,6 @@
 // What the wipes and dissolves cover step by step: nothing is left uncovered after the last
 // step, and a dissolve shows each pixel from one picture or the other, never a blend.
+#include "graphics/image.h"
 #include "graphics/sprite_effects.h"
 #include "resources/engine_error.h"
 #include "resources/sjis_text.h"
@@ -50,6 +51,63 @@ TEST_F(EffectTest, WavesCoverMoreEachStepUntilNothingIsLeft) {
         EXPECT_EQ(CountOf(surface->pictures.back(), pen), 0);
         for (int y = 0; y < kH; y += 7)
             for (int x = 0; x < kW; x += 5) EXPECT_EQ(surface->shown.Pixel(x, y), Colour(x, y));
+    }
+}
+
+// Each wave step, drawn from the one before, equals the whole redraw of that step, in every
+// layout, with a wide pen and with a keyed picture (both redrawn whole).
+TEST_F(EffectTest, WaveStepsEqualTheWholeRedraw) {
+    struct Case {
+        const char* name;
+        int bits, pen, width, height;
+        bool keyed;
+    };
+    const Case cases[] = {
+        {"32 bits", 32, 1, 64, 48, false}, {"24 bits odd size", 24, 1, 37, 21, false},
+        {"16 bits", 16, 1, 30, 50, false}, {"15 bits", 15, 1, 9, 3, false},
+        {"8 bits", 8, 1, 20, 20, false},   {"wide pen", 32, 3, 40, 30, false},
+        {"keyed", 32, 1, 40, 30, true},    {"one column", 24, 1, 1, 17, false},
+    };
+    surface->keepPictures = true;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (bool in : {false, true}) {
+            auto sprite = Layer(c.width, c.height);
+            sprite->Image().SetPixelFormat(c.bits == 32   ? platform::PixelFormat::Bit32
+                                           : c.bits == 24 ? platform::PixelFormat::Bit24
+                                           : c.bits == 16 ? platform::PixelFormat::Bit16
+                                           : c.bits == 15 ? platform::PixelFormat::Bit15
+                                                          : platform::PixelFormat::Bit8);
+            if (c.keyed) sprite->Image().SetTransparentColour(Colour(3, 4));
+            sprite->Image().GetCanvas().SetPenWidth(c.pen);
+            const platform::Bitmap copy = sprite->Image();
+            platform::Bitmap reference = copy;
+            reference.GetCanvas().SetPenWidth(c.pen);
+            reference.GetCanvas().SetPenColour(in ? 0u : 0xFFFFFFu);
+            surface->pictures.clear();
+            surface->shown.Fill(0x808080);
+            if (in)
+                speffectWaveIn(*sprite, *surface, false, 80);
+            else
+                speffectWaveOut(*sprite, *surface, true, 80);
+            ASSERT_EQ(surface->pictures.size(), 8u);
+            TFakeSurface expected(clock, kW, kH);
+            for (int i = 0; i < 8; ++i) {
+                if (in)
+                    sprite->ImageObject().DiagonalLinesOver(reference, copy, i, 8);
+                else
+                    sprite->ImageObject().DiagonalLines(reference, i, 8);
+                expected.Present(reference, 0, 0);
+                for (int y = 0; y < kH; ++y)
+                    for (int x = 0; x < kW; ++x)
+                        ASSERT_EQ(surface->pictures[static_cast<size_t>(i)].Pixel(x, y),
+                                  expected.shown.Pixel(x, y))
+                            << (in ? "in" : "out") << " step " << i << " at " << x << "," << y;
+            }
+            for (int y = 0; y < c.height; ++y)
+                for (int x = 0; x < c.width; ++x)
+                    ASSERT_EQ(sprite->Image().Pixel(x, y), reference.Pixel(x, y));
+        }
     }
 }
 
