@@ -22,6 +22,14 @@ public:
         (void)area;
         Present(frame, left, top);
     }
+    // One step of an effect that moves an unchanged frame over the screen: what shows is what
+    // Present would show, but the surface may keep the frame rather than copy it, and may show
+    // a step up to one display refresh late. The frame must not change or go away until
+    // EndMoving, which shows the last step at once.
+    virtual void PresentMoving(const platform::Bitmap& frame, int left, int top) {
+        Present(frame, left, top);
+    }
+    virtual void EndMoving() {}
     // What the surface shows now, as a 32-bit picture of its size; false when it cannot tell.
     virtual bool CopyImage(platform::Bitmap& out) const {
         (void)out;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 using platform::Bitmap;
 using platform::Canvas;
@@ -169,6 +170,47 @@ void TyxImage::DiagonalLinesOver(Bitmap& bitmap, const Bitmap& picture, int step
         if (c >= i % steps) continue;
         canvas.MoveTo(i, 0);
         canvas.LineTo(i - height, height);
+    }
+    bitmap.Changed();
+}
+
+void TyxImage::DiagonalLinesStep(Bitmap& bitmap, int step, int steps) {
+    if (steps <= 0 || bitmap.Empty()) return;
+    const int c = ((step % steps) + steps) % steps;
+    Canvas& canvas = bitmap.GetCanvas();
+    const int height = bitmap.Height();
+    // The lines of the lower residues are there already, in the same colour.
+    for (int i = c; i < bitmap.Width() + height; i += steps) {
+        canvas.MoveTo(i, 0);
+        canvas.LineTo(i - height, height);
+    }
+    bitmap.Changed();
+}
+
+void TyxImage::DiagonalLinesOverStep(Bitmap& bitmap, const Bitmap& picture, int step,
+                                     int steps) {
+    if (steps <= 0 || bitmap.Empty()) return;
+    const int c = ((step % steps) + steps) % steps;
+    const PixelFormat format = bitmap.GetPixelFormat();
+    const int bytes = format == PixelFormat::Bit32   ? 4
+                      : format == PixelFormat::Bit24 ? 3
+                      : format == PixelFormat::Bit15 || format == PixelFormat::Bit16 ? 2
+                                                                                      : 0;
+    // The first step, a wider pen, a keyed picture or one of another layout: the whole redraw.
+    if (c == 0 || bytes == 0 || bitmap.GetCanvas().PenWidth() != 1 || picture.Transparent() ||
+        picture.GetPixelFormat() != format || picture.Width() != bitmap.Width() ||
+        picture.Height() != bitmap.Height())
+        return DiagonalLinesOver(bitmap, picture, step, steps);
+    // A one-pixel line i covers just the pixels with x + y == i: the lines of residue c, drawn
+    // by the step before and not by this one, give way to the picture.
+    const int width = bitmap.Width(), height = bitmap.Height();
+    const size_t size = static_cast<size_t>(bytes);
+    for (int y = 0; y < height; ++y) {
+        uint8_t* row = bitmap.ScanLine(y);
+        const uint8_t* from = picture.ScanLine(y);
+        for (int x = ((c - y) % steps + steps) % steps; x < width; x += steps)
+            std::memcpy(row + size * static_cast<size_t>(x), from + size * static_cast<size_t>(x),
+                        size);
     }
     bitmap.Changed();
 }

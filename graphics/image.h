@@ -40,6 +40,11 @@ public:
     void DiagonalLines(platform::Bitmap& bitmap, int step, int steps);
     void DiagonalLinesOver(platform::Bitmap& bitmap, const platform::Bitmap& picture, int step,
                            int steps);
+    // The same results when steps 0 to step - 1 were drawn just before on the same bitmap:
+    // only what this step changes is drawn.
+    void DiagonalLinesStep(platform::Bitmap& bitmap, int step, int steps);
+    void DiagonalLinesOverStep(platform::Bitmap& bitmap, const platform::Bitmap& picture, int step,
+                               int steps);
 
     // The first length bytes of text, drawn at twice the size over the surface's own pixels and
     // averaged down; false (nothing drawn) when a step fails, e.g. for empty text.

@@ -49,6 +49,18 @@ void Show(TSprite& sprite, TDisplaySurface& control) {
     control.Present(sprite.Image(), sprite.Left(), sprite.Top());
 }
 
+// The surface lets go of a moving frame however the effect ends.
+class MovingScope {
+public:
+    explicit MovingScope(TDisplaySurface& control) : m_Control(control) {}
+    ~MovingScope() { m_Control.EndMoving(); }
+    MovingScope(const MovingScope&) = delete;
+    MovingScope& operator=(const MovingScope&) = delete;
+
+private:
+    TDisplaySurface& m_Control;
+};
+
 // The colour filters work on 3-byte pixels; the picture goes back afterwards, to the sprite's
 // own format if it came in a custom one.
 class TwentyFourBits {
@@ -203,7 +215,7 @@ void speffectWaveOut(TSprite& sprite, TDisplaySurface& control, bool toWhite, ui
     sprite.Image().GetCanvas().SetPenColour(toWhite ? kWhite : kBlack);
     for (int i = 0; i < kSteps; ++i) {
         const uint32_t start = Now(control);
-        sprite.ImageObject().DiagonalLines(sprite.Image(), i, kSteps);
+        sprite.ImageObject().DiagonalLinesStep(sprite.Image(), i, kSteps);
         Show(sprite, control);
         WaitFrom(control, start, duration / kSteps, true);
     }
@@ -215,7 +227,7 @@ void speffectWaveIn(TSprite& sprite, TDisplaySurface& control, bool toWhite, uin
     sprite.Image().GetCanvas().SetPenColour(toWhite ? kWhite : kBlack);
     for (int i = 0; i < kSteps; ++i) {
         const uint32_t start = Now(control);
-        sprite.ImageObject().DiagonalLinesOver(sprite.Image(), copy, i, kSteps);
+        sprite.ImageObject().DiagonalLinesOverStep(sprite.Image(), copy, i, kSteps);
         Show(sprite, control);
         WaitFrom(control, start, duration / kSteps, true);
     }
@@ -299,9 +311,11 @@ void speffectScroll(TSprite& sprite, TDisplaySurface& control, int dx, int dy, u
         const int frames = std::max(std::abs(tx - x), std::abs(ty - y));
         const int sx = ScrollStep(tx - x, frames), sy = ScrollStep(ty - y, frames);
         // Frames are drawn over the last one: the picture covers what it leaves behind.
+        MovingScope moving(control);
         for (int f = 0; f < frames; ++f) {
             const uint32_t start = Now(control);
-            control.Present(sprite.Image(), x, y);
+            control.PresentMoving(sprite.Image(), x, y);
+            if (f == frames - 1) control.EndMoving();
             x = StepToward(x, sx, tx);
             y = StepToward(y, sy, ty);
             WaitFrom(control, start, duration / static_cast<uint32_t>(frames), true);
@@ -325,11 +339,13 @@ void speffectTumble(TSprite& sprite, TDisplaySurface& control, bool vertical, ui
     const int size = vertical ? sprite.Height() : sprite.Width();
     // Each swing a quarter of the last, to the other side, then at rest.
     int offset = -(size / 8);
+    MovingScope moving(control);
     for (int frame = 0; frame < 5; ++frame) {
         const uint32_t start = Now(control);
         const int shift = frame < 4 ? offset : 0;
-        control.Present(sprite.Image(), sprite.Left() + (vertical ? 0 : shift),
-                        sprite.Top() + (vertical ? shift : 0));
+        control.PresentMoving(sprite.Image(), sprite.Left() + (vertical ? 0 : shift),
+                              sprite.Top() + (vertical ? shift : 0));
+        if (frame == 4) control.EndMoving();
         offset = -offset / 4;
         // A shake is short and must not be interrupted by the window.
         WaitFrom(control, start, duration / 5, false);

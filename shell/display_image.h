@@ -17,8 +17,13 @@ public:
     int Height() const override { return m_Image.height(); }
     void Present(const platform::Bitmap& frame, int left, int top) override;
     void PresentArea(const platform::Bitmap& frame, int left, int top, const TRect& area) override;
+    // The moving frame is shared, not copied; only the strips it uncovers go into the image,
+    // and paints come no closer than one refresh of the screen.
+    void PresentMoving(const platform::Bitmap& frame, int left, int top) override;
+    void EndMoving() override;
     bool CopyImage(platform::Bitmap& out) const override;
     void SetImageSize(int width, int height);
+    // Complete only outside a moving effect.
     const QImage& Image() const { return m_Image; }
 
     void SetFilter(TDisplayScaler::Filter filter);
@@ -40,7 +45,19 @@ protected:
 
 private:
     void Rescale();
+    // The moving frame drawn into the image, which then holds all that shows; Settle lets it go.
+    void ComposeMoving();
+    void SettleMoving();
+    QRect MovingRect() const { return QRect(m_MovingAt, m_Moving.size()); }
+    // Paints now if a refresh has passed since the last paint; otherwise leaves it pending.
+    void PaintPaced();
     QImage m_Image;
+    // While an effect moves a frame: it, where it is, and whether that step is still unpainted.
+    QImage m_Moving;
+    QPoint m_MovingAt;
+    bool m_Pending = false;
+    uint32_t m_LastPaint = 0;
+    bool m_Painted = false;
     TDisplayScaler::Filter m_Filter = TDisplayScaler::Filter::Smooth;
     TDisplayScaler m_Scaler;
     double m_Dpr = 1;

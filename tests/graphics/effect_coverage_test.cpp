@@ -1,5 +1,6 @@
 // What the wipes and dissolves cover step by step: nothing is left uncovered after the last
 // step, and a dissolve shows each pixel from one picture or the other, never a blend.
+#include "graphics/image.h"
 #include "graphics/sprite_effects.h"
 #include "resources/engine_error.h"
 #include "resources/sjis_text.h"
@@ -51,6 +52,49 @@ TEST_F(EffectTest, WavesCoverMoreEachStepUntilNothingIsLeft) {
         for (int y = 0; y < kH; y += 7)
             for (int x = 0; x < kW; x += 5) EXPECT_EQ(surface->shown.Pixel(x, y), Colour(x, y));
     }
+}
+
+// Each wave step, drawn from the one before, shows what the whole redraw of it showed, in
+// every layout, with a wide pen and with a keyed picture.
+TEST_F(EffectTest, WaveStepsEqualTheWholeRedraw) {
+    using F = platform::PixelFormat;
+    struct Case {
+        F format;
+        int pen, width, height;
+        bool keyed;
+    } const cases[] = {{F::Bit32, 1, 64, 48, false}, {F::Bit24, 1, 37, 21, false},
+                       {F::Bit16, 1, 30, 50, false}, {F::Bit15, 1, 9, 3, false},
+                       {F::Bit8, 1, 20, 20, false},  {F::Bit32, 3, 40, 30, false},
+                       {F::Bit32, 1, 40, 30, true},  {F::Bit24, 1, 1, 17, false}};
+    surface->keepPictures = true;
+    for (const Case& c : cases)
+        for (bool in : {false, true}) {
+            SCOPED_TRACE(std::to_string(static_cast<int>(c.format)) + (in ? " in" : " out"));
+            auto sprite = Layer(c.width, c.height);
+            sprite->Image().SetPixelFormat(c.format);
+            if (c.keyed) sprite->Image().SetTransparentColour(Colour(3, 4));
+            sprite->Image().GetCanvas().SetPenWidth(c.pen);
+            const platform::Bitmap copy = sprite->Image();
+            platform::Bitmap reference = copy;
+            reference.GetCanvas().SetPenWidth(c.pen);
+            reference.GetCanvas().SetPenColour(in ? 0u : 0xFFFFFFu);
+            surface->pictures.clear();
+            surface->shown.Fill(0x808080);
+            TFakeSurface expected(clock, kW, kH);
+            in ? speffectWaveIn(*sprite, *surface, false, 80)
+               : speffectWaveOut(*sprite, *surface, true, 80);
+            ASSERT_EQ(surface->pictures.size(), 8u);
+            for (int i = 0; i < 8; ++i) {
+                in ? sprite->ImageObject().DiagonalLinesOver(reference, copy, i, 8)
+                   : sprite->ImageObject().DiagonalLines(reference, i, 8);
+                expected.Present(reference, 0, 0);
+                for (int y = 0; y < kH; ++y)
+                    for (int x = 0; x < kW; ++x)
+                        ASSERT_EQ(surface->pictures[static_cast<size_t>(i)].Pixel(x, y),
+                                  expected.shown.Pixel(x, y))
+                            << "step " << i << " at " << x << "," << y;
+            }
+        }
 }
 
 TEST_F(EffectTest, SandMasksAccumulateAndTheLastStepCoversAll) {
