@@ -6,6 +6,7 @@
 #include <QRegion>
 #include <QScreen>
 #include <cmath>
+#include <cstdio>
 
 #include "platform/bitmap_qt.h"
 
@@ -24,6 +25,7 @@ TDisplayImage::TDisplayImage(QWidget* parent, platform::Clock& clock)
     : QWidget(parent), TDisplaySurface(clock) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
+    m_ReportFirstPaint = qEnvironmentVariableIsSet("VELMOR_REPORT_FIRST_FRAME");
     PumpEvents = [] { QCoreApplication::processEvents(); };
 }
 
@@ -56,6 +58,7 @@ void TDisplayImage::Present(const platform::Bitmap& frame, int left, int top) {
     QPainter painter(&m_Image);
     painter.drawImage(left, top, platform::QImageOf(frame));
     painter.end();
+    m_Presented = true;
     // A synchronous repaint, so the frame is on screen before any wait that follows.
     if (isVisible()) repaint();
 }
@@ -69,6 +72,7 @@ void TDisplayImage::PresentArea(const platform::Bitmap& frame, int left, int top
     QPainter painter(&m_Image);
     painter.drawImage(source.topLeft() + QPoint(left, top), platform::QImageOf(frame), source);
     painter.end();
+    m_Presented = true;
     if (isVisible()) repaint();
 }
 
@@ -89,6 +93,7 @@ void TDisplayImage::PresentMoving(const platform::Bitmap& frame, int left, int t
     }
     m_MovingAt = at;
     m_Pending = true;
+    m_Presented = true;
     PaintPaced();
 }
 
@@ -152,11 +157,20 @@ void TDisplayImage::paintEvent(QPaintEvent*) {
             painter.drawImage(r.topLeft() + origin, m_Image, r);
         if (!moving.isEmpty())
             painter.drawImage(moving.topLeft() + origin, m_Moving, moving.translated(-m_MovingAt));
+        ReportFirstPaint();
         return;
     }
     ComposeMoving();
     painter.setRenderHint(QPainter::SmoothPixmapTransform, !m_Scaler.Sharp());
     painter.drawImage(m_Scaler.Target(), m_Image);
+    ReportFirstPaint();
+}
+
+void TDisplayImage::ReportFirstPaint() {
+    if (!m_ReportFirstPaint || !m_Presented) return;
+    m_ReportFirstPaint = false;
+    std::fputs("velmor: first frame painted\n", stderr);
+    std::fflush(stderr);
 }
 
 void TDisplayImage::mouseReleaseEvent(QMouseEvent* event) {

@@ -44,6 +44,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
+    void ReportFirstPaint();
     void Rescale();
     // The moving frame drawn into the image, which then holds all that shows; Settle lets it go.
     void ComposeMoving();
@@ -61,4 +62,7 @@ private:
     TDisplayScaler::Filter m_Filter = TDisplayScaler::Filter::Smooth;
     TDisplayScaler m_Scaler;
     double m_Dpr = 1;
+    bool m_Presented = false;
+    // VELMOR_REPORT_FIRST_FRAME set: one line on standard error once a game frame is painted.
+    bool m_ReportFirstPaint = false;
 };
