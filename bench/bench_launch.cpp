@@ -36,7 +36,8 @@ struct Child {
 Child Spawn(const fs::path& home) {
     fs::remove_all(home);
     fs::create_directories(home);
-    std::vector<std::string> env = {"SDL_AUDIODRIVER=dummy", "VELMOR_REPORT_FIRST_FRAME=1",
+    std::vector<std::string> env = {"SDL_AUDIODRIVER=dummy",
+                                    "VELMOR_REPORT_FIRST_FRAME=1",
                                     "HOME=" + home.string(),
                                     "XDG_CONFIG_HOME=" + (home / "config").string(),
                                     "XDG_DATA_HOME=" + (home / "data").string(),
@@ -76,7 +77,8 @@ Child Spawn(const fs::path& home) {
 bool WaitFor(const Child& child, const std::string& line, Clock::time_point until) {
     std::string seen;
     for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now());
         if (left.count() <= 0) return false;
         pollfd p{child.err, POLLIN, 0};
         if (poll(&p, 1, int(left.count())) <= 0) continue;
@@ -92,7 +94,8 @@ bool WaitFor(const Child& child, const std::string& line, Clock::time_point unti
 void Drain(const Child& child, Clock::time_point until) {
     while (Clock::now() < until) {
         pollfd p{child.err, POLLIN, 0};
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now());
         if (poll(&p, 1, int(std::max<long>(1, left.count()))) <= 0) continue;
         char buffer[4096];
         if (read(child.err, buffer, sizeof buffer) <= 0) return;
