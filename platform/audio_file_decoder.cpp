@@ -4,14 +4,18 @@
 #include <cstring>
 #include <vector>
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/channel_layout.h>
-#include <libswresample/swresample.h>
-}
+#include "platform/ffmpeg_library.h"
 
 namespace platform {
+
+namespace {
+
+// Only reached once Open found the libraries.
+const FfmpegLibrary& Ff() {
+    return *FfmpegLibrary::Get();
+}
+
+}  // namespace
 
 struct AudioFileDecoder::State {
     AVFormatContext* format = nullptr;
@@ -29,44 +33,45 @@ struct AudioFileDecoder::State {
     int64_t samples = 0;
 
     ~State() {
-        swr_free(&resampler);
-        av_frame_free(&frame);
-        av_packet_free(&packet);
-        avcodec_free_context(&codec);
-        avformat_close_input(&format);
+        Ff().swr_free(&resampler);
+        Ff().av_frame_free(&frame);
+        Ff().av_packet_free(&packet);
+        Ff().avcodec_free_context(&codec);
+        Ff().avformat_close_input(&format);
     }
 
     void Convert() {
         if (!resampler) {
             AVChannelLayout stereo;
-            av_channel_layout_default(&stereo, 2);
-            if (swr_alloc_set_opts2(&resampler, &stereo, AV_SAMPLE_FMT_S16, 44100, &frame->ch_layout,
-                                    static_cast<AVSampleFormat>(frame->format), frame->sample_rate,
-                                    0, nullptr) < 0 ||
-                swr_init(resampler) < 0) {
-                swr_free(&resampler);
+            Ff().av_channel_layout_default(&stereo, 2);
+            if (Ff().swr_alloc_set_opts2(&resampler, &stereo, AV_SAMPLE_FMT_S16, 44100,
+                                         &frame->ch_layout,
+                                         static_cast<AVSampleFormat>(frame->format),
+                                         frame->sample_rate, 0, nullptr) < 0 ||
+                Ff().swr_init(resampler) < 0) {
+                Ff().swr_free(&resampler);
                 broken = true;
                 return;
             }
         }
-        const int room = swr_get_out_samples(resampler, frame->nb_samples);
+        const int room = Ff().swr_get_out_samples(resampler, frame->nb_samples);
         if (room <= 0) return;
         const size_t at = pending.size();
         pending.resize(at + static_cast<size_t>(room) * 2);
         uint8_t* out = reinterpret_cast<uint8_t*>(pending.data() + at);
-        const int made = swr_convert(resampler, &out, room,
-                                     const_cast<const uint8_t**>(frame->extended_data),
-                                     frame->nb_samples);
+        const int made =
+            Ff().swr_convert(resampler, &out, room,
+                             const_cast<const uint8_t**>(frame->extended_data), frame->nb_samples);
         pending.resize(at + static_cast<size_t>(std::max(made, 0)) * 2);
     }
 
     // Decodes until something is pending; false at the end or where the data breaks off.
     bool Decode() {
         while (!broken) {
-            const int got = avcodec_receive_frame(codec, frame);
+            const int got = Ff().avcodec_receive_frame(codec, frame);
             if (got == 0) {
                 Convert();
-                av_frame_unref(frame);
+                Ff().av_frame_unref(frame);
                 if (pending.size() > pendingAt) return true;
                 continue;
             }
@@ -76,21 +81,21 @@ struct AudioFileDecoder::State {
                 return false;
             }
             if (drained) return false;
-            const int read = av_read_frame(format, packet);
+            const int read = Ff().av_read_frame(format, packet);
             if (read == AVERROR_EOF) {
                 drained = true;
-                avcodec_send_packet(codec, nullptr);
+                Ff().avcodec_send_packet(codec, nullptr);
                 continue;
             }
             if (read < 0) {
                 broken = true;
                 return false;
             }
-            if (packet->stream_index == stream && avcodec_send_packet(codec, packet) < 0 &&
+            if (packet->stream_index == stream && Ff().avcodec_send_packet(codec, packet) < 0 &&
                 packet->size > 0) {
                 // One bad packet in a file that otherwise reads is skipped, as players do.
             }
-            av_packet_unref(packet);
+            Ff().av_packet_unref(packet);
         }
         return false;
     }
@@ -100,25 +105,26 @@ AudioFileDecoder::AudioFileDecoder() = default;
 AudioFileDecoder::~AudioFileDecoder() = default;
 
 bool AudioFileDecoder::Open(const std::string& hostPath) {
+    if (!FfmpegLibrary::Get()) return false;
     auto s = std::make_unique<State>();
-    if (avformat_open_input(&s->format, hostPath.c_str(), nullptr, nullptr) < 0) return false;
-    if (avformat_find_stream_info(s->format, nullptr) < 0) return false;
-    s->stream = av_find_best_stream(s->format, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+    if (Ff().avformat_open_input(&s->format, hostPath.c_str(), nullptr, nullptr) < 0) return false;
+    if (Ff().avformat_find_stream_info(s->format, nullptr) < 0) return false;
+    s->stream = Ff().av_find_best_stream(s->format, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
     if (s->stream < 0) return false;
     const AVStream* st = s->format->streams[s->stream];
-    const AVCodec* codec = avcodec_find_decoder(st->codecpar->codec_id);
+    const AVCodec* codec = Ff().avcodec_find_decoder(st->codecpar->codec_id);
     if (!codec) return false;
-    s->codec = avcodec_alloc_context3(codec);
-    if (!s->codec || avcodec_parameters_to_context(s->codec, st->codecpar) < 0 ||
-        avcodec_open2(s->codec, codec, nullptr) < 0)
+    s->codec = Ff().avcodec_alloc_context3(codec);
+    if (!s->codec || Ff().avcodec_parameters_to_context(s->codec, st->codecpar) < 0 ||
+        Ff().avcodec_open2(s->codec, codec, nullptr) < 0)
         return false;
-    s->packet = av_packet_alloc();
-    s->frame = av_frame_alloc();
+    s->packet = Ff().av_packet_alloc();
+    s->frame = Ff().av_frame_alloc();
     if (!s->packet || !s->frame) return false;
     if (st->duration > 0 && st->time_base.den > 0)
-        s->samples = av_rescale_q(st->duration, st->time_base, AVRational{1, 44100});
+        s->samples = Ff().av_rescale_q(st->duration, st->time_base, AVRational{1, 44100});
     else if (s->format->duration > 0)
-        s->samples = av_rescale(s->format->duration, 44100, AV_TIME_BASE);
+        s->samples = Ff().av_rescale(s->format->duration, 44100, AV_TIME_BASE);
     m = std::move(s);
     return true;
 }
@@ -132,11 +138,12 @@ bool AudioFileDecoder::Seek(int64_t sample) {
     // Back to the start and decode forward: exact to the frame for every format, and quick
     // enough for the few seconds a pause usually leaves behind.
     const AVStream* st = m->format->streams[m->stream];
-    if (av_seek_frame(m->format, m->stream, st->start_time == AV_NOPTS_VALUE ? 0 : st->start_time,
-                      AVSEEK_FLAG_BACKWARD) < 0)
+    if (Ff().av_seek_frame(m->format, m->stream,
+                           st->start_time == AV_NOPTS_VALUE ? 0 : st->start_time,
+                           AVSEEK_FLAG_BACKWARD) < 0)
         return false;
-    avcodec_flush_buffers(m->codec);
-    swr_free(&m->resampler);
+    Ff().avcodec_flush_buffers(m->codec);
+    Ff().swr_free(&m->resampler);
     m->pending.clear();
     m->pendingAt = 0;
     m->drained = false;

@@ -1,17 +1,18 @@
 #include "platform/video_decoder.h"
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/channel_layout.h>
-#include <libavutil/imgutils.h>
-#include <libswresample/swresample.h>
-#include <libswscale/swscale.h>
-}
-
+#include "platform/ffmpeg_library.h"
 #include "platform/file_system.h"
 
 namespace platform {
+
+namespace {
+
+// Only reached once Open found the libraries.
+const FfmpegLibrary& Ff() {
+    return *FfmpegLibrary::Get();
+}
+
+}  // namespace
 
 struct VideoDecoder::State {
     AVFormatContext* format = nullptr;
@@ -26,69 +27,70 @@ struct VideoDecoder::State {
     bool drained = false;
 
     ~State() {
-        sws_freeContext(scaler);
-        swr_free(&resampler);
-        av_frame_free(&frame);
-        av_packet_free(&packet);
-        avcodec_free_context(&video);
-        avcodec_free_context(&audio);
-        avformat_close_input(&format);
+        Ff().sws_freeContext(scaler);
+        Ff().swr_free(&resampler);
+        Ff().av_frame_free(&frame);
+        Ff().av_packet_free(&packet);
+        Ff().avcodec_free_context(&video);
+        Ff().avcodec_free_context(&audio);
+        Ff().avformat_close_input(&format);
     }
 
     AVCodecContext* OpenCodec(int index) {
         const AVCodecParameters* parameters = format->streams[index]->codecpar;
-        const AVCodec* codec = avcodec_find_decoder(parameters->codec_id);
+        const AVCodec* codec = Ff().avcodec_find_decoder(parameters->codec_id);
         if (!codec) return nullptr;
-        AVCodecContext* context = avcodec_alloc_context3(codec);
-        if (!context || avcodec_parameters_to_context(context, parameters) < 0 ||
-            avcodec_open2(context, codec, nullptr) < 0) {
-            avcodec_free_context(&context);
+        AVCodecContext* context = Ff().avcodec_alloc_context3(codec);
+        if (!context || Ff().avcodec_parameters_to_context(context, parameters) < 0 ||
+            Ff().avcodec_open2(context, codec, nullptr) < 0) {
+            Ff().avcodec_free_context(&context);
             return nullptr;
         }
         return context;
     }
 
     void TakeSound(std::vector<int16_t>& sound) {
-        while (avcodec_receive_frame(audio, frame) == 0) {
+        while (Ff().avcodec_receive_frame(audio, frame) == 0) {
             if (!resampler) {
                 AVChannelLayout stereo;
-                av_channel_layout_default(&stereo, 2);
-                if (swr_alloc_set_opts2(&resampler, &stereo, AV_SAMPLE_FMT_S16, 44100,
-                                        &frame->ch_layout,
-                                        static_cast<AVSampleFormat>(frame->format),
-                                        frame->sample_rate, 0, nullptr) < 0 ||
-                    swr_init(resampler) < 0) {
-                    swr_free(&resampler);
+                Ff().av_channel_layout_default(&stereo, 2);
+                if (Ff().swr_alloc_set_opts2(&resampler, &stereo, AV_SAMPLE_FMT_S16, 44100,
+                                             &frame->ch_layout,
+                                             static_cast<AVSampleFormat>(frame->format),
+                                             frame->sample_rate, 0, nullptr) < 0 ||
+                    Ff().swr_init(resampler) < 0) {
+                    Ff().swr_free(&resampler);
                     continue;
                 }
             }
-            const int room = swr_get_out_samples(resampler, frame->nb_samples);
+            const int room = Ff().swr_get_out_samples(resampler, frame->nb_samples);
             if (room <= 0) continue;
             const size_t at = sound.size();
             sound.resize(at + static_cast<size_t>(room) * 2);
             uint8_t* out = reinterpret_cast<uint8_t*>(sound.data() + at);
-            const int made = swr_convert(resampler, &out, room,
-                                         const_cast<const uint8_t**>(frame->extended_data),
-                                         frame->nb_samples);
+            const int made = Ff().swr_convert(resampler, &out, room,
+                                              const_cast<const uint8_t**>(frame->extended_data),
+                                              frame->nb_samples);
             sound.resize(at + static_cast<size_t>(std::max(made, 0)) * 2);
         }
     }
 
     bool TakePicture(QImage& picture, int64_t& ms) {
-        if (avcodec_receive_frame(video, frame) != 0) return false;
+        if (Ff().avcodec_receive_frame(video, frame) != 0) return false;
         const int w = frame->width, h = frame->height;
         if (w <= 0 || h <= 0) return false;
-        scaler = sws_getCachedContext(scaler, w, h, static_cast<AVPixelFormat>(frame->format), w,
-                                      h, AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr, nullptr);
+        scaler =
+            Ff().sws_getCachedContext(scaler, w, h, static_cast<AVPixelFormat>(frame->format), w, h,
+                                      AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr, nullptr);
         if (!scaler) return false;
         picture = QImage(w, h, QImage::Format_RGB32);
         if (picture.isNull()) return false;  // a size no memory holds: a damaged movie
         uint8_t* planes[1] = {picture.bits()};
         const int strides[1] = {static_cast<int>(picture.bytesPerLine())};
-        sws_scale(scaler, frame->data, frame->linesize, 0, h, planes, strides);
+        Ff().sws_scale(scaler, frame->data, frame->linesize, 0, h, planes, strides);
         const int64_t pts = frame->best_effort_timestamp;
         const AVRational base = format->streams[videoStream]->time_base;
-        ms = pts == AV_NOPTS_VALUE ? 0 : av_rescale_q(pts, base, AVRational{1, 1000});
+        ms = pts == AV_NOPTS_VALUE ? 0 : Ff().av_rescale_q(pts, base, AVRational{1, 1000});
         return true;
     }
 };
@@ -99,22 +101,23 @@ VideoDecoder::~VideoDecoder() = default;
 
 bool VideoDecoder::Open(const std::string& path) {
     Close();
+    // A movie that is not there costs no loading of FFmpeg.
+    if (!FileSystem::FileExists(path) || !FfmpegLibrary::Get()) return false;
     // Damaged movies are our own error path; FFmpeg's warnings about them are noise.
-    av_log_set_level(AV_LOG_ERROR);
+    Ff().av_log_set_level(AV_LOG_ERROR);
     auto s = std::make_unique<State>();
     const std::string host = FileSystem::ToHostPath(path);
-    if (!FileSystem::MayRead(path)) return false;
-    if (avformat_open_input(&s->format, host.c_str(), nullptr, nullptr) < 0) return false;
-    if (avformat_find_stream_info(s->format, nullptr) < 0) return false;
-    s->videoStream = av_find_best_stream(s->format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    if (Ff().avformat_open_input(&s->format, host.c_str(), nullptr, nullptr) < 0) return false;
+    if (Ff().avformat_find_stream_info(s->format, nullptr) < 0) return false;
+    s->videoStream = Ff().av_find_best_stream(s->format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
     if (s->videoStream < 0) return false;
     s->video = s->OpenCodec(s->videoStream);
     if (!s->video) return false;
-    s->audioStream = av_find_best_stream(s->format, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+    s->audioStream = Ff().av_find_best_stream(s->format, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
     // A movie whose sound cannot be decoded still plays, silently.
     if (s->audioStream >= 0) s->audio = s->OpenCodec(s->audioStream);
-    s->packet = av_packet_alloc();
-    s->frame = av_frame_alloc();
+    s->packet = Ff().av_packet_alloc();
+    s->frame = Ff().av_frame_alloc();
     if (!s->packet || !s->frame) return false;
     m = std::move(s);
     return true;
@@ -133,23 +136,23 @@ bool VideoDecoder::NextFrame(QImage& picture, int64_t& ms, std::vector<int16_t>&
     for (;;) {
         if (m->TakePicture(picture, ms)) return true;
         if (m->drained) return false;
-        const int read = av_read_frame(m->format, m->packet);
+        const int read = Ff().av_read_frame(m->format, m->packet);
         if (read < 0) {
             // The end (or damage): flush what the decoders still hold.
             m->drained = true;
-            avcodec_send_packet(m->video, nullptr);
+            Ff().avcodec_send_packet(m->video, nullptr);
             if (m->audio) {
-                avcodec_send_packet(m->audio, nullptr);
+                Ff().avcodec_send_packet(m->audio, nullptr);
                 m->TakeSound(sound);
             }
             continue;
         }
         if (m->packet->stream_index == m->videoStream) {
-            avcodec_send_packet(m->video, m->packet);
+            Ff().avcodec_send_packet(m->video, m->packet);
         } else if (m->audio && m->packet->stream_index == m->audioStream) {
-            if (avcodec_send_packet(m->audio, m->packet) == 0) m->TakeSound(sound);
+            if (Ff().avcodec_send_packet(m->audio, m->packet) == 0) m->TakeSound(sound);
         }
-        av_packet_unref(m->packet);
+        Ff().av_packet_unref(m->packet);
     }
 }
 
