@@ -10,18 +10,19 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+// The FFmpeg functions the program calls, looked up by name when the libraries open.
+// clang-format off
 #define VELMOR_FFMPEG_FUNCTIONS(X)                                                              \
-    X(av_channel_layout_default)                                                                \
-    X(av_find_best_stream) X(av_frame_alloc) X(av_frame_free) X(av_frame_unref)                 \
-        X(av_log_set_level) X(av_packet_alloc) X(av_packet_free) X(av_packet_unref)             \
-            X(av_read_frame) X(av_rescale) X(av_rescale_q) X(av_seek_frame)                     \
-                X(avcodec_alloc_context3) X(avcodec_find_decoder) X(avcodec_flush_buffers)      \
-                    X(avcodec_free_context) X(avcodec_open2) X(avcodec_parameters_to_context)   \
-                        X(avcodec_receive_frame) X(avcodec_send_packet) X(avformat_close_input) \
-                            X(avformat_find_stream_info) X(avformat_open_input)                 \
-                                X(swr_alloc_set_opts2) X(swr_convert) X(swr_free)               \
-                                    X(swr_get_out_samples) X(swr_init) X(sws_freeContext)       \
-                                        X(sws_getCachedContext) X(sws_scale)
+    X(av_channel_layout_default) X(av_find_best_stream) X(av_frame_alloc) X(av_frame_free)      \
+    X(av_frame_unref) X(av_log_set_level) X(av_packet_alloc) X(av_packet_free)                  \
+    X(av_packet_unref) X(av_read_frame) X(av_rescale) X(av_rescale_q) X(av_seek_frame)          \
+    X(avcodec_alloc_context3) X(avcodec_find_decoder) X(avcodec_flush_buffers)                  \
+    X(avcodec_free_context) X(avcodec_open2) X(avcodec_parameters_to_context)                   \
+    X(avcodec_receive_frame) X(avcodec_send_packet) X(avformat_close_input)                     \
+    X(avformat_find_stream_info) X(avformat_open_input) X(swr_alloc_set_opts2) X(swr_convert)   \
+    X(swr_free) X(swr_get_out_samples) X(swr_init) X(sws_freeContext) X(sws_getCachedContext)   \
+    X(sws_scale)
+// clang-format on
 
 namespace platform {
 
