@@ -41,28 +41,7 @@ struct AudioFileDecoder::State {
     }
 
     void Convert() {
-        if (!resampler) {
-            AVChannelLayout stereo;
-            Ff().av_channel_layout_default(&stereo, 2);
-            if (Ff().swr_alloc_set_opts2(&resampler, &stereo, AV_SAMPLE_FMT_S16, 44100,
-                                         &frame->ch_layout,
-                                         static_cast<AVSampleFormat>(frame->format),
-                                         frame->sample_rate, 0, nullptr) < 0 ||
-                Ff().swr_init(resampler) < 0) {
-                Ff().swr_free(&resampler);
-                broken = true;
-                return;
-            }
-        }
-        const int room = Ff().swr_get_out_samples(resampler, frame->nb_samples);
-        if (room <= 0) return;
-        const size_t at = pending.size();
-        pending.resize(at + static_cast<size_t>(room) * 2);
-        uint8_t* out = reinterpret_cast<uint8_t*>(pending.data() + at);
-        const int made =
-            Ff().swr_convert(resampler, &out, room,
-                             const_cast<const uint8_t**>(frame->extended_data), frame->nb_samples);
-        pending.resize(at + static_cast<size_t>(std::max(made, 0)) * 2);
+        if (!Ff().AppendStereo(resampler, *frame, pending)) broken = true;
     }
 
     // Decodes until something is pending; false at the end or where the data breaks off.

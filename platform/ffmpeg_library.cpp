@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -54,6 +55,31 @@ bool FfmpegLibrary::Load() {
     VELMOR_FFMPEG_FUNCTIONS(VELMOR_FFMPEG_FIND)
 #undef VELMOR_FFMPEG_FIND
     return complete;
+}
+
+bool FfmpegLibrary::AppendStereo(SwrContext*& resampler, AVFrame& frame,
+                                 std::vector<int16_t>& out) const {
+    if (!resampler) {
+        AVChannelLayout stereo;
+        av_channel_layout_default(&stereo, 2);
+        if (swr_alloc_set_opts2(&resampler, &stereo, AV_SAMPLE_FMT_S16, 44100, &frame.ch_layout,
+                                static_cast<AVSampleFormat>(frame.format), frame.sample_rate, 0,
+                                nullptr) < 0 ||
+            swr_init(resampler) < 0) {
+            swr_free(&resampler);
+            return false;
+        }
+    }
+    const int room = swr_get_out_samples(resampler, frame.nb_samples);
+    if (room <= 0) return true;
+    const size_t at = out.size();
+    out.resize(at + static_cast<size_t>(room) * 2);
+    uint8_t* to = reinterpret_cast<uint8_t*>(out.data() + at);
+    const int made = swr_convert(resampler, &to, room,
+                                 const_cast<const uint8_t**>(frame.extended_data),
+                                 frame.nb_samples);
+    out.resize(at + static_cast<size_t>(std::max(made, 0)) * 2);
+    return true;
 }
 
 }  // namespace platform

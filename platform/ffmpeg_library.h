@@ -2,6 +2,9 @@
 // FFmpeg's libraries, opened the first time a movie or a ripped CD track is read: linked into
 // the program they cost about a fifth of its memory and of its start-up for games that never
 // play either.
+#include <cstdint>
+#include <vector>
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -31,6 +34,11 @@ public:
     // The functions, each from the library of the major version these headers describe;
     // nullptr when one of them cannot be opened (then movies and ripped tracks do not play).
     static const FfmpegLibrary* Get();
+
+    // The frame's sound appended to out as 16-bit stereo at 44.1 kHz, through resampler, which
+    // is made on the first frame; false when FFmpeg refuses to make it.
+    bool AppendStereo(SwrContext*& resampler, AVFrame& frame,
+                      std::vector<int16_t>& out) const;
 
 #define VELMOR_FFMPEG_MEMBER(name) decltype(&::name) name = nullptr;
     VELMOR_FFMPEG_FUNCTIONS(VELMOR_FFMPEG_MEMBER)

@@ -50,29 +50,9 @@ struct VideoDecoder::State {
     }
 
     void TakeSound(std::vector<int16_t>& sound) {
-        while (Ff().avcodec_receive_frame(audio, frame) == 0) {
-            if (!resampler) {
-                AVChannelLayout stereo;
-                Ff().av_channel_layout_default(&stereo, 2);
-                if (Ff().swr_alloc_set_opts2(&resampler, &stereo, AV_SAMPLE_FMT_S16, 44100,
-                                             &frame->ch_layout,
-                                             static_cast<AVSampleFormat>(frame->format),
-                                             frame->sample_rate, 0, nullptr) < 0 ||
-                    Ff().swr_init(resampler) < 0) {
-                    Ff().swr_free(&resampler);
-                    continue;
-                }
-            }
-            const int room = Ff().swr_get_out_samples(resampler, frame->nb_samples);
-            if (room <= 0) continue;
-            const size_t at = sound.size();
-            sound.resize(at + static_cast<size_t>(room) * 2);
-            uint8_t* out = reinterpret_cast<uint8_t*>(sound.data() + at);
-            const int made = Ff().swr_convert(resampler, &out, room,
-                                              const_cast<const uint8_t**>(frame->extended_data),
-                                              frame->nb_samples);
-            sound.resize(at + static_cast<size_t>(std::max(made, 0)) * 2);
-        }
+        // A frame the resampler refuses is dropped; the next may open it.
+        while (Ff().avcodec_receive_frame(audio, frame) == 0)
+            Ff().AppendStereo(resampler, *frame, sound);
     }
 
     bool TakePicture(QImage& picture, int64_t& ms) {
