@@ -32,7 +32,9 @@ void TVelmorSystemData::Read(const TXiniFile& ini, const std::string& projectFil
     MessageWindowImage = ini.ReadString("MessageWindow", "Image", "");
     MessageWindowBasePoint = ini.ReadInteger("MessageWindow", "BasePoint", 2);
     MessageWindowPoint.x = ini.ReadInteger("MessageWindow", "X", w / 2);
-    MessageWindowPoint.y = ini.ReadInteger("MessageWindow", "Y", h * 31 / 32);
+    // Wide enough that a hostile height cannot overflow.
+    MessageWindowPoint.y =
+        ini.ReadInteger("MessageWindow", "Y", static_cast<int32_t>(int64_t{h} * 31 / 32));
     BorderSize = ini.ReadInteger("MessageWindow", "BorderSize", 10);
     MessageShadowDraw = ini.ReadBool("MessageWindow", "MessageShadowDraw", true);
     MessageColor = ini.ReadInteger("MessageWindow", "MessageColor", 0xFFFFFF);
