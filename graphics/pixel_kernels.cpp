@@ -1,5 +1,9 @@
 #include "graphics/pixel_kernels.h"
 
+#include <algorithm>
+#include <cstring>
+
+#include "graphics/map_spans.h"
 #include "graphics/pixel_rows.h"
 
 using platform::Bitmap;
@@ -44,9 +48,38 @@ bool Inside(const Bitmap& b, int x, int y, int w, int h) {
     return x >= 0 && y >= 0 && x + w <= b.Width() && y + h <= b.Height();
 }
 
+using TRow = void (*)(uint8_t* t, const uint8_t* s, const uint8_t* m, int w, bool mirrored);
+
+// Rows through the map's span index: shown runs copied, hidden ones skipped, the rest mixed
+// by the row kernel on its stretch. Only for kernels that give the source and the target
+// exactly at 0 and 255 and treat every pixel alike, so cutting a row changes no byte.
+void SpanRows(TRow row, const TMapSpans& spans, bool mirrored, Bitmap& target, int x, int y,
+              Bitmap& source, int sx, int sy, int w, int h, const Bitmap& map) {
+    for (int i = 0; i < h; ++i) {
+        uint8_t* t = target.ScanLine(y + i) + static_cast<ptrdiff_t>(x) * 4;
+        const uint8_t* s =
+            static_cast<const Bitmap&>(source).ScanLine(sy + i) + static_cast<ptrdiff_t>(sx) * 4;
+        const uint8_t* m = map.ScanLine(sy + i) + sx;
+        for (const TMapSpans::TRun& run : spans.Row(sy + i)) {
+            const int begin = std::max(run.begin - sx, 0), end = std::min(run.end - sx, w);
+            if (begin >= end) continue;
+            // Mirrored, source columns [begin, end) land on target columns [w - end, w - begin).
+            uint8_t* tp = t + 4 * static_cast<ptrdiff_t>(mirrored ? w - end : begin);
+            if (run.shown && !mirrored)
+                std::memcpy(tp, s + 4 * begin, static_cast<size_t>(end - begin) * 4);
+            else
+                row(tp, s + 4 * begin, m + begin, end - begin, mirrored);
+        }
+    }
+}
+
 void Rows(const TPixelRows& rows, Layout layout, bool mirrored, Bitmap& target, int x, int y,
-          Bitmap& source, int sx, int sy, int w, int h, const Bitmap& map) {
+          Bitmap& source, int sx, int sy, int w, int h, const Bitmap& map, bool exact) {
     auto row = layout == k32 ? rows.blend32 : layout == k24 ? rows.blend24 : rows.blend555;
+    if (exact && layout == k32) {
+        if (auto spans = TMapSpans::For(map))
+            return SpanRows(row, *spans, mirrored, target, x, y, source, sx, sy, w, h, map);
+    }
     const int bytes = static_cast<int>(layout);
     for (int i = 0; i < h; ++i) {
         uint8_t* t = target.ScanLine(y + i) + static_cast<ptrdiff_t>(x) * bytes;
@@ -80,7 +113,9 @@ void Kernel(Bitmap& target, int x, int y, Bitmap& source, int sx, int sy, int w,
             LayoutOf(source.GetPixelFormat()) != layout)
             return;
     }
-    Rows(RowsOf(Family), layout, Mirrored, target, x, y, source, sx, sy, w, h, map);
+    // The plain family copies three bytes of a shown 32-bit pixel, not four.
+    Rows(RowsOf(Family), layout, Mirrored, target, x, y, source, sx, sy, w, h, map,
+         Family != TPixelFamily::Plain);
     if (switched) {
         if (targetFormat != PixelFormat::Custom) target.SetPixelFormat(targetFormat);
         if (sourceFormat != PixelFormat::Custom) source.SetPixelFormat(sourceFormat);

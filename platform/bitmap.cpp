@@ -276,6 +276,19 @@ const uint8_t* Bitmap::ScanLine(int y) const {
     return m_Impl->image.constScanLine(y);
 }
 
+std::shared_ptr<const BitmapDerived> Bitmap::Derived() const {
+    const Impl& impl = *m_Impl;
+    if (impl.Is4() || impl.derivedKey == 0 || impl.derivedKey != impl.image.cacheKey()) return {};
+    return impl.derived;
+}
+
+void Bitmap::SetDerived(std::shared_ptr<const BitmapDerived> data) const {
+    Impl& impl = *m_Impl;
+    const qint64 key = impl.Is4() ? 0 : impl.image.cacheKey();
+    impl.derived = key == 0 ? nullptr : std::move(data);
+    impl.derivedKey = impl.derived ? key : 0;
+}
+
 int Bitmap::BytesPerLine() const {
     return m_Impl->Is4() ? m_Impl->stride4 : static_cast<int>(m_Impl->image.bytesPerLine());
 }

@@ -12,6 +12,13 @@ namespace platform {
 
 class Canvas;
 
+// Data worked out from a picture's pixels (a span index of a transparency map, say), kept
+// with the picture until its pixels change.
+class BitmapDerived {
+public:
+    virtual ~BitmapDerived() = default;
+};
+
 // Codes in the order the engine's settings pass them (7 is the 32-bit format).
 enum class PixelFormat : uint8_t {
     Device = 0,
@@ -84,6 +91,12 @@ public:
     // PNG, BMP, JPEG ... by the host's image readers; false and unchanged when corrupt.
     bool LoadFromEncoded(const uint8_t* data, size_t size);
     bool SavePng(const std::string& hostPath) const;
+
+    // What was attached last, or null once the pixels may have changed since: every writable
+    // access (ScanLine, the canvas, loads, format changes) counts as a change. 4-bit pictures
+    // keep nothing.
+    std::shared_ptr<const BitmapDerived> Derived() const;
+    void SetDerived(std::shared_ptr<const BitmapDerived> data) const;
 
     struct Impl;
     Impl& impl() { return *m_Impl; }

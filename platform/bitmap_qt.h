@@ -1,6 +1,7 @@
 #pragma once
 // Window code only: the QImage behind a Bitmap.
 #include <QImage>
+#include <memory>
 #include <vector>
 
 #include "platform/bitmap.h"
@@ -17,6 +18,9 @@ struct Bitmap::Impl {
     bool transparent = false;
     uint32_t transparentColour = 0;
     mutable QImage view;  // 4-bit pictures as 8-bit, for drawing
+    // QImage's cache key moves on every writable access, so it tells when derived data is stale.
+    mutable std::shared_ptr<const BitmapDerived> derived;
+    mutable qint64 derivedKey = 0;
 
     bool Is4() const { return width4 > 0; }
     void Clear4() {

@@ -1,0 +1,35 @@
+#pragma once
+// Where a transparency map shows its picture: per row, the stretches that are wholly shown
+// (map 0) and those with anything else, so a blend copies the first, mixes only the second
+// and skips the rest (map 255) without reading the map again. Kept with the map while its
+// pixels stay the same.
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <vector>
+
+#include "platform/bitmap.h"
+
+class TMapSpans : public platform::BitmapDerived {
+public:
+    struct TRun {
+        int32_t begin, end;  // columns [begin, end)
+        bool shown;          // every pixel 0; else soft (may hold 0 and 255 too)
+    };
+
+    // The index of an 8-bit map; runs of 0 or 255 shorter than kShortest are left to the mixing.
+    static std::shared_ptr<const TMapSpans> Build(const platform::Bitmap& map);
+    // The index kept with the map, built on the second draw of the same pixels (a map
+    // rewritten for every draw is never indexed); null when the blend should read the map.
+    static std::shared_ptr<const TMapSpans> For(const platform::Bitmap& map);
+
+    std::span<const TRun> Row(int y) const {
+        return {m_Runs.data() + m_RowStart[y], m_Runs.data() + m_RowStart[y + 1]};
+    }
+
+    static constexpr int kShortest = 32;
+
+private:
+    std::vector<uint32_t> m_RowStart;
+    std::vector<TRun> m_Runs;
+};
