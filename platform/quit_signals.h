@@ -6,6 +6,9 @@ namespace platform {
 class QuitSignals {
 public:
     static void Install();
+    // A descriptor that becomes readable when the first signal arrives, so an event loop
+    // can wait for it instead of polling the flag; -1 before Install or when it failed.
+    static int WakeDescriptor();
 };
 
 }  // namespace platform

@@ -1,7 +1,9 @@
 // The program entry: the command line, one copy at a time, then the game window.
 #include <QApplication>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <cstdio>
+#include <memory>
 
 #include "platform/instance_raiser.h"
 #include "platform/qt_message_box.h"
@@ -67,11 +69,26 @@ int main(int argc, char** argv) {
             // the player's settings and progress are still written. A second request ends the
             // program at once.
             platform::QuitSignals::Install();
-            QTimer quitWatch;
-            QObject::connect(&quitWatch, &QTimer::timeout, &form, [&form] {
+            // Woken by the signal itself: a poll would wake the waiting program ten times a
+            // second for nothing. Once asked, the close is retried until the window goes, as
+            // a dialog that is open may hold it.
+            QTimer quitPoll;
+            QObject::connect(&quitPoll, &QTimer::timeout, &form, [&form] {
                 if (platform::QuitRequest::IsSet()) form.close();
             });
-            quitWatch.start(100);
+            std::unique_ptr<QSocketNotifier> quitWatch;
+            const int wake = platform::QuitSignals::WakeDescriptor();
+            if (wake >= 0) {
+                quitWatch = std::make_unique<QSocketNotifier>(wake, QSocketNotifier::Read);
+                QObject::connect(quitWatch.get(), &QSocketNotifier::activated, &form,
+                                 [&quitWatch, &quitPoll, &form] {
+                                     quitWatch->setEnabled(false);
+                                     quitPoll.start(100);
+                                     form.close();
+                                 });
+            } else {
+                quitPoll.start(100);
+            }
             app.exec();
         }
     }
