@@ -1,12 +1,20 @@
 #include "sound/ogg_format.h"
 
 #include <climits>
+#include <algorithm>
 #include <cstring>
 
 namespace {
 // Undecodable stretches in a row before a damaged stream is given up.
 constexpr int kMaxHoles = 64;
+// Sounds up to this size once decoded are kept for their loops: about 24 s of 44.1 kHz
+// stereo, the length of most ambient loops and of short music.
+size_t g_MaxKept = size_t(4) << 20;
 }  // namespace
+
+void TyxOggFormat::SetKeptLimitForTests(size_t bytes) {
+    g_MaxKept = bytes;
+}
 
 TyxOggFormat::TyxOggFormat() {
     std::memset(&m_Decoder, 0, sizeof m_Decoder);
@@ -23,6 +31,46 @@ TyxOggFormat::~TyxOggFormat() {
 void TyxOggFormat::Clear() {
     if (m_Stream) ov_clear(&m_Decoder);
     m_Stream = nullptr;
+    m_Kept = {};
+    m_KeptTotal = m_KeptPos = 0;
+    m_FromKept = false;
+}
+
+void TyxOggFormat::Keep(const char* bytes, long count) {
+    if (m_KeptTotal == 0 || m_FromKept) return;
+    if (m_Kept.size() + static_cast<size_t>(count) > m_KeptTotal) {
+        // More than the stream declared: not the sound it said it was, so nothing is kept.
+        m_Kept = {};
+        m_KeptTotal = 0;
+        return;
+    }
+    m_Kept.insert(m_Kept.end(), bytes, bytes + count);
+}
+
+uint32_t TyxOggFormat::ReadKept(char* out, uint32_t length, bool loop) {
+    const uint32_t frameBytes = m_Format.nBlockAlign;
+    uint32_t count = 0;
+    while (count < length) {
+        if (length - count < frameBytes) {
+            std::memset(out + count, 0, length - count);
+            break;
+        }
+        if (m_KeptPos == m_Kept.size()) {
+            if (!loop) {
+                std::memset(out + count, 0, length - count);
+                m_Ended = true;
+                return count;
+            }
+            m_KeptPos = 0;
+        }
+        // Whole frames, as the decoder hands them out.
+        const size_t n = std::min<size_t>(m_Kept.size() - m_KeptPos,
+                                          (length - count) / frameBytes * frameBytes);
+        std::memcpy(out + count, m_Kept.data() + m_KeptPos, n);
+        m_KeptPos += n;
+        count += static_cast<uint32_t>(n);
+    }
+    return count;
 }
 
 size_t TyxOggFormat::ReadCallback(void* buffer, size_t size, size_t count, void* self) {
@@ -92,12 +140,23 @@ bool TyxOggFormat::Open(TyxSoundStream* stream) {
     m_Format.cbSize = 0;
     double total = ov_time_total(&m_Decoder, -1);
     if (total > 0 && total * 1000.0 < INT_MAX) m_TotalLength = static_cast<int>(total * 1000.0);
+    const ogg_int64_t frames = ov_pcm_total(&m_Decoder, -1);
+    if (frames > 0 && static_cast<uint64_t>(frames) <= g_MaxKept / m_Format.nBlockAlign) {
+        m_KeptTotal = static_cast<size_t>(frames) * m_Format.nBlockAlign;
+        m_Kept.reserve(m_KeptTotal);
+    }
     return true;
 }
 
 bool TyxOggFormat::Rewind() {
     if (!m_Stream) return false;
     m_Ended = false;
+    if (m_FromKept) {
+        m_KeptPos = 0;
+        return true;
+    }
+    // A pass cut short is kept again from the start.
+    m_Kept.clear();
     return ov_time_seek(&m_Decoder, 0.0) == 0;
 }
 
@@ -109,6 +168,7 @@ uint32_t TyxOggFormat::Read(void* buffer, uint32_t length, bool loop) {
         m_Ended = true;
         return 0;
     }
+    if (m_FromKept) return ReadKept(out, length, loop);
     int holes = 0;
     bool sinceRewindEmpty = false;  // a rewind that gave nothing means an empty stream
     uint32_t frameBytes = m_Format.nBlockAlign ? m_Format.nBlockAlign : 1;
@@ -121,10 +181,18 @@ uint32_t TyxOggFormat::Read(void* buffer, uint32_t length, bool loop) {
         long got =
             ov_read(&m_Decoder, out + count, static_cast<int>(length - count), 0, 2, 1, nullptr);
         if (got > 0) {
+            Keep(out + count, got);
             count += static_cast<uint32_t>(got);
             holes = 0;
             sinceRewindEmpty = false;
         } else if (got == 0) {
+            // The whole pass is here: from now on it plays from memory (and so plays on when
+            // the file goes bad later).
+            if (m_KeptTotal != 0 && m_Kept.size() == m_KeptTotal) {
+                m_FromKept = true;
+                m_KeptPos = m_Kept.size();
+                return count + ReadKept(out + count, length - count, loop);
+            }
             if (loop && !sinceRewindEmpty) {
                 Rewind();
                 sinceRewindEmpty = true;
@@ -134,11 +202,16 @@ uint32_t TyxOggFormat::Read(void* buffer, uint32_t length, bool loop) {
             m_Ended = true;
             if (loop) m_Failed = true;
             return count;
-        } else if (++holes > kMaxHoles || got == OV_EBADLINK || got == OV_EINVAL) {
-            std::memset(out + count, 0, length - count);
-            m_Ended = true;
-            m_Failed = true;
-            return count;
+        } else {
+            // Decoded with holes, a pass would not come out alike twice.
+            m_Kept = {};
+            m_KeptTotal = 0;
+            if (++holes > kMaxHoles || got == OV_EBADLINK || got == OV_EINVAL) {
+                std::memset(out + count, 0, length - count);
+                m_Ended = true;
+                m_Failed = true;
+                return count;
+            }
         }
     }
     return count;
