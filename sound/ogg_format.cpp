@@ -1,7 +1,7 @@
 #include "sound/ogg_format.h"
 
-#include <climits>
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
 namespace {
@@ -141,7 +141,8 @@ bool TyxOggFormat::Open(TyxSoundStream* stream) {
     double total = ov_time_total(&m_Decoder, -1);
     if (total > 0 && total * 1000.0 < INT_MAX) m_TotalLength = static_cast<int>(total * 1000.0);
     const ogg_int64_t frames = ov_pcm_total(&m_Decoder, -1);
-    if (frames > 0 && static_cast<uint64_t>(frames) <= g_MaxKept / m_Format.nBlockAlign) {
+    if (frames > 0 && m_Format.nBlockAlign != 0 &&
+        static_cast<uint64_t>(frames) <= g_MaxKept / m_Format.nBlockAlign) {
         m_KeptTotal = static_cast<size_t>(frames) * m_Format.nBlockAlign;
         m_Kept.reserve(m_KeptTotal);
     }
