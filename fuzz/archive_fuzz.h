@@ -55,15 +55,6 @@ inline void Write(const std::string& path, const uint8_t* data, size_t size) {
         .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
 }
 
-// A member's name, whether the archive lists members by pointer or by value.
-template <class Item>
-const std::string& NameOf(const Item& item) {
-    if constexpr (requires { item->Name; })
-        return item->Name;
-    else
-        return item.Name;
-}
-
 // Opens the input as an index of the given extension and reads its first members every way.
 template <class Archive>
 int Run(const uint8_t* data, size_t size, const std::string& extension) {
@@ -78,7 +69,7 @@ int Run(const uint8_t* data, size_t size, const std::string& extension) {
     const auto& items = archive.Items();
     for (const auto& member : items) {
         if (++tried > 16) break;
-        const std::string& name = NameOf(member);
+        const std::string& name = member.Name;
         if (archive.Contains(name) != !archive.DataFileName().empty()) __builtin_trap();
         std::vector<uint8_t> bytes;
         std::string realName;

@@ -1,5 +1,7 @@
 #include "resources/bcl.h"
 
+#include <climits>
+#include <cstdint>
 #include <functional>
 
 #include "platform/file_system.h"
@@ -14,6 +16,25 @@ std::string Trim(const std::string& line) {
     while (b < e && static_cast<unsigned char>(line[b]) <= 32) ++b;
     while (e > b && static_cast<unsigned char>(line[e - 1]) <= 32) --e;
     return line.substr(b, e - b);
+}
+
+// Whether name folds into key, without making the folded copy.
+bool FoldsInto(std::string_view name, std::string_view key) {
+    if (name.size() != key.size()) return false;
+    for (size_t i = 0; i < name.size();) {
+        const auto b = static_cast<unsigned char>(name[i]);
+        if (platform::IsSjisLeadByte(b) && i + 1 < name.size()) {
+            auto t = static_cast<unsigned char>(name[i + 1]);
+            if (b == 0x82 && t >= 0x81 && t <= 0x9A) t = static_cast<unsigned char>(t - 0x81 + 0x60);
+            if (name[i] != key[i] || static_cast<char>(t) != key[i + 1]) return false;
+            i += 2;
+            continue;
+        }
+        const char c = b >= 'a' && b <= 'z' ? static_cast<char>(b - 'a' + 'A') : name[i];
+        if (c != key[i]) return false;
+        ++i;
+    }
+    return true;
 }
 
 }  // namespace
@@ -39,8 +60,8 @@ std::string TyxBCL::NameKey(std::string_view name) {
 
 bool TyxBCL::Open(const std::string& indexFileName) {
     if (!platform::FileSystem::FileExists(indexFileName)) return false;
-    m_Items.clear();
-    m_Keys.clear();
+    m_Entries.clear();
+    m_Text.clear();
     m_Next.clear();
     m_Slots.clear();
     m_DataFileName.clear();
@@ -69,19 +90,24 @@ void TyxBCL::Parse(const TStringList& lines) {
             continue;
         }
         if (i + 2 >= lines.size()) continue;
-        auto item = std::make_unique<TyxBCDItem>();
-        item->Name = std::move(name);
+        int32_t values[2] = {0, 0};
         for (size_t k = 1; k <= 2; ++k) {
             const std::string number = Trim(lines[i + k]);
-            int32_t value = 0;
-            if (!yx::TryStrToInt(number, value)) {
+            if (!yx::TryStrToInt(number, values[k - 1])) {
                 m_LastError = "'" + number + "' is not a valid integer value";
                 return;
             }
-            (k == 1 ? item->Offset : item->Size) = value;
         }
-        m_Items.push_back(std::move(item));
+        if (m_Text.size() + name.size() > UINT32_MAX || m_Entries.size() >= INT32_MAX) {
+            m_LastError = "the index holds too many members";
+            return;
+        }
+        m_Entries.push_back({static_cast<uint32_t>(m_Text.size()),
+                             static_cast<uint32_t>(name.size()), values[0], values[1]});
+        m_Text += name;
     }
+    m_Entries.shrink_to_fit();
+    m_Text.shrink_to_fit();
 }
 
 uint64_t TyxBCL::HashKey(std::string_view key) {
@@ -89,26 +115,27 @@ uint64_t TyxBCL::HashKey(std::string_view key) {
 }
 
 void TyxBCL::BuildIndex() {
-    const size_t n = m_Items.size();
-    m_Keys.resize(n);
+    const size_t n = m_Entries.size();
     m_Next.assign(n, -1);
     size_t capacity = 16;
     while (capacity < 2 * n) capacity *= 2;
     m_Slots.assign(capacity, Slot());
-    std::vector<int64_t> last(capacity, -1);  // per slot, the last member of its key so far
+    std::vector<int32_t> last(capacity, -1);  // per slot, the last member of its key so far
     for (size_t i = 0; i < n; ++i) {
-        m_Keys[i] = NameKey(m_Items[i]->Name);
-        const uint64_t hash = HashKey(m_Keys[i]);
+        const std::string key = NameKey(NameOf(m_Entries[i]));
+        const uint64_t hash = HashKey(key);
+        const auto high = static_cast<uint32_t>(hash >> 32);
         for (size_t s = hash & (capacity - 1);; s = (s + 1) & (capacity - 1)) {
             Slot& slot = m_Slots[s];
-            if (slot.First < 0) {
-                slot = {hash, static_cast<int64_t>(i)};
-                last[s] = static_cast<int64_t>(i);
+            if (slot.first < 0) {
+                slot = {high, static_cast<int32_t>(i)};
+                last[s] = static_cast<int32_t>(i);
                 break;
             }
-            if (slot.Hash == hash && m_Keys[static_cast<size_t>(slot.First)] == m_Keys[i]) {
-                m_Next[static_cast<size_t>(last[s])] = static_cast<int64_t>(i);
-                last[s] = static_cast<int64_t>(i);
+            if (slot.hash == high &&
+                FoldsInto(NameOf(m_Entries[static_cast<size_t>(slot.first)]), key)) {
+                m_Next[static_cast<size_t>(last[s])] = static_cast<int32_t>(i);
+                last[s] = static_cast<int32_t>(i);
                 break;
             }
         }
@@ -118,11 +145,20 @@ void TyxBCL::BuildIndex() {
 int64_t TyxBCL::FindKey(const std::string& key, uint64_t hash) const {
     if (m_DataFileName.empty() || m_Slots.empty()) return -1;
     const size_t mask = m_Slots.size() - 1;
+    const auto high = static_cast<uint32_t>(hash >> 32);
     for (size_t s = hash & mask;; s = (s + 1) & mask) {
         const Slot& slot = m_Slots[s];
-        if (slot.First < 0) return -1;
-        if (slot.Hash == hash && m_Keys[static_cast<size_t>(slot.First)] == key) return slot.First;
+        if (slot.first < 0) return -1;
+        if (slot.hash == high && FoldsInto(NameOf(m_Entries[static_cast<size_t>(slot.first)]), key))
+            return slot.first;
     }
+}
+
+std::vector<TyxBCL::TyxBCDItem> TyxBCL::Items() const {
+    std::vector<TyxBCDItem> items;
+    items.reserve(m_Entries.size());
+    for (const Entry& e : m_Entries) items.push_back({std::string(NameOf(e)), e.offset, e.size});
+    return items;
 }
 
 bool TyxBCL::Contains(const std::string& name) const {
@@ -135,10 +171,10 @@ bool TyxBCL::ReadMember(const std::string& name, std::vector<uint8_t>& bytes,
     const std::string key = NameKey(name);
     for (int64_t index = FindKey(key, HashKey(key)); index >= 0;
          index = m_Next[static_cast<size_t>(index)]) {
-        const TyxBCDItem& item = *m_Items[static_cast<size_t>(index)];
+        const Entry& item = m_Entries[static_cast<size_t>(index)];
         std::vector<uint8_t> data;
-        if (!ReadDataRange(item.Offset, item.Size, data)) continue;
-        if (!Unscramble(data, item.Name, realName)) return false;
+        if (!ReadDataRange(item.offset, item.size, data)) continue;
+        if (!Unscramble(data, std::string(NameOf(item)), realName)) return false;
         bytes = std::move(data);
         return true;
     }

@@ -2,7 +2,6 @@
 // An archive whose members are described by a plain-text ".bcl" index: a data header naming
 // the data file, then per member a bracketed name, its offset and its size.
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,7 +33,9 @@ public:
     bool ReadMember(const std::string& name, std::vector<uint8_t>& bytes,
                     std::string& realName) const override;
 
-    const std::vector<std::unique_ptr<TyxBCDItem>>& Items() const { return m_Items; }
+    // In index order; made on each call.
+    std::vector<TyxBCDItem> Items() const;
+    size_t Count() const { return m_Entries.size(); }
     // The key under which equal names (as the locale compares them) meet.
     static std::string NameKey(std::string_view name);
     static uint64_t HashKey(std::string_view key);
@@ -49,14 +50,22 @@ private:
     // The first member of that key in index order, or -1.
     int64_t FindKey(const std::string& key, uint64_t hash) const;
 
-    std::vector<std::unique_ptr<TyxBCDItem>> m_Items;
-    // Name index, built when the archive opens: an open-addressing table of the first member
-    // of each key, and per member the next one with the same key (or -1).
-    struct Slot {
-        uint64_t Hash = 0;
-        int64_t First = -1;
+    // A member: its name in m_Text, then where its bytes are. Names are folded into keys
+    // when compared, so large archives keep no second copy of them.
+    struct Entry {
+        uint32_t at, nameLength;
+        int32_t offset, size;
     };
-    std::vector<std::string> m_Keys;
-    std::vector<int64_t> m_Next;
+    std::string_view NameOf(const Entry& e) const { return {m_Text.data() + e.at, e.nameLength}; }
+    std::vector<Entry> m_Entries;
+    std::string m_Text;
+    // Name index, built when the archive opens: an open-addressing table of the first member
+    // of each key (with the high half of its hash), and per member the next one with the same
+    // key (or -1).
+    struct Slot {
+        uint32_t hash = 0;
+        int32_t first = -1;
+    };
+    std::vector<int32_t> m_Next;
     std::vector<Slot> m_Slots;
 };

@@ -36,9 +36,9 @@ TEST_F(BclTest, CanonicalIndexFromThePacker) {
     EXPECT_EQ(bcl.IndexFileName(), index);
     EXPECT_EQ(bcl.DataFileName(), m_Dir.Str() + "game.bcd");
     ASSERT_EQ(bcl.Items().size(), 3u);
-    EXPECT_EQ(bcl.Items()[0]->Name, "bg\\bg01.txt");  // index order
-    EXPECT_EQ(bcl.Items()[0]->Offset, 16);
-    EXPECT_EQ(bcl.Items()[0]->Size, 12);
+    EXPECT_EQ(bcl.Items()[0].Name, "bg\\bg01.txt");  // index order
+    EXPECT_EQ(bcl.Items()[0].Offset, 16);
+    EXPECT_EQ(bcl.Items()[0].Size, 12);
     TStringList lines = {"old"};
     ASSERT_TRUE(bcl.LoadStrings(lines, "BG\\BG01.TXT"));
     EXPECT_EQ(lines, (TStringList{"hello", "world"}));
@@ -56,7 +56,7 @@ TEST_F(BclTest, HeaderAndNumberRules) {
     TyxBCL bcl(nullptr);
     ASSERT_TRUE(bcl.Open(index));
     ASSERT_EQ(bcl.Items().size(), 4u);  // "[tail]" lacks its size line
-    EXPECT_EQ(bcl.Items()[0]->Name, " spaced ");
+    EXPECT_EQ(bcl.Items()[0].Name, " spaced ");
     EXPECT_FALSE(bcl.Contains("spaced"));
     EXPECT_EQ(Stream(bcl, " SPACED "), "012");
     EXPECT_EQ(Stream(bcl, "hex"), "ab");

@@ -48,7 +48,7 @@ TEST_F(ArchiveWriterTest, DataFileSitsBesideTheIndex) {
     TMemoryStream s;
     ASSERT_TRUE(bcl.LoadStream(s, "[ODD] NAME=1 <X>"));
     EXPECT_EQ(std::string(s.Data(), s.Data() + s.Size()), "odd");
-    EXPECT_EQ(bcl.Items()[0]->Offset, static_cast<int32_t>(TyxArchiveWriter::kHeaderSize));
+    EXPECT_EQ(bcl.Items()[0].Offset, static_cast<int32_t>(TyxArchiveWriter::kHeaderSize));
 }
 
 }  // namespace

@@ -403,8 +403,7 @@ struct Entry {
 std::vector<Entry> EntriesOf(const TyxArchive& archive) {
     std::vector<Entry> entries;
     if (auto* bcl = dynamic_cast<const TyxBCL*>(&archive))
-        for (const auto& item : bcl->Items())
-            entries.push_back({item->Name, item->Offset, item->Size});
+        for (const auto& item : bcl->Items()) entries.push_back({item.Name, item.Offset, item.Size});
     if (auto* bcx = dynamic_cast<const TyxBCX*>(&archive))
         for (const auto& item : bcx->Items()) entries.push_back({item.Name, item.Address, item.Size});
     return entries;
