@@ -66,7 +66,8 @@ std::shared_ptr<const TMapSpans> TMapSpans::For(const platform::Bitmap& map) {
     std::shared_ptr<const platform::BitmapDerived> kept = map.Derived();
     if (auto spans = std::dynamic_pointer_cast<const TMapSpans>(kept)) return spans;
     if (!kept) {
-        map.SetDerived(std::make_shared<TSeen>());
+        static const auto seen = std::make_shared<const TSeen>();
+        map.SetDerived(seen);
         return nullptr;
     }
     std::shared_ptr<const TMapSpans> spans = Build(map);
