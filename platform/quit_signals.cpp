@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 
 #include "platform/quit_request.h"
 
@@ -18,8 +19,10 @@ extern "C" void OnQuitSignal(int signal) {
     if (g_Signals.fetch_add(1) == 0) {
         QuitRequest::Set();
         if (g_Wake[1] >= 0) {
+            const int saved = errno;  // the interrupted code may be about to read it
             const char byte = 1;
             [[maybe_unused]] const ssize_t n = write(g_Wake[1], &byte, 1);
+            errno = saved;
         }
         return;
     }
