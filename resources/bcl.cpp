@@ -18,43 +18,39 @@ std::string Trim(const std::string& line) {
     return line.substr(b, e - b);
 }
 
-// Whether name folds into key, without making the folded copy.
-bool FoldsInto(std::string_view name, std::string_view key) {
-    if (name.size() != key.size()) return false;
+// The folding of yx::SameText, byte by byte: ASCII letters and full-width Latin letters
+// (0x82 0x81..0x9A onto 0x82 0x60..0x79); both bytes of other double-byte characters stay.
+// Calls out(i, folded) for each byte; stops early when out returns false.
+template <class Out>
+bool Fold(std::string_view name, Out out) {
     for (size_t i = 0; i < name.size();) {
         const auto b = static_cast<unsigned char>(name[i]);
         if (platform::IsSjisLeadByte(b) && i + 1 < name.size()) {
             auto t = static_cast<unsigned char>(name[i + 1]);
             if (b == 0x82 && t >= 0x81 && t <= 0x9A) t = static_cast<unsigned char>(t - 0x81 + 0x60);
-            if (name[i] != key[i] || static_cast<char>(t) != key[i + 1]) return false;
+            if (!out(i, name[i]) || !out(i + 1, static_cast<char>(t))) return false;
             i += 2;
             continue;
         }
-        const char c = b >= 'a' && b <= 'z' ? static_cast<char>(b - 'a' + 'A') : name[i];
-        if (c != key[i]) return false;
+        if (!out(i, b >= 'a' && b <= 'z' ? static_cast<char>(b - 'a' + 'A') : name[i])) return false;
         ++i;
     }
     return true;
 }
 
+// Whether name folds into key, without making the folded copy.
+bool FoldsInto(std::string_view name, std::string_view key) {
+    return name.size() == key.size() && Fold(name, [key](size_t i, char c) { return key[i] == c; });
+}
+
 }  // namespace
 
 std::string TyxBCL::NameKey(std::string_view name) {
-    // The folding of yx::SameText: ASCII letters and full-width Latin letters (0x82 0x81..0x9A
-    // onto 0x82 0x60..0x79); both bytes of other double-byte characters stay.
     std::string key(name);
-    for (size_t i = 0; i < key.size();) {
-        const auto b = static_cast<unsigned char>(key[i]);
-        if (platform::IsSjisLeadByte(b) && i + 1 < key.size()) {
-            const auto t = static_cast<unsigned char>(key[i + 1]);
-            if (b == 0x82 && t >= 0x81 && t <= 0x9A)
-                key[i + 1] = static_cast<char>(t - 0x81 + 0x60);
-            i += 2;
-            continue;
-        }
-        if (b >= 'a' && b <= 'z') key[i] = static_cast<char>(b - 'a' + 'A');
-        ++i;
-    }
+    Fold(name, [&key](size_t i, char c) {
+        key[i] = c;
+        return true;
+    });
     return key;
 }
 
