@@ -37,10 +37,11 @@ struct Screen {
     std::string name;
 };
 const Screen kScreens[] = {{800, 600, "800x600"}, {1920, 1080, "1920x1080"}};
-const char* const kMaps[] = {"opaque", "transparent", "character", "random"};
+const char* const kMaps[] = {"opaque", "transparent", "character", "random", "window"};
 
 // Transparency map values (255 - alpha). The character has a transparent surround (40%), an
-// opaque body (40%) and soft edges between them (20%), in runs as a standing figure has.
+// opaque body (40%) and soft edges between them (20%), in runs as a standing figure has. The
+// window is a translucent message window: one value a row, darker towards the bottom.
 void FillMap(platform::Bitmap& map, const std::string& kind) {
     std::mt19937 rng(5);
     for (int y = 0; y < map.Height(); ++y) {
@@ -53,6 +54,8 @@ void FillMap(platform::Bitmap& map, const std::string& kind) {
                 row[x] = 255;
             else if (kind == "random")
                 row[x] = static_cast<uint8_t>(rng());
+            else if (kind == "window")
+                row[x] = static_cast<uint8_t>(60 - 30 * y / map.Height());
             else {
                 const int edge = w / 10;  // soft band width on each side of the body
                 const int bodyLeft = w * 3 / 10 + (y % 7), bodyRight = bodyLeft + w * 4 / 10;

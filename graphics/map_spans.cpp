@@ -7,15 +7,9 @@ namespace {
 // Attached after the first draw; the second draw of the same pixels builds the index.
 class TSeen : public platform::BitmapDerived {};
 
-enum Kind : uint8_t { kShown, kSoft, kHidden };
-
-Kind KindOf(uint8_t v) {
-    return v == 0 ? kShown : v == 255 ? kHidden : kSoft;
-}
-
 // The column after the run of bytes equal to v that starts at x.
 int RunEnd(const uint8_t* row, int x, int w, uint8_t v) {
-    const uint64_t all = v == 0 ? 0 : ~uint64_t{0};
+    const uint64_t all = uint64_t{v} * 0x0101010101010101u;
     while (x + 8 <= w) {
         uint64_t word;
         std::memcpy(&word, row + x, 8);
@@ -38,21 +32,16 @@ std::shared_ptr<const TMapSpans> TMapSpans::Build(const platform::Bitmap& map) {
         const uint8_t* row = map.ScanLine(y);
         const size_t first = runs.size();
         for (int x = 0; x < w;) {
-            const Kind kind = KindOf(row[x]);
-            int end = x + 1;
-            if (kind == kSoft) {
-                while (end < w && KindOf(row[end]) == kSoft) ++end;
-            } else {
-                end = RunEnd(row, x, w, row[x]);
-            }
-            // Short uniform runs are cheaper mixed with their neighbours than cut out.
-            const Kind as = kind != kSoft && end - x < kShortest ? kSoft : kind;
-            if (as != kHidden) {
-                const bool shown = as == kShown;
-                if (!shown && runs.size() > first && !runs.back().shown && runs.back().end == x)
+            const uint8_t v = row[x];
+            const int end = RunEnd(row, x, w, v);
+            // Short runs are cheaper mixed with their neighbours than cut out.
+            if (end - x < kShortest) {
+                if (runs.size() > first && runs.back().kind == kMixed && runs.back().end == x)
                     runs.back().end = end;
                 else
-                    runs.push_back({x, end, shown});
+                    runs.push_back({x, end, kMixed, 0});
+            } else if (v != 255) {
+                runs.push_back({x, end, v == 0 ? kShown : kUniform, v});
             }
             x = end;
         }

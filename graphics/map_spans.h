@@ -1,6 +1,7 @@
 #pragma once
 // Where a transparency map shows its picture: per row, the stretches that are wholly shown
-// (map 0) and those with anything else, so a blend copies the first, mixes only the second
+// (map 0), those of one mixing value (a translucent window), and those with anything else, so
+// a blend copies the first, mixes the second with fixed weights and the third pixel by pixel,
 // and skips the rest (map 255) without reading the map again. Kept with the map while its
 // pixels stay the same.
 #include <cstdint>
@@ -12,12 +13,19 @@
 
 class TMapSpans : public platform::BitmapDerived {
 public:
+    enum TKind : uint8_t {
+        kShown,    // every pixel 0
+        kUniform,  // every pixel `value`, neither 0 nor 255
+        kMixed,    // anything (0 and 255 too)
+    };
     struct TRun {
         int32_t begin, end;  // columns [begin, end)
-        bool shown;          // every pixel 0; else soft (may hold 0 and 255 too)
+        TKind kind;
+        uint8_t value;
     };
 
-    // The index of an 8-bit map; runs of 0 or 255 shorter than kShortest are left to the mixing.
+    // The index of an 8-bit map; runs of one value shorter than kShortest are left to the
+    // mixing.
     static std::shared_ptr<const TMapSpans> Build(const platform::Bitmap& map);
     // The index kept with the map, built on the second draw of the same pixels (a map
     // rewritten for every draw is never indexed); null when the blend should read the map.

@@ -93,6 +93,27 @@ void Blend32(uint8_t* t, const uint8_t* s, const uint8_t* m, int w, bool mirrore
     for (; j < w; ++j) Mix32(t + 4 * (mirrored ? w - 1 - j : j), s + 4 * j, m[j]);
 }
 
+// With fixed weights the even and odd bytes are mixed in place, with no widening.
+void Uniform32(uint8_t* t, const uint8_t* s, uint8_t a, int w) {
+    const __m256i wt = _mm256_set1_epi16(a), ws = _mm256_set1_epi16(static_cast<short>(255 - a));
+    const __m256i low = _mm256_set1_epi16(0x00FF);
+    int j = 0;
+    for (; j + 8 <= w; j += 8) {
+        const __m256i tv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(t + 4 * j));
+        const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + 4 * j));
+        const __m256i even = _mm256_srli_epi16(
+            _mm256_add_epi16(_mm256_mullo_epi16(_mm256_and_si256(tv, low), wt),
+                             _mm256_mullo_epi16(_mm256_and_si256(sv, low), ws)),
+            8);
+        const __m256i odd =
+            _mm256_add_epi16(_mm256_mullo_epi16(_mm256_srli_epi16(tv, 8), wt),
+                             _mm256_mullo_epi16(_mm256_srli_epi16(sv, 8), ws));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(t + 4 * j),
+                            _mm256_or_si256(even, _mm256_andnot_si256(low, odd)));
+    }
+    for (; j < w; ++j) Mix32(t + 4 * j, s + 4 * j, a);
+}
+
 void Blend555(uint8_t* t, const uint8_t* s, const uint8_t* m, int w, bool mirrored) {
     const __m256i zero = _mm256_setzero_si256();
     const __m256i c255 = _mm256_set1_epi16(255);
@@ -153,6 +174,6 @@ void Blend555(uint8_t* t, const uint8_t* s, const uint8_t* m, int w, bool mirror
 }  // namespace
 
 const TPixelRows& Avx2PixelRows() {
-    static const TPixelRows rows{Blend32, Sse2Blend24Row, Blend555};
+    static const TPixelRows rows{Blend32, Sse2Blend24Row, Blend555, Uniform32};
     return rows;
 }

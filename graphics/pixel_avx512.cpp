@@ -110,6 +110,32 @@ void Blend32(uint8_t* t, const uint8_t* s, const uint8_t* m, int w, bool mirrore
           keep & static_cast<__mmask16>(~_mm_cmpeq_epi8_mask(a, _mm_set1_epi8(-1))));
 }
 
+// With fixed weights the even and odd bytes are mixed in place, with no widening.
+inline __m512i MixFixed(__m512i tv, __m512i sv, __m512i wt, __m512i ws) {
+    const __m512i low = _mm512_set1_epi16(0x00FF);
+    const __m512i even = _mm512_srli_epi16(
+        _mm512_add_epi16(_mm512_mullo_epi16(_mm512_and_si512(tv, low), wt),
+                         _mm512_mullo_epi16(_mm512_and_si512(sv, low), ws)),
+        8);
+    const __m512i odd =
+        _mm512_add_epi16(_mm512_mullo_epi16(_mm512_srli_epi16(tv, 8), wt),
+                         _mm512_mullo_epi16(_mm512_srli_epi16(sv, 8), ws));
+    return _mm512_ternarylogic_epi32(even, odd, low, 0xF4);  // even | (odd & ~low)
+}
+
+void Uniform32(uint8_t* t, const uint8_t* s, uint8_t a, int w) {
+    const __m512i wt = _mm512_set1_epi16(a), ws = _mm512_set1_epi16(static_cast<short>(255 - a));
+    int j = 0;
+    for (; j + 16 <= w; j += 16)
+        _mm512_storeu_si512(t + 4 * j, MixFixed(_mm512_loadu_si512(t + 4 * j),
+                                                _mm512_loadu_si512(s + 4 * j), wt, ws));
+    if (j == w) return;
+    const __mmask16 keep = static_cast<__mmask16>((1u << (w - j)) - 1);
+    _mm512_mask_storeu_epi32(t + 4 * j, keep,
+                             MixFixed(_mm512_maskz_loadu_epi32(keep, t + 4 * j),
+                                      _mm512_maskz_loadu_epi32(keep, s + 4 * j), wt, ws));
+}
+
 void Blend555(uint8_t* t, const uint8_t* s, const uint8_t* m, int w, bool mirrored) {
     const __m512i c31 = _mm512_set1_epi16(31);
     const __m512i wordsBack = _mm512_set_epi16(
@@ -169,6 +195,6 @@ void Blend555(uint8_t* t, const uint8_t* s, const uint8_t* m, int w, bool mirror
 }  // namespace
 
 const TPixelRows& Avx512PixelRows() {
-    static const TPixelRows rows{Blend32, Sse2Blend24Row, Blend555};
+    static const TPixelRows rows{Blend32, Sse2Blend24Row, Blend555, Uniform32};
     return rows;
 }

@@ -50,11 +50,12 @@ bool Inside(const Bitmap& b, int x, int y, int w, int h) {
 
 using TRow = void (*)(uint8_t* t, const uint8_t* s, const uint8_t* m, int w, bool mirrored);
 
-// Rows through the map's span index: shown runs copied, hidden ones skipped, the rest mixed
-// by the row kernel on its stretch. Only for kernels that give the source and the target
-// exactly at 0 and 255 and treat every pixel alike, so cutting a row changes no byte.
-void SpanRows(TRow row, const TMapSpans& spans, bool mirrored, Bitmap& target, int x, int y,
-              Bitmap& source, int sx, int sy, int w, int h, const Bitmap& map) {
+// Rows through the map's span index: shown runs copied, hidden ones skipped, runs of one value
+// mixed with fixed weights, the rest by the row kernel on its stretch. Only for kernels that
+// give the source and the target exactly at 0 and 255 and treat every pixel alike, so cutting
+// a row changes no byte.
+void SpanRows(const TPixelRows& rows, const TMapSpans& spans, bool mirrored, Bitmap& target,
+              int x, int y, Bitmap& source, int sx, int sy, int w, int h, const Bitmap& map) {
     for (int i = 0; i < h; ++i) {
         uint8_t* t = target.ScanLine(y + i) + static_cast<ptrdiff_t>(x) * 4;
         const uint8_t* s =
@@ -65,10 +66,13 @@ void SpanRows(TRow row, const TMapSpans& spans, bool mirrored, Bitmap& target, i
             if (begin >= end) continue;
             // Mirrored, source columns [begin, end) land on target columns [w - end, w - begin).
             uint8_t* tp = t + 4 * static_cast<ptrdiff_t>(mirrored ? w - end : begin);
-            if (run.shown && !mirrored)
-                std::memcpy(tp, s + 4 * begin, static_cast<size_t>(end - begin) * 4);
+            const uint8_t* sp = s + 4 * begin;
+            if (run.kind == TMapSpans::kShown && !mirrored)
+                std::memcpy(tp, sp, static_cast<size_t>(end - begin) * 4);
+            else if (run.kind == TMapSpans::kUniform && !mirrored && rows.uniform32)
+                rows.uniform32(tp, sp, run.value, end - begin);
             else
-                row(tp, s + 4 * begin, m + begin, end - begin, mirrored);
+                rows.blend32(tp, sp, m + begin, end - begin, mirrored);
         }
     }
 }
@@ -78,7 +82,7 @@ void Rows(const TPixelRows& rows, Layout layout, bool mirrored, Bitmap& target, 
     auto row = layout == k32 ? rows.blend32 : layout == k24 ? rows.blend24 : rows.blend555;
     if (exact && layout == k32) {
         if (auto spans = TMapSpans::For(map))
-            return SpanRows(row, *spans, mirrored, target, x, y, source, sx, sy, w, h, map);
+            return SpanRows(rows, *spans, mirrored, target, x, y, source, sx, sy, w, h, map);
     }
     const int bytes = static_cast<int>(layout);
     for (int i = 0; i < h; ++i) {

@@ -70,6 +70,6 @@ void Blend555(uint8_t* t, const uint8_t* s, const uint8_t* m, int w, bool mirror
 }  // namespace
 
 const TPixelRows& PlainPixelRows() {
-    static const TPixelRows rows{Blend32, Blend24, Blend555};
+    static const TPixelRows rows{Blend32, Blend24, Blend555, nullptr};
     return rows;
 }

@@ -9,6 +9,9 @@ struct TPixelRows {
     void (*blend32)(uint8_t* t, const uint8_t* s, const uint8_t* m, int w, bool mirrored);
     void (*blend24)(uint8_t* t, const uint8_t* s, const uint8_t* m, int w, bool mirrored);
     void (*blend555)(uint8_t* t, const uint8_t* s, const uint8_t* m, int w, bool mirrored);
+    // w 32-bit pixels through one map value a, 0 < a < 255, not mirrored: what blend32 gives
+    // for a map row of a alone. Null where the family has none.
+    void (*uniform32)(uint8_t* t, const uint8_t* s, uint8_t a, int w);
 };
 
 const TPixelRows& PlainPixelRows();

@@ -92,6 +92,26 @@ void Blend32(uint8_t* t, const uint8_t* s, const uint8_t* m, int w, bool mirrore
     for (; j < w; ++j) Mix32(t + 4 * (mirrored ? w - 1 - j : j), s + 4 * j, m[j]);
 }
 
+// With fixed weights the even and odd bytes are mixed in place, with no widening.
+void Uniform32(uint8_t* t, const uint8_t* s, uint8_t a, int w) {
+    const __m128i wt = _mm_set1_epi16(a), ws = _mm_set1_epi16(static_cast<short>(255 - a));
+    const __m128i low = _mm_set1_epi16(0x00FF);
+    int j = 0;
+    for (; j + 4 <= w; j += 4) {
+        const __m128i tv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + 4 * j));
+        const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 4 * j));
+        const __m128i even = _mm_srli_epi16(
+            _mm_add_epi16(_mm_mullo_epi16(_mm_and_si128(tv, low), wt),
+                          _mm_mullo_epi16(_mm_and_si128(sv, low), ws)),
+            8);
+        const __m128i odd = _mm_add_epi16(_mm_mullo_epi16(_mm_srli_epi16(tv, 8), wt),
+                                          _mm_mullo_epi16(_mm_srli_epi16(sv, 8), ws));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(t + 4 * j),
+                         _mm_or_si128(even, _mm_andnot_si128(low, odd)));
+    }
+    for (; j < w; ++j) Mix32(t + 4 * j, s + 4 * j, a);
+}
+
 void Blend555(uint8_t* t, const uint8_t* s, const uint8_t* m, int w, bool mirrored) {
     const __m128i zero = _mm_setzero_si128();
     const __m128i c255 = _mm_set1_epi16(255);
@@ -181,6 +201,6 @@ void Sse2Blend24Row(uint8_t* t, const uint8_t* s, const uint8_t* m, int w, bool 
 }
 
 const TPixelRows& Sse2PixelRows() {
-    static const TPixelRows rows{Blend32, Sse2Blend24Row, Blend555};
+    static const TPixelRows rows{Blend32, Sse2Blend24Row, Blend555, Uniform32};
     return rows;
 }

@@ -47,9 +47,14 @@ void RunMap(Bitmap& map, std::mt19937& rng) {
     for (int y = 0; y < map.Height(); ++y) {
         uint8_t* row = map.ScanLine(y);
         for (int x = 0; x < map.Width();) {
-            const int run = 1 + static_cast<int>(rng() % 100), kind = static_cast<int>(rng() % 3);
+            // Shown, hidden, random, or one value between (a translucent window).
+            const int run = 1 + static_cast<int>(rng() % 100), kind = static_cast<int>(rng() % 4);
+            const uint8_t one = static_cast<uint8_t>(1 + rng() % 254);
             for (int k = 0; k < run && x < map.Width(); ++k, ++x)
-                row[x] = kind == 0 ? 0 : kind == 1 ? 255 : static_cast<uint8_t>(rng());
+                row[x] = kind == 0   ? 0
+                         : kind == 1 ? 255
+                         : kind == 2 ? static_cast<uint8_t>(rng())
+                                     : one;
         }
     }
 }
@@ -204,7 +209,7 @@ TEST(PixelKernels, DrawsThroughTheSpanIndexGiveTheSameBytes) {
     for (TPixelFamily family : {TPixelFamily::Sse2, TPixelFamily::Avx2, TPixelFamily::Avx512}) {
         if (!Runs(family)) continue;
         const TBlendKernels kernels = BlendKernelsFor(kFormat32, family);
-        for (int variant = 0; variant < 3; ++variant) {
+        for (int variant = 0; variant < 4; ++variant) {
             Bitmap source, map, target;
             source.SetFormat(300, 7, 32);
             map.SetFormat(300, 7, 8);
@@ -214,6 +219,12 @@ TEST(PixelKernels, DrawsThroughTheSpanIndexGiveTheSameBytes) {
             if (variant == 0) RunMap(map, rng);
             if (variant == 1) RandomMap(map, rng);
             if (variant == 2) map.Fill(0);  // one shown run a row
+            // A window: one value a row, the extremes 1 and 254 among them, soft ends.
+            for (int y = 0; variant == 3 && y < 7; ++y) {
+                const uint8_t values[] = {1, 254, 128, 200, 17, 99, 255};
+                std::memset(map.ScanLine(y), values[y], 300);
+                map.ScanLine(y)[0] = map.ScanLine(y)[299] = static_cast<uint8_t>(rng());
+            }
             for (const Rect& r : rects) {
                 for (bool mirrored : {false, true}) {
                     SCOPED_TRACE(testing::Message()
