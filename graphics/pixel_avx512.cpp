@@ -30,33 +30,33 @@ inline void Weights(__m512i a, __m512i& wt, __m512i& ws) {
     ws = _mm512_mask_add_epi16(inv, _mm512_cmpeq_epi16_mask(inv, c255), inv, one);
 }
 
+// The even and odd bytes of each pixel are mixed in place, with no widening: wt and ws hold
+// each pixel's weights in both 16-bit halves of its lane.
+inline __m512i MixFixed(__m512i tv, __m512i sv, __m512i wt, __m512i ws) {
+    const __m512i low = _mm512_set1_epi16(0x00FF);
+    const __m512i even = _mm512_srli_epi16(
+        _mm512_add_epi16(_mm512_mullo_epi16(_mm512_and_si512(tv, low), wt),
+                         _mm512_mullo_epi16(_mm512_and_si512(sv, low), ws)),
+        8);
+    const __m512i odd =
+        _mm512_add_epi16(_mm512_mullo_epi16(_mm512_srli_epi16(tv, 8), wt),
+                         _mm512_mullo_epi16(_mm512_srli_epi16(sv, 8), ws));
+    return _mm512_ternarylogic_epi32(even, odd, low, 0xF4);  // even | (odd & ~low)
+}
+
 // Sixteen pixels of the target at tp mixed with sv through the 16 map bytes a (in pixel order
 // of sv). Only the lanes in `keep` are read and written.
 inline void Mix16(uint8_t* tp, __m512i sv, __m128i a, __mmask16 keep) {
-    const __m512i zero = _mm512_setzero_si512();
-    // Each 128-bit lane L widens pixels 4L, 4L + 1 (low) and 4L + 2, 4L + 3 (high).
-    const __m512i spreadLo = _mm512_set_epi64(
-        int64_t(0x800D800D800D800D), int64_t(0x800C800C800C800C), int64_t(0x8009800980098009),
-        int64_t(0x8008800880088008), int64_t(0x8005800580058005), int64_t(0x8004800480048004),
-        int64_t(0x8001800180018001), int64_t(0x8000800080008000));
-    const __m512i spreadHi = _mm512_set_epi64(
-        int64_t(0x800F800F800F800F), int64_t(0x800E800E800E800E), int64_t(0x800B800B800B800B),
-        int64_t(0x800A800A800A800A), int64_t(0x8007800780078007), int64_t(0x8006800680068006),
-        int64_t(0x8003800380038003), int64_t(0x8002800280028002));
-    const __m512i ab = _mm512_broadcast_i32x4(a);
-    __m512i wtLo, wsLo, wtHi, wsHi;
-    Weights(_mm512_shuffle_epi8(ab, spreadLo), wtLo, wsLo);
-    Weights(_mm512_shuffle_epi8(ab, spreadHi), wtHi, wsHi);
+    // Lane L's pixel k takes map byte 4L + k into both halves of its 32 bits.
+    auto spread = [](int l, int k) { return int(0x80008000u | (4 * l + k) << 16 | (4 * l + k)); };
+    const __m512i twice = _mm512_set_epi32(
+        spread(3, 3), spread(3, 2), spread(3, 1), spread(3, 0), spread(2, 3), spread(2, 2),
+        spread(2, 1), spread(2, 0), spread(1, 3), spread(1, 2), spread(1, 1), spread(1, 0),
+        spread(0, 3), spread(0, 2), spread(0, 1), spread(0, 0));
+    __m512i wt, ws;
+    Weights(_mm512_shuffle_epi8(_mm512_broadcast_i32x4(a), twice), wt, ws);
     const __m512i tv = _mm512_maskz_loadu_epi32(keep, tp);
-    const __m512i lo = _mm512_srli_epi16(
-        _mm512_add_epi16(_mm512_mullo_epi16(_mm512_unpacklo_epi8(tv, zero), wtLo),
-                         _mm512_mullo_epi16(_mm512_unpacklo_epi8(sv, zero), wsLo)),
-        8);
-    const __m512i hi = _mm512_srli_epi16(
-        _mm512_add_epi16(_mm512_mullo_epi16(_mm512_unpackhi_epi8(tv, zero), wtHi),
-                         _mm512_mullo_epi16(_mm512_unpackhi_epi8(sv, zero), wsHi)),
-        8);
-    _mm512_mask_storeu_epi32(tp, keep, _mm512_packus_epi16(lo, hi));
+    _mm512_mask_storeu_epi32(tp, keep, MixFixed(tv, sv, wt, ws));
 }
 
 // Sixteen pixels starting at source column j.
@@ -108,19 +108,6 @@ void Blend32(uint8_t* t, const uint8_t* s, const uint8_t* m, int w, bool mirrore
     const __m128i a = _mm_maskz_loadu_epi8(keep, m + j);
     Mix16(t + 4 * j, _mm512_maskz_loadu_epi32(keep, s + 4 * j), a,
           keep & static_cast<__mmask16>(~_mm_cmpeq_epi8_mask(a, _mm_set1_epi8(-1))));
-}
-
-// With fixed weights the even and odd bytes are mixed in place, with no widening.
-inline __m512i MixFixed(__m512i tv, __m512i sv, __m512i wt, __m512i ws) {
-    const __m512i low = _mm512_set1_epi16(0x00FF);
-    const __m512i even = _mm512_srli_epi16(
-        _mm512_add_epi16(_mm512_mullo_epi16(_mm512_and_si512(tv, low), wt),
-                         _mm512_mullo_epi16(_mm512_and_si512(sv, low), ws)),
-        8);
-    const __m512i odd =
-        _mm512_add_epi16(_mm512_mullo_epi16(_mm512_srli_epi16(tv, 8), wt),
-                         _mm512_mullo_epi16(_mm512_srli_epi16(sv, 8), ws));
-    return _mm512_ternarylogic_epi32(even, odd, low, 0xF4);  // even | (odd & ~low)
 }
 
 void Uniform32(uint8_t* t, const uint8_t* s, uint8_t a, int w) {
