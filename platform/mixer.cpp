@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "platform/sdl_mixer_backend.h"
 #include "platform/sound_buffer.h"
@@ -98,8 +101,21 @@ void Mixer::Mix(int16_t* out, size_t frames) {
             buffer->MixInto(m_Accumulator.data(), frames, m_Primary);
         }
     }
-    for (size_t i = 0; i < samples; ++i) {
-        float v = std::nearbyint(m_Accumulator[i]);
+    const float* acc = m_Accumulator.data();
+    size_t i = 0;
+#if defined(__SSE2__)
+    // Clamped before rounding (to nearest even, as nearbyint does in the default mode), which
+    // gives the same samples as rounding and then clamping.
+    const __m128 lo = _mm_set1_ps(-32768.0f), hi = _mm_set1_ps(32767.0f);
+    for (; i + 8 <= samples; i += 8) {
+        const __m128 a = _mm_min_ps(_mm_max_ps(_mm_loadu_ps(acc + i), lo), hi);
+        const __m128 b = _mm_min_ps(_mm_max_ps(_mm_loadu_ps(acc + i + 4), lo), hi);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
+                         _mm_packs_epi32(_mm_cvtps_epi32(a), _mm_cvtps_epi32(b)));
+    }
+#endif
+    for (; i < samples; ++i) {
+        float v = std::nearbyint(acc[i]);
         out[i] = static_cast<int16_t>(std::clamp(v, -32768.0f, 32767.0f));
     }
 }

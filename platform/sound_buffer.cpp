@@ -3,8 +3,12 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "platform/auto_reset_event.h"
 #include "platform/mixer.h"
@@ -203,6 +207,11 @@ void SoundBuffer::Consume(uint8_t* out, uint32_t bytes) {
 void SoundBuffer::ToOutput(const uint8_t* source, size_t frames, size_t channels) {
     size_t sourceChannels = m_Format.nChannels;
     int16_t* out = m_Converted.data();
+    if (m_Format.wBitsPerSample == 16 && channels == sourceChannels &&
+        std::endian::native == std::endian::little) {
+        std::memcpy(out, source, frames * channels * sizeof(int16_t));
+        return;
+    }
     for (size_t f = 0; f < frames; ++f) {
         int32_t s[2];
         for (size_t c = 0; c < sourceChannels; ++c) {
@@ -262,11 +271,29 @@ void SoundBuffer::MixInto(float* accumulator, size_t frames, const WaveFormatEx&
         got = n > 0 ? static_cast<size_t>(n) : 0;
         if (!m_Playing) SDL_AudioStreamClear(stream);
     }
-    size_t samples = got / sizeof(int16_t);
+    const size_t samples = got / sizeof(int16_t);
+    if (!(m_Gain > 0.0f)) return;
+    const int16_t* in = m_Converted.data();
+    size_t i = 0;
+#if defined(__SSE2__)
+    // Widened, converted, scaled and added as the loop below does, four at a time.
+    const __m128 gain = _mm_set1_ps(m_Gain);
+    for (; i + 8 <= samples; i += 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
+        __m128 lo = _mm_cvtepi32_ps(_mm_srai_epi32(_mm_unpacklo_epi16(v, v), 16));
+        __m128 hi = _mm_cvtepi32_ps(_mm_srai_epi32(_mm_unpackhi_epi16(v, v), 16));
+        if (m_Gain != 1.0f) {
+            lo = _mm_mul_ps(lo, gain);
+            hi = _mm_mul_ps(hi, gain);
+        }
+        _mm_storeu_ps(accumulator + i, _mm_add_ps(_mm_loadu_ps(accumulator + i), lo));
+        _mm_storeu_ps(accumulator + i + 4, _mm_add_ps(_mm_loadu_ps(accumulator + i + 4), hi));
+    }
+#endif
     if (m_Gain == 1.0f) {
-        for (size_t i = 0; i < samples; ++i) accumulator[i] += m_Converted[i];
-    } else if (m_Gain > 0.0f) {
-        for (size_t i = 0; i < samples; ++i) accumulator[i] += m_Converted[i] * m_Gain;
+        for (; i < samples; ++i) accumulator[i] += in[i];
+    } else {
+        for (; i < samples; ++i) accumulator[i] += in[i] * m_Gain;
     }
 }
 

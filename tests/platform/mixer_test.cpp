@@ -185,6 +185,54 @@ TEST(Mixer, BuffersAreSummedAndClipped) {
     EXPECT_EQ(Pull(*mixer, 1)[0], 32767);
 }
 
+// Long pulls take the wide paths, one-frame pulls the sample-by-sample ones: the same samples
+// for loud sums that clip, attenuated buffers, halves that round either way and 8-bit mono.
+TEST(Mixer, LongAndShortPullsGiveTheSameSamples) {
+    struct Case {
+        const char* what;
+        int32_t volume;
+        bool eightBitMono;
+    };
+    const Case cases[] = {{"full volume", DSBVOLUME_MAX, false},
+                          {"attenuated", -602, false},
+                          {"quiet, 8-bit mono beside", -1500, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<int16_t> pieces[2];
+        for (int way = 0; way < 2; ++way) {
+            auto mixer = OpenPumped();
+            const uint32_t frames = 301;
+            auto a = MakeBuffer(*mixer, Pcm(2, 44100, 16), frames * 4);
+            auto b = c.eightBitMono ? MakeBuffer(*mixer, Pcm(1, 44100, 8), frames)
+                                    : MakeBuffer(*mixer, Pcm(2, 44100, 16), frames * 4);
+            std::vector<int16_t> loud(frames * 2), other(frames * 2);
+            for (uint32_t i = 0; i < frames * 2; ++i) {
+                loud[i] = static_cast<int16_t>((i * 7919u) % 65536u - 32768u);
+                other[i] = static_cast<int16_t>((i * 104729u) % 60001u - 30000u);
+            }
+            Write(*a, 0, loud.data(), frames * 4);
+            if (c.eightBitMono) {
+                std::vector<uint8_t> bytes(frames);
+                for (uint32_t i = 0; i < frames; ++i) bytes[i] = static_cast<uint8_t>(i * 37);
+                Write(*b, 0, bytes.data(), frames);
+            } else {
+                Write(*b, 0, other.data(), frames * 4);
+            }
+            ASSERT_TRUE(a->SetVolume(c.volume));
+            ASSERT_TRUE(b->SetVolume(-300));
+            a->Play(DSBPLAY_LOOPING);
+            b->Play(DSBPLAY_LOOPING);
+            for (int n = 0; n < 970; n += way == 0 ? 1 : 97) {
+                const auto out = Pull(*mixer, way == 0 ? 1 : 97);
+                pieces[way].insert(pieces[way].end(), out.begin(), out.end());
+            }
+        }
+        ASSERT_EQ(pieces[0].size(), pieces[1].size());
+        for (size_t i = 0; i < pieces[0].size(); ++i)
+            ASSERT_EQ(pieces[0][i], pieces[1][i]) << "sample " << i;
+    }
+}
+
 TEST(Mixer, EightBitMonoIsConvertedToTheOutputFormat) {
     auto mixer = OpenPumped();
     auto buffer = MakeBuffer(*mixer, Pcm(1, 44100, 8), 8);
