@@ -44,14 +44,14 @@ TyxImage::TyxImage(uint8_t pixelFormat, bool useMmx)
 }
 
 void TyxImage::BlendDraw(Bitmap& target, int x, int y, Bitmap& source, const Bitmap& map, int width,
-                         int height, bool mirrored) {
+                         int height, bool mirrored, int rowBegin, int rowEnd) {
     width = std::min(width, source.Width());
     height = std::min(height, source.Height());
     const int64_t tw = target.Width(), th = target.Height();
     // Visible columns and rows of the picture's rectangle.
     const int64_t left = std::max<int64_t>(x, 0), right = std::min<int64_t>(int64_t{x} + width, tw);
-    const int64_t top = std::max<int64_t>(y, 0),
-                  bottom = std::min<int64_t>(int64_t{y} + height, th);
+    const int64_t top = std::max<int64_t>({y, 0, rowBegin}),
+                  bottom = std::min<int64_t>({int64_t{y} + height, th, rowEnd});
     if (right <= left || bottom <= top) return;
     const int w = static_cast<int>(right - left), h = static_cast<int>(bottom - top);
     const int sy = static_cast<int>(top - y);

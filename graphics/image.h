@@ -3,6 +3,7 @@
 // a mask, the colour filters of transitions and effects, the diagonal line patterns of the wave
 // transition, and smooth text. Each layer owns one.
 #include <cstdint>
+#include <limits>
 #include <string>
 
 #include "graphics/pixel_kernels.h"
@@ -17,9 +18,11 @@ public:
 
     // Draws the whole source (width × height) with its top-left at (x, y), each pixel mixed by
     // the transparency map (0 shows the source, 255 keeps the target), clipped to the target;
-    // mirrored draws it flipped left to right into the same rectangle.
+    // mirrored draws it flipped left to right into the same rectangle. Only the target rows
+    // [rowBegin, rowEnd) are touched.
     void BlendDraw(platform::Bitmap& target, int x, int y, platform::Bitmap& source,
-                   const platform::Bitmap& map, int width, int height, bool mirrored);
+                   const platform::Bitmap& map, int width, int height, bool mirrored,
+                   int rowBegin = 0, int rowEnd = std::numeric_limits<int>::max());
     // Mask AND, then picture OR, over the picture's rectangle; the mask is white where the picture
     // is transparent, the picture black there.
     void MaskDraw(platform::Canvas& target, int x, int y, const platform::Bitmap& picture,

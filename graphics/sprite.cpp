@@ -1,5 +1,6 @@
 #include "graphics/sprite.h"
 
+#include <algorithm>
 #include <iostream>
 
 #include <vector>
@@ -363,6 +364,28 @@ void TSprite::DrawTo(TSprite& target) {
         canvas.StretchDraw({Right(), top, left, Bottom()}, m_Image);
     else
         canvas.Draw(left, top, m_Image);
+}
+
+bool TSprite::DrawsByRows() const {
+    if (m_Kind == kMaskedOld || m_Kind == kMasked) return false;
+    if (m_Kind == kAlpha && m_Mask.Width() == Width() && m_Mask.Height() == Height()) return true;
+    return !m_Mirrored;
+}
+
+void TSprite::DrawRowsTo(TSprite& target, int rowBegin, int rowEnd) {
+    if (m_Image.Empty() || target.m_Image.Empty()) return;
+    const int left = Left(), top = Top();
+    const int from = std::max(rowBegin, top);
+    const int to = static_cast<int>(std::min<int64_t>(rowEnd, int64_t{top} + Height()));
+    if (from >= to) return;
+    if (m_Kind == kAlpha && m_Mask.Width() == Width() && m_Mask.Height() == Height()) {
+        m_ImageObject->BlendDraw(target.m_Image, left, top, m_Image, m_Mask, Width(), Height(),
+                                 m_Mirrored, from, to);
+        return;
+    }
+    platform::Canvas& canvas = target.m_Image.GetCanvas();
+    canvas.SetCopyMode(platform::CopyMode::Copy);
+    canvas.CopyRect({left, from, left + Width(), to}, m_Image, {0, from - top, Width(), to - top});
 }
 
 void TSprite::Present(TDisplaySurface& surface) const {

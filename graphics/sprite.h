@@ -61,6 +61,10 @@ public:
     // Onto the target's picture at (Left, Top) by kind and mirrored flag; visibility is the
     // caller's test.
     void DrawTo(TSprite& target);
+    // Whether DrawRowsTo can draw this kind: rows drawn in any order give what DrawTo gives.
+    bool DrawsByRows() const;
+    // DrawTo restricted to the target rows [rowBegin, rowEnd), for a kind that DrawsByRows.
+    void DrawRowsTo(TSprite& target, int rowBegin, int rowEnd);
     // The picture onto the display, clipped to it, unscaled.
     void Present(TDisplaySurface& surface) const;
     void PresentArea(TDisplaySurface& surface, const TRect& area) const;

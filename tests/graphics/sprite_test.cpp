@@ -167,6 +167,53 @@ TEST_F(SpriteTest, OpaquePictureCopiesAndMirrorsInTheSameRectangle) {
         }
 }
 
+// Drawn band by band over a patterned ground, every kind that allows it leaves what one whole
+// draw leaves, at any place and either way round; the kinds that do not say so.
+TEST_F(SpriteTest, DrawsBandByBandLeaveWhatOneDrawLeaves) {
+    using namespace pngtest;
+    const Bytes keyed = Png({Ihdr(3, 2, 8, 3), Chunk("PLTE", {0, 0, 0, 255, 0, 0, 0, 0, 255}),
+                             Chunk("tRNS", {0}), Idat(Rows({0, 1, 2, 2, 1, 0}, 3))});
+    const std::string files[][2] = {
+        {"alpha.png", Encode(MakePicture(40, 9, true), "PNG")},
+        {"opaque.png", Encode(MakePicture(10, 8, false), "PNG")},
+        {"keyed.png", std::string(keyed.begin(), keyed.end())}};
+    const int places[][2] = {{5, 4}, {-3, -2}, {15, 12}, {-12, 0}};
+    for (const auto& file : files) {
+        TSprite s(7, true, nullptr, nullptr, nullptr);
+        ASSERT_TRUE(s.Load(Write(file[0], file[1])));
+        for (bool mirrored : {false, true}) {
+            s.SetMirrored(mirrored);
+            if (!s.DrawsByRows()) {
+                EXPECT_TRUE(mirrored && s.GetKind() != TSprite::kAlpha) << file[0];
+                continue;
+            }
+            for (const auto& p : places)
+                for (int band : {1, 3, 7}) {
+                    SCOPED_TRACE(testing::Message() << file[0] << " left " << p[0] << " top "
+                                                    << p[1] << " mirrored " << mirrored
+                                                    << " band " << band);
+                    s.SetBasePoint(7, p[0], p[1]);
+                    auto whole = NewTarget(20, 16), bands = NewTarget(20, 16);
+                    for (int y = 0; y < 16; ++y)
+                        for (int x = 0; x < 20; ++x) {
+                            const uint32_t c = PictureColour(19 - x, 15 - y) ^ 0x5A5A5A;
+                            whole->Image().SetPixel(x, y, c);
+                            bands->Image().SetPixel(x, y, c);
+                        }
+                    s.DrawTo(*whole);
+                    for (int y = -band; y < 16 + band; y += band) s.DrawRowsTo(*bands, y, y + band);
+                    for (int y = 0; y < 16; ++y)
+                        for (int x = 0; x < 20; ++x)
+                            ASSERT_EQ(bands->Image().Pixel(x, y), whole->Image().Pixel(x, y))
+                                << "at " << x << "," << y;
+                }
+        }
+    }
+    TSprite masked(7, true, nullptr, nullptr, nullptr);
+    masked.SetKind(TSprite::kMasked);
+    EXPECT_FALSE(masked.DrawsByRows());
+}
+
 TEST_F(SpriteTest, MaskedContainerAndsTheMaskThenOrsThePicture) {
     // Transparent where x + y is even: mask white, picture black there.
     QImage mask(6, 4, QImage::Format_RGB32), picture(6, 4, QImage::Format_RGB32);
