@@ -47,9 +47,15 @@ bool TPaintMemo::Replay(platform::Bitmap& target, const TRect& box, const std::s
     for (int y = m_Box.Top; y < m_Box.Bottom; ++y, ground += row)
         if (std::memcmp(target.ScanLine(y) + 4 * size_t(m_Box.Left), ground, row) != 0)
             return false;
+    // Outside its stretch a row already holds the result: it equals the ground.
     const uint8_t* result = m_Result.data();
-    for (int y = m_Box.Top; y < m_Box.Bottom; ++y, result += row)
-        std::memcpy(target.ScanLine(y) + 4 * size_t(m_Box.Left), result, row);
+    for (int y = m_Box.Top; y < m_Box.Bottom; ++y) {
+        const TSpan& span = m_Spans[size_t(y - m_Box.Top)];
+        const size_t bytes = 4 * size_t(span.end - span.begin);
+        if (bytes == 0) continue;
+        std::memcpy(target.ScanLine(y) + 4 * size_t(m_Box.Left + span.begin), result, bytes);
+        result += bytes;
+    }
     target.Changed();
     ++g_Replays;
     return true;
@@ -72,7 +78,27 @@ void TPaintMemo::Finish(const platform::Bitmap& target) {
     if (target.Width() != m_Width || target.Height() != m_Height ||
         target.BitsPerPixel() != 32)
         return;
-    Copy(target, m_Result);
+    const int width = m_Box.Right - m_Box.Left;
+    const size_t row = 4 * size_t(width);
+    m_Spans.clear();
+    m_Result.clear();
+    m_Result.reserve(m_Ground.size());
+    const uint8_t* ground = m_Ground.data();
+    for (int y = m_Box.Top; y < m_Box.Bottom; ++y, ground += row) {
+        const uint8_t* now = target.ScanLine(y) + 4 * size_t(m_Box.Left);
+        // Sixteen pixels at a time, then one by one, from either end.
+        int begin = 0, end = width;
+        while (begin + 16 <= width && std::memcmp(now + 4 * begin, ground + 4 * begin, 64) == 0)
+            begin += 16;
+        while (begin < width && std::memcmp(now + 4 * begin, ground + 4 * begin, 4) == 0) ++begin;
+        while (end - 16 >= begin &&
+               std::memcmp(now + 4 * (end - 16), ground + 4 * (end - 16), 64) == 0)
+            end -= 16;
+        while (end > begin && std::memcmp(now + 4 * (end - 1), ground + 4 * (end - 1), 4) == 0)
+            --end;
+        m_Spans.push_back({begin, end});
+        m_Result.insert(m_Result.end(), now + 4 * begin, now + 4 * end);
+    }
     m_Valid = true;
 }
 
@@ -81,4 +107,5 @@ void TPaintMemo::Clear() {
     m_Key.clear();
     m_Ground.clear();
     m_Result.clear();
+    m_Spans.clear();
 }

@@ -1,6 +1,7 @@
 #pragma once
 // What a drawing did to a box of a 32-bit picture, kept so that the same drawing over the same
-// ground costs a comparison and a copy: the ground before it and the pixels after it.
+// ground costs a comparison and a copy: the ground before it, and per row the stretch of pixels
+// the drawing changed with their values after it.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -33,5 +34,9 @@ private:
     TRect m_Box{};
     int m_Width = 0, m_Height = 0;  // of the picture the memo belongs to
     std::vector<uint8_t> m_Ground, m_Result;
+    struct TSpan {
+        int32_t begin, end;  // changed columns of a row, relative to the box
+    };
+    std::vector<TSpan> m_Spans;  // one a row; m_Result holds their pixels back to back
     bool m_Valid = false, m_Open = false;
 };
