@@ -16,7 +16,7 @@ void DrawLayers(TVelmorScene& scene, TSprite& screen, bool windowHidden) {
     bool byRows = true;
     auto add = [&](TSprite& layer) {
         if (!layer.Visible()) return;
-        if (count == layers.size() || !layer.DrawsByRows()) byRows = false;
+        if (count == layers.size() || !layer.DrawsByRows(screen)) byRows = false;
         if (count < layers.size()) layers[count++] = &layer;
     };
     if (scene.Background().Visible())

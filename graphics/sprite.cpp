@@ -366,8 +366,10 @@ void TSprite::DrawTo(TSprite& target) {
         canvas.Draw(left, top, m_Image);
 }
 
-bool TSprite::DrawsByRows() const {
+bool TSprite::DrawsByRows(const TSprite& target) const {
     if (m_Kind == kMaskedOld || m_Kind == kMasked) return false;
+    // A blend between pictures of two formats converts them for each call.
+    if (m_Image.GetPixelFormat() != target.m_Image.GetPixelFormat()) return false;
     if (m_Kind == kAlpha && m_Mask.Width() == Width() && m_Mask.Height() == Height()) return true;
     return !m_Mirrored;
 }

@@ -61,8 +61,9 @@ public:
     // Onto the target's picture at (Left, Top) by kind and mirrored flag; visibility is the
     // caller's test.
     void DrawTo(TSprite& target);
-    // Whether DrawRowsTo can draw this kind: rows drawn in any order give what DrawTo gives.
-    bool DrawsByRows() const;
+    // Whether DrawRowsTo can draw this kind onto the target: rows drawn in any order give what
+    // DrawTo gives, without converting either picture.
+    bool DrawsByRows(const TSprite& target) const;
     // DrawTo restricted to the target rows [rowBegin, rowEnd), for a kind that DrawsByRows.
     void DrawRowsTo(TSprite& target, int rowBegin, int rowEnd);
     // The picture onto the display, clipped to it, unscaled.

@@ -183,7 +183,7 @@ TEST_F(SpriteTest, DrawsBandByBandLeaveWhatOneDrawLeaves) {
         ASSERT_TRUE(s.Load(Write(file[0], file[1])));
         for (bool mirrored : {false, true}) {
             s.SetMirrored(mirrored);
-            if (!s.DrawsByRows()) {
+            if (!s.DrawsByRows(*NewTarget(1, 1))) {
                 EXPECT_TRUE(mirrored && s.GetKind() != TSprite::kAlpha) << file[0];
                 continue;
             }
@@ -210,8 +210,16 @@ TEST_F(SpriteTest, DrawsBandByBandLeaveWhatOneDrawLeaves) {
         }
     }
     TSprite masked(7, true, nullptr, nullptr, nullptr);
+    masked.CreateBlank(4, 4, 0);
     masked.SetKind(TSprite::kMasked);
-    EXPECT_FALSE(masked.DrawsByRows());
+    EXPECT_FALSE(masked.DrawsByRows(*NewTarget(4, 4)));
+    // Nor onto a picture of another format, which a blend would convert for each band.
+    TSprite opaque(7, true, nullptr, nullptr, nullptr);
+    opaque.CreateBlank(4, 4, 0);
+    auto other = NewTarget(4, 4);
+    other->Image().SetPixelFormat(platform::PixelFormat::Bit24);
+    EXPECT_TRUE(opaque.DrawsByRows(*NewTarget(4, 4)));
+    EXPECT_FALSE(opaque.DrawsByRows(*other));
 }
 
 TEST_F(SpriteTest, MaskedContainerAndsTheMaskThenOrsThePicture) {
