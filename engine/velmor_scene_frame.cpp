@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <span>
 
 namespace {
 
@@ -11,13 +12,11 @@ namespace {
 // band of the screen is still in the cache when the next layer is drawn over it: the same
 // pixels, with the screen read from memory once instead of once a layer.
 void DrawLayers(TVelmorScene& scene, TSprite& screen, bool windowHidden) {
-    std::array<TSprite*, 16> layers{};
+    // Background, character, at most eight small faces and the window.
+    std::array<TSprite*, 11> layers{};
     size_t count = 0;
-    bool byRows = true;
     auto add = [&](TSprite& layer) {
-        if (!layer.Visible()) return;
-        if (count == layers.size() || !layer.DrawsByRows(screen)) byRows = false;
-        if (count < layers.size()) layers[count++] = &layer;
+        if (layer.Visible() && count < layers.size()) layers[count++] = &layer;
     };
     if (scene.Background().Visible())
         add(scene.Background());
@@ -28,19 +27,16 @@ void DrawLayers(TVelmorScene& scene, TSprite& screen, bool windowHidden) {
         for (int i = 0; i < scene.MiniFaceCount(); ++i) add(scene.MiniFace(i));
         add(scene.MessageWindow());
     }
-    if (!byRows) {
-        if (scene.Background().Visible()) scene.Background().DrawTo(screen);
-        if (scene.Face().Visible()) scene.Face().DrawTo(screen);
-        if (windowHidden) return;
-        for (int i = 0; i < scene.MiniFaceCount(); ++i)
-            if (scene.MiniFace(i).Visible()) scene.MiniFace(i).DrawTo(screen);
-        if (scene.MessageWindow().Visible()) scene.MessageWindow().DrawTo(screen);
+    const auto drawn = std::span(layers).first(count);
+    if (!std::all_of(drawn.begin(), drawn.end(),
+                     [&](const TSprite* layer) { return layer->DrawsByRows(screen); })) {
+        for (TSprite* layer : drawn) layer->DrawTo(screen);
         return;
     }
     // About 256 KiB of screen a band: it and the layers' rows over it fit a core's cache.
     const int band = std::max(8, (256 << 10) / std::max(1, screen.Width() * 4));
     for (int y = 0; y < screen.Height(); y += band)
-        for (size_t i = 0; i < count; ++i) layers[i]->DrawRowsTo(screen, y, y + band);
+        for (TSprite* layer : drawn) layer->DrawRowsTo(screen, y, y + band);
 }
 
 }  // namespace
