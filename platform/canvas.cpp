@@ -14,6 +14,7 @@
 #include "platform/bitmap.h"
 #include "platform/bitmap_qt.h"
 #include "platform/sjis.h"
+#include "platform/sjis_qt.h"
 
 namespace platform {
 
@@ -163,10 +164,6 @@ private:
     uint32_t m_LastColour = 0;
     uint8_t m_LastIndex = 0;
 };
-
-QString ToQString(const std::string& sjis) {
-    return QString::fromStdString(SjisToUtf8(sjis));
-}
 
 }  // namespace
 

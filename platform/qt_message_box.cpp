@@ -7,13 +7,10 @@
 #include <cstdio>
 
 #include "platform/sjis.h"
+#include "platform/sjis_qt.h"
 
 namespace platform {
 namespace {
-
-QString FromSjis(const std::string& text) {
-    return QString::fromStdString(SjisToUtf8(text));
-}
 
 QMessageBox::Icon QtIcon(MessageIcon icon) {
     switch (icon) {
@@ -60,7 +57,7 @@ MessageAnswer QtMessageBox::Show(const std::string& caption, const std::string& 
     if (!qobject_cast<QApplication*>(QCoreApplication::instance()) || !HasScreen()) {
         return AnswerWithoutWindow(caption, text, buttons);
     }
-    QMessageBox box(QtIcon(icon), FromSjis(caption), FromSjis(text), QMessageBox::NoButton,
+    QMessageBox box(QtIcon(icon), ToQString(caption), ToQString(text), QMessageBox::NoButton,
                     QApplication::activeWindow());
     QPushButton* ok = nullptr;
     QPushButton* cancel = nullptr;

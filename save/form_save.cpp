@@ -15,6 +15,7 @@
 #include "engine/velmor.h"
 #include "platform/bitmap_qt.h"
 #include "platform/sjis.h"
+#include "platform/sjis_qt.h"
 #include "resources/application.h"
 #include "resources/dll_res.h"
 #include "resources/engine_error.h"
@@ -23,14 +24,10 @@
 #include "save/form_save_data.h"
 #include "save/save_data.h"
 
-namespace {
+using platform::FromQString;
+using platform::ToQString;
 
-QString Q(const std::string& sjis) {
-    return QString::fromStdString(platform::SjisToUtf8(sjis));
-}
-std::string S(const QString& text) {
-    return platform::Utf8ToSjis(text.toStdString());
-}
+namespace {
 
 enum Column { kName, kDate, kTime, kComment };
 
@@ -40,7 +37,9 @@ public:
     using QTreeWidgetItem::QTreeWidgetItem;
     bool operator<(const QTreeWidgetItem& other) const override {
         const int column = treeWidget() ? treeWidget()->sortColumn() : kName;
-        if (column == kName) return yx::CompareTextAscii(S(text(kName)), S(other.text(kName))) < 0;
+        if (column == kName)
+            return yx::CompareTextAscii(FromQString(text(kName)), FromQString(other.text(kName))) <
+                   0;
         if (column == kComment) return false;
         return Stamp(*this) < Stamp(other);
     }
@@ -48,8 +47,8 @@ public:
 private:
     // Unparsable parts count as zero.
     static qint64 Stamp(const QTreeWidgetItem& row) {
-        const QDate date = TFormSave::ParseDate(S(row.text(kDate)));
-        const QTime time = TFormSave::ParseTime(S(row.text(kTime)));
+        const QDate date = TFormSave::ParseDate(FromQString(row.text(kDate)));
+        const QTime time = TFormSave::ParseTime(FromQString(row.text(kTime)));
         const qint64 day = date.isValid() ? date.toJulianDay() : 0;
         return day * 86400000 + (time.isValid() ? time.msecsSinceStartOfDay() : 0);
     }
@@ -215,7 +214,7 @@ int TFormSave::dataEnum() {
 QTreeWidgetItem* TFormSave::AddRow(const std::string& name, const std::string& date,
                                    const std::string& time, const std::string& comment) {
     auto* row = new SaveRow(m_LVData);
-    row->setText(kName, Q(name));
+    row->setText(kName, ToQString(name));
     row->setIcon(kName, QApplication::windowIcon());
     SetRow(row, date, time, comment);
     return row;
@@ -223,9 +222,9 @@ QTreeWidgetItem* TFormSave::AddRow(const std::string& name, const std::string& d
 
 void TFormSave::SetRow(QTreeWidgetItem* row, const std::string& date, const std::string& time,
                        const std::string& comment) {
-    row->setText(kDate, Q(date));
-    row->setText(kTime, Q(time));
-    row->setText(kComment, Q(comment));
+    row->setText(kDate, ToQString(date));
+    row->setText(kTime, ToQString(time));
+    row->setText(kComment, ToQString(comment));
 }
 
 QTreeWidgetItem* TFormSave::Selected() const {
@@ -242,7 +241,7 @@ void TFormSave::SelectionChanged() {
 }
 
 QDate TFormSave::ParseDate(const std::string& text) {
-    const QString t = Q(text).trimmed();
+    const QString t = ToQString(text).trimmed();
     for (const char* format : {"yyyy/M/d", "yyyy-M-d", "yy/M/d"}) {
         const QDate date = QDate::fromString(t, QString::fromLatin1(format));
         if (date.isValid()) return date;
@@ -251,7 +250,7 @@ QDate TFormSave::ParseDate(const std::string& text) {
 }
 
 QTime TFormSave::ParseTime(const std::string& text) {
-    const QString t = Q(text).trimmed();
+    const QString t = ToQString(text).trimmed();
     for (const char* format : {"H:m:s", "H:m"}) {
         const QTime time = QTime::fromString(t, QString::fromLatin1(format));
         if (time.isValid()) return time;
@@ -261,19 +260,19 @@ QTime TFormSave::ParseTime(const std::string& text) {
 
 std::string TFormSave::DateNow() const {
     const QDateTime now = m_Now ? m_Now() : QDateTime::currentDateTime();
-    return S(now.date().toString(QStringLiteral("yyyy/MM/dd")));
+    return FromQString(now.date().toString(QStringLiteral("yyyy/MM/dd")));
 }
 
 std::string TFormSave::TimeNow() const {
     const QDateTime now = m_Now ? m_Now() : QDateTime::currentDateTime();
-    return S(now.time().toString(QStringLiteral("HH:mm:ss")));
+    return FromQString(now.time().toString(QStringLiteral("HH:mm:ss")));
 }
 
 bool TFormSave::AskDetails(const std::string& caption, const std::string& name, std::string& date,
                            std::string& time, std::string& comment) {
     if (m_AskDetails) return m_AskDetails(caption, name, date, time, comment);
     TFormSaveData details(this, m_Wallpaper, m_DllRes);
-    details.setWindowTitle(Q(caption));
+    details.setWindowTitle(ToQString(caption));
     details.Fill(name, date, time, comment);
     details.exec();
     if (!details.Accepted()) return false;
@@ -297,7 +296,7 @@ void TFormSave::m_ActNewSaveExecute() {
     if (!m_Data || !m_ActNewSave->isEnabled()) return;
     std::vector<TSaveData::Entry> listed;
     for (int i = 0; i < m_LVData->topLevelItemCount(); ++i)
-        listed.push_back({S(m_LVData->topLevelItem(i)->text(kName)), "", "", ""});
+        listed.push_back({FromQString(m_LVData->topLevelItem(i)->text(kName)), "", "", ""});
     const std::string name = TSaveData::NewName(listed);
     std::string date = DateNow(), time = TimeNow(), comment;
     if (!AskDetails(SJ("新規保存"), name, date, time, comment)) return;
@@ -309,9 +308,9 @@ void TFormSave::m_ActNewSaveExecute() {
 void TFormSave::m_ActSaveExecute() {
     QTreeWidgetItem* row = Selected();
     if (!m_Data || !row || !m_ActSave->isEnabled()) return;
-    const std::string name = S(row->text(kName));
+    const std::string name = FromQString(row->text(kName));
     if (!m_App.Confirm(name + SJ(" を上書きしてもいいですか？"))) return;
-    std::string date = DateNow(), time = TimeNow(), comment = S(row->text(kComment));
+    std::string date = DateNow(), time = TimeNow(), comment = FromQString(row->text(kComment));
     if (!AskDetails(SJ("上書き保存"), name, date, time, comment)) return;
     if (!Carried([&] { m_Data->dataWrite(name, date, time, comment); })) return;
     SetRow(row, date, time, comment);
@@ -320,7 +319,7 @@ void TFormSave::m_ActSaveExecute() {
 void TFormSave::m_ActLoadExecute() {
     QTreeWidgetItem* row = Selected();
     if (!m_Data || !row) return;
-    const std::string name = S(row->text(kName));
+    const std::string name = FromQString(row->text(kName));
     if (!m_App.Confirm(name + SJ(" をロードしてもよろしいですか？"))) return;
     m_Data->dataRead(name);
     // Set even when the save could not be read: the caller resumes from whatever the engine
@@ -332,7 +331,7 @@ void TFormSave::m_ActLoadExecute() {
 void TFormSave::m_ActDeleteExecute() {
     QTreeWidgetItem* row = Selected();
     if (!m_Data || !row) return;
-    const std::string name = S(row->text(kName));
+    const std::string name = FromQString(row->text(kName));
     if (!m_App.Confirm(name + SJ("を削除してもよろしいですか？"))) return;
     if (!Carried([&] { m_Data->dataDelete(name); })) return;
     delete row;
@@ -342,9 +341,9 @@ void TFormSave::m_ActDeleteExecute() {
 void TFormSave::m_ActCommentEditExecute() {
     QTreeWidgetItem* row = Selected();
     if (!m_Data || !row) return;
-    const std::string name = S(row->text(kName));
-    std::string date = S(row->text(kDate)), time = S(row->text(kTime)),
-                comment = S(row->text(kComment));
+    const std::string name = FromQString(row->text(kName));
+    std::string date = FromQString(row->text(kDate)), time = FromQString(row->text(kTime)),
+                comment = FromQString(row->text(kComment));
     if (!AskDetails(SJ("コメントの変更"), name, date, time, comment)) return;
     if (m_Data->dataUpdate(name, date, time, comment)) SetRow(row, date, time, comment);
 }

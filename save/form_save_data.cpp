@@ -14,17 +14,12 @@
 
 #include "platform/bitmap_qt.h"
 #include "platform/sjis.h"
+#include "platform/sjis_qt.h"
 #include "resources/dll_res.h"
 #include "resources/sjis_text.h"
 
-namespace {
-QString Q(const std::string& sjis) {
-    return QString::fromStdString(platform::SjisToUtf8(sjis));
-}
-std::string S(const QString& text) {
-    return platform::Utf8ToSjis(text.toStdString());
-}
-}  // namespace
+using platform::FromQString;
+using platform::ToQString;
 
 TFormSaveData::TFormSaveData(QWidget* owner, platform::Bitmap* wallpaper, TyxDllRes* dllRes)
     : QDialog(owner), m_Wallpaper(wallpaper), m_DllRes(dllRes) {
@@ -78,10 +73,10 @@ TFormSaveData::TFormSaveData(QWidget* owner, platform::Bitmap* wallpaper, TyxDll
 
 void TFormSaveData::Fill(const std::string& name, const std::string& date, const std::string& time,
                          const std::string& comment) {
-    m_EdtDataName->setText(Q(name));
-    m_EdtDataDate->setText(Q(date));
-    m_EdtDataTime->setText(Q(time));
-    m_EdtDataComment->setText(Q(comment));
+    m_EdtDataName->setText(ToQString(name));
+    m_EdtDataDate->setText(ToQString(date));
+    m_EdtDataTime->setText(ToQString(time));
+    m_EdtDataComment->setText(ToQString(comment));
     m_Images.Clear();
     bool pictures = true;
     for (const char* picture : {"IDB_IMAGEBUTTON_OK0", "IDB_IMAGEBUTTON_CANCEL0",
@@ -106,13 +101,13 @@ void TFormSaveData::Fill(const std::string& name, const std::string& date, const
 }
 
 std::string TFormSaveData::Date() const {
-    return S(m_EdtDataDate->text());
+    return FromQString(m_EdtDataDate->text());
 }
 std::string TFormSaveData::Time() const {
-    return S(m_EdtDataTime->text());
+    return FromQString(m_EdtDataTime->text());
 }
 std::string TFormSaveData::Comment() const {
-    return S(m_EdtDataComment->text());
+    return FromQString(m_EdtDataComment->text());
 }
 
 void TFormSaveData::ShowPicture(QLabel* button, int index) {

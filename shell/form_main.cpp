@@ -37,6 +37,7 @@
 #include "platform/message_box.h"
 #include "platform/mixer.h"
 #include "platform/sjis.h"
+#include "platform/sjis_qt.h"
 #include "resources/application.h"
 #include "resources/archive.h"
 #include "resources/bcl.h"
@@ -55,9 +56,9 @@
 #include "shell/display_image.h"
 #include "shell/display_monitor.h"
 #include "shell/form_select.h"
-#include "shell/program_icon.h"
 #include "shell/key_map.h"
 #include "shell/menu_rules.h"
+#include "shell/program_icon.h"
 #include "shell/yx_avi.h"
 #include "sound/cd_audio.h"
 #include "sound/ds_player.h"
@@ -65,6 +66,9 @@
 #include "windows/form_log.h"
 #include "windows/form_option.h"
 #include "windows/form_snap.h"
+
+using platform::FromQString;
+using platform::ToQString;
 
 namespace {
 const char* const kProjectExtension = ".vsc";
@@ -85,12 +89,6 @@ std::string ResourceLibraryPath(const std::string& programFolder) {
     const std::string installed = platform::FileSystem::FromHostPath(
         (InstallPrefix(programFolder) / "lib" / "velmor" / "VELMORRC.DLL").string());
     return platform::FileSystem::FileExists(installed) ? installed : beside;
-}
-QString Q(const std::string& sjis) {
-    return QString::fromStdString(platform::SjisToUtf8(sjis));
-}
-std::string S(const QString& text) {
-    return platform::Utf8ToSjis(text.toStdString());
 }
 
 // The form repeats these itself: X11 does not repeat modifier keys.
@@ -325,7 +323,7 @@ bool TFormMain::StartUp() {
     const QString pGothic = QString::fromUtf8("ＭＳ Ｐゴシック");
     std::string fontName = SJ("ＭＳ ゴシック");
     for (const QString& family : QFontDatabase::families())
-        if (family.compare(pGothic, Qt::CaseInsensitive) == 0) fontName = S(pGothic);
+        if (family.compare(pGothic, Qt::CaseInsensitive) == 0) fontName = FromQString(pGothic);
     // 10. The information window.
     m_FormInfo = new TFormInfo(this, &m_Wallpaper, m_Witch.get(), m_DllRes.get(), *m_App);
     // 11. Pixel format and joystick.
@@ -459,7 +457,7 @@ bool TFormMain::StartUp() {
     m_WindowSize = InitialWindowSize();
     setMinimumSize(std::min(320, m_WindowSize.width()), std::min(240, m_WindowSize.height()));
     resize(m_WindowSize);
-    setWindowTitle(Q(data.Title));
+    setWindowTitle(ToQString(data.Title));
     if (QScreen* screen = QApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     // 23. Window or full screen.
@@ -896,7 +894,7 @@ void TFormMain::m_ActSystemOptionExecute() {
     state.MessageAnimation = result.MessageAnimation;
     state.AntiAliasText = result.AntiAliasText;
     state.MessageAnimationSpeed = result.SpeedPosition * 10;
-    const QString font = QString::fromStdString(platform::SjisToUtf8(result.FontName));
+    const QString font = ToQString(result.FontName);
     for (const QString& family : QFontDatabase::families())
         if (!font.isEmpty() && family.compare(font, Qt::CaseInsensitive) == 0) {
             m_Engine->SetMessageFont(result.FontName);

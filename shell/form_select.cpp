@@ -14,6 +14,7 @@
 #include "platform/bitmap_qt.h"
 #include "platform/file_system.h"
 #include "platform/sjis.h"
+#include "platform/sjis_qt.h"
 #include "resources/bcl_manager.h"
 #include "resources/memory_stream.h"
 #include "resources/xini_file.h"
@@ -55,7 +56,7 @@ void TFormSelect::SetCandidates(const TStringList& candidates, TyxBCLManager* ma
     std::vector<Entry> entries;
     for (const auto& path : candidates) {
         TXiniFile ini(path, true);
-        entries.push_back({path, QString::fromStdString(platform::SjisToUtf8(ini.ReadString("velmor", "Title", ""))),
+        entries.push_back({path, platform::ToQString(ini.ReadString("velmor", "Title", "")),
                            ini.ReadString("velmor", "Icon", "")});
     }
     // By title, as a Japanese reader sorts; games without one last, in the order found.

@@ -11,8 +11,8 @@
 #include <QMenu>
 #include <QPainter>
 #include <QScrollArea>
-#include <QStyle>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTextEdit>
@@ -25,6 +25,7 @@
 #include "platform/bitmap_qt.h"
 #include "platform/file_system.h"
 #include "platform/sjis.h"
+#include "platform/sjis_qt.h"
 #include "resources/application.h"
 #include "resources/bcl_manager.h"
 #include "resources/dll_res.h"
@@ -34,14 +35,10 @@
 #include "resources/yxstringlib.h"
 #include "windows/rich_text.h"
 
-namespace {
+using platform::FromQString;
+using platform::ToQString;
 
-QString Q(const std::string& sjis) {
-    return QString::fromStdString(platform::SjisToUtf8(sjis));
-}
-std::string S(const QString& text) {
-    return platform::Utf8ToSjis(text.toStdString());
-}
+namespace {
 
 // Puts name and value into the first row with both cells empty, growing the grid when none.
 void GridPutPair(QTableWidget* grid, const std::string& name, const std::string& value) {
@@ -52,13 +49,13 @@ void GridPutPair(QTableWidget* grid, const std::string& name, const std::string&
     int row = 0;
     while (row < grid->rowCount() && !(empty(row, 0) && empty(row, 1))) ++row;
     if (row == grid->rowCount()) grid->setRowCount(row + 1);
-    grid->setItem(row, 0, new QTableWidgetItem(Q(name)));
-    grid->setItem(row, 1, new QTableWidgetItem(Q(value)));
+    grid->setItem(row, 0, new QTableWidgetItem(ToQString(name)));
+    grid->setItem(row, 1, new QTableWidgetItem(ToQString(value)));
 }
 
 // Updates the row with that caption (case-insensitively) or appends one.
 void ListViewPutPair(QTreeWidget* list, const std::string& caption, const std::string& value) {
-    const QString c = Q(caption), v = Q(value);
+    const QString c = ToQString(caption), v = ToQString(value);
     for (int i = 0; i < list->topLevelItemCount(); ++i) {
         QTreeWidgetItem* row = list->topLevelItem(i);
         if (row->text(0).compare(c, Qt::CaseInsensitive) != 0) continue;
@@ -205,7 +202,8 @@ void TFormInfo::ShowAbout(const std::string& projectPath, const std::string& tit
     setWindowIcon(icon);
     m_ImgLogo->setPixmap(icon.pixmap(32, 32));
     m_ImgRSC->setPixmap(icon.pixmap(32, 32));
-    m_EditPass->setText(Q(TyxApplication::FileVersion(platform::FileSystem::ProgramFileName())));
+    m_EditPass->setText(
+        ToQString(TyxApplication::FileVersion(platform::FileSystem::ProgramFileName())));
     platform::Bitmap picture;
     if (m_DllRes && m_DllRes->LoadBitmap(picture, "IDB_VELMOR_TITLE"))
         m_ImgTitle->setPixmap(QPixmap::fromImage(platform::QImageOf(picture)));
@@ -213,7 +211,7 @@ void TFormInfo::ShowAbout(const std::string& projectPath, const std::string& tit
     if (m_DllRes && m_DllRes->LoadResourceStream(document, "IDR_VELMOR_COPYRIGHT_DOC", "RICHTEXT"))
         m_RECopyright->setHtml(RichTextToHtml(
             std::string(reinterpret_cast<const char*>(document.Data()), document.Size())));
-    m_EditRSCTitle->setText(Q(title));
+    m_EditRSCTitle->setText(ToQString(title));
     TXiniFile project(projectPath, true);
     const std::string aboutFile = project.ReadString("ScenarioAbout", "ScenarioAboutFile", "");
     if (!aboutFile.empty()) {
@@ -276,7 +274,7 @@ void TFormInfo::WriteVariables() {
         const QTableWidgetItem* name = m_SGVariable->item(row, 0);
         const QTableWidgetItem* value = m_SGVariable->item(row, 1);
         if (!name || !value || name->text().isEmpty() || value->text().isEmpty()) continue;
-        rows.emplace_back(S(name->text()), S(value->text()));
+        rows.emplace_back(FromQString(name->text()), FromQString(value->text()));
     }
     for (const auto& [name, value] : rows) {
         int32_t number = 0;
@@ -334,6 +332,6 @@ void TFormInfo::RefreshErrors() {
     QScrollBar* bar = m_LBError->verticalScrollBar();
     const bool atEnd = bar->value() == bar->maximum();
     m_LBError->clear();
-    for (const auto& line : m_ErrorLines) m_LBError->addItem(Q(line));
+    for (const auto& line : m_ErrorLines) m_LBError->addItem(ToQString(line));
     if (atEnd) m_LBError->scrollToBottom();
 }

@@ -14,13 +14,11 @@
 
 #include "platform/canvas.h"
 #include "platform/sjis.h"
+#include "platform/sjis_qt.h"
 #include "resources/sjis_text.h"
 
-namespace {
-QString Q(const std::string& sjis) {
-    return QString::fromStdString(platform::SjisToUtf8(sjis));
-}
-}  // namespace
+using platform::FromQString;
+using platform::ToQString;
 
 TFormLog::TFormLog(QWidget* owner) : QWidget(owner, Qt::Window) {
     setWindowTitle(QString::fromUtf8("メッセージ履歴"));
@@ -92,7 +90,7 @@ void TFormLog::Setup(int capacity, QWidget* gameWindow) {
 void TFormLog::AddLine(const std::string& text) {
     const int row = m_LVLog->rowCount();
     m_LVLog->insertRow(row);
-    auto* item = new QTableWidgetItem(Q(text));
+    auto* item = new QTableWidgetItem(ToQString(text));
     item->setData(Qt::UserRole, QByteArray(text.data(), static_cast<qsizetype>(text.size())));
     m_LVLog->setItem(row, 0, item);
     if (m_LVLog->rowCount() > m_Capacity) m_LVLog->removeRow(0);
@@ -144,7 +142,7 @@ void TFormLog::SelectRows(std::initializer_list<int> rows) {
 }
 
 void TFormLog::m_ActCopyExecute() {
-    QApplication::clipboard()->setText(Q(SelectedText()));
+    QApplication::clipboard()->setText(ToQString(SelectedText()));
 }
 
 void TFormLog::m_ActSelectAllExecute() {

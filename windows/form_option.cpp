@@ -18,6 +18,7 @@
 #include "platform/bitmap_qt.h"
 #include "platform/canvas.h"
 #include "platform/sjis.h"
+#include "platform/sjis_qt.h"
 #include "resources/dll_res.h"
 #include "resources/engine_error.h"
 #include "resources/sjis_text.h"
@@ -119,8 +120,7 @@ void TFormOption::SetValues(const Values& values) {
     cbFontName->clear();
     for (const QString& family : QFontDatabase::families(QFontDatabase::Japanese))
         cbFontName->addItem(family);
-    int shown = cbFontName->findText(QString::fromStdString(platform::SjisToUtf8(values.FontName)),
-                                     Qt::MatchFixedString);
+    int shown = cbFontName->findText(platform::ToQString(values.FontName), Qt::MatchFixedString);
     // A face of the original platform's (the default is one) is drawn in the installed face
     // it maps to; the box names that one rather than stay blank.
     const std::string host = platform::Canvas::HostFace(values.FontName);
@@ -159,7 +159,7 @@ void TFormOption::Ok() {
     m_Values.MessageAnimation = m_CBMessageAnimation->isChecked();
     m_Values.AntiAliasText = m_CBAntiAliasText->isChecked();
     m_Values.SpeedPosition = m_TBMessageAnimation->value();
-    m_Values.FontName = platform::Utf8ToSjis(cbFontName->currentText().toStdString());
+    m_Values.FontName = platform::FromQString(cbFontName->currentText());
     for (int channel = 0; channel < 4; ++channel)
         m_Values.Volumes[channel] = m_TBVolumes[channel]->value();
     accept();

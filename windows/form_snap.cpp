@@ -23,6 +23,7 @@
 #include "platform/message_box.h"
 #include "platform/picture_writer.h"
 #include "platform/sjis.h"
+#include "platform/sjis_qt.h"
 #include "resources/application.h"
 #include "resources/sjis_text.h"
 #include "resources/yxstringlib.h"
@@ -174,15 +175,14 @@ bool TFormSnap::AskFileName(const std::string& filter, std::string& fileName) {
     if (m_FileQuestion) return m_FileQuestion(filter, fileName);
     // The filter's own separators are the original's; Qt wants ";;" between entries and
     // blanks between patterns.
-    QString qtFilter = QString::fromStdString(platform::SjisToUtf8(filter));
+    QString qtFilter = platform::ToQString(filter);
     QStringList parts = qtFilter.split('|');
     QStringList entries;
     for (int i = 0; i + 1 < parts.size(); i += 2)
         entries << parts[i] + " (" + QString(parts[i + 1]).replace(';', ' ') + ")";
     const QString chosen = QFileDialog::getSaveFileName(
-        this, U("保存ファイル名を指定してください"),
-        QString::fromStdString(platform::SjisToUtf8(fileName)), entries.join(";;"), nullptr,
-        QFileDialog::DontConfirmOverwrite);
+        this, U("保存ファイル名を指定してください"), platform::ToQString(fileName),
+        entries.join(";;"), nullptr, QFileDialog::DontConfirmOverwrite);
     if (chosen.isEmpty()) return false;
     fileName = platform::FileSystem::FromHostPath(chosen.toStdString());
     return true;
@@ -194,11 +194,11 @@ void TFormSnap::Save(bool jpeg) {
              : SJ("Bitmapイメージ(*.bmp)|*.bmp|すべてのファイル|*.*");
     const QDateTime now = QDateTime::currentDateTime();
     const QLocale locale = QLocale::system();
-    std::string name = ProposedName(
-        m_SystemData ? m_SystemData->Product : std::string(),
-        platform::Utf8ToSjis(locale.toString(now.date(), QLocale::ShortFormat).toStdString()),
-        platform::Utf8ToSjis(locale.toString(now.time(), QLocale::LongFormat).toStdString()),
-        jpeg ? ".jpg" : ".bmp");
+    std::string name =
+        ProposedName(m_SystemData ? m_SystemData->Product : std::string(),
+                     platform::FromQString(locale.toString(now.date(), QLocale::ShortFormat)),
+                     platform::FromQString(locale.toString(now.time(), QLocale::LongFormat)),
+                     jpeg ? ".jpg" : ".bmp");
     if (!AskFileName(filter, name)) return;
     name = WithExtension(name, jpeg);
     // The player named this file; game data never does.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/sjis.h"
+#include "platform/sjis_qt.h"
 
 namespace {
 
@@ -177,7 +178,7 @@ private:
 
     void FlushBytes() {
         if (m_RunBytes.empty()) return;
-        m_RunText += QString::fromStdString(platform::SjisToUtf8(m_RunBytes)).toHtmlEscaped();
+        m_RunText += platform::ToQString(m_RunBytes).toHtmlEscaped();
         m_RunBytes.clear();
     }
 
@@ -222,7 +223,7 @@ private:
 
 QString RichTextToHtml(const std::string& document) {
     if (document.rfind("{\\rtf", 0) == 0) return Converter(document).Run();
-    QString text = QString::fromStdString(platform::SjisToUtf8(document)).toHtmlEscaped();
+    QString text = platform::ToQString(document).toHtmlEscaped();
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     return QStringLiteral("<div style=\"white-space: pre-wrap;\">") + text + QStringLiteral("</div>");
 }
