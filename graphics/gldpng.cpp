@@ -456,7 +456,27 @@ public:
 
 private:
     void ReadHeader(const uint8_t* body, size_t size);
+    // What one picture's rows are and where they go, settled before any data is inflated.
+    struct Layout {
+        RowKind kind = RowKind::Byte8;
+        int channels = 1;
+        int bitmapBits = 8;
+        int width = 0, height = 0;
+        uint64_t bitsPerPixel = 0;
+        size_t bpp = 1;
+        const Pass* passes = kWhole;
+        int passCount = 1;
+        uint64_t rawSize = 0;  // every pass's rows with their filter bytes
+        platform::Bitmap* image = nullptr;
+        platform::Bitmap* map = nullptr;  // the transparency map, when there is one
+    };
     void ReadImage(const uint8_t* body, size_t size);
+    void ChooseRows(Layout& layout) const;
+    void MeasureRows(Layout& layout, size_t size) const;
+    void PrepareBitmaps(Layout& layout);
+    // False, with the position put back, where the data is not exactly what the header says.
+    bool DecodeWhole(const Layout& layout, const uint8_t* body, size_t size);
+    void DecodeStreaming(const Layout& layout, const uint8_t* body, size_t size);
     bool Inflate(uint8_t* out, size_t size);
     bool InflateWhole(const uint8_t* body, size_t size, uint8_t* out, size_t rawSize);
     bool NextIdat();
@@ -563,33 +583,41 @@ void TGLDPNGReadStream::ReadHeader(const uint8_t* body, size_t size) {
 
 void TGLDPNGReadStream::ReadImage(const uint8_t* body, size_t size) {
     if (!m_HaveHeader) Fail(kReadError);
+    Layout layout;
+    ChooseRows(layout);
+    MeasureRows(layout, size);
+    PrepareBitmaps(layout);
+    // The whole image in one call where the data is exactly what the header promises;
+    // anything else (a short or long stream, a damaged one, a preset dictionary) is decoded
+    // by the streaming inflate, which reads it exactly as far as it goes.
+    if (!DecodeWhole(layout, body, size)) DecodeStreaming(layout, body, size);
+    m_ImageDone = true;
+}
 
-    int channels = 1;
-    RowKind kind = RowKind::Byte8;
-    int bitmapBits = 8;
+void TGLDPNGReadStream::ChooseRows(Layout& layout) const {
     if (m_ColorType == 0) {
         if (m_AlphaChannel && m_Depth < 8) Fail(kGreyAlpha);
         if (m_AlphaChannel) {
             if (m_Depth != 8 && m_Depth != 16) Fail(kGreyDepth);
-            channels = 2;
-            kind = m_Depth == 8 ? RowKind::GreyA8 : RowKind::GreyA16;
+            layout.channels = 2;
+            layout.kind = m_Depth == 8 ? RowKind::GreyA8 : RowKind::GreyA16;
         } else {
             switch (m_Depth) {
                 case 1:
-                    kind = RowKind::Bits1;
-                    bitmapBits = 1;
+                    layout.kind = RowKind::Bits1;
+                    layout.bitmapBits = 1;
                     break;
                 case 2:
-                    kind = RowKind::Bits2;
+                    layout.kind = RowKind::Bits2;
                     break;
                 case 4:
-                    kind = RowKind::Bits4;
+                    layout.kind = RowKind::Bits4;
                     break;
                 case 8:
-                    kind = RowKind::Byte8;
+                    layout.kind = RowKind::Byte8;
                     break;
                 case 16:
-                    kind = RowKind::Grey16;
+                    layout.kind = RowKind::Grey16;
                     break;
                 default:
                     Fail(kGreyDepth);
@@ -597,62 +625,68 @@ void TGLDPNGReadStream::ReadImage(const uint8_t* body, size_t size) {
         }
     } else if (m_ColorType == 2) {
         if (m_Depth != 8 && m_Depth != 16) Fail(kDepth);
-        channels = m_AlphaChannel ? 4 : 3;
-        kind = m_AlphaChannel ? (m_Depth == 8 ? RowKind::Rgba8 : RowKind::Rgba16)
-                              : (m_Depth == 8 ? RowKind::Rgb8 : RowKind::Rgb16);
-        bitmapBits = 24;
+        layout.channels = m_AlphaChannel ? 4 : 3;
+        layout.kind = m_AlphaChannel ? (m_Depth == 8 ? RowKind::Rgba8 : RowKind::Rgba16)
+                                     : (m_Depth == 8 ? RowKind::Rgb8 : RowKind::Rgb16);
+        layout.bitmapBits = 24;
     } else {
         switch (m_Depth) {
             case 1:
-                kind = RowKind::Bits1;
-                bitmapBits = 1;
+                layout.kind = RowKind::Bits1;
+                layout.bitmapBits = 1;
                 break;
             case 2:
-                kind = RowKind::Bits2;
+                layout.kind = RowKind::Bits2;
                 break;
             case 4:
-                kind = RowKind::Bits4;
+                layout.kind = RowKind::Bits4;
                 break;
             case 8:
-                kind = RowKind::Byte8;
+                layout.kind = RowKind::Byte8;
                 break;
             default:
                 Fail(kDepth);
         }
     }
+}
 
+void TGLDPNGReadStream::MeasureRows(Layout& layout, size_t size) const {
     // PNG allows sizes up to 2^31 - 1, but no bitmap row that long can be addressed; 2^24
     // pixels either way is far beyond any picture a game shows.
     if (m_Width == 0 || m_Height == 0 || m_Width > kMaxSide || m_Height > kMaxSide ||
         !platform::PictureLimits::Allowed(m_Width, m_Height, m_AlphaChannel ? 32 : 24))
         Fail(kReadError);
-    const int width = int(m_Width);
-    const int height = int(m_Height);
-    const uint64_t bitsPerPixel = uint64_t(channels) * uint64_t(m_Depth);
-    const size_t bpp = std::max<size_t>(1, size_t(bitsPerPixel / 8));
-    const Pass* passes = m_Interlaced ? kAdam7 : kWhole;
-    const int passCount = m_Interlaced ? 7 : 1;
-    uint64_t rawSize = 0;
-    for (int p = 0; p < passCount; ++p) {
-        uint64_t w = uint64_t(PassSize(width, passes[p].x0, passes[p].dx));
-        uint64_t h = uint64_t(PassSize(height, passes[p].y0, passes[p].dy));
-        if (w != 0) rawSize += h * ((w * bitsPerPixel + 7) / 8 + 1);
+    layout.width = int(m_Width);
+    layout.height = int(m_Height);
+    layout.bitsPerPixel = uint64_t(layout.channels) * uint64_t(m_Depth);
+    layout.bpp = std::max<size_t>(1, size_t(layout.bitsPerPixel / 8));
+    layout.passes = m_Interlaced ? kAdam7 : kWhole;
+    layout.passCount = m_Interlaced ? 7 : 1;
+    layout.rawSize = 0;
+    for (int p = 0; p < layout.passCount; ++p) {
+        uint64_t w = uint64_t(PassSize(layout.width, layout.passes[p].x0, layout.passes[p].dx));
+        uint64_t h = uint64_t(PassSize(layout.height, layout.passes[p].y0, layout.passes[p].dy));
+        if (w != 0) layout.rawSize += h * ((w * layout.bitsPerPixel + 7) / 8 + 1);
     }
     const uint64_t available = uint64_t(size) + uint64_t(m_Size - m_Pos);
-    if (rawSize > available * kMaxInflateRatio + 4096) Fail(kReadError);
+    if (layout.rawSize > available * kMaxInflateRatio + 4096) Fail(kReadError);
+}
 
+void TGLDPNGReadStream::PrepareBitmaps(Layout& layout) {
+    const int width = layout.width;
+    const int height = layout.height;
     platform::Bitmap& image = m_Owner.Image();
-    if (kind == RowKind::Bits2 || kind == RowKind::Bits4) {
+    if (layout.kind == RowKind::Bits2 || layout.kind == RowKind::Bits4) {
         // 2- and 4-bit samples go to a 4-bit bitmap; where the platform has none, to 8 bits.
         image.SetFormat(width, height, 4);
         if (image.BitsPerPixel() == 4) {
-            bitmapBits = 4;
-            kind = kind == RowKind::Bits2 ? RowKind::Nibble2 : RowKind::Nibble4;
+            layout.bitmapBits = 4;
+            layout.kind = layout.kind == RowKind::Bits2 ? RowKind::Nibble2 : RowKind::Nibble4;
         }
     }
-    if (bitmapBits != 4) image.SetFormat(width, height, bitmapBits);
+    if (layout.bitmapBits != 4) image.SetFormat(width, height, layout.bitmapBits);
     if (image.Empty() || image.Width() != width || image.Height() != height ||
-        image.BitsPerPixel() != bitmapBits)
+        image.BitsPerPixel() != layout.bitmapBits)
         Fail(kReadError);
     image.ClearTransparent();
     if (m_ColorType == 0 && !m_AlphaChannel && m_Depth < 8) {
@@ -662,52 +696,57 @@ void TGLDPNGReadStream::ReadImage(const uint8_t* body, size_t size) {
         for (int i = 0; i < levels; ++i) grey[i] = uint32_t(i * step) * 0x010101u;
         image.SetPalette(grey, levels);
     }
-    platform::Bitmap* map = nullptr;
+    layout.image = &image;
     if (m_AlphaChannel) {
-        map = &m_Owner.AlphaBitmap();
+        platform::Bitmap* map = &m_Owner.AlphaBitmap();
         map->SetFormat(width, height, 8);
         if (map->Empty() || map->Width() != width || map->Height() != height) Fail(kReadError);
+        layout.map = map;
     }
+}
 
-    // The whole image in one call where the data is exactly what the header promises;
-    // anything else (a short or long stream, a damaged one, a preset dictionary) is decoded
-    // by the streaming inflate below, which reads it exactly as far as it goes.
-    {
-        const size_t idatEnd = m_Pos;
-        const size_t whole = size_t(rawSize);
-        Scratch& scratch = TheScratch();
-        if (scratch.raw.size() < whole + kPad) scratch.raw.resize(whole + kPad);
-        const ScratchTrim trim{scratch};
-        uint8_t* const raw = scratch.raw.data();
-        std::memset(raw + whole, 0, kPad);
-        if (InflateWhole(body, size, raw, whole)) {
-            std::vector<uint8_t> zero;
-            size_t offset = 0;
-            for (int p = 0; p < passCount; ++p) {
-                const Pass& pass = passes[p];
-                const int passWidth = PassSize(width, pass.x0, pass.dx);
-                const int passHeight = PassSize(height, pass.y0, pass.dy);
-                if (passWidth == 0 || passHeight == 0) continue;
-                const size_t rowBytes = size_t((uint64_t(passWidth) * bitsPerPixel + 7) / 8);
-                const size_t stride = rowBytes + 1;
-                zero.assign(stride + kPad, 0);
-                const uint8_t* prev = zero.data();
-                for (int y = 0; y < passHeight; ++y) {
-                    uint8_t* row = raw + offset;
-                    if (!Unfilter(row[0], row + 1, prev + 1, rowBytes, bpp)) Fail(kReadError);
-                    const int target = pass.y0 + y * pass.dy;
-                    ConvertRowFast(kind, row + 1, passWidth, pass.x0, pass.dx,
-                                   image.ScanLine(target), map ? map->ScanLine(target) : nullptr);
-                    prev = row;
-                    offset += stride;
-                }
-            }
-            m_ImageDone = true;
-            return;
-        }
+bool TGLDPNGReadStream::DecodeWhole(const Layout& layout, const uint8_t* body, size_t size) {
+    const size_t idatEnd = m_Pos;
+    const size_t whole = size_t(layout.rawSize);
+    Scratch& scratch = TheScratch();
+    if (scratch.raw.size() < whole + kPad) scratch.raw.resize(whole + kPad);
+    const ScratchTrim trim{scratch};
+    uint8_t* const raw = scratch.raw.data();
+    std::memset(raw + whole, 0, kPad);
+    if (!InflateWhole(body, size, raw, whole)) {
         m_Pos = idatEnd;
+        return false;
     }
+    platform::Bitmap& image = *layout.image;
+    platform::Bitmap* const map = layout.map;
+    const RowKind kind = layout.kind;
+    const uint64_t bitsPerPixel = layout.bitsPerPixel;
+    const size_t bpp = layout.bpp;
+    std::vector<uint8_t> zero;
+    size_t offset = 0;
+    for (int p = 0; p < layout.passCount; ++p) {
+        const Pass& pass = layout.passes[p];
+        const int passWidth = PassSize(layout.width, pass.x0, pass.dx);
+        const int passHeight = PassSize(layout.height, pass.y0, pass.dy);
+        if (passWidth == 0 || passHeight == 0) continue;
+        const size_t rowBytes = size_t((uint64_t(passWidth) * bitsPerPixel + 7) / 8);
+        const size_t stride = rowBytes + 1;
+        zero.assign(stride + kPad, 0);
+        const uint8_t* prev = zero.data();
+        for (int y = 0; y < passHeight; ++y) {
+            uint8_t* row = raw + offset;
+            if (!Unfilter(row[0], row + 1, prev + 1, rowBytes, bpp)) Fail(kReadError);
+            const int target = pass.y0 + y * pass.dy;
+            ConvertRowFast(kind, row + 1, passWidth, pass.x0, pass.dx, image.ScanLine(target),
+                           map ? map->ScanLine(target) : nullptr);
+            prev = row;
+            offset += stride;
+        }
+    }
+    return true;
+}
 
+void TGLDPNGReadStream::DecodeStreaming(const Layout& layout, const uint8_t* body, size_t size) {
     if (inflateInit(&m_Zlib) != Z_OK) Fail(kZlib);
     m_ZlibStarted = true;
     // Like the chunk CRCs the stream's checksum is not checked: rows stop being read when the
@@ -716,11 +755,16 @@ void TGLDPNGReadStream::ReadImage(const uint8_t* body, size_t size) {
     m_Zlib.next_in = const_cast<Bytef*>(body);
     m_Zlib.avail_in = uInt(size);
 
+    platform::Bitmap& image = *layout.image;
+    platform::Bitmap* const map = layout.map;
+    const RowKind kind = layout.kind;
+    const uint64_t bitsPerPixel = layout.bitsPerPixel;
+    const size_t bpp = layout.bpp;
     std::vector<uint8_t> buffer;
-    for (int p = 0; p < passCount; ++p) {
-        const Pass& pass = passes[p];
-        const int passWidth = PassSize(width, pass.x0, pass.dx);
-        const int passHeight = PassSize(height, pass.y0, pass.dy);
+    for (int p = 0; p < layout.passCount; ++p) {
+        const Pass& pass = layout.passes[p];
+        const int passWidth = PassSize(layout.width, pass.x0, pass.dx);
+        const int passHeight = PassSize(layout.height, pass.y0, pass.dy);
         if (passWidth == 0 || passHeight == 0) continue;
         const size_t rowBytes = size_t((uint64_t(passWidth) * bitsPerPixel + 7) / 8);
         const size_t stride = rowBytes + 1;
@@ -747,7 +791,6 @@ void TGLDPNGReadStream::ReadImage(const uint8_t* body, size_t size) {
             y += rows;
         }
     }
-    m_ImageDone = true;
 }
 
 bool TGLDPNGReadStream::Inflate(uint8_t* out, size_t size) {

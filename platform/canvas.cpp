@@ -294,102 +294,99 @@ void Canvas::CopyRect(const Rect& dest, const Bitmap& source, const Rect& source
     Blit(dest, source, sourceRect, m_CopyMode);
 }
 
-void Canvas::Blit(const Rect& destIn, const Bitmap& source, const Rect& src, CopyMode mode) {
-    if (m_Target.Empty() || source.Empty()) return;
-    const int sw = src.right - src.left, sh = src.bottom - src.top;
-    int dw = destIn.right - destIn.left, dh = destIn.bottom - destIn.top;
-    if (sw <= 0 || sh <= 0 || dw == 0 || dh == 0) return;
-    const bool mirrorX = dw < 0, mirrorY = dh < 0;
-    Rect dest = destIn;
-    if (mirrorX) std::swap(dest.left, dest.right);
-    if (mirrorY) std::swap(dest.top, dest.bottom);
-    dw = std::abs(dw);
-    dh = std::abs(dh);
-    const int tw = m_Target.Width(), th = m_Target.Height();
-    const int sourceWidth = source.Width(), sourceHeight = source.Height();
-    const int x0 = std::max(dest.left, 0), x1 = std::min(dest.right, tw);
-    const int y0 = std::max(dest.top, 0), y1 = std::min(dest.bottom, th);
-    if (x0 >= x1 || y0 >= y1) return;
-    const bool keyed = mode == CopyMode::Copy && source.Transparent();
-    const uint32_t key = FromColour(source.TransparentColour());
-    const bool sameSize = dw == sw && dh == sh && !mirrorX && !mirrorY;
-    const PixelFormat tf = m_Target.GetPixelFormat();
+namespace {
 
+// Where one copy reads and writes: the destination upright, its visible part, the scale.
+struct BlitPlan {
+    Rect dest;
+    Rect src;
+    int sw = 0, sh = 0, dw = 0, dh = 0;
+    bool mirrorX = false, mirrorY = false;
+    int x0 = 0, x1 = 0, y0 = 0, y1 = 0;
+    bool keyed = false;
+    uint32_t key = 0;
+
+    // The source row that target row y shows.
+    int SourceRow(int y) const {
+        const int rel = y - dest.top;
+        return src.top + static_cast<int>(
+                             static_cast<int64_t>(mirrorY ? dh - 1 - rel : rel) * sh / dh);
+    }
+};
+
+bool CopyRows(Bitmap& target, const BlitPlan& plan, const Bitmap& source) {
     // Opaque copies between pictures of one layout are row copies.
-    if (mode == CopyMode::Copy && !keyed && sameSize && source.GetPixelFormat() == tf &&
-        (tf == PixelFormat::Bit32 || tf == PixelFormat::Bit24 || tf == PixelFormat::Bit15 ||
-         tf == PixelFormat::Bit16 || tf == PixelFormat::Bit8)) {
-        const int bpp = tf == PixelFormat::Bit32   ? 4
-                        : tf == PixelFormat::Bit24 ? 3
-                        : tf == PixelFormat::Bit8  ? 1
-                                                   : 2;
-        const bool samePalette = tf != PixelFormat::Bit8 || [&] {
-            if (source.PaletteSize() != m_Target.PaletteSize()) return false;
-            for (int i = 0; i < source.PaletteSize(); ++i)
-                if (source.PaletteColour(i) != m_Target.PaletteColour(i)) return false;
-            return true;
-        }();
-        if (samePalette) {
-            for (int y = y0; y < y1; ++y) {
-                const int sy = src.top + (y - dest.top);
-                const int sx = src.left + (x0 - dest.left);
-                if (sy < 0 || sy >= sourceHeight) continue;
-                int from = sx, to = sx + (x1 - x0), at = x0;
-                if (from < 0) {
-                    at -= from;
-                    from = 0;
-                }
-                to = std::min(to, source.Width());
-                if (from >= to) continue;
-                std::memmove(m_Target.ScanLine(y) + static_cast<size_t>(at) * bpp,
-                             source.ScanLine(sy) + static_cast<size_t>(from) * bpp,
-                             static_cast<size_t>(to - from) * bpp);
-            }
-            return;
+    const PixelFormat tf = target.GetPixelFormat();
+    if (source.GetPixelFormat() != tf ||
+        (tf != PixelFormat::Bit32 && tf != PixelFormat::Bit24 && tf != PixelFormat::Bit15 &&
+         tf != PixelFormat::Bit16 && tf != PixelFormat::Bit8))
+        return false;
+    const int bpp = tf == PixelFormat::Bit32   ? 4
+                    : tf == PixelFormat::Bit24 ? 3
+                    : tf == PixelFormat::Bit8  ? 1
+                                               : 2;
+    if (tf == PixelFormat::Bit8) {
+        if (source.PaletteSize() != target.PaletteSize()) return false;
+        for (int i = 0; i < source.PaletteSize(); ++i)
+            if (source.PaletteColour(i) != target.PaletteColour(i)) return false;
+    }
+    const int sourceHeight = source.Height();
+    for (int y = plan.y0; y < plan.y1; ++y) {
+        const int sy = plan.src.top + (y - plan.dest.top);
+        const int sx = plan.src.left + (plan.x0 - plan.dest.left);
+        if (sy < 0 || sy >= sourceHeight) continue;
+        int from = sx, to = sx + (plan.x1 - plan.x0), at = plan.x0;
+        if (from < 0) {
+            at -= from;
+            from = 0;
+        }
+        to = std::min(to, source.Width());
+        if (from >= to) continue;
+        std::memmove(target.ScanLine(y) + static_cast<size_t>(at) * bpp,
+                     source.ScanLine(sy) + static_cast<size_t>(from) * bpp,
+                     static_cast<size_t>(to - from) * bpp);
+    }
+    return true;
+}
+
+void BlitPixels32(Bitmap& target, const BlitPlan& plan, const Bitmap& source,
+                  const std::vector<int>& columns) {
+    // Stretched, mirrored and colour-keyed copies between 32-bit pictures, pixel by pixel.
+    const int sourceWidth = source.Width(), sourceHeight = source.Height();
+    const int x0 = plan.x0, x1 = plan.x1;
+    const bool keyed = plan.keyed;
+    const uint32_t key = plan.key;
+    for (int y = plan.y0; y < plan.y1; ++y) {
+        const int sy = plan.SourceRow(y);
+        if (sy < 0 || sy >= sourceHeight) continue;
+        const uint8_t* from = source.ScanLine(sy);
+        uint8_t* to = target.ScanLine(y);
+        for (int x = x0; x < x1; ++x) {
+            const int sx = columns[static_cast<size_t>(x - x0)];
+            if (sx < 0 || sx >= sourceWidth) continue;
+            uint32_t v;
+            std::memcpy(&v, from + 4 * static_cast<size_t>(sx), 4);
+            if (keyed && (v & 0xFFFFFF) == key) continue;
+            v |= 0xFF000000u;
+            std::memcpy(to + 4 * static_cast<size_t>(x), &v, 4);
         }
     }
+}
 
+void BlitPixels(Bitmap& target, const Canvas::Impl& brush, const BlitPlan& plan,
+                const Bitmap& source, CopyMode mode, const std::vector<int>& columns) {
     // The source may be the target itself: rows are read whole before any write.
     PixelAccess in(source);
-    PixelAccess out(m_Target);
+    PixelAccess out(target);
     std::vector<uint32_t> srcRow(static_cast<size_t>(source.Width()));
-    std::vector<uint32_t> dstRow(static_cast<size_t>(tw));
-    std::vector<int> columns(static_cast<size_t>(x1 - x0));
-    for (int x = x0; x < x1; ++x) {
-        const int rel = x - dest.left;
-        const int64_t scaled = static_cast<int64_t>(mirrorX ? dw - 1 - rel : rel) * sw / dw;
-        columns[static_cast<size_t>(x - x0)] = src.left + static_cast<int>(scaled);
-    }
-    // Stretched, mirrored and colour-keyed copies between 32-bit pictures, pixel by pixel.
-    if (mode == CopyMode::Copy && tf == PixelFormat::Bit32 &&
-        source.GetPixelFormat() == PixelFormat::Bit32 && &source != &m_Target) {
-        for (int y = y0; y < y1; ++y) {
-            const int rel = y - dest.top;
-            const int sy =
-                src.top +
-                static_cast<int>(static_cast<int64_t>(mirrorY ? dh - 1 - rel : rel) * sh / dh);
-            if (sy < 0 || sy >= sourceHeight) continue;
-            const uint8_t* from = source.ScanLine(sy);
-            uint8_t* to = m_Target.ScanLine(y);
-            for (int x = x0; x < x1; ++x) {
-                const int sx = columns[static_cast<size_t>(x - x0)];
-                if (sx < 0 || sx >= sourceWidth) continue;
-                uint32_t v;
-                std::memcpy(&v, from + 4 * static_cast<size_t>(sx), 4);
-                if (keyed && (v & 0xFFFFFF) == key) continue;
-                v |= 0xFF000000u;
-                std::memcpy(to + 4 * static_cast<size_t>(x), &v, 4);
-            }
-        }
-        return;
-    }
+    std::vector<uint32_t> dstRow(static_cast<size_t>(target.Width()));
+    const int sourceWidth = source.Width(), sourceHeight = source.Height();
+    const int x0 = plan.x0, x1 = plan.x1;
     int lastSy = -1;
-    for (int y = y0; y < y1; ++y) {
-        const int rel = y - dest.top;
-        const int sy = src.top + static_cast<int>(
-                                     static_cast<int64_t>(mirrorY ? dh - 1 - rel : rel) * sh / dh);
+    for (int y = plan.y0; y < plan.y1; ++y) {
+        const int sy = plan.SourceRow(y);
         if (sy < 0 || sy >= sourceHeight) continue;
-        if (sy != lastSy || &source == &m_Target) {
+        if (sy != lastSy || &source == &target) {
             in.ReadRow(sy, srcRow.data());
             lastSy = sy;
         }
@@ -402,7 +399,7 @@ void Canvas::Blit(const Rect& destIn, const Bitmap& source, const Rect& src, Cop
             uint32_t p = s;
             switch (mode) {
                 case CopyMode::Copy:
-                    if (keyed && s == key) continue;
+                    if (plan.keyed && s == plan.key) continue;
                     break;
                 case CopyMode::And:
                     p = dstRow[static_cast<size_t>(x)] & s;
@@ -411,15 +408,59 @@ void Canvas::Blit(const Rect& destIn, const Bitmap& source, const Rect& src, Cop
                     p = dstRow[static_cast<size_t>(x)] | s;
                     break;
                 case CopyMode::PatternAnd:
-                    p = dstRow[static_cast<size_t>(x)] & m_Impl->BrushAt(x, y);
+                    p = dstRow[static_cast<size_t>(x)] & brush.BrushAt(x, y);
                     break;
                 case CopyMode::SourceAndPattern:
-                    p = s & m_Impl->BrushAt(x, y);
+                    p = s & brush.BrushAt(x, y);
                     break;
             }
             out.Write(x, y, p & 0xFFFFFF);
         }
     }
+}
+
+}  // namespace
+
+void Canvas::Blit(const Rect& destIn, const Bitmap& source, const Rect& src, CopyMode mode) {
+    if (m_Target.Empty() || source.Empty()) return;
+    BlitPlan plan;
+    plan.src = src;
+    plan.sw = src.right - src.left;
+    plan.sh = src.bottom - src.top;
+    int dw = destIn.right - destIn.left, dh = destIn.bottom - destIn.top;
+    if (plan.sw <= 0 || plan.sh <= 0 || dw == 0 || dh == 0) return;
+    plan.mirrorX = dw < 0;
+    plan.mirrorY = dh < 0;
+    plan.dest = destIn;
+    if (plan.mirrorX) std::swap(plan.dest.left, plan.dest.right);
+    if (plan.mirrorY) std::swap(plan.dest.top, plan.dest.bottom);
+    plan.dw = std::abs(dw);
+    plan.dh = std::abs(dh);
+    const int tw = m_Target.Width(), th = m_Target.Height();
+    plan.x0 = std::max(plan.dest.left, 0);
+    plan.x1 = std::min(plan.dest.right, tw);
+    plan.y0 = std::max(plan.dest.top, 0);
+    plan.y1 = std::min(plan.dest.bottom, th);
+    if (plan.x0 >= plan.x1 || plan.y0 >= plan.y1) return;
+    plan.keyed = mode == CopyMode::Copy && source.Transparent();
+    plan.key = FromColour(source.TransparentColour());
+    const bool sameSize =
+        plan.dw == plan.sw && plan.dh == plan.sh && !plan.mirrorX && !plan.mirrorY;
+
+    if (mode == CopyMode::Copy && !plan.keyed && sameSize && CopyRows(m_Target, plan, source))
+        return;
+    std::vector<int> columns(static_cast<size_t>(plan.x1 - plan.x0));
+    for (int x = plan.x0; x < plan.x1; ++x) {
+        const int rel = x - plan.dest.left;
+        const int64_t scaled =
+            static_cast<int64_t>(plan.mirrorX ? plan.dw - 1 - rel : rel) * plan.sw / plan.dw;
+        columns[static_cast<size_t>(x - plan.x0)] = src.left + static_cast<int>(scaled);
+    }
+    if (mode == CopyMode::Copy && m_Target.GetPixelFormat() == PixelFormat::Bit32 &&
+        source.GetPixelFormat() == PixelFormat::Bit32 && &source != &m_Target)
+        BlitPixels32(m_Target, plan, source, columns);
+    else
+        BlitPixels(m_Target, *m_Impl, plan, source, mode, columns);
 }
 
 std::string Canvas::HostFace(const std::string& name) {
