@@ -18,6 +18,7 @@ packages=(
   desktop-file-utils appstream
   libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev libdeflate-dev
   xvfb xauth x11-utils imagemagick
+  graphviz libgraphviz-dev
   espeak-ng
   clang libclang-rt-14-dev
 )

@@ -192,11 +192,24 @@ void TGameChecker::CheckProject() {
     m_Height = ini.ReadInteger("Screen", "Height", 600);
     m_MiniFaceCount = ini.ReadInteger("MiniFace", "Count", 0);
 
+    TStringList archives;
+    std::vector<int32_t> archiveLines;
+    const bool sawSection = CheckProjectSections(lines, archives, archiveLines);
+    const std::string start = ini.ReadString("velmor", "StartScript", "");
+    // A byte-order mark hides the first section; its finding says so already.
+    if (sawSection && start.empty() && !TTextEncoding::HasByteOrderMark(bytes))
+        Say(whole, Level::Error,
+            "no StartScript in <velmor>: the game ends the moment it starts");
+    OpenArchives(archives, archiveLines);
+    UseProjectFiles(lines, ini);
+}
+
+bool TGameChecker::CheckProjectSections(const TStringList& lines, TStringList& archives,
+                                        std::vector<int32_t>& archiveLines) {
+    const Place whole{m_ProjectName, -1};
     // Walk the sections as the reader finds them: a tag line opens, its end line closes.
     std::string section;
     bool sawSection = false;
-    TStringList archives;
-    std::vector<int32_t> archiveLines;
     std::set<std::string> seenKeys;
     for (size_t i = 0; i < lines.size(); ++i) {
         const std::string& line = lines[i];
@@ -244,13 +257,11 @@ void TGameChecker::CheckProject() {
         Say(whole, Level::Error,
             "no sections at all: this is not a project file the engine can read, and the "
             "game would start empty");
-    const std::string start = ini.ReadString("velmor", "StartScript", "");
-    // A byte-order mark hides the first section; its finding says so already.
-    if (sawSection && start.empty() && !TTextEncoding::HasByteOrderMark(bytes))
-        Say(whole, Level::Error,
-            "no StartScript in <velmor>: the game ends the moment it starts");
-    OpenArchives(archives, archiveLines);
+    return sawSection;
+}
 
+void TGameChecker::UseProjectFiles(const TStringList& lines, TXiniFile& ini) {
+    const Place whole{m_ProjectName, -1};
     // Everything the project names, now that the archives are open.
     auto where = [&](const char* sec, const char* key) {
         const std::string header = std::string("<") + sec + ">";
@@ -272,6 +283,7 @@ void TGameChecker::CheckProject() {
     if (!about.empty())
         UseFile(about, FileKind::Text, where("ScenarioAbout", "ScenarioAboutFile"),
                 Level::Warning);
+    const std::string start = ini.ReadString("velmor", "StartScript", "");
     const std::string gallery = ini.ReadString("velmor", "CGModeProject", "");
     const std::string replay = ini.ReadString("velmor", "EventModeProject", "");
     m_HasGallery = !gallery.empty();
@@ -510,7 +522,8 @@ void TGameChecker::CheckCommand(ScriptInfo& script, int32_t line, const TStringL
         Jump(count >= 3 ? tokens[2] : std::string(), arg, here, "jump");
         if (count >= 3) LoadScript(tokens[2], here);
     } else if (word == "addsel") {
-        Jump(count >= 4 ? tokens[3] : std::string(), tokens[2], here, "choice");
+        Jump(count >= 4 ? tokens[3] : std::string(), tokens[2], here, "choice", nullptr,
+             tokens[1]);
         if (count >= 4) LoadScript(tokens[3], here);
     } else if (word == "select") {
         ChoicePoint point{script.Name, line, {}};
@@ -706,7 +719,11 @@ bool TGameChecker::CheckJunction(const std::string& file, const std::string& sec
             if (!items[c].empty() && items[c][0] != '!')
                 TestVariable(items[c], entry, Level::Warning);
         if (items.size() == 2) always = true;
-        Jump(targetScript.empty() ? script : targetScript, paragraph, entry, "junction");
+        std::string condition;
+        for (size_t c = 0; c + 2 < items.size(); ++c)
+            condition += (condition.empty() ? "" : ", ") + items[c];
+        Jump(targetScript.empty() ? script : targetScript, paragraph, entry, "junction", &where,
+             condition);
         if (!targetScript.empty()) LoadScript(targetScript, entry);
     }
     return always;
@@ -751,7 +768,7 @@ void TGameChecker::CheckGallery(const std::string& file, bool replay) {
                     "no script: the scene starts in whatever script is loaded when chosen");
             else
                 LoadScript(script, entry);
-            Jump(script, items[1], entry, "scene");
+            Jump(script, items[1], entry, "scene", nullptr, items[0]);
             m_ReplayScenes.push_back(items[0]);
         }
     }
@@ -787,7 +804,8 @@ void TGameChecker::CheckImageSelect(const std::string& file, const Place& where,
         if (at >= positions.size() || yx::SplitCommaText(positions[at]).size() < 2)
             Say(whole, Level::Error, "Position line " + std::to_string(i) + " needs x,y");
         if (at < paragraphs.size())
-            Jump(script, paragraphs[at], where, "image selector button");
+            Jump(script, paragraphs[at], where, "image selector button", nullptr,
+                 "button " + std::to_string(i));
         else
             Say(whole, Level::Error, "button " + std::to_string(i) + " has no Paragraph line");
     }
@@ -819,7 +837,7 @@ void TGameChecker::CheckWarpMap(const std::string& file, const Place& where,
             Say(whole, Level::Error, "a <dayend> line without a comma: the map does not load");
             continue;
         }
-        Jump(script, paragraph, whole, "day end");
+        Jump(script, paragraph, whole, "day end", &where, "day end");
         if (!script.empty()) LoadScript(script, whole);
     }
     for (const std::string& f : flags) {
@@ -836,7 +854,7 @@ void TGameChecker::CheckWarpMap(const std::string& file, const Place& where,
             }
             m_SetVariables.insert(Fold(flag));
             if (!condition.empty()) TestVariable(condition, whole, Level::Warning);
-            Jump(script, paragraph, whole, "map event");
+            Jump(script, paragraph, whole, "map event", &where, flag);
             LoadScript(script, whole);
         }
     }
@@ -848,8 +866,11 @@ void TGameChecker::UseFile(const std::string& name, FileKind kind, const Place& 
 }
 
 void TGameChecker::Jump(const std::string& script, const std::string& label, const Place& where,
-                        const std::string& why) {
+                        const std::string& why, const Place* from, const std::string& caption) {
     m_Jumps.push_back({script.empty() ? where.File : script, label, where, why});
+    const Place& source = from ? *from : where;
+    m_Routes.push_back({source.File, source.Line, script.empty() ? where.File : script,
+                        Label(label), why, caption});
 }
 
 void TGameChecker::ResolveJumps() {
@@ -977,6 +998,7 @@ void TGameChecker::ReportUnreached() {
                             ", and the line before it never runs on into it");
                 live = live || reached || m_UsesPlugins;
                 script->CanRun[i] = live;
+                if (fallsIn) script->RunsInto.insert(static_cast<int32_t>(i));
                 fallsIn = true;
                 continue;
             }

@@ -14,6 +14,7 @@
 
 class TGameFiles;
 class TCoverageReport;
+class TXiniFile;
 
 class TGameChecker {
 public:
@@ -26,6 +27,7 @@ public:
 
     void Run();
     TCheckReport& Report() { return m_Report; }
+    const std::string& ProjectName() const { return m_ProjectName; }
     // After Run: one finding for each part of the game that no run of the report reached.
     // Returns how many there were.
     int CompareCoverage(const TCoverageReport& coverage, TCheckReport& out) const;
@@ -38,6 +40,7 @@ public:
         std::set<std::string> Reached;          // folded labels something jumps to
         std::set<int32_t> Transfers;            // lines that never run on into the next
         std::vector<bool> CanRun;               // some way of playing can reach the line
+        std::set<int32_t> RunsInto;             // label lines the line before runs on into
     };
     const std::vector<std::unique_ptr<ScriptInfo>>& Scripts() const { return m_Scripts; }
     // Choice points: script, line index of `select`, and the captions offered there.
@@ -49,6 +52,17 @@ public:
     const std::vector<ChoicePoint>& ChoicePoints() const { return m_ChoicePoints; }
     // Lines that end the scenario (`%`): script and line index.
     const std::vector<std::pair<std::string, int32_t>>& Endings() const { return m_Endings; }
+    // Every way the game moves to a paragraph: from a script line, or from a description
+    // file's entry (a replay scene) when From is no script.
+    struct Route {
+        std::string From;
+        int32_t Line = -1;  // index from 0, -1 for the whole file
+        std::string Script;
+        std::string Label;
+        std::string Why;      // "jump", "choice", "junction", ...
+        std::string Caption;  // what the player picks or the table tests; Shift-JIS
+    };
+    const std::vector<Route>& Routes() const { return m_Routes; }
     const TStringList& GalleryPictures() const { return m_GalleryPictures; }
     const TStringList& ReplayScenes() const { return m_ReplayScenes; }
 
@@ -75,6 +89,11 @@ private:
     void Say(const Place& where, Level level, const std::string& text);
     void CheckEncoding(const std::string& file, const std::string& bytes, bool project);
     void CheckProject();
+    // The sections and keys one by one; collects the archive list. False: no section at all.
+    bool CheckProjectSections(const TStringList& lines, TStringList& archives,
+                              std::vector<int32_t>& archiveLines);
+    // The files and scripts the project names, once its archives are open.
+    void UseProjectFiles(const TStringList& lines, TXiniFile& ini);
     void CheckProjectKey(const std::string& section, const std::string& key,
                          const std::string& value, const Place& where);
     void OpenArchives(const TStringList& archiveLines, const std::vector<int32_t>& lineOf);
@@ -95,8 +114,10 @@ private:
     bool ReadDescription(const std::string& file, const Place& where, TStringList& lines,
                          Level level);
     void UseFile(const std::string& name, FileKind kind, const Place& where, Level ifMissing);
+    // from: the script line that leads there when that is not where.
     void Jump(const std::string& script, const std::string& label, const Place& where,
-              const std::string& why);
+              const std::string& why, const Place* from = nullptr,
+              const std::string& caption = {});
     void ResolveJumps();
     void ResolveFiles();
     void CheckFile(const FileUse& use);
@@ -118,6 +139,7 @@ private:
     std::set<std::string> m_MissingScripts;
     std::vector<std::string> m_ScriptQueue;
     std::vector<JumpUse> m_Jumps;
+    std::vector<Route> m_Routes;
     std::vector<FileUse> m_FileUses;
     std::set<std::string> m_CheckedFiles;
     std::set<std::string> m_Descriptions;
