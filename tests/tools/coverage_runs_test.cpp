@@ -6,6 +6,8 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "tests/support/temp_folder.h"
@@ -56,6 +58,19 @@ TEST(CoverageRunsTest, BothRoutesReachEverythingAndOneLeavesTheOtherEnding) {
         << one.out;
     EXPECT_EQ(one.out.find("no run took choice 0"), std::string::npos) << one.out;
     EXPECT_NE(one.out.find("1 runs;"), std::string::npos) << one.out;
+    // The same report drawn: the route not taken is red on the map.
+    const std::string dot = dir.Str() + "map.dot";
+    const Result drawn = Tool("velmor-check",
+                              {"--coverage", report, "--graph", QString::fromStdString(dot), game},
+                              home);
+    EXPECT_EQ(drawn.status, 0);
+    std::ifstream in(dot);
+    const std::string map((std::istreambuf_iterator<char>(in)), {});
+    const size_t choice = map.find("label=\"部屋に戻る\"");
+    ASSERT_NE(choice, std::string::npos) << map;
+    const size_t line = map.rfind('\n', choice);
+    EXPECT_NE(map.substr(line, choice - line).find("color=\"#c0392b\""), std::string::npos)
+        << map;
 
     play("1");
     const Result both = Tool("velmor-check", {"--coverage", report, game}, home);
