@@ -58,6 +58,7 @@ TVelmor::TVelmor(const std::string& scriptConfigPath, const std::string& fontNam
 
     const std::string& start = m_Data.StartScript;
     m_Script.Reset(start);
+    ReportRefusedStateName();
 
     m_State.Read(m_StatePath, m_Data.DefaultWindowMode, m_Data.AAFontMode, fontName);
     ClearAllVariables();
@@ -128,6 +129,17 @@ void TVelmor::SetMonitor(TVelmorMonitor* monitor) {
 
 void TVelmor::WriteSystemState() {
     m_State.Write(m_StatePath);
+}
+
+// The player's progress would otherwise go to another file than the author meant, unsaid.
+void TVelmor::ReportRefusedStateName() {
+    if (m_Data.VssFileNameRefused.empty()) return;
+    const std::string rule = "it names no file below the project folder; " +
+                             platform::SjisToUtf8(m_Data.VssFileName) + " is used instead";
+    std::fprintf(stderr, "velmor: VssFileName %s refused: %s\n",
+                 platform::SjisToUtf8(m_Data.VssFileNameRefused).c_str(), rule.c_str());
+    AddErrorRecord(SJ("VssFileName ") + m_Data.VssFileNameRefused + SJ(" は使えません (") +
+                   platform::Utf8ToSjis(rule) + ")");
 }
 
 std::string TVelmor::ResolveSystemStatePath() const {

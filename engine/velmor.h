@@ -226,6 +226,7 @@ public:
 private:
     void WarnOfProjectText() const;
     std::string ResolveSystemStatePath() const;
+    void ReportRefusedStateName();
     uint32_t Now() const;
     void CreateModeObjects();
     void MessageLine();

@@ -13,10 +13,13 @@ void TVelmorSystemData::Read(const TXiniFile& ini, const std::string& projectFil
     StartScript.clear();
     for (bool& r : Reverse) r = false;
 
-    // These name where the player's state is written: one folder level each, one file name.
+    // These name where the player's state is written: one folder level each, and a file below
+    // the project folder (or the per-user folder).
     Company = platform::GameFolders::FolderLevel(ini.ReadString(kSection, "Company", ""));
     Product = platform::GameFolders::FolderLevel(ini.ReadString(kSection, "Product", ""));
-    VssFileName = platform::GameFolders::FileNameOnly(ini.ReadString(kSection, "VssFileName", ""));
+    const std::string vss = ini.ReadString(kSection, "VssFileName", "");
+    VssFileName = platform::GameFolders::PathBelow(vss);
+    VssFileNameRefused = VssFileName.empty() ? vss : std::string();
     if (VssFileName.empty())
         VssFileName = yx::ExtractFileName(yx::ChangeFileExt(projectFileName, ".vss"));
     Title = ini.ReadString(kSection, "Title", "");

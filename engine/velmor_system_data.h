@@ -39,6 +39,8 @@ struct TVelmorSystemData {
     // Not part of the record's stored order, but read with it.
     std::string Icon;
     bool DefaultWindowMode = true;
+    // A VssFileName given but refused (it names no file below the project folder), else empty.
+    std::string VssFileNameRefused;
 
     // Every key with its default; projectFileName gives the default VssFileName.
     void Read(const TXiniFile& ini, const std::string& projectFileName);

@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TVelmorSystemData settings;
     settings.Read(ini, "C:\\game\\story.vsc");
     using platform::GameFolders;
-    if (GameFolders::FileNameOnly(settings.VssFileName) != settings.VssFileName) __builtin_trap();
+    if (GameFolders::PathBelow(settings.VssFileName) != settings.VssFileName) __builtin_trap();
     if (GameFolders::FolderLevel(settings.Company) != settings.Company ||
         GameFolders::FolderLevel(settings.Product) != settings.Product)
         __builtin_trap();

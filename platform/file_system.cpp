@@ -6,6 +6,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QChar>
+#include <QString>
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <ctime>
@@ -46,17 +49,18 @@ std::vector<std::string> SplitComponents(std::string_view path) {
     return parts;
 }
 
-// Folds ASCII and full-width Latin letters to lower case, stepping over double-byte characters.
+// Folds letters as the locale does (ASCII, full-width Latin, Greek, Cyrillic), stepping over
+// double-byte characters.
 std::string FoldCase(std::string_view s) {
     std::string out(s);
     for (size_t i = 0; i < out.size(); ++i) {
         unsigned char c = out[i];
         if (IsSjisLeadByte(c) && i + 1 < out.size()) {
-            unsigned char t = out[i + 1];
-            if (c == 0x82 && t >= 0x60 && t <= 0x79) out[i + 1] = static_cast<char>(t + 0x21);
+            out[i + 1] =
+                static_cast<char>(FoldSjisTrail(c, static_cast<unsigned char>(out[i + 1])));
             ++i;
-        } else if (c >= 'A' && c <= 'Z') {
-            out[i] = static_cast<char>(c + 32);
+        } else if (c >= 'a' && c <= 'z') {
+            out[i] = static_cast<char>(c - 32);
         }
     }
     return out;
@@ -148,6 +152,16 @@ void RemoveStaleTemps(const std::string& folder) {
             if (IsOurTemp(folder, e->d_name)) stale.push_back(JoinHost(folder, e->d_name));
     closedir(dir);
     for (const std::string& path : stale) unlink(path.c_str());
+}
+
+// Where a name goes in a folder listing of the original's platform: its UTF-16 code units,
+// each folded onto its capital, compared as numbers.
+std::u16string ListingKey(const std::string& engineName) {
+    const QString name = QString::fromUtf8(SjisToUtf8(engineName));
+    std::u16string key;
+    key.reserve(static_cast<size_t>(name.size()));
+    for (const QChar c : name) key += c.isSurrogate() ? c.unicode() : c.toUpper().unicode();
+    return key;
 }
 
 std::string UrlEncodePath(const std::string& path) {
@@ -335,7 +349,19 @@ std::vector<DirEntry> FileSystem::ListDirectory(const std::string& folder) {
         entries.push_back({EngineName(name), isDir, isLink});
     }
     closedir(dir);
-    return entries;
+    // The order the games were made with, not the host's (a hash on ext4): a later archive of
+    // a folder is meant to override an earlier one.
+    std::vector<std::pair<std::u16string, size_t>> keys;
+    keys.reserve(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i) keys.emplace_back(ListingKey(entries[i].name), i);
+    std::sort(keys.begin(), keys.end(), [&](const auto& a, const auto& b) {
+        if (a.first != b.first) return a.first < b.first;
+        return entries[a.second].name < entries[b.second].name;  // names only case tells apart
+    });
+    std::vector<DirEntry> sorted;
+    sorted.reserve(entries.size());
+    for (const auto& k : keys) sorted.push_back(std::move(entries[k.second]));
+    return sorted;
 }
 
 bool FileSystem::DeleteFile(const std::string& path) {

@@ -46,7 +46,9 @@ public:
     // Written to a temporary file beside the target, then renamed over it.
     static bool WriteFileAtomic(const std::string& path, const std::vector<uint8_t>& bytes);
     static int64_t FileSize(const std::string& path);  // -1 when missing
-    // Entries in the host's order, "." and ".." left out. Empty when the folder is missing.
+    // Entries in the order the original's platform lists a folder: by name, letters without
+    // regard to case (UTF-16 code units folded onto capitals), "." and ".." left out. Empty
+    // when the folder is missing.
     static std::vector<DirEntry> ListDirectory(const std::string& folder);
     static bool DeleteFile(const std::string& path);
     // Moves a file or folder to the desktop trash (freedesktop.org trash layout).

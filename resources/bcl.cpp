@@ -5,7 +5,6 @@
 #include <functional>
 
 #include "platform/file_system.h"
-#include "platform/sjis.h"
 #include "resources/xini_file.h"
 #include "resources/yxstringlib.h"
 
@@ -18,40 +17,10 @@ std::string Trim(const std::string& line) {
     return line.substr(b, e - b);
 }
 
-// The folding of yx::SameText, byte by byte: ASCII letters and full-width Latin letters
-// (0x82 0x81..0x9A onto 0x82 0x60..0x79); both bytes of other double-byte characters stay.
-// Calls out(i, folded) for each byte; stops early when out returns false.
-template <class Out>
-bool Fold(std::string_view name, Out out) {
-    for (size_t i = 0; i < name.size();) {
-        const auto b = static_cast<unsigned char>(name[i]);
-        if (platform::IsSjisLeadByte(b) && i + 1 < name.size()) {
-            auto t = static_cast<unsigned char>(name[i + 1]);
-            if (b == 0x82 && t >= 0x81 && t <= 0x9A) t = static_cast<unsigned char>(t - 0x81 + 0x60);
-            if (!out(i, name[i]) || !out(i + 1, static_cast<char>(t))) return false;
-            i += 2;
-            continue;
-        }
-        if (!out(i, b >= 'a' && b <= 'z' ? static_cast<char>(b - 'a' + 'A') : name[i])) return false;
-        ++i;
-    }
-    return true;
-}
-
-// Whether name folds into key, without making the folded copy.
-bool FoldsInto(std::string_view name, std::string_view key) {
-    return name.size() == key.size() && Fold(name, [key](size_t i, char c) { return key[i] == c; });
-}
-
 }  // namespace
 
 std::string TyxBCL::NameKey(std::string_view name) {
-    std::string key(name);
-    Fold(name, [&key](size_t i, char c) {
-        key[i] = c;
-        return true;
-    });
-    return key;
+    return yx::FoldText(name);
 }
 
 bool TyxBCL::Open(const std::string& indexFileName) {
@@ -71,8 +40,15 @@ bool TyxBCL::Open(const std::string& indexFileName) {
     TStringList lines;
     TXiniFile::SplitLines(std::string(bytes.begin(), bytes.end()), lines);
     Parse(lines);
+    if (!m_LastError.empty()) {
+        // A damaged index may have lost any of its members: none of them is trusted.
+        m_Entries.clear();
+        m_Text.clear();
+        m_DataFileName.clear();
+        return false;
+    }
     BuildIndex();
-    return m_LastError.empty();
+    return true;
 }
 
 void TyxBCL::Parse(const TStringList& lines) {
@@ -129,7 +105,7 @@ void TyxBCL::BuildIndex() {
                 break;
             }
             if (slot.hash == high &&
-                FoldsInto(NameOf(m_Entries[static_cast<size_t>(slot.first)]), key)) {
+                yx::FoldsTo(NameOf(m_Entries[static_cast<size_t>(slot.first)]), key)) {
                 m_Next[static_cast<size_t>(last[s])] = static_cast<int32_t>(i);
                 last[s] = static_cast<int32_t>(i);
                 break;
@@ -145,7 +121,8 @@ int64_t TyxBCL::FindKey(const std::string& key, uint64_t hash) const {
     for (size_t s = hash & mask;; s = (s + 1) & mask) {
         const Slot& slot = m_Slots[s];
         if (slot.first < 0) return -1;
-        if (slot.hash == high && FoldsInto(NameOf(m_Entries[static_cast<size_t>(slot.first)]), key))
+        if (slot.hash == high &&
+            yx::FoldsTo(NameOf(m_Entries[static_cast<size_t>(slot.first)]), key))
             return slot.first;
     }
 }

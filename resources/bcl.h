@@ -19,10 +19,10 @@ public:
     explicit TyxBCL(TyxWitch* witch) : TyxArchive(witch) {}
 
     // False, changing nothing, when the index file does not exist. A number line that is not
-    // an integer stops the parse: the members before it stay, LastError says which line, and
+    // an integer refuses the whole index: no member is kept, LastError says which line, and
     // the result is false.
     bool Open(const std::string& indexFileName) override;
-    // Names compare as the locale does: ASCII and full-width letters without regard to case.
+    // Names compare as the locale does (yx::SameText).
     bool Contains(const std::string& name) const override;
     // The same for a name already turned into its NameKey and hashed with HashKey, so a
     // search through many archives folds and hashes it once.

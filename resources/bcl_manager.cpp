@@ -1,6 +1,9 @@
 #include "resources/bcl_manager.h"
 
+#include <cstdio>
+
 #include "platform/file_system.h"
+#include "platform/sjis.h"
 #include "resources/bcl.h"
 #include "resources/bcx.h"
 #include "resources/dir_list.h"
@@ -23,8 +26,11 @@ void TyxBCLManager::Clear() {
 }
 
 void TyxBCLManager::NoteError(const TyxArchive& archive) {
-    if (!archive.LastError().empty())
-        m_OpenErrors.push_back(archive.IndexFileName() + ": " + archive.LastError());
+    if (archive.LastError().empty()) return;
+    m_OpenErrors.push_back(archive.IndexFileName() + ": " + archive.LastError());
+    // Said at once too: the records reach the information window only once the engine runs.
+    std::fprintf(stderr, "velmor: archive refused, nothing in it is read: %s\n",
+                 platform::SjisToUtf8(m_OpenErrors.back()).c_str());
 }
 
 void TyxBCLManager::OpenBcx(const std::string& fileName) {

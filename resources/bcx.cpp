@@ -28,56 +28,39 @@ std::string DataFileNameIn(const std::vector<std::string_view>& lines) {
     return {};
 }
 
-}  // namespace
-
-int TyxBCX::CompareNames(const std::string& a, const std::string& b) {
-    return yx::CompareTextAscii(a, b);
+// The file's lines as views, cut as the INI reader cuts them: a large index would otherwise
+// cost a string per line before anything is kept.
+std::vector<std::string_view> IndexLines(const std::vector<uint8_t>& bytes) {
+    std::vector<std::string_view> lines;
+    const std::string_view all(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    const size_t end = std::min(all.find('\0'), all.size());
+    size_t from = 0;
+    for (size_t i = 0; i < end; ++i) {
+        const char c = all[i];
+        if (c != '\r' && c != '\n') continue;
+        lines.push_back(all.substr(from, i - from));
+        if (c == '\r' && i + 1 < end && all[i + 1] == '\n') ++i;
+        from = i + 1;
+    }
+    if (from < end) lines.push_back(all.substr(from, end - from));
+    return lines;
 }
 
-bool TyxBCX::Open(const std::string& indexFileName) {
-    m_Entries.clear();
-    m_Text.clear();
-    m_DataFileName.clear();
-    m_LastError.clear();
-    if (!platform::FileSystem::FileExists(indexFileName)) return false;
-    // Kept even when the index is unusable, so the manager knows the archive is open.
-    m_IndexFileName = indexFileName;
-    std::vector<uint8_t> bytes;
-    if (!platform::FileSystem::ReadFile(indexFileName, bytes)) {
-        m_LastError = "the index cannot be read";
-        return false;
-    }
-    // Views of the file's lines, cut as the INI reader cuts them: a large index would otherwise
-    // cost a string per line before anything is kept.
-    std::vector<std::string_view> lines;
-    {
-        const std::string_view all(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-        const size_t end = std::min(all.find('\0'), all.size());
-        size_t from = 0;
-        for (size_t i = 0; i < end; ++i) {
-            const char c = all[i];
-            if (c != '\r' && c != '\n') continue;
-            lines.push_back(all.substr(from, i - from));
-            if (c == '\r' && i + 1 < end && all[i + 1] == '\n') ++i;
-            from = i + 1;
-        }
-        if (from < end) lines.push_back(all.substr(from, end - from));
-    }
-    const std::string dataName = DataFileNameIn(lines);
-    if (dataName.empty()) return false;
+// A section as the extended INI reads would see it.
+struct Section {
+    std::string_view name;
+    std::string_view address, size;
+    bool header = false;  // an exact header line "<name>"
+    bool closed = false;
+};
 
-    // One pass gives each section what the extended INI reads would: the values of the first
-    // "address" and "size" lines after the first header of its name and before the end line
-    // that closes it, and a section named twice the values of its first header.
-    struct Section {
-        std::string_view name;
-        std::string_view address, size;
-        bool header = false;  // an exact header line "<name>"
-        bool closed = false;
-    };
+// One pass gives each section what the extended INI reads would: the values of the first
+// "address" and "size" lines after the first header of its name and before the end line
+// that closes it.
+std::vector<Section> FindSections(const std::vector<std::string_view>& lines) {
     std::vector<Section> found;
-    std::vector<size_t> needAddress, needSize;                  // open, still without the key
-    std::unordered_multimap<std::string_view, size_t> open;     // open sections by name
+    std::vector<size_t> needAddress, needSize;               // open, still without the key
+    std::unordered_multimap<std::string_view, size_t> open;  // open sections by name
     for (const std::string_view line : lines) {
         const size_t lt = line.rfind('<');
         const size_t gt = line.rfind('>');
@@ -105,19 +88,29 @@ bool TyxBCX::Open(const std::string& indexFileName) {
         const size_t eq = line.find('=');
         if (eq == std::string_view::npos) continue;
         const std::string_view key = line.substr(0, eq);
-        std::vector<size_t>* waiting = key == "address" ? &needAddress : key == "size" ? &needSize : nullptr;
+        std::vector<size_t>* waiting = key == "address" ? &needAddress
+                                       : key == "size"  ? &needSize
+                                                        : nullptr;
         if (!waiting) continue;
         for (size_t at : *waiting)
-            if (!found[at].closed) (waiting == &needAddress ? found[at].address : found[at].size) = line.substr(eq + 1);
+            if (!found[at].closed)
+                (waiting == &needAddress ? found[at].address : found[at].size) =
+                    line.substr(eq + 1);
         waiting->clear();
     }
-    // Every section of a name takes the values of the first header of that name; a name with
-    // no header line of its own has none.
+    return found;
+}
+
+// Every section of a name takes the values of the first header of that name; a name with no
+// header line of its own has none (0).
+void ValuesByName(const std::vector<Section>& found, std::vector<int32_t>& address,
+                  std::vector<int32_t>& size) {
     std::vector<size_t> byName(found.size());
     std::iota(byName.begin(), byName.end(), 0);
     std::stable_sort(byName.begin(), byName.end(),
                      [&](size_t a, size_t b) { return found[a].name < found[b].name; });
-    std::vector<int32_t> address(found.size(), 0), size(found.size(), 0);
+    address.assign(found.size(), 0);
+    size.assign(found.size(), 0);
     for (size_t g = 0; g < byName.size();) {
         size_t e = g;
         const Section* first = nullptr;
@@ -126,7 +119,8 @@ bool TyxBCX::Open(const std::string& indexFileName) {
             ++e;
         }
         if (first) {
-            const int32_t a = yx::StrToIntDef(first->address, 0), z = yx::StrToIntDef(first->size, 0);
+            const int32_t a = yx::StrToIntDef(first->address, 0);
+            const int32_t z = yx::StrToIntDef(first->size, 0);
             for (size_t k = g; k < e; ++k) {
                 address[byName[k]] = a;
                 size[byName[k]] = z;
@@ -134,32 +128,67 @@ bool TyxBCX::Open(const std::string& indexFileName) {
         }
         g = e;
     }
-    // Names and their keys in one text, members as small records into it: the open index
-    // costs about what its file does.
+}
+
+}  // namespace
+
+int TyxBCX::CompareNames(const std::string& a, const std::string& b) {
+    return yx::CompareTextAscii(a, b);
+}
+
+bool TyxBCX::Open(const std::string& indexFileName) {
+    m_Entries.clear();
+    m_Text.clear();
+    m_DataFileName.clear();
+    m_LastError.clear();
+    if (!platform::FileSystem::FileExists(indexFileName)) return false;
+    // Kept even when the index is unusable, so the manager knows the archive is open.
+    m_IndexFileName = indexFileName;
+    std::vector<uint8_t> bytes;
+    if (!platform::FileSystem::ReadFile(indexFileName, bytes)) {
+        m_LastError = "the index cannot be read";
+        return false;
+    }
+    const std::vector<std::string_view> lines = IndexLines(bytes);
+    const std::string dataName = DataFileNameIn(lines);
+    if (dataName.empty()) return false;
+    std::vector<Section> found = FindSections(lines);
+    std::vector<int32_t> address, size;
+    ValuesByName(found, address, size);
+    std::vector<Listed> members;
+    for (size_t i = 0; i < found.size(); ++i)
+        if (address[i] != 0 && !yx::SameTextAscii(found[i].name, kDataSection))
+            members.push_back({found[i].name, address[i], size[i]});
+    found.clear();
+    found.shrink_to_fit();
+    if (!KeepMembers(members)) return false;
+    m_DataFileName = yx::ExtractFilePath(indexFileName) + dataName;
+    return true;
+}
+
+// Names and their keys in one text, members as small records into it: the open index costs
+// about what its file does.
+bool TyxBCX::KeepMembers(const std::vector<Listed>& members) {
     std::vector<Entry> entries;
     std::string text;
-    for (size_t i = 0; i < found.size(); ++i) {
-        if (address[i] == 0 || yx::SameTextAscii(found[i].name, kDataSection)) continue;
-        const std::string key = yx::UpperCaseAscii(found[i].name);
-        if (text.size() + found[i].name.size() + key.size() > UINT32_MAX) {
+    for (const Listed& m : members) {
+        const std::string_view name = m.name;
+        const std::string key = yx::UpperCaseAscii(name);
+        if (text.size() + name.size() + key.size() > UINT32_MAX) {
             m_LastError = "the index is too large";
             return false;
         }
-        entries.push_back({static_cast<uint32_t>(text.size()),
-                           static_cast<uint32_t>(found[i].name.size()),
-                           static_cast<uint32_t>(key.size()), address[i], size[i]});
-        text += found[i].name;
+        entries.push_back({static_cast<uint32_t>(text.size()), static_cast<uint32_t>(name.size()),
+                           static_cast<uint32_t>(key.size()), m.address, m.size});
+        text += name;
         text += key;
     }
-    found.clear();
-    found.shrink_to_fit();
     text.shrink_to_fit();
     m_Text = std::move(text);
     std::stable_sort(entries.begin(), entries.end(),
                      [this](const Entry& x, const Entry& y) { return KeyOf(x) < KeyOf(y); });
     m_Entries = std::move(entries);
     m_Entries.shrink_to_fit();
-    m_DataFileName = yx::ExtractFilePath(indexFileName) + dataName;
     return true;
 }
 

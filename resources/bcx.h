@@ -50,6 +50,12 @@ private:
         return {m_Text.data() + e.at + e.nameLength, e.keyLength};
     }
     const Entry* FindKey(std::string_view upperName) const;
+    // A member as the index lists it, its name a view into the index's bytes.
+    struct Listed {
+        std::string_view name;
+        int32_t address, size;
+    };
+    bool KeepMembers(const std::vector<Listed>& members);
 
     std::vector<Entry> m_Entries;
     std::string m_Text;

@@ -50,9 +50,9 @@ std::string Fold(std::string_view text, bool fullWidth) {
         auto b = static_cast<unsigned char>(out[i]);
         if (len == 1) {
             if (b >= 'a' && b <= 'z') out[i] = static_cast<char>(b - 'a' + 'A');
-        } else if (fullWidth && b == 0x82) {
-            auto t = static_cast<unsigned char>(out[i + 1]);
-            if (t >= 0x81 && t <= 0x9A) out[i + 1] = static_cast<char>(t - 0x81 + 0x60);
+        } else if (fullWidth) {
+            out[i + 1] = static_cast<char>(
+                platform::FoldSjisTrail(b, static_cast<unsigned char>(out[i + 1])));
         }
         i += len;
     }
@@ -194,6 +194,23 @@ bool SameText(std::string_view a, std::string_view b) {
 
 std::string FoldText(std::string_view text) {
     return Fold(text, true);
+}
+
+bool FoldsTo(std::string_view text, std::string_view key) {
+    if (text.size() != key.size()) return false;
+    for (size_t i = 0; i < text.size();) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        if (CharLen(text, i) == 2) {
+            const auto t = platform::FoldSjisTrail(b, static_cast<unsigned char>(text[i + 1]));
+            if (key[i] != text[i] || static_cast<unsigned char>(key[i + 1]) != t) return false;
+            i += 2;
+            continue;
+        }
+        if (static_cast<unsigned char>(key[i]) != (b >= 'a' && b <= 'z' ? b - 'a' + 'A' : b))
+            return false;
+        ++i;
+    }
+    return true;
 }
 
 int CompareText(std::string_view a, std::string_view b) {

@@ -27,11 +27,13 @@ TPoint ParsePoint(std::string_view text);
 TStringList SplitCommaText(std::string_view text);
 std::string StripFileNameChars(std::string_view text);
 
-// The three comparisons. Exact is operator==. SameText folds ASCII and full-width Latin
-// letters as the Japanese locale does; SameTextAscii folds ASCII letters only.
+// The three comparisons. Exact is operator==. SameText folds ASCII, full-width Latin, Greek and
+// Cyrillic letters as the Japanese locale does; SameTextAscii folds ASCII letters only.
 bool SameText(std::string_view a, std::string_view b);
 // The key SameText compares: SameText(a, b) is FoldText(a) == FoldText(b).
 std::string FoldText(std::string_view text);
+// FoldText(text) == key, without making the folded copy.
+bool FoldsTo(std::string_view text, std::string_view key);
 int CompareText(std::string_view a, std::string_view b);
 bool SameTextAscii(std::string_view a, std::string_view b);
 int CompareTextAscii(std::string_view a, std::string_view b);

@@ -16,6 +16,7 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QStyleHints>
+#include <QThread>
 #include <QTimer>
 #include <QUrl>
 #include <QWheelEvent>
@@ -224,20 +225,44 @@ TFormMain::~TFormMain() {
     Shutdown();
 }
 
-// An archive's data file is read where its index lies, or below; an index that names a file
-// elsewhere reads nothing from it.
+// An archive's data file is read where the game's folders allow it, or below its index (the
+// project's list may name an index anywhere). One refused even so is told now, not silently
+// at every load.
 void TFormMain::AllowArchiveData() {
     auto allow = [](const TyxArchive& archive) {
-        const std::string folder = yx::ExtractFilePath(archive.IndexFileName());
         const std::string data = archive.DataFileName();
-        if (folder.empty() || data.size() <= folder.size() ||
-            !yx::SameText(data.substr(0, folder.size()), folder) ||
-            data.find("..") != std::string::npos)
-            return;
-        platform::GameFolders::AllowReadFile(data);
+        if (data.empty()) return;
+        platform::GameFolders::AllowReadFileBelow(data,
+                                                  yx::ExtractFilePath(archive.IndexFileName()));
+        platform::FileSystem::MayRead(data);
     };
     for (const auto& a : m_Manager->Bcxs()) allow(*a);
     for (const auto& a : m_Manager->Bcls()) allow(*a);
+}
+
+// Game data is read as the original reads it within the game's own tree: below the folder the
+// player started it from, below the project folder's parent, and the program's folder. What
+// is refused all the same becomes an error record.
+void TFormMain::ConfineToGame(const std::string& projectFolder) {
+    platform::GameFolders::Confine({projectFolder, m_ProgramFolder, m_StartFolder});
+    platform::GameFolders::AllowReadParentOf(projectFolder);
+    platform::GameFolders::SetRefusalHandler(
+        [this](const std::string& file, const std::string& rule) { RecordRefusal(file, rule); });
+}
+
+void TFormMain::RecordRefusal(const std::string& file, const std::string& rule) {
+    if (QThread::currentThread() != thread()) {
+        QMetaObject::invokeMethod(
+            this, [this, file, rule] { RecordRefusal(file, rule); }, Qt::QueuedConnection);
+        return;
+    }
+    const std::string record =
+        SJ("ファイルを使えません ") + file + " (" + platform::Utf8ToSjis(rule) + ")";
+    // Before the engine runs there is no error list yet: the records wait for it.
+    if (m_Engine)
+        m_Engine->AddErrorRecord(record);
+    else
+        m_PendingRecords.push_back(record);
 }
 
 bool TFormMain::FormCreate(const std::vector<std::string>& args) {
@@ -248,10 +273,12 @@ bool TFormMain::FormCreate(const std::vector<std::string>& args) {
         m_DialogFolder = platform::FileSystem::CurrentFolder();
     m_ProgramFolder = platform::FileSystem::ProgramFolder();
     platform::FileSystem::SetCurrentFolder(m_ProgramFolder);
-    if (!args.empty() && yx::SameTextAscii(yx::ExtractFileExt(args[0]), kProjectExtension))
+    if (!args.empty() && yx::SameTextAscii(yx::ExtractFileExt(args[0]), kProjectExtension)) {
         m_ScriptConfigPath = args[0];
-    else if (!args.empty() && platform::FileSystem::DirectoryExists(args[0]))
+        m_StartFolder = yx::ExtractFilePath(args[0]);
+    } else if (!args.empty() && platform::FileSystem::DirectoryExists(args[0])) {
         m_LookupFolder = yx::IncludeTrailingBackslash(args[0]);
+    }
     m_Witch = std::make_unique<TyxWitch>(0);
     if (!StartUp()) {
         Shutdown();
@@ -287,7 +314,7 @@ bool TFormMain::StartUp() {
     const std::string projectFolder = yx::ExtractFilePath(m_ScriptConfigPath);
     platform::FileSystem::SetCurrentFolder(projectFolder);
     // From here on game data names files only inside the game's folders (game_folders.h).
-    platform::GameFolders::Confine({projectFolder, m_ProgramFolder});
+    ConfineToGame(projectFolder);
     if (!yx::SameText(yx::IncludeTrailingBackslash(projectFolder),
                       yx::IncludeTrailingBackslash(m_ProgramFolder)))
         m_Manager->AddFolder(projectFolder, 0);
@@ -350,6 +377,8 @@ bool TFormMain::StartUp() {
     // rather than leave every picture in it merely "not found".
     for (const auto& error : m_Manager->OpenErrors())
         m_Engine->AddErrorRecord(SJ("アーカイブが読めません ") + error);
+    for (const auto& record : m_PendingRecords) m_Engine->AddErrorRecord(record);
+    m_PendingRecords.clear();
     const TVelmorSystemData& data = m_Engine->SystemData();
     // 13. The project's icon.
     if (!data.Icon.empty()) {
@@ -484,15 +513,18 @@ bool TFormMain::StartUp() {
 bool TFormMain::ScenarioLookup() {
     TyxApplication& app = *m_App;
     TStringList candidates;
-    TDirList(m_LookupFolder.empty() ? m_ProgramFolder : m_LookupFolder, 0)
-        .FindFiles(candidates, kProjectExtension);
+    // The folder searched is the one the game starts from.
+    m_StartFolder = m_LookupFolder.empty() ? m_ProgramFolder : m_LookupFolder;
+    TDirList(m_StartFolder, 0).FindFiles(candidates, kProjectExtension);
     // Installed, no game sits beside the program in bin/; the games installed with it (the
     // demo) are in the folders directly inside PREFIX/share/velmor/.
     if (candidates.empty() && m_LookupFolder.empty()) {
         const std::string shared = platform::FileSystem::FromHostPath(
             (InstallPrefix(m_ProgramFolder) / "share" / "velmor").string());
-        if (platform::FileSystem::DirectoryExists(shared))
-            TDirList(shared + "/", 0).FindFiles(candidates, kProjectExtension);
+        if (platform::FileSystem::DirectoryExists(shared)) {
+            m_StartFolder = shared + "/";
+            TDirList(m_StartFolder, 0).FindFiles(candidates, kProjectExtension);
+        }
     }
     if (candidates.size() == 1) {
         m_ScriptConfigPath = candidates[0];
@@ -520,6 +552,7 @@ bool TFormMain::ScenarioLookup() {
         return false;
     }
     m_ScriptConfigPath = platform::FileSystem::FromHostPath(chosen.toStdString());
+    m_StartFolder = yx::ExtractFilePath(m_ScriptConfigPath);
     return true;
 }
 
@@ -1163,6 +1196,8 @@ void TFormMain::ToggleInfoWindow() {
 void TFormMain::Shutdown() {
     if (m_ShutDown) return;
     m_ShutDown = true;
+    // Refusals while the game goes down reach standard error only: no window is left for them.
+    platform::GameFolders::SetRefusalHandler(nullptr);
     RemoveIdleHandler();
     if (m_Avi) {
         m_Avi->OnStopped = nullptr;

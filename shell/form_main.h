@@ -153,6 +153,8 @@ protected:
 
 private:
     void AllowArchiveData();
+    void ConfineToGame(const std::string& projectFolder);
+    void RecordRefusal(const std::string& file, const std::string& rule);
     bool StartUp();
     bool ScenarioLookup();
     void InstallIdleHandler();
@@ -188,6 +190,10 @@ private:
     // The scenario file dialog's first folder: the one given, or the current one at start.
     std::string m_DialogFolder;
     std::string m_LookupFolder;
+    // Where the player started the game: the folder given or searched, or the picked project's.
+    std::string m_StartFolder;
+    // Error records told before the engine exists.
+    TStringList m_PendingRecords;
     std::optional<TDisplayScaler::Filter> m_ScalingChoice;
     QSize m_WindowSize;
     TDisplayImage* m_ImgPrim;

@@ -54,7 +54,33 @@ TEST_F(HostileProjectTest, StateNamesStayInThePerUserFolder) {
             EXPECT_TRUE(f == victim || f.rfind(Game(), 0) == 0) << f;
         for (const std::string& f : Files(Game()))
             EXPECT_TRUE(f == Game() + "game.vsc" || f == Game() + "start.txt") << f;
+        // Said, not silently replaced: the author meant another file.
+        ASSERT_FALSE(m_Errors.empty());
+        EXPECT_NE(m_Errors.front().find("VssFileName"), std::string::npos);
+        m_Errors.clear();
         fs::remove_all(m_Home.Str() + "velmor");
+    }
+}
+
+// A state file in a folder of the project is where the original keeps the player's progress:
+// read and written there, its save folder beside it, and nothing written anywhere else.
+TEST_F(HostileProjectTest, StateFileInASubfolderOfTheProject) {
+    for (const std::string& name : {std::string("save\\game.vss"), std::string("save/game.vss")}) {
+        SCOPED_TRACE(name);
+        m_Dir.WriteSjis("game/save/game.vss",
+                        "<SystemState>\nMessageAnimationSpeed=37\n</SystemState>\n");
+        Play("VssFileName=" + name + "\n");
+        EXPECT_EQ(platform::FileSystem::ToHostPath(m_Engine->SystemStatePath()),
+                  Game() + "save/game.vss");
+        EXPECT_EQ(m_Engine->SystemState().MessageAnimationSpeed, 37);
+        EXPECT_TRUE(platform::FileSystem::ForceDirectories("save\\game"));
+        EXPECT_TRUE(platform::FileSystem::WriteFileAtomic("save\\game\\1.vsd", {'x'}));
+        EXPECT_FALSE(platform::FileSystem::WriteFileAtomic("save\\other.txt", {'x'}));
+        m_Engine.reset();
+        EXPECT_NE(m_Dir.ReadUtf8(Game() + "save/game.vss").find("echo owned"), std::string::npos);
+        EXPECT_TRUE(fs::exists(Game() + "save/game/1.vsd"));
+        EXPECT_FALSE(fs::exists(m_Home.Str() + "velmor"));
+        fs::remove_all(Game() + "save");
     }
 }
 

@@ -80,6 +80,19 @@ TEST_F(FileSystemTest, FindsShiftJisNamesSpelledEitherWay) {
               m_Root + "/" + kOngaku + "/" + kHyouji);
 }
 
+// Games rely on the original's listing order (a later archive overrides an earlier one): by
+// name, letters in either case together, '_' after the letters, UTF-16 order for the rest.
+TEST_F(FileSystemTest, ListsAFolderInTheOriginalsNameOrder) {
+    const std::vector<std::string> sorted = {"a.txt",  "A1.txt", "b.txt",  "Z.txt",
+                                             "_z.txt", "Д.txt",  "あ.txt", "ａ.txt"};
+    for (const size_t i : {3, 7, 0, 5, 1, 6, 4, 2}) Touch(m_Root + "/list/" + sorted[i], sorted[i]);
+    std::vector<std::string> names;
+    for (const DirEntry& e : FileSystem::ListDirectory("list")) names.push_back(SjisToUtf8(e.name));
+    EXPECT_EQ(names, sorted);
+    // Cyrillic letters are found in either case, like Latin ones.
+    EXPECT_EQ(Read("list\\\x84\x74.txt"), "Д.txt");  // д
+}
+
 TEST_F(FileSystemTest, KeepsMissingComponentsSoTheyCanBeCreated) {
     const std::string shinki = Utf8ToSjis("新規");
     EXPECT_EQ(FileSystem::ToHostPath("DATA\\" + shinki + "\\save.dat"),

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -105,6 +106,83 @@ TEST_F(GameFoldersTest, HostileNamesWriteNothingOutside) {
 TEST_F(GameFoldersTest, ReleasedAllowsEverything) {
     GameFolders::Release();
     EXPECT_TRUE(FileSystem::FileExists("../outside/secret.txt"));
+}
+
+// The game's own tree is read as the original reads it; what stays refused is told once, with
+// the rule, and never silently; devices and pipes are never read.
+TEST_F(GameFoldersTest, TheGameTreeIsReadAndRefusalsAreTold) {
+    char tmpl[] = "/tmp/velmor-gf-far-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    const std::string far = tmpl;
+    std::ofstream(far + "/data.bcd") << "far";
+    std::vector<std::string> told;
+    GameFolders::SetRefusalHandler([&](const std::string& file, const std::string& rule) {
+        told.push_back(file + " | " + rule);
+    });
+    auto read = [](const std::string& name) {
+        std::vector<uint8_t> bytes;
+        return FileSystem::ReadFile(name, bytes) ? std::string(bytes.begin(), bytes.end())
+                                                 : std::string("<refused>");
+    };
+    EXPECT_EQ(read("..\\outside\\secret.txt"), "<refused>");
+    EXPECT_EQ(read("..\\outside\\secret.txt"), "<refused>");
+    EXPECT_EQ(read("..\\outside\\missing.txt"), "<refused>");
+    ASSERT_EQ(told.size(), 1u);  // once, and only for a file that is there
+    EXPECT_EQ(told[0], m_Root + "/outside/secret.txt | " + GameFolders::kOutsideRule);
+
+    GameFolders::AllowReadParentOf(m_Root + "/game/");
+    EXPECT_EQ(read("..\\outside\\secret.txt"), "secret");
+    EXPECT_EQ(read(far + "/data.bcd"), "<refused>");
+    // An index's data file below its folder, never one that only looks so.
+    EXPECT_FALSE(GameFolders::AllowReadFileBelow(far + "/data.bcd", m_Root + "/game/"));
+    EXPECT_FALSE(GameFolders::AllowReadFileBelow(m_Root + "/game/link/../../" +
+                                                     fs::path(far).filename().string() +
+                                                     "/data.bcd",
+                                                 m_Root + "/game/"));
+    EXPECT_TRUE(GameFolders::AllowReadFileBelow(far + "/./data.bcd", far));
+    EXPECT_EQ(read(far + "/data.bcd"), "far");
+    // A folder directly below the root gives no parent: the whole machine is not the game.
+    GameFolders::AllowReadParentOf("/tmp");
+    EXPECT_FALSE(FileSystem::FileExists("/etc/passwd"));
+
+    ASSERT_EQ(mkfifo((m_Root + "/game/pipe").c_str(), 0600), 0);
+    GameFolders::AllowRead("/dev");
+    for (const char* name : {"pipe", "/dev/null", "/dev/zero"}) {
+        SCOPED_TRACE(name);
+        ASSERT_FALSE(FileSystem::MayRead(name));  // asked first: reading a pipe would block
+        EXPECT_EQ(read(name), "<refused>");
+        EXPECT_NE(told.back().find(GameFolders::kDeviceRule), std::string::npos);
+    }
+    told.clear();
+    EXPECT_FALSE(FileSystem::WriteFileAtomic("inside.txt", {'x'}));
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0], m_Root + "/game/inside.txt | " + GameFolders::kWriteRule);
+    fs::remove_all(far);
+}
+
+TEST(GameFolderNames, PathBelow) {
+    const std::string hyou = "\x95\x5C";  // its trail byte is a backslash
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"game.vss", "game.vss"},
+        {"save\\game.vss", "save\\game.vss"},
+        {"save/sub/game.vss", "save\\sub\\game.vss"},
+        {hyou + "\\game.vss", hyou + "\\game.vss"},
+        {"..\\game.vss", ""},
+        {"save\\..\\..\\game.vss", ""},
+        {".\\game.vss", ""},
+        {"\\game.vss", ""},
+        {"/etc/game.vss", ""},
+        {"c:\\game.vss", ""},
+        {"\\\\server\\share\\game.vss", ""},
+        {"save\\\\game.vss", ""},
+        {"save\\", ""},
+        {"\x81/../game.vss", ""},
+        {"a/b/c/d/e/f/g/h", "a\\b\\c\\d\\e\\f\\g\\h"},
+        {"a/b/c/d/e/f/g/h/i", ""},
+        {std::string(200, 'n') + "/x", ""},
+        {"", ""},
+    };
+    for (const auto& [given, below] : cases) EXPECT_EQ(GameFolders::PathBelow(given), below) << given;
 }
 
 TEST(GameFolderNames, FileNameOnlyAndFolderLevel) {

@@ -90,6 +90,33 @@ TEST_F(BclManagerTest, AddFolderOpensBothKindsDownToTheDepth) {
     EXPECT_EQ(manager.Bcxs().size(), 2u);
 }
 
+// A folder's archives open in name order, so the later-named patch archive is searched first.
+TEST_F(BclManagerTest, AFoldersLaterNamedArchiveAnswers) {
+    TempFolder root;
+    const std::vector<std::string> byName = {"data1", "Data10", "DATA2", "_patch"};
+    for (const std::string kind : {".bcx", ".bcl"}) {
+        const auto format =
+            kind == ".bcx" ? TyxArchiveWriter::Format::Bcx : TyxArchiveWriter::Format::Bcl;
+        for (const size_t i : {1, 3, 0, 2}) {
+            std::string error;
+            ASSERT_TRUE(TyxArchiveWriter::Write(format, root.Str() + byName[i] + kind,
+                                                {{"same.txt", Bytes(byName[i])}}, nullptr, error));
+        }
+    }
+    TyxBCLManager manager(&m_Witch);
+    ASSERT_TRUE(manager.AddFolder(root.Str(), 0));
+    EXPECT_EQ(Stream(manager, "same.txt"), "_patch");
+    std::vector<std::string> bcxs, bcls;
+    for (const auto& a : manager.Bcxs()) bcxs.push_back(a->IndexFileName());
+    for (const auto& a : manager.Bcls()) bcls.push_back(a->IndexFileName());
+    std::vector<std::string> expected;
+    for (auto it = byName.rbegin(); it != byName.rend(); ++it) expected.push_back(root.Str() + *it);
+    for (std::string& e : expected) e += ".bcx";
+    EXPECT_EQ(bcxs, expected);
+    for (std::string& e : expected) e.replace(e.size() - 4, 4, ".bcl");
+    EXPECT_EQ(bcls, expected);
+}
+
 TEST_F(BclManagerTest, FirstHolderAnswersEvenWhenItsReadFails) {
     const std::string good =
         PackBcl("good.bcl", {{"icon.ico", Picture("ICO", false)}, {"t.txt", Bytes("a\r\nb")}});

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QString>
 #include <cstring>
 
+#include "platform/sjis.h"
 #include "resources/memory_stream.h"
 #include "resources/yxstringlib.h"
 
@@ -155,6 +157,30 @@ TEST(StringLib, StripFileNameChars) {
     EXPECT_EQ(yx::StripFileNameChars("a:b?c"), "abc");
     EXPECT_EQ(yx::StripFileNameChars("\"*/:<>?\\|x"), "x");
     EXPECT_EQ(yx::StripFileNameChars(HYO "\\" SO PO "|"), HYO SO PO);
+}
+
+// The locale comparison folds exactly the letters Unicode gives a case: every pair of
+// characters of the first four lead bytes (symbols, full-width Latin, kana, Greek, Cyrillic)
+// is equal under SameText when, and only when, their case-folded Unicode forms are.
+TEST(StringLib, SameTextFoldsEveryShiftJisLetterThatHasACase) {
+    std::vector<std::pair<std::string, QString>> chars;
+    for (int lead = 0x81; lead <= 0x84; ++lead)
+        for (int trail = 0x40; trail <= 0xFC; ++trail) {
+            if (trail == 0x7F) continue;
+            const std::string c = {static_cast<char>(lead), static_cast<char>(trail)};
+            const QString u = QString::fromUtf8(platform::SjisToUtf8(c));
+            if (u.size() == 1 && u[0] != QChar::ReplacementCharacter && u[0] != u'?')
+                chars.emplace_back(c, u.toCaseFolded());
+        }
+    ASSERT_GT(chars.size(), 500u);
+    int folded = 0;
+    for (const auto& [a, ua] : chars)
+        for (const auto& [b, ub] : chars) {
+            ASSERT_EQ(yx::SameText(a, b), ua == ub) << platform::SjisToUtf8(a + " / " + b);
+            ASSERT_EQ(yx::FoldsTo(a, yx::FoldText(b)), ua == ub);
+            folded += a != b && ua == ub;
+        }
+    EXPECT_EQ(folded, 2 * (26 + 24 + 33));  // full-width Latin, Greek, Cyrillic pairs
 }
 
 TEST(StringLib, ComparisonsFoldTheRightLetters) {

@@ -10,6 +10,7 @@
 #include "platform/joystick.h"
 #include "platform/message_box.h"
 #include "platform/test_message_responder.h"
+#include "resources/bcl_manager.h"
 #include "resources/engine_key.h"
 #include "resources/sjis_text.h"
 #include "shell/display_image.h"
@@ -143,6 +144,35 @@ TEST_F(FormMainTest, ArchivesOfTheListAreFoundBesideTheProjectFile) {
                                              : std::vector<std::string>{r.message});
         form.close();
     }
+}
+
+// Game data climbs out of the project's folder with "..\\" as the original lets it, within
+// the game's tree; what lies beyond it is refused with a record, never silently.
+TEST_F(FormMainTest, DataBesideTheProjectFolderIsReadAndFartherIsRecorded) {
+    TempFolder far;
+    far.WriteBytes("far.bcd", "far bytes");
+    m_Dir.WriteBytes("pics/bg.png", "picture");
+    m_Dir.WriteBytes("shared/data.bcd", std::string(16, '-') + "shared bytes");
+    m_Dir.WriteSjis("game/near.bcx", "<?bcd?>\nBCDFileName=..\\shared\\data.bcd\n</?bcd?>\n"
+                                     "<m.txt>\naddress=16\nsize=12\n</m.txt>\n");
+    m_Dir.WriteSjis("game/far.bcl", "[BinaryCombineData]\n..\\..\\" +
+                                        far.Path().filename().string() +
+                                        "\\far.bcd\n[f.txt]\n0\n3\n");
+    m_Dir.WriteSjis("game/game.vsc", "<velmor>\n</velmor>\n");
+    TFormMain form;
+    ASSERT_TRUE(form.FormCreate({Project("game/game.vsc")}));
+    EXPECT_TRUE(platform::FileSystem::FileExists("..\\pics\\bg.png"));
+    const TyxBCLManager& manager = *form.Engine()->Services().manager;
+    TMemoryStream stream;
+    ASSERT_TRUE(manager.LoadStream(stream, "M.TXT"));
+    EXPECT_EQ(std::string(stream.Data(), stream.Data() + stream.Size()), "shared bytes");
+    EXPECT_FALSE(manager.LoadStream(stream, "f.txt"));
+    ASSERT_EQ(form.FormInfo()->ErrorLines().size(), 1u);
+    const std::string record = platform::SjisToUtf8(form.FormInfo()->ErrorLines()[0]);
+    EXPECT_NE(record.find("ファイルを使えません " + far.Str() + "far.bcd"), std::string::npos)
+        << record;
+    EXPECT_NE(record.find("outside the game's folders"), std::string::npos) << record;
+    form.close();
 }
 
 TEST_F(FormMainTest, MissingStartScriptStopsStartUpWithItsMessage) {

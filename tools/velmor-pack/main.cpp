@@ -17,6 +17,7 @@
 #include <iostream>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -214,101 +215,113 @@ bool ReadHostFile(const fs::path& path, std::string& bytes) {
     return !in.bad();
 }
 
-int Create(const std::vector<std::string>& args) {
+// What "create" was asked for.
+struct CreateOptions {
     std::string format, base, rewriteFolder;
     bool scramble = false;
-    std::vector<std::string> rest, patterns;
+    std::vector<std::string> rest, patterns;  // rest: the index, then what to pack
+};
+
+// The options, or the exit status of a bad command line.
+std::optional<int> ParseCreate(const std::vector<std::string>& args, CreateOptions& o) {
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--format" && i + 1 < args.size())
-            format = args[++i];
+            o.format = args[++i];
         else if (args[i] == "--scramble")
-            scramble = true;
+            o.scramble = true;
         else if (args[i] == "--base" && i + 1 < args.size())
-            base = args[++i];
+            o.base = args[++i];
         else if (args[i] == "--exclude" && i + 1 < args.size())
-            patterns.push_back(args[++i]);
+            o.patterns.push_back(args[++i]);
         else if (args[i] == "--rewrite-scripts" && i + 1 < args.size())
-            rewriteFolder = args[++i];
+            o.rewriteFolder = args[++i];
         else if (args[i].starts_with("--"))
             return Usage();
         else
-            rest.push_back(args[i]);
+            o.rest.push_back(args[i]);
     }
-    if ((format != "bcl" && format != "bcx") || rest.size() < 2) return Usage();
-    if (!rewriteFolder.empty() && !scramble)
+    if ((o.format != "bcl" && o.format != "bcx") || o.rest.size() < 2) return Usage();
+    if (!o.rewriteFolder.empty() && !o.scramble)
         return Fail("--rewrite-scripts only makes sense with --scramble");
-    const std::string index = rest[0];
-    const std::string wantExt = "." + format;
-    if (!yx::SameTextAscii(fs::path(index).extension().string(), wantExt))
-        return Fail("the index of a " + format + " archive must end in " + wantExt);
-    const Exclusions exclusions(patterns);
+    const std::string wantExt = "." + o.format;
+    if (!yx::SameTextAscii(fs::path(o.rest[0]).extension().string(), wantExt))
+        return Fail("the index of a " + o.format + " archive must end in " + wantExt);
+    return std::nullopt;
+}
 
-    std::vector<Input> inputs;
-    // Every file under a folder, in name order, without what a game folder holds besides data.
-    auto addFolder = [&](const fs::path& root, const fs::path& under) {
-        std::vector<fs::path> files;
-        std::set<fs::path> saveFolders;
-        for (const auto& entry : fs::recursive_directory_iterator(root)) {
-            if (!entry.is_regular_file()) continue;
-            files.push_back(entry.path().lexically_relative(root));
-            if (yx::SameTextAscii(files.back().extension().string(), ".vss"))
-                saveFolders.insert(fs::path(files.back()).replace_extension());
+// Every file under a folder, in name order, without what a game folder holds besides data.
+void AddFolder(const fs::path& root, const fs::path& under, const Exclusions& exclusions,
+               std::vector<Input>& inputs) {
+    std::vector<fs::path> files;
+    std::set<fs::path> saveFolders;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        if (!entry.is_regular_file()) continue;
+        files.push_back(entry.path().lexically_relative(root));
+        if (yx::SameTextAscii(files.back().extension().string(), ".vss"))
+            saveFolders.insert(fs::path(files.back()).replace_extension());
+    }
+    std::vector<Input> found;
+    for (const fs::path& inRoot : files) {
+        const fs::path host = root / inRoot;
+        if (exclusions.ByPattern(under / inRoot)) continue;
+        const bool project =
+            yx::SameTextAscii(inRoot.extension().string(), ".vsc") && !inRoot.has_parent_path();
+        if (Exclusions::ByDefault(inRoot, saveFolders)) {
+            // The project file is still read, to rewrite its names.
+            if (project) found.push_back({host, under / inRoot, false});
+            continue;
         }
-        std::vector<Input> found;
-        for (const fs::path& inRoot : files) {
-            const fs::path host = root / inRoot;
-            if (exclusions.ByPattern(under / inRoot)) continue;
-            const bool project =
-                yx::SameTextAscii(inRoot.extension().string(), ".vsc") && !inRoot.has_parent_path();
-            if (Exclusions::ByDefault(inRoot, saveFolders)) {
-                // The project file is still read, to rewrite its names.
-                if (project) found.push_back({host, under / inRoot, false});
-                continue;
-            }
-            found.push_back({host, under / inRoot, true});
-        }
-        std::sort(found.begin(), found.end(),
-                  [](const Input& a, const Input& b) { return a.Relative < b.Relative; });
-        inputs.insert(inputs.end(), found.begin(), found.end());
-    };
-    if (rest.size() == 2 && fs::is_directory(rest[1]) && base.empty()) {
-        addFolder(rest[1], {});
+        found.push_back({host, under / inRoot, true});
+    }
+    std::sort(found.begin(), found.end(),
+              [](const Input& a, const Input& b) { return a.Relative < b.Relative; });
+    inputs.insert(inputs.end(), found.begin(), found.end());
+}
+
+// The files named on the command line, each with its name below the base; or the exit status.
+std::optional<int> CollectInputs(const CreateOptions& o, const Exclusions& exclusions,
+                                 std::vector<Input>& inputs) {
+    if (o.rest.size() == 2 && fs::is_directory(o.rest[1]) && o.base.empty()) {
+        AddFolder(o.rest[1], {}, exclusions, inputs);
+        return std::nullopt;
+    }
+    std::vector<fs::path> paths;
+    for (size_t i = 1; i < o.rest.size(); ++i) {
+        if (!fs::exists(o.rest[i])) return Fail("no such file: " + Shown(o.rest[i]));
+        paths.push_back(fs::absolute(o.rest[i]).lexically_normal());
+    }
+    // Folder names are kept below the base: given, or the files' common parent.
+    fs::path root;
+    if (!o.base.empty()) {
+        root = fs::absolute(o.base).lexically_normal();
     } else {
-        std::vector<fs::path> paths;
-        for (size_t i = 1; i < rest.size(); ++i) {
-            if (!fs::exists(rest[i])) return Fail("no such file: " + Shown(rest[i]));
-            paths.push_back(fs::absolute(rest[i]).lexically_normal());
-        }
-        // Folder names are kept below the base: given, or the files' common parent.
-        fs::path root;
-        if (!base.empty()) {
-            root = fs::absolute(base).lexically_normal();
-        } else {
-            root = fs::is_directory(paths[0]) ? paths[0] : paths[0].parent_path();
-            for (const fs::path& p : paths) {
-                const fs::path folder = fs::is_directory(p) ? p : p.parent_path();
-                while (!root.empty() && folder.lexically_relative(root).string().starts_with(".."))
-                    root = root.parent_path();
-            }
-        }
+        root = fs::is_directory(paths[0]) ? paths[0] : paths[0].parent_path();
         for (const fs::path& p : paths) {
-            const fs::path relative = p.lexically_relative(root);
-            if (relative.empty() || relative.string().starts_with(".."))
-                return Fail(Shown(p.string()) + " is not inside " + Shown(root.string()));
-            if (fs::is_directory(p)) {
-                addFolder(p, relative == "." ? fs::path() : relative);
-            } else if (!exclusions.ByPattern(relative)) {
-                inputs.push_back({p, relative, true});
-            }
+            const fs::path folder = fs::is_directory(p) ? p : p.parent_path();
+            while (!root.empty() && folder.lexically_relative(root).string().starts_with(".."))
+                root = root.parent_path();
         }
     }
+    for (const fs::path& p : paths) {
+        const fs::path relative = p.lexically_relative(root);
+        if (relative.empty() || relative.string().starts_with(".."))
+            return Fail(Shown(p.string()) + " is not inside " + Shown(root.string()));
+        if (fs::is_directory(p)) {
+            AddFolder(p, relative == "." ? fs::path() : relative, exclusions, inputs);
+        } else if (!exclusions.ByPattern(relative)) {
+            inputs.push_back({p, relative, true});
+        }
+    }
+    return std::nullopt;
+}
 
+// The members to pack, and the texts that may name them; or the exit status.
+std::optional<int> MembersOf(const std::vector<Input>& inputs, const std::string& index,
+                             std::vector<TyxArchiveWriter::Member>& members,
+                             std::vector<const Input*>& texts) {
     // The index and data file must not pack themselves.
     const fs::path indexHost = fs::absolute(index);
     const fs::path dataHost = fs::path(indexHost).replace_extension(".bcd");
-    auto witch = EngineWitch();
-    std::vector<TyxArchiveWriter::Member> members;
-    std::vector<const Input*> texts;  // candidates for rewriting, in input order
     for (const Input& in : inputs) {
         std::error_code ec;
         if (fs::equivalent(in.Host, indexHost, ec) || fs::equivalent(in.Host, dataHost, ec))
@@ -323,51 +336,79 @@ int Create(const std::vector<std::string>& args) {
         m.HostPath = in.Host.string();
         members.push_back(std::move(m));
     }
+    return std::nullopt;
+}
 
-    std::map<std::string, std::string> rewritten;  // host path -> new text
-    if (!rewriteFolder.empty()) {
-        std::set<std::string> keys;
-        for (const auto& m : members) keys.insert(TyxBCL::NameKey(m.Name));
-        for (const Input* in : texts) {
-            std::string text;
-            if (!ReadHostFile(in->Host, text)) return Fail("cannot read " + Shown(in->Host));
-            int replaced = 0;
-            std::string changed = RewriteNames(text, keys, witch->Extension(), replaced);
-            const fs::path target = fs::path(rewriteFolder) / in->Relative;
-            std::error_code ec;
-            fs::create_directories(target.parent_path(), ec);
-            std::ofstream out(target, std::ios::binary | std::ios::trunc);
-            if (!out.write(changed.data(), static_cast<std::streamsize>(changed.size())))
-                return Fail("cannot write " + Shown(target.string()));
-            rewritten[in->Host.string()] = std::move(changed);
-        }
-        // Packed scripts must name the members as they are now stored.
-        for (auto& m : members)
-            if (auto it = rewritten.find(m.HostPath); it != rewritten.end()) {
-                m.Bytes.assign(it->second.begin(), it->second.end());
-                m.HostPath.clear();
-            }
+// Copies of the texts into folder, naming the members as they are stored scrambled; the packed
+// copies of those texts change alike. rewritten: host path -> new text. Or the exit status.
+std::optional<int> RewriteScripts(const std::string& folder, const std::vector<const Input*>& texts,
+                                  const std::string& extension,
+                                  std::vector<TyxArchiveWriter::Member>& members,
+                                  std::map<std::string, std::string>& rewritten) {
+    std::set<std::string> keys;
+    for (const auto& m : members) keys.insert(TyxBCL::NameKey(m.Name));
+    for (const Input* in : texts) {
+        std::string text;
+        if (!ReadHostFile(in->Host, text)) return Fail("cannot read " + Shown(in->Host));
+        int replaced = 0;
+        std::string changed = RewriteNames(text, keys, extension, replaced);
+        const fs::path target = fs::path(folder) / in->Relative;
+        std::error_code ec;
+        fs::create_directories(target.parent_path(), ec);
+        std::ofstream out(target, std::ios::binary | std::ios::trunc);
+        if (!out.write(changed.data(), static_cast<std::streamsize>(changed.size())))
+            return Fail("cannot write " + Shown(target.string()));
+        rewritten[in->Host.string()] = std::move(changed);
     }
+    // Packed scripts must name the members as they are now stored.
+    for (auto& m : members)
+        if (auto it = rewritten.find(m.HostPath); it != rewritten.end()) {
+            m.Bytes.assign(it->second.begin(), it->second.end());
+            m.HostPath.clear();
+        }
+    return std::nullopt;
+}
 
-    ProgressBar bar;
-    std::string error;
-    if (!TyxArchiveWriter::Write(
-            format == "bcl" ? TyxArchiveWriter::Format::Bcl : TyxArchiveWriter::Format::Bcx,
-            EnginePath(index), members, scramble ? witch.get() : nullptr, error,
-            [&](uint64_t done, uint64_t total) { bar.Update(done, total); }))
-        return Fail(platform::SjisToUtf8(error));
-    std::cout << members.size() << " members written to " << Shown(index) << "\n";
-    if (scramble && rewriteFolder.empty()) {
+void ReportCreated(const CreateOptions& o, const std::vector<TyxArchiveWriter::Member>& members,
+                   const TyxWitch& witch, size_t rewritten) {
+    std::cout << members.size() << " members written to " << Shown(o.rest[0]) << "\n";
+    if (o.scramble && o.rewriteFolder.empty()) {
         std::cout << "Scrambled members are found only under their new names; scripts, the "
                      "project file and description files must now name them so:\n";
         for (const auto& m : members)
             std::cout << "  " << platform::SjisToUtf8(m.Name) << " -> "
-                      << platform::SjisToUtf8(m.Name + witch->Extension()) << "\n";
+                      << platform::SjisToUtf8(m.Name + witch.Extension()) << "\n";
         std::cout << "(--rewrite-scripts FOLDER writes copies of the scripts that do.)\n";
-    } else if (!rewriteFolder.empty()) {
-        std::cout << rewritten.size() << " scripts and project files rewritten into "
-                  << Shown(rewriteFolder) << " to name the scrambled members\n";
+    } else if (!o.rewriteFolder.empty()) {
+        std::cout << rewritten << " scripts and project files rewritten into "
+                  << Shown(o.rewriteFolder) << " to name the scrambled members\n";
     }
+}
+
+int Create(const std::vector<std::string>& args) {
+    CreateOptions o;
+    if (auto status = ParseCreate(args, o)) return *status;
+    const std::string& index = o.rest[0];
+    std::vector<Input> inputs;
+    if (auto status = CollectInputs(o, Exclusions(o.patterns), inputs)) return *status;
+    std::vector<TyxArchiveWriter::Member> members;
+    std::vector<const Input*> texts;  // candidates for rewriting, in input order
+    if (auto status = MembersOf(inputs, index, members, texts)) return *status;
+    auto witch = EngineWitch();
+    std::map<std::string, std::string> rewritten;  // host path -> new text
+    if (!o.rewriteFolder.empty())
+        if (auto status =
+                RewriteScripts(o.rewriteFolder, texts, witch->Extension(), members, rewritten))
+            return *status;
+
+    ProgressBar bar;
+    std::string error;
+    if (!TyxArchiveWriter::Write(
+            o.format == "bcl" ? TyxArchiveWriter::Format::Bcl : TyxArchiveWriter::Format::Bcx,
+            EnginePath(index), members, o.scramble ? witch.get() : nullptr, error,
+            [&](uint64_t done, uint64_t total) { bar.Update(done, total); }))
+        return Fail(platform::SjisToUtf8(error));
+    ReportCreated(o, members, *witch, rewritten.size());
     return 0;
 }
 
