@@ -97,7 +97,7 @@ public:
                                              platform::Utf8ToSjis("ＭＳ Ｐゴシック"),
                                              EngineServices(m_DllRes.get(), nullptr, &m_Errors));
         // Run the commands and the message line.
-        for (int i = 0; i < 20 && m_Engine->Message().Text().empty(); ++i) m_Engine->Tick();
+        for (int i = 0; i < 20 && m_Engine->Message().Text().empty(); ++i) m_Engine->Interpreter().Tick();
     }
     ~Scene() {
         m_Engine.reset();
@@ -148,7 +148,7 @@ void BM_ComposeFrame(benchmark::State& state) {
     Scene& scene = TheScene(int(state.range(0)), int(state.range(1)), state.range(2) != 0);
     if (!scene.Ready()) return state.SkipWithError("the scene did not load");
     TVelmor& e = scene.Engine();
-    for (auto _ : state) e.ComposeFrame();
+    for (auto _ : state) e.Presenter().ComposeFrame();
 }
 BENCHMARK(BM_ComposeFrame)
     ->Name("compose/busiest")
@@ -169,7 +169,7 @@ void BM_ComposeNewText(benchmark::State& state) {
     int n = 0;
     for (auto _ : state) {
         e.Message().SetText(std::to_string(++n) + text);
-        e.ComposeFrame();
+        e.Presenter().ComposeFrame();
     }
     e.Message().SetText(text);
 }

@@ -7,8 +7,6 @@
 #include <vector>
 
 #include "engine/velmor_plugin.h"
-#include "modes/cg_mode.h"
-#include "modes/event_mode.h"
 #include "platform/file_system.h"
 #include "platform/sjis.h"
 #include "platform/game_folders.h"
@@ -22,7 +20,6 @@
 #include "resources/text_encoding.h"
 #include "resources/xini_file.h"
 #include "resources/yxstringlib.h"
-#include "sound/cd_audio.h"
 #include "sound/ds_player.h"
 
 // A project the engine reads as its rules say, but not as its author meant (a byte-order mark
@@ -61,7 +58,7 @@ TVelmor::TVelmor(const std::string& scriptConfigPath, const std::string& fontNam
     ReportRefusedStateName();
 
     m_State.Read(m_StatePath, m_Data.DefaultWindowMode, m_Data.AAFontMode, fontName);
-    ClearAllVariables();
+    m_Variables.ClearAll(m_State.Finished);
 
     CreateModeObjects();
     m_Scene =
@@ -73,25 +70,15 @@ TVelmor::TVelmor(const std::string& scriptConfigPath, const std::string& fontNam
     m_Choices.SetAreas(m_Scene->ChoiceRowAreas());
     m_Channels = std::make_unique<TVelmorSoundChannels>(
         services.manager, m_State, [this](const std::string& text) { AddErrorRecord(text); });
-    // The locator runs now so the player hears at start-up when the disc is missing; ripped
-    // tracks beside the project stand in for a missing drive without a word.
-    if (!m_Data.CDRomDrive.empty()) {
-        const std::string folder = yx::ExtractFilePath(m_ScriptConfigPath) + "CD";
-        if (platform::FileSystem::DirectoryExists(folder)) m_CDTrackFolder = folder;
-    }
-    // The game's disc may be read, and only it among the drives.
-    if (platform::GameFolders::Confined())
-        for (const platform::DriveInfo& d : platform::FileSystem::Drives())
-            if (d.type == platform::DriveType::CdRom)
-                platform::GameFolders::AllowRead(std::string(1, d.letter) + ":\\");
-    m_CDDrive = LocateCD(m_Data.CDRomDrive, *services.app, !m_CDTrackFolder.empty());
-    if (m_CDDrive.empty()) m_CDDrive = m_CDTrackFolder;
-    if (!m_CDDrive.empty()) m_CDAudio = std::make_unique<TyxCDAudio>(*services.clock);
+    m_CD = std::make_unique<TVelmorCD>(m_Data, m_ScriptConfigPath, *services.app,
+                                       *services.clock, m_Hooks.cdControl);
+    m_Presenter = std::make_unique<TVelmorPresenter>(*this);
+    m_Interpreter = std::make_unique<TVelmorInterpreter>(*this);
 
     EnterGameMode(TGameMode::Script);
     m_Flow.PopupEnabled = false;
     m_Flow.AutoPlay = false;
-    CreateGalleries();
+    m_Galleries = std::make_unique<TVelmorGalleries>(*this);
 
     if (!start.empty() && !m_Script.Load(start))
         TyxApplication::RaiseEngineError(SJ("TVelmor : ") + start + SJ(" がロードできません"));
@@ -112,12 +99,12 @@ TVelmor::~TVelmor() {
         }
     }
     if (m_Plugin) m_Plugin->Close();
-    if (!m_CDDrive.empty()) {
-        CDControlRequest(TCDRequest::Stop);
-        CDControlRequest(TCDRequest::Close);
+    if (!m_CD->Drive().empty()) {
+        m_CD->Request(TCDRequest::Stop);
+        m_CD->Request(TCDRequest::Close);
     }
     // The CD plays through the channels' device, so it goes first.
-    m_CDAudio.reset();
+    m_CD.reset();
     // Every worker ends before the channel buffers it may read go.
     m_Channels.reset();
 }
@@ -166,36 +153,18 @@ std::string TVelmor::ResolveSystemStatePath() const {
     return beside;
 }
 
-uint32_t TVelmor::Now() const {
-    return m_Services.clock->TickCount();
+void TVelmor::AddErrorRecord(const std::string& message) {
+    constexpr size_t kErrorListCap = 255;
+    const std::string record = yx::IntToStr(m_Script.Position().Line) + ": " + message + " : " +
+                               (m_Interpreter ? m_Interpreter->PresentLine() : std::string());
+    if (m_Monitor) m_Monitor->Record(record);
+    TStringList* errors = m_Services.errorList;
+    if (!errors) return;
+    errors->push_back(record);
+    while (errors->size() > kErrorListCap) errors->erase(errors->begin());
+    if (m_Hooks.errorRecorded) m_Hooks.errorRecorded();
 }
 
-std::string TVelmor::LocateCD(const std::string& value, TyxApplication& app, bool quiet) {
-    if (value.empty()) return {};
-    const std::string lower = yx::LowerCaseAscii(value);
-    auto after = [&](const char* prefix) -> const char* {
-        const size_t n = std::char_traits<char>::length(prefix);
-        return lower.compare(0, n, prefix) == 0 ? prefix : nullptr;
-    };
-    std::string drive;
-    if (const char* p = after("registry:") ? "registry:" : after("reg:")) {
-        const std::string expanded = yx::ExpandRegistryRefs(value.substr(std::strlen(p)));
-        if (expanded.size() >= 2 && expanded[1] == ':') drive = expanded.substr(0, 2) + "\\";
-    } else if (const char* p = after("volume:") ? "volume:" : after("vol:")) {
-        drive = yx::FindCdDrive(value.substr(std::strlen(p)));
-    } else if (after("file:")) {
-        drive = yx::FindDriveWithFile(value.substr(5));
-    }
-    if (quiet && (drive.empty() || !platform::FileSystem::DirectoryExists(drive))) return {};
-    if (drive.empty()) {
-        app.ShowMessage(
-            SJ("ゲームのCDが見つかりません。\n音楽ありでゲームを楽しむには、\n"
-               "正しいCDをドライブに挿入してからプログラムを再起動してください。"));
-        return {};
-    }
-    if (!platform::FileSystem::DirectoryExists(drive)) {
-        app.ShowMessage(SJ("指定されたCD-Romドライブ\"") + drive + SJ("\"は存在しません。"));
-        return {};
-    }
-    return drive;
+void TVelmor::FatalScriptError(const std::string& message) {
+    TyxApplication::RaiseEngineError(message);
 }

@@ -1,38 +1,39 @@
 // The select command and the player's pick in choice mode.
 #include "engine/velmor.h"
+#include "engine/velmor_interpreter.h"
 
-void TVelmor::CommandSelect() {
-    EnterGameMode(TGameMode::Choice);
+void TVelmorInterpreter::CommandSelect() {
+    m_Engine.EnterGameMode(TGameMode::Choice);
     m_Flow.Skip = false;
-    m_Choices.Offer(m_Scene->ChoiceRowAreas(), m_Scene->Screen());
+    m_Choices.Offer(m_Scene.ChoiceRowAreas(), m_Scene.Screen());
     TStringList captions;
     for (int i = 0; i < m_Choices.Count(); ++i) captions.push_back(m_Choices.At(i).Caption);
-    if (m_Monitor) m_Monitor->Choices(captions);
-    ComposeFrame();
-    PresentFrame();
+    if (m_Engine.Monitor()) m_Engine.Monitor()->Choices(captions);
+    m_Presenter.ComposeFrame();
+    m_Presenter.PresentFrame();
 }
 
-void TVelmor::ChoiceHover(int x, int y) {
+void TVelmorInterpreter::ChoiceHover(int x, int y) {
     if (!m_Choices.Hover(x, y)) return;
-    ComposeFrame();
-    PresentFrame();
+    m_Presenter.ComposeFrame();
+    m_Presenter.PresentFrame();
 }
 
-void TVelmor::ChoiceInput(TInputCode code, int x, int y) {
+void TVelmorInterpreter::ChoiceInput(TInputCode code, int x, int y) {
     if (m_Choices.Key(code)) {
-        ComposeFrame();
-        PresentFrame();
+        m_Presenter.ComposeFrame();
+        m_Presenter.PresentFrame();
         return;
     }
     const int taken = m_Choices.Taken(code, x, y);
     if (taken >= 0) LeaveChoice(taken);
 }
 
-void TVelmor::LeaveChoice(int index) {
+void TVelmorInterpreter::LeaveChoice(int index) {
     // A copy: the jump may load another script, but the choice itself must not change under it.
     const TVelmorSelector choice = m_Choices.At(index);
     CommandJump(choice.Paragraph, choice.Script);
-    EnterGameMode(TGameMode::Script);
-    m_Scene->MessageWindow().SetVisible(false);
-    ComposeFrame();
+    m_Engine.EnterGameMode(TGameMode::Script);
+    m_Scene.MessageWindow().SetVisible(false);
+    m_Presenter.ComposeFrame();
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/velmor.h"
+#include "engine/velmor_interpreter.h"
 #include "engine/velmor_busy_scope.h"
 #include "engine/velmor_effect_parser.h"
 #include "platform/clock.h"
@@ -68,7 +69,7 @@ int AnchorOf(const std::string& token) {
 }
 }  // namespace
 
-void TVelmor::ScriptCommandExecute(const TStringList& tokens) {
+void TVelmorInterpreter::ScriptCommandExecute(const TStringList& tokens) {
     if (tokens.empty()) return;
     const Command command = CommandOf(tokens[0]);
     const bool hasArg = tokens.size() >= 2;
@@ -77,19 +78,19 @@ void TVelmor::ScriptCommandExecute(const TStringList& tokens) {
         case kE:
         case kB:
             if (!hasArg) return AddErrorRecord(TooFew(command == kE ? "e" : "b"));
-            if (LoadLayerPicture(m_Scene->Background(), arg))
-                m_Scene->SetRedraw(true, true);
+            if (LoadLayerPicture(m_Scene.Background(), arg))
+                m_Scene.SetRedraw(true, true);
             else
                 AddErrorRecord(arg + SJ(" が見つかりません"));
             if (command == kE) {
-                m_Scene->HideFaces();
+                m_Scene.HideFaces();
                 MarkEventSeen(arg);
             }
             return;
         case kF:
             if (!hasArg) return AddErrorRecord(TooFew("f"));
-            if (LoadLayerPicture(m_Scene->Face(), arg))
-                m_Scene->SetRedraw(true, m_Scene->Crossfade());
+            if (LoadLayerPicture(m_Scene.Face(), arg))
+                m_Scene.SetRedraw(true, m_Scene.Crossfade());
             else
                 AddErrorRecord(SJ("scriptCommandExecute : ") + arg + SJ(" が見つかりません"));
             return;
@@ -99,14 +100,14 @@ void TVelmor::ScriptCommandExecute(const TStringList& tokens) {
         case kHide:
             return CommandLayerHide(tokens);
         case kShow:
-            m_Scene->MessageWindow().SetVisible(true);
+            m_Scene.MessageWindow().SetVisible(true);
             return;
         case kWait:
             return CommandWait(tokens);
         case kClickWait:
-            m_Scene->MessageWindow().SetVisible(false);
+            m_Scene.MessageWindow().SetVisible(false);
             m_Flow.ClickWait = true;
-            ComposeFrame();
+            m_Presenter.ComposeFrame();
             return;
         case kJump:
             if (!hasArg) return AddErrorRecord(TooFew("jump"));
@@ -137,7 +138,7 @@ void TVelmor::ScriptCommandExecute(const TStringList& tokens) {
             if (!hasArg)
                 AddErrorRecord(TooFew("effect"));
             else
-                RunEffect(speffectParse(tokens));
+                m_Presenter.RunEffect(speffectParse(tokens));
             return;
         }
         case kCross:
@@ -163,16 +164,16 @@ void TVelmor::ScriptCommandExecute(const TStringList& tokens) {
                    SJ(" は存在しません"));
 }
 
-bool TVelmor::LoadLayerPicture(TSprite& layer, const std::string& name) {
+bool TVelmorInterpreter::LoadLayerPicture(TSprite& layer, const std::string& name) {
     bool loaded = layer.Load(name);
-    if (!loaded && !m_CDDrive.empty())
-        loaded = layer.Load(yx::IncludeTrailingBackslash(m_CDDrive) + name);
+    if (!loaded && !m_CD.Drive().empty())
+        loaded = layer.Load(yx::IncludeTrailingBackslash(m_CD.Drive()) + name);
     if (loaded) layer.SetVisible(true);
     return loaded;
 }
 
-void TVelmor::CommandMiniFace(const std::string& picture) {
-    TVelmorScene& scene = *m_Scene;
+void TVelmorInterpreter::CommandMiniFace(const std::string& picture) {
+    TVelmorScene& scene = m_Scene;
     const int count = scene.MiniFaceCount();
     // Without slots there is no layer to load into.
     if (count == 0) return;
@@ -187,15 +188,15 @@ void TVelmor::CommandMiniFace(const std::string& picture) {
         AddErrorRecord(SJ("scriptCommandExecute : ") + picture + SJ(" が見つかりません"));
 }
 
-void TVelmor::MarkEventSeen(const std::string& file) {
+void TVelmorInterpreter::MarkEventSeen(const std::string& file) {
     if (yx::IndexOfText(m_State.EventCG, file, true) < 0) m_State.EventCG.push_back(file);
 }
 
-void TVelmor::CommandLayerHide(const TStringList& tokens) {
+void TVelmorInterpreter::CommandLayerHide(const TStringList& tokens) {
     // Only lower-case letters name layers.
     const std::string letters = tokens.size() >= 2 ? tokens[1] : "fm";
     auto has = [&](char c) { return letters.find(c) != std::string::npos; };
-    TVelmorScene& scene = *m_Scene;
+    TVelmorScene& scene = m_Scene;
     if (has('f')) {
         scene.Face().SetVisible(false);
         scene.SetRedraw(true, scene.Crossfade());
@@ -209,7 +210,7 @@ void TVelmor::CommandLayerHide(const TStringList& tokens) {
     }
 }
 
-void TVelmor::CommandWait(const TStringList& tokens) {
+void TVelmorInterpreter::CommandWait(const TStringList& tokens) {
     if (tokens.size() >= 2) {
         int32_t ms;
         if (m_Variables.ParseValue(tokens[1], ms)) {
@@ -222,61 +223,61 @@ void TVelmor::CommandWait(const TStringList& tokens) {
         }
         AddErrorRecord(BadParameter(tokens[1]));
     }
-    m_Scene->MessageWindow().SetVisible(false);
+    m_Scene.MessageWindow().SetVisible(false);
     m_Flow.ClickWait = true;
-    ComposeFrame();
+    m_Presenter.ComposeFrame();
 }
 
-void TVelmor::CommandIn(const TStringList& tokens) {
+void TVelmorInterpreter::CommandIn(const TStringList& tokens) {
     {
         TVelmorBusyScope busy(m_Flow.Busy);
         m_Flow.WindowHidden = true;
         // Background and face only: the window comes back with the next message.
-        ComposeFrame();
+        m_Presenter.ComposeFrame();
         const int effect = speffectParse(tokens);
-        RunEffect(effect ? effect : 9);
+        m_Presenter.RunEffect(effect ? effect : 9);
         m_Flow.WindowHidden = false;
     }
-    m_Scene->SetRedraw(false);
-    PresentFrame();
+    m_Scene.SetRedraw(false);
+    m_Presenter.PresentFrame();
 }
 
-void TVelmor::CommandOut(const TStringList& tokens) {
+void TVelmorInterpreter::CommandOut(const TStringList& tokens) {
     {
         TVelmorBusyScope busy(m_Flow.Busy);
         const bool hidden = m_Flow.WindowHidden;
         m_Flow.WindowHidden = true;
-        ComposeFrame();
+        m_Presenter.ComposeFrame();
         const int effect = speffectParse(tokens);
-        RunEffect(effect ? effect : 10);
-        m_Scene->Background().SetVisible(false);
-        m_Scene->HideFaces();
+        m_Presenter.RunEffect(effect ? effect : 10);
+        m_Scene.Background().SetVisible(false);
+        m_Scene.HideFaces();
         m_Flow.WindowHidden = hidden;
     }
-    m_Scene->SetRedraw(false);
+    m_Scene.SetRedraw(false);
 }
 
-void TVelmor::CommandPan(const TStringList& tokens, const char* word) {
+void TVelmorInterpreter::CommandPan(const TStringList& tokens, const char* word) {
     {
         TVelmorBusyScope busy(m_Flow.Busy);
         if (tokens.size() < 2) {
             AddErrorRecord(TooFew(word));
         } else {
-            RunEffect(speffectParse(tokens));
+            m_Presenter.RunEffect(speffectParse(tokens));
             m_Flow.WindowHidden = true;
-            ComposeFrame();
+            m_Presenter.ComposeFrame();
             m_Flow.WindowHidden = false;
         }
     }
-    m_Scene->SetRedraw(false, m_Scene->Crossfade());
-    PresentFrame();
+    m_Scene.SetRedraw(false, m_Scene.Crossfade());
+    m_Presenter.PresentFrame();
 }
 
-void TVelmor::CommandCross(const TStringList& tokens) {
+void TVelmorInterpreter::CommandCross(const TStringList& tokens) {
     if (tokens.size() < 2) return AddErrorRecord(TooFew("cross"));
     const std::string& file = tokens[1];
-    TSprite& background = m_Scene->Background();
-    background.DrawTo(m_Scene->Screen());
+    TSprite& background = m_Scene.Background();
+    background.DrawTo(m_Scene.Screen());
     if (!LoadLayerPicture(background, file)) {
         AddErrorRecord(file + SJ(" が見つかりません"));
         return;
@@ -286,86 +287,86 @@ void TVelmor::CommandCross(const TStringList& tokens) {
     else
         background.AlignToArea(m_Data.Width, m_Data.Height, AnchorOf(tokens[3]));
     if (tokens.size() >= 3 && yx::SameText(tokens[2], "e")) {
-        m_Scene->HideFaces();
+        m_Scene.HideFaces();
         MarkEventSeen(file);
     }
-    CrossFadeToBackground(1000);
+    m_Presenter.CrossFadeToBackground(1000);
 }
 
-void TVelmor::CommandCD(const TStringList& tokens) {
+void TVelmorInterpreter::CommandCD(const TStringList& tokens) {
     auto request = [this](TCDRequest code) {
-        if (m_Monitor) m_Monitor->CD(code, m_Channels->CDTrack());
-        CDControlRequest(code);
+        if (m_Engine.Monitor()) m_Engine.Monitor()->CD(code, m_Channels.CDTrack());
+        m_CD.Request(code);
     };
     if (tokens.size() < 2 || yx::SameText(tokens[1], "stop")) {
-        m_Channels->SetCDTrack(0);
+        m_Channels.SetCDTrack(0);
         return request(TCDRequest::Stop);
     }
     const std::string& arg = tokens[1];
     if (yx::SameText(arg, "pause")) return request(TCDRequest::Pause);
     if (yx::SameText(arg, "replay")) {
-        if (m_Channels->CDTrack() > 0) request(TCDRequest::Replay);
+        if (m_Channels.CDTrack() > 0) request(TCDRequest::Replay);
         return;
     }
     int32_t track;
     if (m_Variables.ParseValue(arg, track) && track > 0) {
-        m_Channels->SetCDTrack(track);
+        m_Channels.SetCDTrack(track);
         return request(TCDRequest::PlayNotify);
     }
     AddErrorRecord(BadParameter(arg));
 }
 
-void TVelmor::CommandChannel(int channel, const TStringList& tokens) {
-    TVelmorSoundChannels& channels = *m_Channels;
+void TVelmorInterpreter::CommandChannel(int channel, const TStringList& tokens) {
+    TVelmorSoundChannels& channels = m_Channels;
     if (tokens.size() < 2) {
         channels.SetFile(channel, "");
-        SoundPlayer(channel, TSoundOperation::Stop);
+        m_Channels.Play(channel, TSoundOperation::Stop);
         return;
     }
     const bool looped = channel < 2;
     if (!channels.File(channel).empty()) {
         // Music restarts from its beginning even when the same file is named again.
         if (looped) channels.SetFile(channel, "");
-        SoundPlayer(channel, TSoundOperation::Stop);
+        m_Channels.Play(channel, TSoundOperation::Stop);
     }
     if (channel == 3 && m_Flow.Skip) {
         channels.SetFile(channel, "");
         return;
     }
     channels.SetFile(channel, tokens[1]);
-    if (!SoundPlayer(channel, TSoundOperation::Load)) return;
-    SoundPlayer(channel, looped ? TSoundOperation::PlayLooped : TSoundOperation::PlayOnce);
+    if (!m_Channels.Play(channel, TSoundOperation::Load)) return;
+    m_Channels.Play(channel, looped ? TSoundOperation::PlayLooped : TSoundOperation::PlayOnce);
     if (channel == 2) channels.SetSoundPlayedPosition(m_Script.Position());
     if (channel == 3) channels.SetVoicePlayedPosition(m_Script.Position());
 }
 
-void TVelmor::CommandAvi(const TStringList& tokens) {
+void TVelmorInterpreter::CommandAvi(const TStringList& tokens) {
     m_Flow.Skip = false;
-    EnterGameMode(TGameMode::Movie);
+    m_Engine.EnterGameMode(TGameMode::Movie);
     if (tokens.size() < 2) return AddErrorRecord(TooFew("avi"));
     std::string path = tokens[1];
-    if (!platform::FileSystem::FileExists(path) && !m_CDDrive.empty())
-        path = yx::IncludeTrailingBackslash(m_CDDrive) + yx::ExtractFileName(path);
+    if (!platform::FileSystem::FileExists(path) && !m_CD.Drive().empty())
+        path = yx::IncludeTrailingBackslash(m_CD.Drive()) + yx::ExtractFileName(path);
     bool started = false;
-    if (m_Hooks.moviePlayer) {
+    if (m_Engine.Hooks().moviePlayer) {
         try {
-            started = m_Hooks.moviePlayer(path);
+            started = m_Engine.Hooks().moviePlayer(path);
         } catch (const std::exception&) {
             started = false;
         }
     }
-    if (!started) EnterGameMode(TGameMode::Script);
+    if (!started) m_Engine.EnterGameMode(TGameMode::Script);
 }
 
-void TVelmor::EndMovie() {
-    if (m_GameMode != TGameMode::Movie) return;
-    if (m_Hooks.movieStopper) m_Hooks.movieStopper();
-    EnterGameMode(TGameMode::Script);
+void TVelmorInterpreter::EndMovie() {
+    if (m_Engine.Mode() != TGameMode::Movie) return;
+    if (m_Engine.Hooks().movieStopper) m_Engine.Hooks().movieStopper();
+    m_Engine.EnterGameMode(TGameMode::Script);
 }
 
-void TVelmor::CommandBasePointSet(const TStringList& tokens) {
+void TVelmorInterpreter::CommandBasePointSet(const TStringList& tokens) {
     const std::string which = tokens.size() >= 2 ? tokens[1] : std::string();
-    TVelmorScene& scene = *m_Scene;
+    TVelmorScene& scene = m_Scene;
     std::vector<TSprite*> layers;
     if (yx::SameText(which, "b")) layers.push_back(&scene.Background());
     if (yx::SameText(which, "f")) layers.push_back(&scene.Face());

@@ -1,5 +1,6 @@
 // The effect dispatcher: which layer an effect number runs on and what is left behind.
 #include "engine/velmor.h"
+#include "engine/velmor_presenter.h"
 #include "engine/velmor_busy_scope.h"
 #include "engine/velmor_offscreen_surface.h"
 #include "graphics/sprite_effects.h"
@@ -10,13 +11,13 @@ constexpr uint32_t kWhite = 0xFFFFFF, kBlack = 0;
 
 }  // namespace
 
-void TVelmor::RunEffect(int number) {
+void TVelmorPresenter::RunEffect(int number) {
     if (number < 1 || number > 23) return;
     FlushFrame();  // an effect starts from the frame the script reached
     // Player input is ignored while an effect runs, whatever way it ends.
     TVelmorBusyScope busy(m_Flow.Busy);
-    TVelmorScene& scene = *m_Scene;
-    TVelmorOffscreenSurface offscreen(*m_Services.clock, m_Data.Width, m_Data.Height);
+    TVelmorScene& scene = m_Scene;
+    TVelmorOffscreenSurface offscreen(m_Clock, m_Data.Width, m_Data.Height);
     TDisplaySurface& control = scene.Display() ? *scene.Display() : offscreen;
     if (number <= 12) {
         speffectRun(scene.Screen(), control, number, scene.DllRes());
@@ -32,11 +33,11 @@ void TVelmor::RunEffect(int number) {
     }
 }
 
-void TVelmor::CrossFadeToBackground(int durationMs) {
+void TVelmorPresenter::CrossFadeToBackground(int durationMs) {
     FlushFrame();
     TVelmorBusyScope busy(m_Flow.Busy);
-    TVelmorScene& scene = *m_Scene;
-    TVelmorOffscreenSurface offscreen(*m_Services.clock, m_Data.Width, m_Data.Height);
+    TVelmorScene& scene = m_Scene;
+    TVelmorOffscreenSurface offscreen(m_Clock, m_Data.Width, m_Data.Height);
     speffectCrossFade(scene.Screen(), scene.Display() ? *scene.Display() : offscreen,
                       scene.Background(), static_cast<uint32_t>(durationMs < 0 ? 0 : durationMs),
                       scene.DllRes());

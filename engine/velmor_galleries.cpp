@@ -1,5 +1,7 @@
 // The picture gallery and the scene list around the script: entering and leaving their modes,
 // the sand-out between them and the story, the replayed scenes and the way back.
+#include "engine/velmor_galleries.h"
+
 #include "engine/velmor.h"
 #include "engine/velmor_gallery_mode.h"
 #include "engine/velmor_scene_list_mode.h"
@@ -10,32 +12,36 @@
 #include "resources/yxstringlib.h"
 
 void TVelmorGalleryMode::Input(TInputCode code, int x, int y) {
-    m_Engine.GalleryInput(code, x, y);
+    m_Engine.Galleries().GalleryInput(code, x, y);
 }
 
 void TVelmorGalleryMode::Resume() {
-    m_Engine.ResumeGallery();
+    m_Engine.Galleries().ResumeGallery();
 }
 
 void TVelmorSceneListMode::Input(TInputCode code, int x, int y) {
-    m_Engine.SceneListInput(code, x, y);
+    m_Engine.Galleries().SceneListInput(code, x, y);
 }
 
 void TVelmorSceneListMode::Resume() {
-    m_Engine.ResumeSceneList();
+    m_Engine.Galleries().ResumeSceneList();
 }
 
-void TVelmor::CreateGalleries() {
-    const TGalleryPage::TServices services{m_Scene->Display(), m_Services.pixelFormat,
-                                           m_Services.dllRes, m_Services.manager, m_Services.witch};
-    if (!m_Data.CGModeProject.empty()) {
-        m_CGMode = std::make_unique<TCGMode>(m_Data.CGModeProject, m_State.EventCG,
-                                             m_Scene->Screen(), services);
+TVelmorGalleries::TVelmorGalleries(TVelmor& engine) : m_Engine(engine) {
+    const TVelmor::TServices& s = engine.Services();
+    TVelmorScene& scene = engine.Scene();
+    const TVelmorSystemData& data = engine.SystemData();
+    TVelmorSystemState& state = engine.SystemState();
+    const TGalleryPage::TServices services{scene.Display(), s.pixelFormat, s.dllRes, s.manager,
+                                           s.witch};
+    if (!data.CGModeProject.empty()) {
+        m_CGMode = std::make_unique<TCGMode>(data.CGModeProject, state.EventCG, scene.Screen(),
+                                             services);
         m_CGMode->OnLeave = [this] { LeaveGallery(); };
     }
-    if (!m_Data.EventModeProject.empty()) {
-        m_EventMode = std::make_unique<TEventMode>(m_Data.EventModeProject, m_State.EventScene,
-                                                   m_Scene->Screen(), services);
+    if (!data.EventModeProject.empty()) {
+        m_EventMode = std::make_unique<TEventMode>(data.EventModeProject, state.EventScene,
+                                                   scene.Screen(), services);
         m_EventMode->OnLeave = [this] { LeaveSceneList(); };
         m_EventMode->OnStart = [this](const std::string& paragraph, const std::string& script) {
             StartScene(paragraph, script);
@@ -43,113 +49,152 @@ void TVelmor::CreateGalleries() {
     }
 }
 
-void TVelmor::StartGallery() {
-    if (!m_CGMode) return;
-    m_CGMode->SetWindow(m_Scene->Display());
-    EnterGameMode(TGameMode::Gallery);
-    m_CGMode->Enter();
-    FadeToMode();
-    m_CGMode->Redraw();
-    PresentFrame();
+TVelmorGalleries::~TVelmorGalleries() = default;
+
+void TVelmorGalleries::BackToStory() {
+    m_Engine.Flow().WindowHidden = true;
+    m_Engine.Presenter().RunEffect(10);
+    m_Engine.Scene().Background().SetVisible(true);
+    m_Engine.Scene().HideFaces();
 }
 
-void TVelmor::LeaveGallery() {
-    m_Flow.WindowHidden = true;
-    RunEffect(10);
-    m_Scene->Background().SetVisible(true);
-    m_Scene->HideFaces();
-    m_Flow.WindowHidden = false;
-    EnterGameMode(TGameMode::Script);
+void TVelmorGalleries::StartGallery() {
+    if (!m_CGMode) return;
+    m_CGMode->SetWindow(m_Engine.Scene().Display());
+    m_Engine.EnterGameMode(TGameMode::Gallery);
+    m_CGMode->Enter();
+    m_Engine.Presenter().FadeToMode();
+    m_CGMode->Redraw();
+    m_Engine.Presenter().PresentFrame();
+}
+
+void TVelmorGalleries::LeaveGallery() {
+    BackToStory();
+    m_Engine.Flow().WindowHidden = false;
+    m_Engine.EnterGameMode(TGameMode::Script);
     m_CGMode->Leave();
 }
 
-void TVelmor::GalleryInput(TInputCode code, int x, int y) {
-    m_Flow.Skip = false;
+void TVelmorGalleries::GalleryInput(TInputCode code, int x, int y) {
+    m_Engine.Flow().Skip = false;
     if (m_CGMode && code == TInputCode::Confirm && x >= 0 && y >= 0) m_CGMode->Click(x, y);
 }
 
-void TVelmor::ResumeGallery() {
+void TVelmorGalleries::ResumeGallery() {
     if (!m_CGMode) {
-        EnterGameMode(TGameMode::Script);
+        m_Engine.EnterGameMode(TGameMode::Script);
         return;
     }
-    m_CGMode->SetWindow(m_Scene->Display());
+    m_CGMode->SetWindow(m_Engine.Scene().Display());
     m_CGMode->Enter();
     m_CGMode->Redraw();
     m_CGMode->Present();
 }
 
-void TVelmor::StartSceneList() {
+void TVelmorGalleries::StartSceneList() {
     if (!m_EventMode) return;
     if (m_SceneReplayActive) {
         SceneEnd();
         return;
     }
-    m_EventMode->SetWindow(m_Scene->Display());
-    EnterGameMode(TGameMode::SceneList);
-    m_Script.SetSceneReturnPosition(m_Script.Position());
+    TVelmorScript& script = m_Engine.Script();
+    m_EventMode->SetWindow(m_Engine.Scene().Display());
+    m_Engine.EnterGameMode(TGameMode::SceneList);
+    script.SetSceneReturnPosition(script.Position());
     m_EventMode->Enter();
-    FadeToMode();
+    m_Engine.Presenter().FadeToMode();
     m_EventMode->Redraw();
-    PresentFrame();
+    m_Engine.Presenter().PresentFrame();
 }
 
-void TVelmor::StartScene(const std::string& paragraph, const std::string& script) {
-    m_Flow.WindowHidden = true;
-    RunEffect(10);
-    m_Scene->Background().SetVisible(true);
-    m_Scene->HideFaces();
+void TVelmorGalleries::StartScene(const std::string& paragraph, const std::string& script) {
+    BackToStory();
     bool jumped = false;
     try {
-        jumped = CommandJump(paragraph, script);
+        jumped = m_Engine.Interpreter().CommandJump(paragraph, script);
     } catch (const EEngineError& e) {
         // A scene that cannot start leaves the player on the list, not out of the game.
-        AddErrorRecord(e.Text());
+        m_Engine.AddErrorRecord(e.Text());
     }
     m_SceneReplayActive = jumped;
     if (!jumped) return;
-    EnterGameMode(TGameMode::Script);
-    m_Flow.WindowHidden = false;
+    m_Engine.EnterGameMode(TGameMode::Script);
+    m_Engine.Flow().WindowHidden = false;
 }
 
-void TVelmor::ReturnTo(const TVelmorScriptPosition& position) {
+void TVelmorGalleries::ReturnTo(const TVelmorScriptPosition& position) {
+    TVelmorScript& script = m_Engine.Script();
     if (position.Paragraph.empty()) {
         // Opened before any label: there is no label to jump to, only the script.
-        if (!yx::SameText(position.Script, m_Script.Position().Script) &&
-            !m_Script.Load(position.Script))
-            FatalScriptError(SJ("commandJump : ") + position.Script + SJ(" がロードできません"));
-        m_Script.Position().Paragraph.clear();
+        if (!yx::SameText(position.Script, script.Position().Script) &&
+            !script.Load(position.Script))
+            m_Engine.FatalScriptError(SJ("commandJump : ") + position.Script +
+                                      SJ(" がロードできません"));
+        script.Position().Paragraph.clear();
     } else {
-        CommandJump(position.Paragraph, position.Script);
+        m_Engine.Interpreter().CommandJump(position.Paragraph, position.Script);
     }
-    m_Script.Position().Line = position.Line;
+    script.Position().Line = position.Line;
 }
 
-void TVelmor::LeaveSceneList() {
-    m_Flow.WindowHidden = true;
-    RunEffect(10);
-    m_Scene->Background().SetVisible(true);
-    m_Scene->HideFaces();
-    m_Flow.WindowHidden = false;
-    EnterGameMode(TGameMode::Script);
+void TVelmorGalleries::LeaveSceneList() {
+    BackToStory();
+    m_Engine.Flow().WindowHidden = false;
+    m_Engine.EnterGameMode(TGameMode::Script);
     // Copied: the jump moves the present position.
-    const TVelmorScriptPosition back = m_Script.SceneReturnPosition();
+    const TVelmorScriptPosition back = m_Engine.Script().SceneReturnPosition();
     m_EventMode->Leave();
     ReturnTo(back);
 }
 
-void TVelmor::SceneListInput(TInputCode code, int x, int y) {
-    m_Flow.Skip = false;
+void TVelmorGalleries::SceneListInput(TInputCode code, int x, int y) {
+    m_Engine.Flow().Skip = false;
     if (m_EventMode && code == TInputCode::Confirm && x >= 0 && y >= 0) m_EventMode->Click(x, y);
 }
 
-void TVelmor::ResumeSceneList() {
+void TVelmorGalleries::ResumeSceneList() {
     if (!m_EventMode) {
-        EnterGameMode(TGameMode::Script);
+        m_Engine.EnterGameMode(TGameMode::Script);
         return;
     }
-    m_EventMode->SetWindow(m_Scene->Display());
+    m_EventMode->SetWindow(m_Engine.Scene().Display());
     m_EventMode->Enter();
     m_EventMode->Redraw();
     m_EventMode->Present();
+}
+
+void TVelmorGalleries::TitleReturn() {
+    TVelmorScript& script = m_Engine.Script();
+    if (!script.InTitle()) return;
+    m_Engine.Variables().ClearAll(m_Engine.SystemState().Finished);
+    // Copied: the jump may change what the title position refers to.
+    const TVelmorScriptPosition title = script.TitlePosition();
+    if (title.Paragraph.empty()) {
+        // A title before any label: there is no label to return to, so restart its script.
+        if (!script.Load(title.Script))
+            m_Engine.FatalScriptError(SJ("commandJump : ") + title.Script +
+                                      SJ(" がロードできません"));
+        script.Position().Line = -1;
+        script.Position().Paragraph.clear();
+    } else {
+        m_Engine.Interpreter().CommandJump(title.Paragraph, title.Script);
+    }
+    m_Engine.EnterGameMode(TGameMode::Script);
+    m_Engine.Scene().MessageWindow().SetVisible(false);
+    m_Engine.Presenter().ComposeFrame();
+}
+
+void TVelmorGalleries::SceneEnd() {
+    if (!m_SceneReplayActive) return;
+    m_Engine.Flow().PopupEnabled = false;
+    m_Engine.EnterGameMode(TGameMode::SceneList);
+    m_Engine.Channels().Play(0, TSoundOperation::Stop);
+    m_Engine.Channels().Play(1, TSoundOperation::Stop);
+    m_Engine.CD().Request(TCDRequest::Stop);
+    m_Engine.CD().Request(TCDRequest::Close);
+    m_SceneReplayActive = false;
+    m_Engine.Presenter().FadeToMode();
+    // The page and seen flags of the list's last entry.
+    if (m_EventMode) m_EventMode->Redraw();
+    m_Engine.Presenter().PresentFrame();
 }

@@ -30,20 +30,30 @@ void TVelmor::CreateModeObjects() {
     set(M::Plugin, std::make_unique<TVelmorPluginMode>(*this, *m_Plugin));
 }
 
+void TVelmor::EnterGameMode(TGameMode mode) {
+    m_Presenter->FlushFrame();  // the next mode may read the screen layer
+    ModeObject().Leave();
+    m_GameMode = mode;
+    TVelmorGameMode& entered = ModeObject();
+    m_Flow.ClickWait = entered.ClickWaitOnEntry(m_Flow.ClickWait);
+    entered.Enter();
+    if (m_Monitor) m_Monitor->ModeChanged(mode);
+}
+
 void TVelmor::SetModeObject(TGameMode mode, std::unique_ptr<TVelmorGameMode> object) {
     if (object) m_Modes[static_cast<size_t>(mode)] = std::move(object);
 }
 
 void TScriptMode::Input(TInputCode code, int x, int y) {
-    m_Engine.ScriptModeInput(code, x, y);
+    m_Engine.Interpreter().ScriptModeInput(code, x, y);
 }
 
 bool TScriptMode::Idle() {
-    return m_Engine.Tick();
+    return m_Engine.Interpreter().Tick();
 }
 
 TIdleWait TScriptMode::NextWait() const {
-    return m_Engine.NextWait();
+    return m_Engine.Interpreter().NextWait();
 }
 
 TVelmorGameMode::TMenu TScriptMode::Menu() const {
@@ -55,18 +65,18 @@ void TChoiceMode::Enter() {
 }
 
 void TChoiceMode::Resume() {
-    m_Engine.ComposeFrame();
-    m_Engine.PresentFrame();
+    m_Engine.Presenter().ComposeFrame();
+    m_Engine.Presenter().PresentFrame();
 }
 
 void TChoiceMode::Input(TInputCode code, int x, int y) {
-    m_Engine.ChoiceInput(code, x, y);
+    m_Engine.Interpreter().ChoiceInput(code, x, y);
 }
 
 void TChoiceMode::MouseMove(int x, int y) {
-    m_Engine.ChoiceHover(x, y);
+    m_Engine.Interpreter().ChoiceHover(x, y);
 }
 
 void TMovieMode::Input(TInputCode, int, int) {
-    m_Engine.EndMovie();
+    m_Engine.Interpreter().EndMovie();
 }

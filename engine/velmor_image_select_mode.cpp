@@ -69,7 +69,7 @@ void TVelmorImageSelectMode::Input(TInputCode code, int x, int y) {
     const std::string paragraph = m_Selector->Paragraph(chosen);
     m_Selector.reset();
     m_Engine.EnterGameMode(TGameMode::Script);
-    m_Engine.CommandJump(paragraph, "");
+    m_Engine.Interpreter().CommandJump(paragraph, "");
 }
 
 void TVelmorImageSelectMode::MouseMove(int x, int y) {
@@ -84,7 +84,7 @@ void TVelmorImageSelectMode::PlayButtonSound(int channel, const std::string& nam
     if (channel < 0 || channel > 3) return;
     const bool wasEmpty = m_Engine.Channels().File(channel).empty();
     m_Engine.Channels().SetFile(channel, name);
-    if (!wasEmpty) m_Engine.SoundPlayer(channel, TSoundOperation::Stop);
-    m_Engine.SoundPlayer(channel, TSoundOperation::Load);
-    m_Engine.SoundPlayer(channel, TSoundOperation::PlayOnce);
+    if (!wasEmpty) m_Engine.Channels().Play(channel, TSoundOperation::Stop);
+    m_Engine.Channels().Play(channel, TSoundOperation::Load);
+    m_Engine.Channels().Play(channel, TSoundOperation::PlayOnce);
 }

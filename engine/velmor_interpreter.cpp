@@ -1,6 +1,7 @@
 // The interpreter: the tick, the rules that hold the script, the dispatcher, message lines and
-// their reveal, the script mode's input, error records and fatal script errors.
+// their reveal, the script mode's input.
 #include "engine/velmor.h"
+#include "engine/velmor_interpreter.h"
 #include "engine/velmor_scenario_end.h"
 #include "platform/clock.h"
 #include "platform/sjis.h"
@@ -9,8 +10,6 @@
 #include "resources/yxstringlib.h"
 
 namespace {
-constexpr size_t kErrorListCap = 255;
-
 // A deadline of 0 means "none"; a wrapped sum that lands on it waits one more millisecond.
 uint32_t Deadline(uint32_t now, int32_t ms) {
     const uint32_t d = now + static_cast<uint32_t>(ms < 0 ? 0 : ms);
@@ -18,7 +17,29 @@ uint32_t Deadline(uint32_t now, int32_t ms) {
 }
 }  // namespace
 
-bool TVelmor::Tick() {
+TVelmorInterpreter::TVelmorInterpreter(TVelmor& engine)
+    : m_Engine(engine),
+      m_Scene(engine.Scene()),
+      m_Message(engine.Message()),
+      m_Channels(engine.Channels()),
+      m_Presenter(engine.Presenter()),
+      m_CD(engine.CD()),
+      m_Script(engine.Script()),
+      m_Variables(engine.Variables()),
+      m_Choices(engine.Choices()),
+      m_Flow(engine.Flow()),
+      m_Data(engine.SystemData()),
+      m_State(engine.SystemState()) {}
+
+uint32_t TVelmorInterpreter::Now() const {
+    return m_Engine.Services().clock->TickCount();
+}
+
+void TVelmorInterpreter::AddErrorRecord(const std::string& message) {
+    m_Engine.AddErrorRecord(message);
+}
+
+bool TVelmorInterpreter::Tick() {
     if (m_WaitDeadline != 0) {
         if (Now() < m_WaitDeadline) return false;
         m_WaitDeadline = 0;
@@ -26,13 +47,11 @@ bool TVelmor::Tick() {
         m_WaitEnd = nullptr;
         if (end) end();
     }
-    if (m_FramePending && !m_FramesOnDemand &&
-        (!m_Flow.Skip || Now() - m_LastPresent >= kSkipFrameMs))
-        FlushFrame();
-    if (m_Message->Animating() && RevealStep()) return true;
+    m_Presenter.FlushDueFrame();
+    if (m_Message.Animating() && RevealStep()) return true;
     if (MustWait()) {
         // Stopped at a message: the player sees it.
-        if (!m_FramesOnDemand) FlushFrame();
+        if (!m_Presenter.FramesOnDemand()) m_Presenter.FlushFrame();
         return false;
     }
     if (m_Script.Lines().empty()) {
@@ -43,11 +62,11 @@ bool TVelmor::Tick() {
     const TVelmorScript::LineKind kind = m_Script.ClassifyPresentLine();
     RunLine(kind);
     if (kind == TVelmorScript::kLineEmpty) return false;
-    if (m_Hooks.variablesChanged) m_Hooks.variablesChanged();
+    if (m_Engine.Hooks().variablesChanged) m_Engine.Hooks().variablesChanged();
     return true;
 }
 
-bool TVelmor::WouldWait() const {
+bool TVelmorInterpreter::WouldWait() const {
     if (m_Flow.WindowHidden) return true;
     if (m_Flow.AutoPlay && Now() > m_AutoPlayDeadline) return false;
     if (m_State.NoReadTextSkip || m_Script.ParagraphRead()) return !m_Flow.Skip && m_Flow.ClickWait;
@@ -55,20 +74,20 @@ bool TVelmor::WouldWait() const {
     return m_Flow.ClickWait;
 }
 
-bool TVelmor::MustWait() {
+bool TVelmorInterpreter::MustWait() {
     if (WouldWait()) return true;
     const bool autoPassed = !m_Flow.WindowHidden && m_Flow.AutoPlay && Now() > m_AutoPlayDeadline;
     if (!autoPassed) m_Flow.ClickWait = false;
     return false;
 }
 
-TIdleWait TVelmor::NextWait() const {
+TIdleWait TVelmorInterpreter::NextWait() const {
     const uint32_t now = Now();
     if (m_WaitDeadline != 0) {
         if (now < m_WaitDeadline) return {TIdleWait::kDeadline, m_WaitDeadline};
         return {TIdleWait::kRun, 0};
     }
-    if (m_Message->Animating() && !m_Flow.WindowHidden) return {TIdleWait::kRun, 0};
+    if (m_Message.Animating() && !m_Flow.WindowHidden) return {TIdleWait::kRun, 0};
     if (!WouldWait()) return {TIdleWait::kRun, 0};
     // Held by a click wait that auto play will pass once its deadline is behind us.
     if (m_Flow.AutoPlay && !m_Flow.WindowHidden)
@@ -76,15 +95,15 @@ TIdleWait TVelmor::NextWait() const {
     return {TIdleWait::kInput, 0};
 }
 
-void TVelmor::RunLine(TVelmorScript::LineKind kind) {
+void TVelmorInterpreter::RunLine(TVelmorScript::LineKind kind) {
     using S = TVelmorScript;
     m_PresentLine = m_Script.PresentLineText();
     ++m_LinesRun;
-    if (m_Monitor) {
+    if (m_Engine.Monitor()) {
         // Past the last line, or with no script, there is no line to report.
         const TVelmorScriptPosition& at = m_Script.Position();
         if (at.Line >= 0 && static_cast<size_t>(at.Line) < m_Script.Lines().size())
-            m_Monitor->LineRun(at.Script, at.Line, m_PresentLine);
+            m_Engine.Monitor()->LineRun(at.Script, at.Line, m_PresentLine);
     }
     switch (kind) {
         case S::kLineEmpty:
@@ -116,62 +135,27 @@ void TVelmor::RunLine(TVelmorScript::LineKind kind) {
     }
 }
 
-void TVelmor::MessageLine() {
-    m_Message->SetText(m_PresentLine);
+void TVelmorInterpreter::MessageLine() {
+    m_Message.SetText(m_PresentLine);
     m_Flow.ClickWait = true;
     if (m_Flow.AutoPlay)
         m_AutoPlayDeadline = Now() + static_cast<uint32_t>(m_PresentLine.size() / 2) * 100u;
-    if (m_Monitor) m_Monitor->Message(m_PresentLine);
-    if (m_Hooks.messageLogged) m_Hooks.messageLogged(m_PresentLine);
-    m_Scene->MessageWindow().SetVisible(true);
-    if (DeferFrame()) {
-        m_FramePending = true;
-        // The reveal runs its course unseen; the frame, when asked for, shows where it got.
-        m_RevealHeld = m_State.MessageAnimation && !m_Flow.Skip && !m_Flow.WindowHidden &&
-                       ModeObject().ShowsMessage();
-        if (m_RevealHeld) m_Message->StartReveal();
-        return;
-    }
-    ComposeFrame();
-    PresentFrame();
+    if (m_Engine.Monitor()) m_Engine.Monitor()->Message(m_PresentLine);
+    if (m_Engine.Hooks().messageLogged) m_Engine.Hooks().messageLogged(m_PresentLine);
+    m_Scene.MessageWindow().SetVisible(true);
+    m_Presenter.HoldMessageFrame();
 }
 
-bool TVelmor::DeferFrame() const {
-    // A cross-fade to show takes its time, seen or not.
-    if (m_Scene->Redraw() && !m_Flow.Skip) return false;
-    if (m_FramesOnDemand) return true;
-    // A reveal the player watches is shown piece by piece; skipping draws it whole.
-    if (m_State.MessageAnimation && !m_Flow.Skip) return false;
-    return m_Flow.Skip && Now() - m_LastPresent < kSkipFrameMs;
-}
-
-void TVelmor::FlushFrame() {
-    if (!m_FramePending) return;
-    // A reveal that went on unseen is drawn to where it reached, not started again.
-    ComposeFrame(m_RevealHeld ? TReveal::Keep : TReveal::Restart);
-    PresentFrame();
-}
-
-void TVelmor::SetTimedWait(uint32_t deadline, std::function<void()> onEnd) {
+void TVelmorInterpreter::SetTimedWait(uint32_t deadline, std::function<void()> onEnd) {
     m_WaitDeadline = deadline;
     m_WaitEnd = std::move(onEnd);
 }
 
-void TVelmor::EnterGameMode(TGameMode mode) {
-    FlushFrame();  // the next mode may read the screen layer
-    ModeObject().Leave();
-    m_GameMode = mode;
-    TVelmorGameMode& entered = ModeObject();
-    m_Flow.ClickWait = entered.ClickWaitOnEntry(m_Flow.ClickWait);
-    entered.Enter();
-    if (m_Monitor) m_Monitor->ModeChanged(mode);
-}
-
-void TVelmor::Tokenise(const std::string& line, const char* delimiters) {
+void TVelmorInterpreter::Tokenise(const std::string& line, const char* delimiters) {
     yx::SplitNonEmpty(line, delimiters, m_Tokens);
 }
 
-void TVelmor::ScriptModeInput(TInputCode code, int /*x*/, int /*y*/) {
+void TVelmorInterpreter::ScriptModeInput(TInputCode code, int /*x*/, int /*y*/) {
     m_Flow.Skip = false;
     if (m_Flow.AutoPlay) {
         m_Flow.AutoPlay = false;
@@ -186,8 +170,8 @@ void TVelmor::ScriptModeInput(TInputCode code, int /*x*/, int /*y*/) {
         case TInputCode::HideWindow:
             if (!m_Flow.WindowHidden) {
                 m_Flow.WindowHidden = true;
-                ComposeFrame();
-                PresentFrame();
+                m_Presenter.ComposeFrame();
+                m_Presenter.PresentFrame();
             }
             return;
         case TInputCode::ShowWindow:
@@ -201,37 +185,23 @@ void TVelmor::ScriptModeInput(TInputCode code, int /*x*/, int /*y*/) {
         if (code != TInputCode::SkipHeld) ShowWindowInput();
         return;
     }
-    if (m_Message->Animating()) {
-        ComposeFrame();
-        m_Message->Draw();
-        PresentFrame();
-        m_Message->StopAnimating();
+    if (m_Message.Animating()) {
+        m_Presenter.ComposeFrame();
+        m_Message.Draw();
+        m_Presenter.PresentFrame();
+        m_Message.StopAnimating();
         return;
     }
     m_Flow.ClickWait = false;
 }
 
-void TVelmor::ShowWindowInput() {
+void TVelmorInterpreter::ShowWindowInput() {
     if (!m_Flow.WindowHidden) return;
     m_Flow.WindowHidden = false;
     const bool animation = m_State.MessageAnimation;
     m_State.MessageAnimation = false;
-    ComposeFrame();
-    PresentFrame();
+    m_Presenter.ComposeFrame();
+    m_Presenter.PresentFrame();
     m_State.MessageAnimation = animation;
 }
 
-void TVelmor::AddErrorRecord(const std::string& message) {
-    const std::string record =
-        yx::IntToStr(m_Script.Position().Line) + ": " + message + " : " + m_PresentLine;
-    if (m_Monitor) m_Monitor->Record(record);
-    TStringList* errors = m_Services.errorList;
-    if (!errors) return;
-    errors->push_back(record);
-    while (errors->size() > kErrorListCap) errors->erase(errors->begin());
-    if (m_Hooks.errorRecorded) m_Hooks.errorRecorded();
-}
-
-void TVelmor::FatalScriptError(const std::string& message) {
-    TyxApplication::RaiseEngineError(message);
-}

@@ -1,6 +1,7 @@
 // The reveal as the tick runs it: one piece per step, spaced by the animation speed, all at
 // once while skipping.
 #include "engine/velmor.h"
+#include "engine/velmor_interpreter.h"
 
 namespace {
 // A deadline of 0 means "none"; a wrapped sum that lands on it waits one more millisecond.
@@ -10,28 +11,28 @@ uint32_t StepDeadline(uint32_t now, int32_t ms) {
 }
 }  // namespace
 
-bool TVelmor::RevealStep() {
+bool TVelmorInterpreter::RevealStep() {
     if (m_Flow.WindowHidden) return false;
-    if (m_RevealHeld && !m_Flow.Skip) {
+    if (m_Presenter.RevealHeld() && !m_Flow.Skip) {
         // Nobody looks: the piece is counted, at the same pace, and drawn when asked for.
         m_WaitDeadline = StepDeadline(Now(), m_State.MessageAnimationSpeed);
-        m_Message->SkipNextPiece();
+        m_Message.SkipNextPiece();
         return true;
     }
-    FlushFrame();
+    m_Presenter.FlushFrame();
     if (m_Flow.Skip && (m_State.NoReadTextSkip || m_Script.ParagraphRead())) {
-        m_Message->Draw();
-        m_Message->StopAnimating();
-        PresentFrame();
+        m_Message.Draw();
+        m_Message.StopAnimating();
+        m_Presenter.PresentFrame();
         return true;
     }
     m_WaitDeadline = StepDeadline(Now(), m_State.MessageAnimationSpeed);
     // Only the piece changed: showing its box is enough, unless the scene waits to be shown.
     TRect drawn;
-    if (m_Message->DrawNextPiece(&drawn) == TVelmorMessage::TStep::Blocked) return true;
-    if (drawn.Right > drawn.Left && !m_Flow.Skip && !m_Scene->Redraw())
-        m_Scene->PresentArea(drawn);
+    if (m_Message.DrawNextPiece(&drawn) == TVelmorMessage::TStep::Blocked) return true;
+    if (drawn.Right > drawn.Left && !m_Flow.Skip && !m_Scene.Redraw())
+        m_Scene.PresentArea(drawn);
     else
-        PresentFrame();
+        m_Presenter.PresentFrame();
     return true;
 }

@@ -206,7 +206,7 @@ void TVelmorPlugin::AfterCall() {
     m_WayBack = TWayBack::kNone;
     if (m_Engine.Mode() != TGameMode::Plugin) return;
     m_Engine.EnterGameMode(TGameMode::Script);
-    if (wayBack == TWayBack::kParagraph) m_Engine.CommandJump(m_WayBackParagraph, m_WayBackScript);
+    if (wayBack == TWayBack::kParagraph) m_Engine.Interpreter().CommandJump(m_WayBackParagraph, m_WayBackScript);
 }
 
 // The C side.
@@ -223,7 +223,7 @@ void TVelmorPlugin::DisplayPresent(void* host) {
         engine.Scene().Screen().Image().Changed();
         // Straight onto the window: a cross-fade marked for the scene is not the plug-in's.
         engine.Scene().SetRedraw(false);
-        engine.PresentFrame();
+        engine.Presenter().PresentFrame();
     } catch (...) {
     }
 }

@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "engine/velmor.h"
+#include "engine/velmor_interpreter.h"
 #include "engine/velmor_plugin.h"
-#include "modes/event_mode.h"
 #include "engine/velmor_image_select_mode.h"
 #include "engine/velmor_warp_map_mode.h"
 #include "platform/file_system.h"
@@ -45,7 +45,7 @@ SystemWord WordOf(const std::string& word) {
 
 }  // namespace
 
-void TVelmor::ScriptSVCParser(const std::string& line) {
+void TVelmorInterpreter::ScriptSVCParser(const std::string& line) {
     TStringList tokens;
     yx::SplitNonEmpty(line, kSystemDelimiters, tokens);
     if (tokens.empty()) return;
@@ -72,54 +72,54 @@ void TVelmor::ScriptSVCParser(const std::string& line) {
         case kImageSelect:
             if (tokens.size() >= 2)
                 if (auto* menu = dynamic_cast<TVelmorImageSelectMode*>(
-                        &ModeObjectFor(TGameMode::ImageSelect)))
+                        &m_Engine.ModeObjectFor(TGameMode::ImageSelect)))
                     menu->Open(tokens[1]);
             break;
         case kTitle:
             m_Script.SetTitle(true, m_Script.Position());
-            ClearAllVariables();
+            m_Variables.ClearAll(m_State.Finished);
             break;
         case kTitleReturn:
-            TitleReturn();
+            m_Engine.Galleries().TitleReturn();
             break;
         case kCGMode:
-            StartGallery();
+            m_Engine.Galleries().StartGallery();
             break;
         case kSceneMode:
-            StartSceneList();
+            m_Engine.Galleries().StartSceneList();
             break;
         case kSceneSet:
             if (tokens.size() >= 2 && yx::IndexOfText(m_State.EventScene, tokens[1], true) < 0)
                 m_State.EventScene.push_back(tokens[1]);
             break;
         case kSceneEnd:
-            SceneEnd();
+            m_Engine.Galleries().SceneEnd();
             break;
         case kFinished:
             GameClearFlagSet(true);
             break;
         case kWarpMap:
             m_Flow.Skip = false;
-            if (auto* map = dynamic_cast<TVelmorWarpMapMode*>(&ModeObjectFor(TGameMode::WarpMap)))
+            if (auto* map = dynamic_cast<TVelmorWarpMapMode*>(&m_Engine.ModeObjectFor(TGameMode::WarpMap)))
                 map->Open(tokens);
             else
-                FatalScriptError(SJ("WarpMapモードを起動できませんでした"));
+                m_Engine.FatalScriptError(SJ("WarpMapモードを起動できませんでした"));
             break;
         case kDllOpen:
-            Plugin().Open(tokens.size() >= 2 ? tokens[1] : std::string());
+            m_Engine.Plugin().Open(tokens.size() >= 2 ? tokens[1] : std::string());
             break;
         case kDllAttach:
-            Plugin().Attach(tokens.size() >= 2 ? tokens[1] : std::string());
+            m_Engine.Plugin().Attach(tokens.size() >= 2 ? tokens[1] : std::string());
             break;
         case kDllClose:
-            Plugin().Close();
+            m_Engine.Plugin().Close();
             break;
         case kNoWord:
             break;
     }
 }
 
-void TVelmor::CommandJunction(const TStringList& tokens) {
+void TVelmorInterpreter::CommandJunction(const TStringList& tokens) {
     const std::string& file = tokens[1];
     const std::string& section = tokens[2];
     TStringList fileLines;
@@ -128,8 +128,8 @@ void TVelmor::CommandJunction(const TStringList& tokens) {
     if (platform::FileSystem::FileExists(file) && platform::FileSystem::ReadFile(file, bytes)) {
         TXiniFile::SplitLines(std::string(bytes.begin(), bytes.end()), fileLines);
         read = true;
-    } else if (m_Services.manager) {
-        read = m_Services.manager->LoadStrings(fileLines, file);
+    } else if (m_Engine.Services().manager) {
+        read = m_Engine.Services().manager->LoadStrings(fileLines, file);
     }
     TStringList entries;
     if (read) TXiniFile(fileLines).ReadSectionLines(section, entries);
@@ -163,47 +163,3 @@ void TVelmor::CommandJunction(const TStringList& tokens) {
                    SJ("\"のデータが見つからないか、条件にかなうものがありませんでした"));
 }
 
-void TVelmor::TitleReturn() {
-    if (!m_Script.InTitle()) return;
-    ClearAllVariables();
-    // Copied: the jump may change what the title position refers to.
-    const TVelmorScriptPosition title = m_Script.TitlePosition();
-    if (title.Paragraph.empty()) {
-        // A title before any label: there is no label to return to, so restart its script.
-        if (!m_Script.Load(title.Script))
-            FatalScriptError(SJ("commandJump : ") + title.Script + SJ(" がロードできません"));
-        m_Script.Position().Line = -1;
-        m_Script.Position().Paragraph.clear();
-    } else {
-        CommandJump(title.Paragraph, title.Script);
-    }
-    EnterGameMode(TGameMode::Script);
-    m_Scene->MessageWindow().SetVisible(false);
-    ComposeFrame();
-}
-
-void TVelmor::FadeToMode() {
-    m_Flow.WindowHidden = true;
-    ComposeFrame();
-    RunEffect(10);
-    m_Scene->Background().SetVisible(true);
-    m_Scene->HideFaces();
-    m_Flow.WindowHidden = false;
-}
-
-void TVelmor::SceneEnd() {
-    if (!m_SceneReplayActive) return;
-    m_Flow.PopupEnabled = false;
-    EnterGameMode(TGameMode::SceneList);
-    SoundPlayer(0, TSoundOperation::Stop);
-    SoundPlayer(1, TSoundOperation::Stop);
-    if (m_Hooks.cdControl) {
-        m_Hooks.cdControl(TCDRequest::Stop);
-        m_Hooks.cdControl(TCDRequest::Close);
-    }
-    m_SceneReplayActive = false;
-    FadeToMode();
-    // The page and seen flags of the list's last entry.
-    if (m_EventMode) m_EventMode->Redraw();
-    PresentFrame();
-}

@@ -1,5 +1,6 @@
 // Variable command lines and the game-cleared flag.
 #include "engine/velmor.h"
+#include "engine/velmor_interpreter.h"
 #include "resources/sjis_text.h"
 #include "resources/yxstringlib.h"
 
@@ -9,14 +10,14 @@ int32_t Wrapped(int32_t value, int32_t delta) {
 }
 }  // namespace
 
-void TVelmor::GameClearFlagSet(bool flag) {
+void TVelmorInterpreter::GameClearFlagSet(bool flag) {
     m_State.Finished = flag;
     if (!m_Variables.Set(TVelmorVariables::kFinished, flag ? 1 : 0))
         AddErrorRecord(SJ("gameClearFlagSet : 変数\"") + TVelmorVariables::kFinished +
                        SJ("\"の書き込みに失敗しました"));
 }
 
-void TVelmor::ScriptSetFlag(const std::string& line) {
+void TVelmorInterpreter::ScriptSetFlag(const std::string& line) {
     TStringList tokens;
     yx::SplitNonEmpty(line, kVariableDelimiters, tokens);
     if (tokens.size() < 2) return;
@@ -34,7 +35,7 @@ void TVelmor::ScriptSetFlag(const std::string& line) {
             AddErrorRecord(SJ("scriptSetFlag : 変数\"") + name + SJ("\"の書き込みに失敗しました"));
             return;
         }
-        if (m_Hooks.variablesChanged) m_Hooks.variablesChanged();
+        if (m_Engine.Hooks().variablesChanged) m_Engine.Hooks().variablesChanged();
     };
 
     if (op == "=") {

@@ -30,7 +30,7 @@ void TVelmorWarpMapMode::Open(const TStringList& tokens) {
     m_Map->OnEnd = [this](const std::string& script, const std::string& paragraph, int, int, int) {
         m_End = TEnd{script, paragraph};
     };
-    m_Map->RunEffect = [this](int number) { m_Engine.RunEffect(number); };
+    m_Map->RunEffect = [this](int number) { m_Engine.Presenter().RunEffect(number); };
     TWarpMapMove::TVariables variables{[this](const std::string& name, int32_t& value) {
                                            return m_Engine.Variables().Get(name, value);
                                        },
@@ -83,9 +83,9 @@ void TVelmorWarpMapMode::FinishIfEnded() {
     const TEnd end = *m_End;
     m_End.reset();
     m_Engine.EnterGameMode(TGameMode::None);
-    m_Engine.RunEffect(10);
+    m_Engine.Presenter().RunEffect(10);
     m_Map.reset();
-    if (!m_Engine.CommandJump(end.paragraph, end.script))
+    if (!m_Engine.Interpreter().CommandJump(end.paragraph, end.script))
         m_Engine.FatalScriptError(SJ("TVelmor:") + end.script + SJ("と") + end.paragraph +
                                   SJ("が見つかりません"));
     m_Engine.EnterGameMode(TGameMode::Script);

@@ -16,8 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const std::string& line : lines) {
         const auto kind = TVelmorScript::ClassifyLine(line);
         if (kind > TVelmorScript::kLineMessage) __builtin_trap();
-        for (const char* delimiters : {TVelmor::kCommandDelimiters, TVelmor::kVariableDelimiters,
-                                       TVelmor::kSystemDelimiters}) {
+        for (const char* delimiters : {TVelmorInterpreter::kCommandDelimiters, TVelmorInterpreter::kVariableDelimiters,
+                                       TVelmorInterpreter::kSystemDelimiters}) {
             TStringList tokens;
             yx::SplitNonEmpty(line, delimiters, tokens);
             size_t total = 0;

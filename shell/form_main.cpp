@@ -284,8 +284,8 @@ bool TFormMain::FormCreate(const std::vector<std::string>& args) {
         Shutdown();
         return false;
     }
-    m_Engine->ComposeFrame();
-    m_Engine->PresentFrame();
+    m_Engine->Presenter().ComposeFrame();
+    m_Engine->Presenter().PresentFrame();
     InstallIdleHandler();
     return true;
 }
@@ -372,7 +372,7 @@ bool TFormMain::StartUp() {
         return false;
     }
     m_Engine->SetMonitor(m_Monitor);
-    m_Engine->SetFramesOnDemand(m_FramesOnDemand);
+    m_Engine->Presenter().SetFramesOnDemand(m_FramesOnDemand);
     // An archive that exists but cannot be read answers nothing; say so where the author looks
     // rather than leave every picture in it merely "not found".
     for (const auto& error : m_Manager->OpenErrors())
@@ -401,10 +401,10 @@ bool TFormMain::StartUp() {
     // 14. The application title.
     app.SetTitle(data.Title);
     // 15. CD control.
-    platform::HostCdAudio::Instance().SetTrackFolder(m_Engine->CDTrackFolder());
+    platform::HostCdAudio::Instance().SetTrackFolder(m_Engine->CD().TrackFolder());
     TVelmor::THooks& hooks = m_Engine->Hooks();
     hooks.cdControl = [this](TCDRequest request) { CDControl(request); };
-    m_Engine->CDControlRequest(TCDRequest::Open);
+    m_Engine->CD().Request(TCDRequest::Open);
     // 16. Sampled sound; without a device the game goes on silent. The end of a sound reaches
     // the window as a queued call that does nothing.
     TVelmorSoundChannels& channels = m_Engine->Channels();
@@ -422,7 +422,7 @@ bool TFormMain::StartUp() {
     m_Avi = new TyxAvi(this, *m_Services.clock);
     hooks.moviePlayer = [this](const std::string& path) {
         const auto end = [this] {
-            if (m_Engine) m_Engine->EndMovie();
+            if (m_Engine) m_Engine->Interpreter().EndMovie();
             WakeIdle();
         };
         m_Avi->OnClick = [end](int, int) { end(); };
@@ -598,7 +598,7 @@ bool TFormMain::IdlePass() {
     if (!m_IdleInstalled || !m_Engine) return false;
     m_InIdle = true;
     try {
-        m_Engine->Idle();
+        m_Engine->ModeObject().Idle();
     } catch (const EEngineError& e) {
         m_InIdle = false;
         FatalError(e);
@@ -612,7 +612,7 @@ bool TFormMain::IdlePass() {
 TFormMain::Rest TFormMain::NextRest(uint32_t& deadline) const {
     deadline = 0;
     if (!m_Engine) return Rest::Input;
-    const TIdleWait wait = m_Engine->IdleWait();
+    const TIdleWait wait = m_Engine->ModeObject().NextWait();
     if (wait.kind == TIdleWait::kDeadline) {
         deadline = wait.deadline;
         return Rest::Deadline;
@@ -668,7 +668,7 @@ void TFormMain::StopAfterFatalError() {
 void TFormMain::DeliverInput(TInputCode code, int x, int y) {
     if (!m_Engine || m_ShutDown) return;
     try {
-        m_Engine->Input(code, x, y);
+        m_Engine->ModeObject().Input(code, x, y);
     } catch (const EEngineError& e) {
         FatalError(e);
         return;
@@ -679,7 +679,7 @@ void TFormMain::DeliverInput(TInputCode code, int x, int y) {
 void TFormMain::DeliverMouseMove(int x, int y) {
     if (!m_Engine || m_ShutDown) return;
     try {
-        m_Engine->MouseMove(x, y);
+        m_Engine->ModeObject().MouseMove(x, y);
     } catch (const EEngineError& e) {
         FatalError(e);
         return;
@@ -805,7 +805,7 @@ void TFormMain::FormContextPopup(const QPoint& screenPos) {
     in.modeSaveLoad = mode.saveLoad;
     in.noReadTextSkip = m_Engine->SystemState().NoReadTextSkip;
     in.paragraphRead = m_Engine->Script().ParagraphRead();
-    in.sceneReplayActive = m_Engine->SceneReplayActive();
+    in.sceneReplayActive = m_Engine->Galleries().SceneReplayActive();
     const TMenuRules::States st = TMenuRules::Decide(in);
     m_ActMessWinShow->setEnabled(st.messWinShowEnabled);
     m_ActMessAutoPlay->setEnabled(st.autoPlayEnabled);
@@ -856,7 +856,7 @@ void TFormMain::m_ActSaveLoadExecute() {
                 throw EEngineError(SJ("commandJump : ") + saved + SJ(" がロードできません"));
             }
         } else if (m_FormSave->TitleRequested()) {
-            m_Engine->TitleReturn();
+            m_Engine->Galleries().TitleReturn();
         }
     } catch (const EEngineError& e) {
         // The dialog stays for the next opening; the game goes on as it was.
@@ -871,7 +871,7 @@ void TFormMain::m_ActSaveLoadExecute() {
 void TFormMain::m_ActSceneEndExecute() {
     if (!m_Engine) return;
     try {
-        m_Engine->SceneEnd();
+        m_Engine->Galleries().SceneEnd();
     } catch (const EEngineError& e) {
         FatalError(e);
         return;
@@ -930,7 +930,7 @@ void TFormMain::m_ActSystemOptionExecute() {
     const QString font = ToQString(result.FontName);
     for (const QString& family : QFontDatabase::families())
         if (!font.isEmpty() && family.compare(font, Qt::CaseInsensitive) == 0) {
-            m_Engine->SetMessageFont(result.FontName);
+            m_Engine->Presenter().SetMessageFont(result.FontName);
             break;
         }
     state.BGMVolume = result.Volumes[0];
@@ -953,7 +953,7 @@ void TFormMain::m_ActLogFormExecute() {
 void TFormMain::m_ActSnapshotExecute() {
     // The menu keeps this command hidden and disabled; the runner calls it directly.
     if (!m_Engine) return;
-    m_Engine->FlushFrame();
+    m_Engine->Presenter().FlushFrame();
     TFormSnap dialog(this, &m_Wallpaper, *m_App);
     dialog.SetSystemData(&m_Engine->SystemData());
     TVelmorScene& scene = m_Engine->Scene();
@@ -1019,11 +1019,11 @@ void TFormMain::wheelEvent(QWheelEvent* event) {
 }
 
 void TFormMain::CDControl(TCDRequest request) {
-    if (!m_Engine || !m_Engine->CDAudio() || m_Engine->CDDrive().empty()) return;
-    TyxCDAudio& cd = *m_Engine->CDAudio();
-    const std::string& drive = m_Engine->CDDrive();
+    if (!m_Engine || !m_Engine->CD().Audio() || m_Engine->CD().Drive().empty()) return;
+    TyxCDAudio& cd = *m_Engine->CD().Audio();
+    const std::string& drive = m_Engine->CD().Drive();
     int index = -1;  // ripped tracks stand for no drive in particular
-    if (drive != m_Engine->CDTrackFolder()) {
+    if (drive != m_Engine->CD().TrackFolder()) {
         const char c = drive[0];
         if (c >= 'a' && c <= 'z') {
             index = c - 'a';
@@ -1075,7 +1075,7 @@ void TFormMain::CDControl(TCDRequest request) {
 void TFormMain::CDNotify(uint32_t device, uint32_t code) {
     // Only a track that played to its end loops; stopped, superseded or failed ones do not.
     if (code != platform::CdAudio::kNotifySuccessful || !m_Engine || m_ShutDown) return;
-    if (!m_Engine->CDAudio() || !m_Engine->CDAudio()->IsDevice(device)) return;
+    if (!m_Engine->CD().Audio() || !m_Engine->CD().Audio()->IsDevice(device)) return;
     CDControl(TCDRequest::PlayNotify);
     WakeIdle();
 }
@@ -1241,6 +1241,6 @@ void TFormMain::dropEvent(QDropEvent* event) {
     const QString path = event->mimeData()->urls().first().toLocalFile();
     const std::string dropped = platform::FileSystem::FromHostPath(path.toStdString());
     platform::GameFolders::AllowReadFile(dropped);  // the developer chose it
-    m_Engine->LoadDroppedScript(dropped);
+    m_Engine->Interpreter().LoadDroppedScript(dropped);
     WakeIdle();
 }

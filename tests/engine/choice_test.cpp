@@ -10,7 +10,7 @@ protected:
         TVelmor& e = Start(script);
         RunToInput();
         for (int i = 0; i < 3 && e.Mode() != TGameMode::Choice; ++i) {
-            e.Input(TInputCode::Confirm, -1, -1);
+            e.ModeObject().Input(TInputCode::Confirm, -1, -1);
             RunToInput();
         }
         EXPECT_EQ(e.Mode(), TGameMode::Choice);
@@ -69,40 +69,40 @@ TEST_F(ChoiceTest, RowsAreQuartersNarrowedToTheirCaptions) {
 TEST_F(ChoiceTest, HoverHighlightsTheRowUnderThePointer) {
     TVelmor& e = Offer(kFour);
     const TPoint p = In(e, 1);
-    e.MouseMove(p.x, p.y);
+    e.ModeObject().MouseMove(p.x, p.y);
     EXPECT_EQ(e.Choices().Highlighted(), 1);
     // Right and bottom edges are outside; left and top inside.
     const TRect& r = e.Choices().Row(0);
-    e.MouseMove(r.Right, r.Top);
+    e.ModeObject().MouseMove(r.Right, r.Top);
     EXPECT_EQ(e.Choices().Highlighted(), -1);
-    e.MouseMove(r.Left, r.Top);
+    e.ModeObject().MouseMove(r.Left, r.Top);
     EXPECT_EQ(e.Choices().Highlighted(), 0);
-    e.Input(TInputCode::Down, -1, -1);
+    e.ModeObject().Input(TInputCode::Down, -1, -1);
     EXPECT_EQ(e.Choices().Highlighted(), 1);
     EXPECT_TRUE(e.Choices().KeyboardSelection());
-    e.MouseMove(p.x, p.y);  // no change of highlight: keys keep the selection
+    e.ModeObject().MouseMove(p.x, p.y);  // no change of highlight: keys keep the selection
     EXPECT_TRUE(e.Choices().KeyboardSelection());
-    e.MouseMove(r.Left, r.Top);
+    e.ModeObject().MouseMove(r.Left, r.Top);
     EXPECT_FALSE(e.Choices().KeyboardSelection());
 }
 
 TEST_F(ChoiceTest, KeysMoveTheHighlightWithinTheList) {
     TVelmor& e = Offer(kFour);
-    e.Input(TInputCode::Confirm, -1, -1);  // Enter at once does nothing
+    e.ModeObject().Input(TInputCode::Confirm, -1, -1);  // Enter at once does nothing
     EXPECT_EQ(e.Mode(), TGameMode::Choice);
-    e.Input(TInputCode::Up, -1, -1);
+    e.ModeObject().Input(TInputCode::Up, -1, -1);
     EXPECT_EQ(e.Choices().Highlighted(), 0);
-    e.Input(TInputCode::Last, -1, -1);
+    e.ModeObject().Input(TInputCode::Last, -1, -1);
     EXPECT_EQ(e.Choices().Highlighted(), 3);
-    e.Input(TInputCode::Down, -1, -1);
+    e.ModeObject().Input(TInputCode::Down, -1, -1);
     EXPECT_EQ(e.Choices().Highlighted(), 3);
-    e.Input(TInputCode::First, -1, -1);
-    e.Input(TInputCode::Up, -1, -1);
+    e.ModeObject().Input(TInputCode::First, -1, -1);
+    e.ModeObject().Input(TInputCode::Up, -1, -1);
     EXPECT_EQ(e.Choices().Highlighted(), 0);
-    e.Input(TInputCode::Down, -1, -1);
-    e.Input(TInputCode::SkipHeld, -1, -1);  // only confirm takes a keyboard selection
+    e.ModeObject().Input(TInputCode::Down, -1, -1);
+    e.ModeObject().Input(TInputCode::SkipHeld, -1, -1);  // only confirm takes a keyboard selection
     EXPECT_EQ(e.Mode(), TGameMode::Choice);
-    e.Input(TInputCode::Confirm, -1, -1);
+    e.ModeObject().Input(TInputCode::Confirm, -1, -1);
     EXPECT_EQ(e.Mode(), TGameMode::Script);
     EXPECT_FALSE(e.Scene().MessageWindow().Visible());
     RunToInput();
@@ -112,10 +112,10 @@ TEST_F(ChoiceTest, KeysMoveTheHighlightWithinTheList) {
 TEST_F(ChoiceTest, ClicksTakeOnlyInsideTheNarrowedRow) {
     TVelmor& e = Offer(kFour);
     const TRect& r = e.Choices().Row(0);
-    e.Input(TInputCode::Confirm, r.Right, r.Top);  // right of a short caption, inside the full row
+    e.ModeObject().Input(TInputCode::Confirm, r.Right, r.Top);  // right of a short caption, inside the full row
     EXPECT_EQ(e.Mode(), TGameMode::Choice);
     const TPoint p = In(e, 3);
-    e.Input(TInputCode::Confirm, p.x, p.y);
+    e.ModeObject().Input(TInputCode::Confirm, p.x, p.y);
     EXPECT_EQ(e.Mode(), TGameMode::Script);
     EXPECT_EQ(m_Seen.jumps.back(), "start.txt#west");
     RunToInput();
@@ -126,8 +126,8 @@ TEST_F(ChoiceTest, TheListSurvivesAndJumpsWithinThePresentScript) {
     m_Dir.WriteSjis("two.txt", "#a\n*select\n#b\nB of two\n");
     TVelmor& e = Offer("*addsel go #b\n*jump a two.txt\n#b\nB of start\n");
     // The choice was added in start.txt; it is taken in two.txt.
-    e.Input(TInputCode::First, -1, -1);
-    e.Input(TInputCode::Confirm, -1, -1);
+    e.ModeObject().Input(TInputCode::First, -1, -1);
+    e.ModeObject().Input(TInputCode::Confirm, -1, -1);
     RunToInput();
     EXPECT_EQ(e.Message().Text(), "B of two");
     EXPECT_EQ(e.Choices().Count(), 1);
@@ -135,16 +135,16 @@ TEST_F(ChoiceTest, TheListSurvivesAndJumpsWithinThePresentScript) {
 
 TEST_F(ChoiceTest, NoChoicesHoldsWithoutHarm) {
     TVelmor& e = Offer("*select\n");
-    for (int code : {5, 6, 7, 8, 1, 2}) e.Input(static_cast<TInputCode>(code), -1, -1);
-    e.Input(TInputCode::Confirm, e.Scene().TextArea().Left + 1, e.Scene().TextArea().Top + 1);
+    for (int code : {5, 6, 7, 8, 1, 2}) e.ModeObject().Input(static_cast<TInputCode>(code), -1, -1);
+    e.ModeObject().Input(TInputCode::Confirm, e.Scene().TextArea().Left + 1, e.Scene().TextArea().Top + 1);
     EXPECT_EQ(e.Mode(), TGameMode::Choice);
     EXPECT_EQ(e.Choices().Highlighted(), -1);
 }
 
 TEST_F(ChoiceTest, AMissingTargetIsFatal) {
     TVelmor& e = Offer("*addsel x #nowhere\n*select\n");
-    e.Input(TInputCode::First, -1, -1);
-    EXPECT_THROW(e.Input(TInputCode::Confirm, -1, -1), EEngineError);
+    e.ModeObject().Input(TInputCode::First, -1, -1);
+    EXPECT_THROW(e.ModeObject().Input(TInputCode::Confirm, -1, -1), EEngineError);
 }
 
 }  // namespace

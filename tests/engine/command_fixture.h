@@ -84,20 +84,20 @@ protected:
     }
     // Runs one command line as the script would.
     void Run(const std::string& utf8Line) {
-        m_Engine->Tokenise(SJ(utf8Line), TVelmor::kCommandDelimiters);
-        const TStringList tokens = m_Engine->Tokens();
-        m_Engine->ScriptCommandExecute(tokens);
+        m_Engine->Interpreter().Tokenise(SJ(utf8Line), TVelmorInterpreter::kCommandDelimiters);
+        const TStringList tokens = m_Engine->Interpreter().Tokens();
+        m_Engine->Interpreter().ScriptCommandExecute(tokens);
     }
     // Ticks until the engine waits for input (deadlines are waited out); the fatal text when
     // the game ends instead.
     std::string RunToInput(int limit = 10000) {
         try {
             for (int i = 0; i < limit; ++i) {
-                const auto wait = m_Engine->NextWait();
+                const auto wait = m_Engine->Interpreter().NextWait();
                 if (wait.kind == TIdleWait::kInput) return {};
                 if (wait.kind == TIdleWait::kDeadline)
                     m_Clock.Advance(wait.deadline - m_Clock.TickCount());
-                m_Engine->Tick();
+                m_Engine->Interpreter().Tick();
             }
         } catch (const EEngineError& e) {
             return platform::SjisToUtf8(e.Text());

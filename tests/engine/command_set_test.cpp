@@ -23,7 +23,7 @@ TEST_F(CommandTest, ArgumentErrorsAreRecordsAndTheScriptGoesOn) {
     // The bad wait fell back to a click wait; the message comes after it.
     EXPECT_EQ(m_Engine->Script().Position().Line, 10);
     EXPECT_FALSE(m_Engine->Flow().Busy);
-    m_Engine->Input(TInputCode::Confirm, -1, -1);
+    m_Engine->ModeObject().Input(TInputCode::Confirm, -1, -1);
     RunToInput();
     EXPECT_EQ(m_Engine->Message().Text(), "after");
 }
@@ -129,22 +129,22 @@ TEST_F(CommandTest, HideAndShow) {
 TEST_F(CommandTest, TimedWaitHoldsAndIgnoresConfirm) {
     TVelmor& e = Start("?ms = 300\n*wait ms\nafter\n*clickwait\nlast\n");
     const uint32_t t0 = m_Clock.TickCount();
-    e.Tick();
-    e.Tick();
+    e.Interpreter().Tick();
+    e.Interpreter().Tick();
     EXPECT_TRUE(e.Flow().Busy);
-    e.Input(TInputCode::Confirm, -1, -1);
+    e.ModeObject().Input(TInputCode::Confirm, -1, -1);
     m_Clock.Advance(299);
-    EXPECT_FALSE(e.Tick());
+    EXPECT_FALSE(e.Interpreter().Tick());
     EXPECT_TRUE(e.Flow().Busy);
     RunToInput();
     EXPECT_GE(m_Clock.TickCount() - t0, 300u);
     EXPECT_FALSE(e.Flow().Busy);
     EXPECT_EQ(e.Message().Text(), "after");
-    e.Input(TInputCode::Confirm, -1, -1);
+    e.ModeObject().Input(TInputCode::Confirm, -1, -1);
     RunToInput();
     EXPECT_FALSE(e.Scene().MessageWindow().Visible());
     EXPECT_TRUE(e.Flow().ClickWait);
-    e.Input(TInputCode::Confirm, -1, -1);
+    e.ModeObject().Input(TInputCode::Confirm, -1, -1);
     RunToInput();
     EXPECT_EQ(e.Message().Text(), "last");
 }
@@ -273,7 +273,7 @@ TEST_F(CommandTest, SoundChannelsStopBeforeTheyLoadAndKeepTheirNames) {
 
 TEST_F(CommandTest, CDRequestsAndTrack) {
     TVelmor& e = Start("?t = 4\n");
-    e.Tick();
+    e.Interpreter().Tick();
     std::vector<TCDRequest> requests;
     e.Hooks().cdControl = ([&](TCDRequest r) { requests.push_back(r); });
     Run("*cd replay");  // no track yet: nothing
@@ -315,7 +315,7 @@ TEST_F(CommandTest, MovieModeWithAndWithoutAPlayer) {
     Run("*avi");  // stays in movie mode until the next input
     EXPECT_EQ(e.Mode(), TGameMode::Movie);
     EXPECT_EQ(Records(), (TStringList{"scriptCommandExecute : avi コマンドの引数が足りません"}));
-    e.Input(TInputCode::Confirm, -1, -1);
+    e.ModeObject().Input(TInputCode::Confirm, -1, -1);
     EXPECT_EQ(e.Mode(), TGameMode::Script);
 }
 

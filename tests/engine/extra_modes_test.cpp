@@ -24,7 +24,7 @@ protected:
     }
     std::string Fatal(const std::string& line) {
         try {
-            m_Engine->ScriptSVCParser(SJ(line));
+            m_Engine->Interpreter().ScriptSVCParser(SJ(line));
         } catch (const EEngineError& e) {
             return platform::SjisToUtf8(e.Text());
         }
@@ -72,7 +72,7 @@ TEST_F(ExtraModesTest, APictureMenuTakesKeysAndThePointer) {
         EXPECT_TRUE(m_Engine->Flow().ClickWait);
         for (const auto& [code, x, y] : c.inputs) {
             EXPECT_EQ(m_Engine->Script().Position().Paragraph, "#start");
-            m_Engine->Input(code, x, y);
+            m_Engine->ModeObject().Input(code, x, y);
         }
         EXPECT_EQ(m_Engine->Mode(), TGameMode::Script);
         EXPECT_EQ(RunToInput(), "");
@@ -85,11 +85,11 @@ TEST_F(ExtraModesTest, ButtonSoundsPlayOnceAndStayInTheirChannel) {
     Start(kScript);
     m_Engine->Channels().SetFile(0, "music.ogg");
     EXPECT_EQ(RunToInput(), "");
-    m_Engine->MouseMove(12, 12);
-    m_Engine->MouseMove(14, 12);  // still the same lit button
-    m_Engine->MouseMove(12, 52);  // the second button has no on-mouse sound
-    m_Engine->MouseMove(12, 12);
-    m_Engine->Input(TInputCode::Confirm, 12, 52);
+    m_Engine->ModeObject().MouseMove(12, 12);
+    m_Engine->ModeObject().MouseMove(14, 12);  // still the same lit button
+    m_Engine->ModeObject().MouseMove(12, 52);  // the second button has no on-mouse sound
+    m_Engine->ModeObject().MouseMove(12, 12);
+    m_Engine->ModeObject().Input(TInputCode::Confirm, 12, 52);
     EXPECT_EQ(m_Seen.sounds,
               (TStringList{"2 1 hover.wav", "2 2 hover.wav", "2 3 hover.wav", "2 1 hover.wav",
                            "2 2 hover.wav", "0 3 click.wav", "0 1 click.wav", "0 2 click.wav"}));
@@ -121,18 +121,18 @@ TEST_F(ExtraModesTest, AMapDayEndsInAnEventOrTheDayEnd) {
         EXPECT_EQ(RunToInput(), "");
         ASSERT_EQ(m_Engine->Mode(), TGameMode::WarpMap);
         // The loop rests until the marker's next step, and the step comes on an idle pass.
-        const TIdleWait wait = m_Engine->IdleWait();
+        const TIdleWait wait = m_Engine->ModeObject().NextWait();
         ASSERT_EQ(wait.kind, TIdleWait::kDeadline);
         EXPECT_EQ(wait.deadline - m_Clock.TickCount(), TWarpMapMove::kFrameInterval);
         m_Clock.Advance(TWarpMapMove::kFrameInterval);
         auto& mode = dynamic_cast<TVelmorWarpMapMode&>(m_Engine->ModeObjectFor(TGameMode::WarpMap));
-        EXPECT_TRUE(m_Engine->Idle());
+        EXPECT_TRUE(m_Engine->ModeObject().Idle());
         EXPECT_EQ(mode.Map()->Frame(), 1);
 
-        m_Engine->Input(TInputCode::Confirm, -1, -1);  // keys do not reach the map
-        m_Engine->Input(TInputCode::Confirm, 115, 12);
+        m_Engine->ModeObject().Input(TInputCode::Confirm, -1, -1);  // keys do not reach the map
+        m_Engine->ModeObject().Input(TInputCode::Confirm, 115, 12);
         EXPECT_EQ(mode.Map()->Time(), 0);
-        m_Engine->Input(TInputCode::Confirm, 15, 12);
+        m_Engine->ModeObject().Input(TInputCode::Confirm, 15, 12);
         EXPECT_EQ(mode.Map(), nullptr);
         EXPECT_EQ(m_Seen.modes, (std::vector<int>{0, 7, 0, 1}));
         EXPECT_EQ(RunToInput(), "");

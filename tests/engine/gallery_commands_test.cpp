@@ -37,10 +37,10 @@ protected:
     }
     // Clears the wait the message set, then runs to the next.
     std::string Next() {
-        m_Engine->Input(TInputCode::Confirm, -1, -1);
+        m_Engine->ModeObject().Input(TInputCode::Confirm, -1, -1);
         return RunToInput();
     }
-    void Click(int x, int y) { m_Engine->Input(TInputCode::Confirm, x, y); }
+    void Click(int x, int y) { m_Engine->ModeObject().Input(TInputCode::Confirm, x, y); }
     uint32_t At(int x, int y) { return m_Engine->Scene().Screen().Image().Pixel(x, y) & 0xFFFFFF; }
     int Mode() { return CodeOf(m_Engine->Mode()); }
 };
@@ -65,17 +65,17 @@ TEST_F(GalleryCommandTest, TheGalleryTakesOnlyMouseClicksAndHandsBackToTheScript
     m_Engine->Flow().Skip = true;
     for (TInputCode code :
          {TInputCode::SkipHeld, TInputCode::HideWindow, TInputCode::Up, TInputCode::Last})
-        m_Engine->Input(code, 10, 10);
-    m_Engine->Input(TInputCode::Confirm, -1, -1);
+        m_Engine->ModeObject().Input(code, 10, 10);
+    m_Engine->ModeObject().Input(TInputCode::Confirm, -1, -1);
     EXPECT_FALSE(m_Engine->Flow().Skip);
-    EXPECT_FALSE(m_Engine->Gallery()->Viewing());
+    EXPECT_FALSE(m_Engine->Galleries().Gallery()->Viewing());
     Click(15, 15);
-    EXPECT_TRUE(m_Engine->Gallery()->Viewing());
+    EXPECT_TRUE(m_Engine->Galleries().Gallery()->Viewing());
     EXPECT_EQ(At(100, 100), 0x112233u);
     Click(15, 15);
     Click(12, 92);  // exit
     EXPECT_EQ(Mode(), 1);
-    EXPECT_FALSE(m_Engine->Gallery()->Entered());
+    EXPECT_FALSE(m_Engine->Galleries().Gallery()->Entered());
     EXPECT_TRUE(m_Engine->Scene().Background().Visible());
     EXPECT_EQ(m_Seen.modes, (std::vector<int>{4, 1}));
     EXPECT_EQ(RunToInput(), "");
@@ -94,7 +94,7 @@ TEST_F(GalleryCommandTest, AReplayedSceneEndsOnItsListAndTheListReturnsToWhereIt
     m_Engine->Hooks().cdControl = [&](TCDRequest r) { cd.push_back(CodeOf(r)); };
     ASSERT_EQ(RunToInput(), "");
     ASSERT_EQ(Mode(), 5);  // sceneend outside a replay did nothing
-    EXPECT_EQ(m_Engine->SceneList()->EntryCount(), 3u);
+    EXPECT_EQ(m_Engine->Galleries().SceneList()->EntryCount(), 3u);
     EXPECT_EQ(m_Engine->Script().SceneReturnPosition().Line, 5);
     EXPECT_EQ(m_Seen.sounds, TStringList{});
 
@@ -107,12 +107,12 @@ TEST_F(GalleryCommandTest, AReplayedSceneEndsOnItsListAndTheListReturnsToWhereIt
         cd.clear();
         Click(scene.x, 15);
         ASSERT_EQ(Mode(), 1) << scene.message;
-        EXPECT_TRUE(m_Engine->SceneReplayActive());
+        EXPECT_TRUE(m_Engine->Galleries().SceneReplayActive());
         ASSERT_EQ(RunToInput(), "");
         EXPECT_EQ(m_Engine->Message().Text(), scene.message);
         ASSERT_EQ(Next(), "");
         EXPECT_EQ(Mode(), 5) << scene.message;
-        EXPECT_FALSE(m_Engine->SceneReplayActive());
+        EXPECT_FALSE(m_Engine->Galleries().SceneReplayActive());
         ASSERT_EQ(m_Seen.sounds.size(), 2u);
         EXPECT_EQ(m_Seen.sounds[0].substr(0, 4), "0 3 ");
         EXPECT_EQ(m_Seen.sounds[1].substr(0, 4), "1 3 ");
@@ -123,12 +123,12 @@ TEST_F(GalleryCommandTest, AReplayedSceneEndsOnItsListAndTheListReturnsToWhereIt
     // A scene whose paragraph is missing keeps the list, with a record instead of the end.
     Click(10, 60);  // no cell there
     EXPECT_EQ(Mode(), 5);
-    m_Engine->SceneList()->Redraw();
-    ASSERT_EQ(m_Engine->SceneList()->Page(), 0);
+    m_Engine->Galleries().SceneList()->Redraw();
+    ASSERT_EQ(m_Engine->Galleries().SceneList()->Page(), 0);
     Click(110, 90);  // next page: the third scene
     Click(15, 15);
     EXPECT_EQ(Mode(), 5);
-    EXPECT_FALSE(m_Engine->SceneReplayActive());
+    EXPECT_FALSE(m_Engine->Galleries().SceneReplayActive());
     EXPECT_EQ(Records().size(), 1u);
 
     Click(10, 90);  // exit
@@ -160,7 +160,7 @@ TEST_F(GalleryCommandTest, MissingDescriptionFilesStopTheConstruction) {
     StartWith("#start\n:cgmode\n:scenemode\nafter\n", "");
     EXPECT_EQ(RunToInput(), "");
     EXPECT_EQ(m_Engine->Message().Text(), "after");
-    EXPECT_EQ(m_Engine->Gallery(), nullptr);
+    EXPECT_EQ(m_Engine->Galleries().Gallery(), nullptr);
 }
 
 }  // namespace

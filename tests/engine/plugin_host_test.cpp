@@ -42,11 +42,11 @@ protected:
     std::string Pass(int passes) {
         try {
             for (int i = 0; i < passes; ++i) {
-                const TIdleWait wait = m_Engine->IdleWait();
+                const TIdleWait wait = m_Engine->ModeObject().NextWait();
                 if (wait.kind == TIdleWait::kInput) return {};
                 if (wait.kind == TIdleWait::kDeadline)
                     m_Clock.Advance(wait.deadline - m_Clock.TickCount());
-                m_Engine->Idle();
+                m_Engine->ModeObject().Idle();
             }
         } catch (const EEngineError& e) {
             return platform::SjisToUtf8(e.Text());
@@ -92,23 +92,23 @@ TEST_F(PluginHostTest, AttachedPluginGetsClockClicksAndMovesUntilItReturns) {
     EXPECT_EQ(Pass(10), "");
     EXPECT_EQ(Var("clocks"), before + 10);
     EXPECT_EQ(static_cast<uint32_t>(Var("tick")), m_Clock.TickCount());
-    EXPECT_EQ(m_Engine->IdleWait().kind, TIdleWait::kDeadline);
-    EXPECT_EQ(m_Engine->IdleWait().deadline, m_Clock.TickCount() + TVelmorPlugin::kClockIntervalMs);
+    EXPECT_EQ(m_Engine->ModeObject().NextWait().kind, TIdleWait::kDeadline);
+    EXPECT_EQ(m_Engine->ModeObject().NextWait().deadline, m_Clock.TickCount() + TVelmorPlugin::kClockIntervalMs);
 
     // Keyboard and joystick confirms, and every other code, reach nothing; skip ends.
     ClearLog();
     m_Engine->Flow().Skip = true;
-    m_Engine->Input(TInputCode::Confirm, -1, -1);
+    m_Engine->ModeObject().Input(TInputCode::Confirm, -1, -1);
     EXPECT_FALSE(m_Engine->Flow().Skip);
-    m_Engine->Input(TInputCode::Confirm, 3, -1);
-    for (int code = 2; code <= 8; ++code) m_Engine->Input(static_cast<TInputCode>(code), 4, 4);
-    m_Engine->MouseMove(12, 34);
+    m_Engine->ModeObject().Input(TInputCode::Confirm, 3, -1);
+    for (int code = 2; code <= 8; ++code) m_Engine->ModeObject().Input(static_cast<TInputCode>(code), 4, 4);
+    m_Engine->ModeObject().MouseMove(12, 34);
     EXPECT_EQ(Log(), "probe move 12 34\n");
     EXPECT_EQ(Mode(), 8);
 
     // A click reaches OnInput, which paints, presents and asks for the next line.
     const int presents = m_Display.presents;
-    m_Engine->Input(TInputCode::Confirm, 0, 0);
+    m_Engine->ModeObject().Input(TInputCode::Confirm, 0, 0);
     EXPECT_EQ(Log(), "probe move 12 34\nprobe input 0 0\n");
     EXPECT_EQ(m_Display.presents, presents + 1);
     EXPECT_EQ(m_Display.last.Pixel(80, 60), 0x0000FFu);
@@ -118,8 +118,8 @@ TEST_F(PluginHostTest, AttachedPluginGetsClockClicksAndMovesUntilItReturns) {
     EXPECT_EQ(m_Engine->Message().Text(), "after");
     // Out of its mode the plug-in is not called any more.
     const int32_t clocks = Var("clocks");
-    m_Engine->Idle();
-    m_Engine->MouseMove(1, 1);
+    m_Engine->ModeObject().Idle();
+    m_Engine->ModeObject().MouseMove(1, 1);
     EXPECT_EQ(Var("clocks"), clocks);
     EXPECT_EQ(Log(), "probe move 12 34\nprobe input 0 0\n");
     EXPECT_EQ(m_Seen.modes, (std::vector<int>{8, 1}));
@@ -148,7 +148,7 @@ TEST_F(PluginHostTest, WayBackContinuesAtTheNextLineOrANamedParagraph) {
         EXPECT_EQ(Pass(5), "");
         if (c.click) {
             EXPECT_EQ(Mode(), 8);
-            m_Engine->Input(TInputCode::Confirm, 10, 10);
+            m_Engine->ModeObject().Input(TInputCode::Confirm, 10, 10);
         }
         EXPECT_EQ(Var("way_back"), 1);
         EXPECT_EQ(Mode(), 1);
@@ -161,7 +161,7 @@ TEST_F(PluginHostTest, WayBackContinuesAtTheNextLineOrANamedParagraph) {
     // A paragraph that does not exist ends the game as any jump would.
     StartWith("#start\n:dllopen probe\n:dllattach #nowhere\n");
     EXPECT_EQ(Pass(5), "");
-    EXPECT_THROW(m_Engine->Input(TInputCode::Confirm, 1, 1), EEngineError);
+    EXPECT_THROW(m_Engine->ModeObject().Input(TInputCode::Confirm, 1, 1), EEngineError);
 }
 
 TEST_F(PluginHostTest, LibrariesThatCannotServeEndTheGameWithTheOpenError) {
@@ -245,11 +245,11 @@ TEST_F(PluginHostTest, ReleasedLibrariesAreNeverCalledAgain) {
     // Released in its own mode: clock, clicks and moves reach nothing, and the loop rests.
     m_Engine->Plugin().Close();
     ClearLog();
-    m_Engine->Idle();
-    m_Engine->Input(TInputCode::Confirm, 5, 5);
-    m_Engine->MouseMove(5, 5);
+    m_Engine->ModeObject().Idle();
+    m_Engine->ModeObject().Input(TInputCode::Confirm, 5, 5);
+    m_Engine->ModeObject().MouseMove(5, 5);
     EXPECT_EQ(Log(), "");
-    EXPECT_EQ(m_Engine->IdleWait().kind, TIdleWait::kInput);
+    EXPECT_EQ(m_Engine->ModeObject().NextWait().kind, TIdleWait::kInput);
     // The engine's destruction releases a loaded library.
     StartWith("#start\n:dllopen probe.dll\nheld\n");
     EXPECT_EQ(Pass(3), "");

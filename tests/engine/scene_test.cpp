@@ -56,7 +56,7 @@ TEST_F(SceneTest, LayersComposeBackToFrontAndTheHiddenWindowStopsAfterTheFace) {
     Run("*b bg.png");
     Run("*f face.png");
     Run("*m mini.png");
-    e.ComposeFrame();
+    e.Presenter().ComposeFrame();
     EXPECT_EQ(At(0, 0), 0x102030u);
     EXPECT_EQ(At(12, 12), 0x00FF00u);  // small face
     EXPECT_EQ(At(80, 70), 0x0000FFu);  // face, bottom-centre at (80, 120)
@@ -65,7 +65,7 @@ TEST_F(SceneTest, LayersComposeBackToFrontAndTheHiddenWindowStopsAfterTheFace) {
     EXPECT_EQ(At(25, 105), 0x102030u);
 
     e.Flow().WindowHidden = true;
-    e.ComposeFrame();
+    e.Presenter().ComposeFrame();
     EXPECT_EQ(At(12, 12), 0x102030u);
     EXPECT_EQ(At(80, 105), 0x0000FFu);
 
@@ -73,7 +73,7 @@ TEST_F(SceneTest, LayersComposeBackToFrontAndTheHiddenWindowStopsAfterTheFace) {
     e.Scene().Background().Fill(0);
     e.Scene().Background().SetVisible(false);
     e.Scene().Face().SetVisible(false);
-    e.ComposeFrame();
+    e.Presenter().ComposeFrame();
     EXPECT_EQ(At(0, 0), 0u);
     EXPECT_EQ(At(159, 119), 0u);
 }
@@ -129,19 +129,19 @@ TEST_F(SceneTest, TextAreaStaysOnTheScreenWhenTheWindowPictureIsWider) {
 
 TEST_F(SceneTest, PresentationCrossFadesOnlyWhenRedrawIsSetAndNotSkipping) {
     TVelmor& e = StartScene("x\n", "MessageAnimation=0\n");
-    e.PresentFrame();
+    e.Presenter().PresentFrame();
     EXPECT_EQ(m_Display.presents, 1);
     EXPECT_EQ(e.Scene().LastCrossFadeMs(), 0u);
 
     e.Scene().SetRedraw(true, true);
-    e.PresentFrame();
+    e.Presenter().PresentFrame();
     EXPECT_EQ(e.Scene().LastCrossFadeMs(), 1000u);
     EXPECT_FALSE(e.Scene().Redraw());
     EXPECT_FALSE(e.Scene().Crossfade());
     EXPECT_FALSE(e.Flow().Busy);
 
     e.Scene().SetRedraw(true, false);
-    e.PresentFrame();
+    e.Presenter().PresentFrame();
     EXPECT_EQ(e.Scene().LastCrossFadeMs(), 200u);
     EXPECT_FALSE(e.Scene().Redraw());
 
@@ -149,7 +149,7 @@ TEST_F(SceneTest, PresentationCrossFadesOnlyWhenRedrawIsSetAndNotSkipping) {
     e.Scene().SetRedraw(true, true);
     e.Flow().Skip = true;
     const int before = m_Display.presents;
-    e.PresentFrame();
+    e.Presenter().PresentFrame();
     EXPECT_EQ(m_Display.presents, before + 1);
     EXPECT_EQ(e.Scene().LastCrossFadeMs(), 200u);
     EXPECT_TRUE(e.Scene().Redraw());
@@ -159,22 +159,22 @@ TEST_F(SceneTest, PresentationCrossFadesOnlyWhenRedrawIsSetAndNotSkipping) {
 
 TEST_F(SceneTest, RevealStepsJoinMarksAndDrawNineTimesWithTheOutline) {
     TVelmor& e = StartScene("あ。\nあい\n", "MessageAnimation=1\nMessageAnimationSpeed=10\n");
-    e.Tick();  // the message line composes and starts the reveal
+    e.Interpreter().Tick();  // the message line composes and starts the reveal
     ASSERT_TRUE(e.Message().Animating());
     uint64_t outputs = TMessageText::OutputCount();
-    e.RevealStep();
+    e.Interpreter().RevealStep();
     EXPECT_EQ(TMessageText::OutputCount() - outputs, 9u);
     EXPECT_EQ(e.Message().Revealed(), 5);
     EXPECT_FALSE(e.Message().Animating());
 
     e.Flow().ClickWait = false;
     m_Clock.Advance(10);  // the step deadline
-    e.Tick();
+    e.Interpreter().Tick();
     ASSERT_TRUE(e.Message().Animating());
-    e.RevealStep();
+    e.Interpreter().RevealStep();
     EXPECT_TRUE(e.Message().Animating());
     EXPECT_EQ(e.Message().Revealed(), 3);
-    e.RevealStep();
+    e.Interpreter().RevealStep();
     EXPECT_EQ(e.Message().Revealed(), 5);
     EXPECT_FALSE(e.Message().Animating());
 }
@@ -182,22 +182,22 @@ TEST_F(SceneTest, RevealStepsJoinMarksAndDrawNineTimesWithTheOutline) {
 TEST_F(SceneTest, WithoutOutlineEachStepDrawsOnceAndSkippingReadTextDrawsAllAtOnce) {
     TVelmor& e = StartScene("あいう\n", "MessageAnimation=1\nNoReadTextSkip=1\n",
                             "<MessageWindow>\nMessageShadowDraw=0\n</MessageWindow>\n");
-    e.Tick();
+    e.Interpreter().Tick();
     ASSERT_TRUE(e.Message().Animating());
     uint64_t outputs = TMessageText::OutputCount();
-    e.RevealStep();
+    e.Interpreter().RevealStep();
     EXPECT_EQ(TMessageText::OutputCount() - outputs, 1u);
 
     outputs = TMessageText::OutputCount();
     e.Flow().Skip = true;
-    EXPECT_TRUE(e.RevealStep());
+    EXPECT_TRUE(e.Interpreter().RevealStep());
     EXPECT_FALSE(e.Message().Animating());
     EXPECT_EQ(TMessageText::OutputCount() - outputs, 1u);  // one line, whole
 
     // With the window hidden a step does nothing.
     e.Message().StartReveal();
     e.Flow().WindowHidden = true;
-    EXPECT_FALSE(e.RevealStep());
+    EXPECT_FALSE(e.Interpreter().RevealStep());
     EXPECT_EQ(e.Message().Revealed(), 1);
 }
 
@@ -214,7 +214,7 @@ TEST_F(SceneTest, ADamagedPictureIsAnErrorRecordAndTheGameGoesOn) {
         const TStringList records = Records();
         ASSERT_EQ(records.size(), 1u);
         EXPECT_NE(records[0].find(name), std::string::npos) << records[0];
-        e.ComposeFrame();
+        e.Presenter().ComposeFrame();
         EXPECT_EQ(At(5, 5), 0x102030u);
     }
 }
@@ -235,11 +235,11 @@ protected:
             std::string("MessageAnimation=0\nAntiAliasText=") + (GetParam() ? "1" : "0") + "\n");
         e.Flow().Skip = true;  // no cross-fades to wait for
         Run("*b bg.png");
-        for (int i = 0; i < 10 && e.Message().Text().empty(); ++i) e.Tick();
+        for (int i = 0; i < 10 && e.Message().Text().empty(); ++i) e.Interpreter().Tick();
         EXPECT_FALSE(e.Message().Text().empty());
         std::vector<platform::Bitmap> frames;
         auto shot = [&] {
-            e.ComposeFrame();
+            e.Presenter().ComposeFrame();
             frames.push_back(e.Scene().Screen().Image());
         };
         const uint64_t replays = TPaintMemo::ReplayCount();
@@ -255,7 +255,7 @@ protected:
         shot();
         e.Message().SetText(SJ("なにぬねの「はひふへほ」まみむめも"));
         shot();
-        e.SetMessageFont(SJ("ＭＳ Ｐゴシック"));
+        e.Presenter().SetMessageFont(SJ("ＭＳ Ｐゴシック"));
         shot();
         e.Scene().Background().Fill(0x804020);
         shot();
@@ -288,14 +288,14 @@ class HeldFrameTest : public SceneTest {
 protected:
     TVelmor& Start(bool onDemand, const std::string& state = "MessageAnimation=0\n") {
         TVelmor& e = StartScene("一つ目の長い文章は、この小さな画面では折り返される。\n二つ目\n三つ目\n四つ目\n*effect sepia\n五つ目\n", state);
-        e.SetFramesOnDemand(onDemand);
+        e.Presenter().SetFramesOnDemand(onDemand);
         return e;
     }
     // Runs message lines, passing each click wait.
     void Lines(TVelmor& e, int count) {
         for (int i = 0; i < count; ++i) {
             e.Flow().ClickWait = false;
-            e.Tick();
+            e.Interpreter().Tick();
         }
     }
     std::vector<uint32_t> Pixels(const platform::Bitmap& b) {
@@ -317,10 +317,10 @@ TEST_F(HeldFrameTest, OnDemandFramesAreComposedWhenAskedAndBeforeAnEffect) {
     const int presents = m_Display.presents;
     Lines(held, 2);
     EXPECT_EQ(m_Display.presents, presents);
-    held.FlushFrame();
+    held.Presenter().FlushFrame();
     EXPECT_EQ(m_Display.presents, presents + 1);
     EXPECT_EQ(Pixels(m_Display.last), second);
-    held.FlushFrame();  // nothing held back now
+    held.Presenter().FlushFrame();  // nothing held back now
     EXPECT_EQ(m_Display.presents, presents + 1);
     Lines(held, 3);
     EXPECT_EQ(m_Display.presents, presents + 2);  // the filter showed the fourth message first
@@ -331,18 +331,18 @@ TEST_F(HeldFrameTest, AnUnseenRevealIsDrawnToWhereItReached) {
     for (int steps : {0, 1, 2, 14, 30}) {
         SCOPED_TRACE(steps);
         TVelmor& eager = Start(false, "MessageAnimation=1\nMessageAnimationSpeed=10\n");
-        eager.Tick();
-        for (int i = 0; i < steps; ++i) eager.RevealStep();
+        eager.Interpreter().Tick();
+        for (int i = 0; i < steps; ++i) eager.Interpreter().RevealStep();
         const std::vector<uint32_t> seen = Pixels(eager.Scene().Screen().Image());
         const bool animating = eager.Message().Animating();
 
         TVelmor& held = Start(true, "MessageAnimation=1\nMessageAnimationSpeed=10\n");
         const int presents = m_Display.presents;
-        held.Tick();
-        for (int i = 0; i < steps; ++i) held.RevealStep();
+        held.Interpreter().Tick();
+        for (int i = 0; i < steps; ++i) held.Interpreter().RevealStep();
         EXPECT_EQ(m_Display.presents, presents);
         EXPECT_EQ(held.Message().Animating(), animating);
-        held.FlushFrame();
+        held.Presenter().FlushFrame();
         EXPECT_EQ(Pixels(held.Scene().Screen().Image()), seen);
         EXPECT_EQ(Pixels(m_Display.last), seen);
         EXPECT_EQ(held.Message().Animating(), animating);
@@ -355,17 +355,17 @@ TEST_F(HeldFrameTest, SkippingShowsAFrameEachDisplayFrameAndTheMessageItStopsAt)
         SCOPED_TRACE(state);
         TVelmor& e = Start(false, state);
         e.Flow().Skip = true;
-        e.PresentFrame();  // a display frame now
+        e.Presenter().PresentFrame();  // a display frame now
         const int presents = m_Display.presents;
         Lines(e, 2);  // two messages within it: held back
         EXPECT_EQ(m_Display.presents, presents);
         EXPECT_FALSE(e.Message().Animating());
-        m_Clock.Advance(TVelmor::kSkipFrameMs);
-        e.Tick();  // the next frame is due: the held one shows
+        m_Clock.Advance(TVelmorPresenter::kSkipFrameMs);
+        e.Interpreter().Tick();  // the next frame is due: the held one shows
         EXPECT_GT(m_Display.presents, presents);
         e.Flow().Skip = false;  // the player lets go: the engine stops at a message
-        for (int i = 0; i < 10 && e.Tick();) ++i;
-        while (e.Message().Animating()) e.RevealStep();
+        for (int i = 0; i < 10 && e.Interpreter().Tick();) ++i;
+        while (e.Message().Animating()) e.Interpreter().RevealStep();
         EXPECT_EQ(Pixels(m_Display.last), Pixels(e.Scene().Screen().Image()));
         EXPECT_TRUE(e.Flow().ClickWait);
     }

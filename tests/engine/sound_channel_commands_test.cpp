@@ -189,8 +189,8 @@ TEST_F(SoundChannelTest, WithoutADeviceEveryRequestQuietlyFails) {
     Run("*bgm music.wav");
     Run("*v music.wav");
     EXPECT_EQ(m_Engine->Channels().File(0), "music.wav");
-    EXPECT_FALSE(m_Engine->SoundPlayer(0, TSoundOperation::PlayLooped));
-    EXPECT_TRUE(m_Engine->SoundPlayer(0, TSoundOperation::Reserved));
+    EXPECT_FALSE(m_Engine->Channels().Play(0, TSoundOperation::PlayLooped));
+    EXPECT_TRUE(m_Engine->Channels().Play(0, TSoundOperation::Reserved));
     m_Engine->Channels().ApplyVolumes();
     m_Engine->RestoreSound();
     EXPECT_TRUE(Records().empty());

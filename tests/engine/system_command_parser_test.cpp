@@ -6,7 +6,7 @@ namespace {
 
 class SystemCommandTest : public CommandTest {
 protected:
-    void Sys(const std::string& utf8Line) { m_Engine->ScriptSVCParser(SJ(utf8Line)); }
+    void Sys(const std::string& utf8Line) { m_Engine->Interpreter().ScriptSVCParser(SJ(utf8Line)); }
     int32_t Var(const std::string& name) {
         int32_t v = -999;
         m_Engine->Variables().Get(name, v);
@@ -117,8 +117,8 @@ TEST_F(SystemCommandTest, TitleReturnRestartsTheTitleParagraphWithFreshVariables
     EXPECT_EQ(Var("x"), 1);
 
     m_Engine->Variables().Set("x", 40);
-    m_Engine->Input(TInputCode::Confirm, -1, -1);
-    m_Engine->Tick();  // the titlereturn line
+    m_Engine->ModeObject().Input(TInputCode::Confirm, -1, -1);
+    m_Engine->Interpreter().Tick();  // the titlereturn line
     // Back at the label, not at the line after the title command.
     EXPECT_EQ(m_Engine->Script().Position().Line, 2);
     EXPECT_EQ(m_Engine->Mode(), TGameMode::Script);
@@ -131,8 +131,8 @@ TEST_F(SystemCommandTest, TitleReturnRestartsTheTitleParagraphWithFreshVariables
     // A title before any label returns to the top of its script.
     Start(":title\nfirst\n:titlereturn\n");
     EXPECT_EQ(RunToInput(), "");
-    m_Engine->Input(TInputCode::Confirm, -1, -1);
-    m_Engine->Tick();
+    m_Engine->ModeObject().Input(TInputCode::Confirm, -1, -1);
+    m_Engine->Interpreter().Tick();
     EXPECT_EQ(m_Engine->Script().Position().Line, -1);
     EXPECT_EQ(RunToInput(), "");
     EXPECT_EQ(m_Engine->Message().Text(), "first");
@@ -175,7 +175,7 @@ TEST_F(SystemCommandTest, ModesTheGameLacksLetTheScriptGoOn) {
     EXPECT_EQ(RunToInput(), "");
     EXPECT_EQ(m_Engine->Message().Text(), "after");
     EXPECT_EQ(m_Engine->Mode(), TGameMode::Script);
-    EXPECT_FALSE(m_Engine->SceneReplayActive());
+    EXPECT_FALSE(m_Engine->Galleries().SceneReplayActive());
     EXPECT_EQ(Records(), TStringList{});
 
     Sys(":dllattach x");
@@ -219,7 +219,7 @@ TEST_F(SystemCommandTest, EachModeHoldsTheScriptAndOffersItsMenu) {
         {TGameMode::None, true, false, false, false},  // keeps the click wait it found
     };
     TVelmor& e = Start(":popup\n");
-    e.Tick();
+    e.Interpreter().Tick();
     for (const Row& r : rows) {
         e.EnterGameMode(r.mode);
         EXPECT_EQ(e.Flow().ClickWait, r.clickWait) << CodeOf(r.mode);
@@ -230,7 +230,7 @@ TEST_F(SystemCommandTest, EachModeHoldsTheScriptAndOffersItsMenu) {
         EXPECT_EQ(e.ModeObject().AcceptsSkip(), r.mode == TGameMode::Script) << CodeOf(r.mode);
     }
     // Without the popup switch the script modes keep their message items off.
-    e.ScriptSVCParser(SJ("popup 0"));
+    e.Interpreter().ScriptSVCParser(SJ("popup 0"));
     e.EnterGameMode(TGameMode::Script);
     EXPECT_FALSE(e.ModeObject().Menu().messageItems);
     EXPECT_TRUE(e.ModeObject().Menu().saveLoad);

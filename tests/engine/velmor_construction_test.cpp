@@ -189,16 +189,16 @@ TEST_F(VelmorTest, CDLocatorForms) {
         {'d', m_Dir.Str(), "GameDisc", platform::DriveType::CdRom},
     };
     platform::FileSystem::SetDriveTableForTests(&drives);
-    EXPECT_EQ(TVelmor::LocateCD("VOL:gamedisc", TestApplication()), "d:\\");
+    EXPECT_EQ(TVelmorCD::Locate("VOL:gamedisc", TestApplication()), "d:\\");
     EXPECT_TRUE(m_Boxes.Records().empty());
     // A fixed drive never counts as the game's disc, whatever its label.
-    EXPECT_EQ(TVelmor::LocateCD("volume:system", TestApplication()), "");
+    EXPECT_EQ(TVelmorCD::Locate("volume:system", TestApplication()), "");
     ASSERT_EQ(m_Boxes.Records().size(), 1u);
     EXPECT_EQ(m_Boxes.Records()[0].text.substr(0, SJ("ゲームのCDが見つかりません。").size()),
               SJ("ゲームのCDが見つかりません。"));
-    EXPECT_EQ(TVelmor::LocateCD("d:\\", TestApplication()), "");  // no prefix finds nothing
+    EXPECT_EQ(TVelmorCD::Locate("d:\\", TestApplication()), "");  // no prefix finds nothing
     EXPECT_EQ(m_Boxes.Records().size(), 2u);
-    EXPECT_EQ(TVelmor::LocateCD("", TestApplication()), "");
+    EXPECT_EQ(TVelmorCD::Locate("", TestApplication()), "");
     EXPECT_EQ(m_Boxes.Records().size(), 2u);
     platform::FileSystem::SetDriveTableForTests(nullptr);
 }

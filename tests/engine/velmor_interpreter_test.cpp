@@ -66,11 +66,11 @@ protected:
     std::string RunToInput(int limit = 10000) {
         try {
             for (int i = 0; i < limit; ++i) {
-                const auto wait = m_Engine->NextWait();
+                const auto wait = m_Engine->Interpreter().NextWait();
                 if (wait.kind == TIdleWait::kInput) return {};
                 if (wait.kind == TIdleWait::kDeadline)
                     m_Clock.Advance(wait.deadline - m_Clock.TickCount());
-                m_Engine->Tick();
+                m_Engine->Interpreter().Tick();
             }
         } catch (const EEngineError& e) {
             return platform::SjisToUtf8(e.Text());
@@ -112,18 +112,18 @@ TEST_F(InterpreterTest, LineKindsAndTokens) {
     EXPECT_EQ(TVelmorScript::ClassifyLine(SJ("＊全角")), TVelmorScript::kLineMessage);
 
     TVelmor& e = Start("x\n");
-    e.Tokenise("*bgm \"my song.ogg\"", TVelmor::kCommandDelimiters);
-    EXPECT_EQ(e.Tokens(), (TStringList{"bgm", "my song.ogg"}));
-    e.Tokenise("*jump,,next", TVelmor::kCommandDelimiters);
-    EXPECT_EQ(e.Tokens(), (TStringList{"jump", "next"}));
-    e.Tokenise("*jump\tnext", TVelmor::kCommandDelimiters);
-    EXPECT_EQ(e.Tokens(), (TStringList{"jump\tnext"}));
+    e.Interpreter().Tokenise("*bgm \"my song.ogg\"", TVelmorInterpreter::kCommandDelimiters);
+    EXPECT_EQ(e.Interpreter().Tokens(), (TStringList{"bgm", "my song.ogg"}));
+    e.Interpreter().Tokenise("*jump,,next", TVelmorInterpreter::kCommandDelimiters);
+    EXPECT_EQ(e.Interpreter().Tokens(), (TStringList{"jump", "next"}));
+    e.Interpreter().Tokenise("*jump\tnext", TVelmorInterpreter::kCommandDelimiters);
+    EXPECT_EQ(e.Interpreter().Tokens(), (TStringList{"jump\tnext"}));
     // 表 ends in 0x5C and ソ in 0x5C too: trail bytes never split a token.
-    e.Tokenise(SJ("*f 表ソ.png"), TVelmor::kCommandDelimiters);
-    EXPECT_EQ(e.Tokens(), (TStringList{"f", SJ("表ソ.png")}));
+    e.Interpreter().Tokenise(SJ("*f 表ソ.png"), TVelmorInterpreter::kCommandDelimiters);
+    EXPECT_EQ(e.Interpreter().Tokens(), (TStringList{"f", SJ("表ソ.png")}));
     // A lone lead byte at the end stays inside its token.
-    e.Tokenise(std::string("*b a\x82"), TVelmor::kCommandDelimiters);
-    EXPECT_EQ(e.Tokens(), (TStringList{"b", "a\x82"}));
+    e.Interpreter().Tokenise(std::string("*b a\x82"), TVelmorInterpreter::kCommandDelimiters);
+    EXPECT_EQ(e.Interpreter().Tokens(), (TStringList{"b", "a\x82"}));
 }
 
 TEST_F(InterpreterTest, JumpsFindLabelsWithoutRegardToCaseAndReturnResumesAfterTheLastJump) {
@@ -132,39 +132,39 @@ TEST_F(InterpreterTest, JumpsFindLabelsWithoutRegardToCaseAndReturnResumesAfterT
         "#b\n*return\n#c\n*return\n");
     m_Errors.clear();
     // The first line is the label; the jump to "start" lands on #Start and runs the next line.
-    e.Tick();
-    e.Tick();
+    e.Interpreter().Tick();
+    e.Interpreter().Tick();
     EXPECT_EQ(e.Script().Position().Line, 3);
     EXPECT_EQ(e.Script().Position().Paragraph, "#start");
     EXPECT_EQ(e.Script().JumpBuffer().Line, 1);
     EXPECT_EQ(e.SystemState().ReadParagraphs, (TStringList{"#top"}));
-    e.Tick();  // *jump b
-    e.Tick();  // *return in #b: back to the line after *jump b
+    e.Interpreter().Tick();  // *jump b
+    e.Interpreter().Tick();  // *return in #b: back to the line after *jump b
     EXPECT_EQ(e.Script().Position().Line, 4);
     EXPECT_EQ(e.Script().Position().Paragraph, "#start");
-    e.Tick();  // *jump c
-    e.Tick();  // *return in #c: back after *jump c, not after *jump b
+    e.Interpreter().Tick();  // *jump c
+    e.Interpreter().Tick();  // *return in #c: back after *jump c, not after *jump b
     EXPECT_EQ(e.Script().Position().Line, 5);
-    e.Tick();  // *return: the buffer still names the *jump c line
+    e.Interpreter().Tick();  // *return: the buffer still names the *jump c line
     EXPECT_EQ(e.Script().Position().Line, 5);
     EXPECT_EQ(e.Script().JumpBuffer().Line, 5);
     EXPECT_TRUE(m_Errors.empty());
     EXPECT_EQ(m_Seen.jumps, (TStringList{"start.txt#start", "start.txt#b", "start.txt#c"}));
-    e.CommandJump("#START", "");
+    e.Interpreter().CommandJump("#START", "");
     EXPECT_EQ(e.Script().Position().Line, 3);
 }
 
 TEST_F(InterpreterTest, JumpingToTheOwnParagraphMarksItReadAndLabelsWithBlanksAreNotFound) {
     TVelmor& e = Start("?n = 0\n#loop\n?n ++\n?n < 2 jump loop\n#pad  \n*jump pad\n");
-    for (int i = 0; i < 3; ++i) e.Tick();
+    for (int i = 0; i < 3; ++i) e.Interpreter().Tick();
     EXPECT_FALSE(e.Script().ParagraphRead());
-    e.Tick();
+    e.Interpreter().Tick();
     EXPECT_TRUE(e.Script().ParagraphRead());
     EXPECT_EQ(e.Script().Position().Line, 1);
     EXPECT_EQ(e.SystemState().ReadParagraphs, (TStringList{"#loop"}));
-    for (int i = 0; i < 3; ++i) e.Tick();  // ?n ++, the comparison that fails, the padded label
+    for (int i = 0; i < 3; ++i) e.Interpreter().Tick();  // ?n ++, the comparison that fails, the padded label
     try {
-        e.Tick();
+        e.Interpreter().Tick();
         FAIL();
     } catch (const EEngineError& err) {
         EXPECT_EQ(platform::SjisToUtf8(err.Text()),
@@ -175,10 +175,10 @@ TEST_F(InterpreterTest, JumpingToTheOwnParagraphMarksItReadAndLabelsWithBlanksAr
 TEST_F(InterpreterTest, JumpsAcrossScriptsAndTheirFailures) {
     m_Dir.WriteSjis("other.txt", "#there\n*return\n");
     TVelmor& e = Start("*jump there other.txt\n*jump x missing.txt\n");
-    e.Tick();
+    e.Interpreter().Tick();
     EXPECT_EQ(e.Script().Position().Script, "other.txt");
     EXPECT_EQ(e.Script().Position().Line, 0);
-    e.Tick();  // *return loads start.txt again
+    e.Interpreter().Tick();  // *return loads start.txt again
     EXPECT_EQ(e.Script().Position().Script, "start.txt");
     EXPECT_EQ(e.Script().Position().Line, 0);
     EXPECT_EQ(e.Script().Position().Paragraph, "");
@@ -229,7 +229,7 @@ TEST_F(InterpreterTest, TitleClearingKeepsOnlyTheFinishedFlag) {
     TVelmor& e = Start("?x = 1\n:FINISHED\n");
     RunToInput();
     EXPECT_TRUE(e.SystemState().Finished);
-    e.ClearAllVariables();
+    e.Variables().ClearAll(e.SystemState().Finished);
     ASSERT_EQ(e.Variables().List().size(), 1u);
     EXPECT_EQ(Var("velmor@FINISHED"), 1);
 }
@@ -250,22 +250,22 @@ TEST_F(InterpreterTest, RevealStepsAreSpacedByTheAnimationSpeed) {
         std::vector<uint32_t> at;
         int32_t last = e.Message().Revealed();
         while (e.Message().Animating()) {
-            e.Tick();
+            e.Interpreter().Tick();
             if (e.Message().Revealed() != last) at.push_back(m_Clock.TickCount());
             last = e.Message().Revealed();
             m_Clock.Advance(1);
         }
         return at;
     };
-    e.Tick();
+    e.Interpreter().Tick();
     ASSERT_TRUE(e.Message().Animating());
     const auto first = steps();
     ASSERT_EQ(first.size(), 10u);
     for (size_t i = 1; i < first.size(); ++i) EXPECT_EQ(first[i] - first[i - 1], 10u);
     EXPECT_EQ(RunToInput(), "");
-    e.Input(TInputCode::Confirm, -1, -1);
+    e.ModeObject().Input(TInputCode::Confirm, -1, -1);
     while (e.Message().Text() != SJ("はい。")) {
-        e.Tick();
+        e.Interpreter().Tick();
         m_Clock.Advance(1);
     }
     // は, then い together with the full stop.
@@ -274,36 +274,36 @@ TEST_F(InterpreterTest, RevealStepsAreSpacedByTheAnimationSpeed) {
 
 TEST_F(InterpreterTest, ConfirmCompletesTheRevealThenGoesOn) {
     TVelmor& e = Start("ながいメッセージ\n次\n");
-    e.Tick();
-    e.Tick();
+    e.Interpreter().Tick();
+    e.Interpreter().Tick();
     ASSERT_TRUE(e.Message().Animating());
-    e.Input(TInputCode::Confirm, -1, -1);
+    e.ModeObject().Input(TInputCode::Confirm, -1, -1);
     EXPECT_FALSE(e.Message().Animating());
     EXPECT_TRUE(e.Flow().ClickWait);
     EXPECT_EQ(RunToInput(), "");
     EXPECT_EQ(m_Seen.messages.size(), 1u);
-    e.Input(TInputCode::Confirm, -1, -1);
+    e.ModeObject().Input(TInputCode::Confirm, -1, -1);
     EXPECT_EQ(RunToInput(), "");
     EXPECT_EQ(m_Seen.messages.size(), 2u);
     // The last line was a message: the next confirm meets the end, naming the line count.
-    e.Input(TInputCode::Confirm, -1, -1);
+    e.ModeObject().Input(TInputCode::Confirm, -1, -1);
     EXPECT_EQ(RunToInput(), kEnd + "start.txt:2");
 }
 
 TEST_F(InterpreterTest, HidingTheWindowHoldsTheScriptAndShowingDrawsTheWholeMessage) {
     TVelmor& e = Start("一\n二\n");
     RunToInput();
-    e.Input(TInputCode::HideWindow, -1, -1);
+    e.ModeObject().Input(TInputCode::HideWindow, -1, -1);
     EXPECT_TRUE(e.Flow().WindowHidden);
-    e.Input(TInputCode::Confirm, -1, -1);  // a confirm while hidden only shows the window again
+    e.ModeObject().Input(TInputCode::Confirm, -1, -1);  // a confirm while hidden only shows the window again
     EXPECT_FALSE(e.Flow().WindowHidden);
     EXPECT_TRUE(e.Flow().ClickWait);
-    e.Input(TInputCode::HideWindow, -1, -1);
-    e.Input(TInputCode::SkipHeld, -1, -1);  // skip held does not show it
+    e.ModeObject().Input(TInputCode::HideWindow, -1, -1);
+    e.ModeObject().Input(TInputCode::SkipHeld, -1, -1);  // skip held does not show it
     EXPECT_TRUE(e.Flow().WindowHidden);
     e.Flow().ClickWait = false;
-    EXPECT_EQ(e.NextWait().kind, TIdleWait::kInput);  // hidden holds even without a wait
-    e.Input(TInputCode::ShowWindow, -1, -1);
+    EXPECT_EQ(e.Interpreter().NextWait().kind, TIdleWait::kInput);  // hidden holds even without a wait
+    e.ModeObject().Input(TInputCode::ShowWindow, -1, -1);
     EXPECT_FALSE(e.Flow().WindowHidden);
     EXPECT_FALSE(e.Message().Animating());
     RunToInput();
@@ -321,7 +321,7 @@ TEST_F(InterpreterTest, SkipPassesReadParagraphsOnlyUnlessUnreadSkippingIsOn) {
     EXPECT_EQ(m_Seen.messages.size(), 3u);
     EXPECT_TRUE(e.Flow().Skip);
     EXPECT_FALSE(e.Message().Animating());
-    e.Input(TInputCode::SkipHeld, -1, -1);  // skip held in an unread paragraph does nothing
+    e.ModeObject().Input(TInputCode::SkipHeld, -1, -1);  // skip held in an unread paragraph does nothing
     EXPECT_FALSE(e.Flow().Skip);
     EXPECT_TRUE(e.Flow().ClickWait);
 
@@ -335,17 +335,17 @@ TEST_F(InterpreterTest, AutoPlayGoesOnAfterTheReadingDelayAndAnyInputEndsIt) {
     TVelmor& e = Start("0123456789abcdefghij\n次\n三\n", "MessageAnimation=0\n");
     e.Flow().AutoPlay = true;
     const uint32_t shown = m_Clock.TickCount();
-    e.Tick();
-    const auto wait = e.NextWait();
+    e.Interpreter().Tick();
+    const auto wait = e.Interpreter().NextWait();
     ASSERT_EQ(wait.kind, TIdleWait::kDeadline);
     EXPECT_EQ(wait.deadline, shown + 1001);
     m_Clock.Advance(999);
-    e.Tick();
+    e.Interpreter().Tick();
     EXPECT_EQ(m_Seen.messages.size(), 1u);
     m_Clock.Advance(wait.deadline - m_Clock.TickCount());
-    e.Tick();
+    e.Interpreter().Tick();
     EXPECT_EQ(m_Seen.messages.size(), 2u);
-    e.Input(TInputCode::Confirm, -1, -1);
+    e.ModeObject().Input(TInputCode::Confirm, -1, -1);
     EXPECT_FALSE(e.Flow().AutoPlay);
     EXPECT_TRUE(e.Flow().ClickWait);  // that input did nothing else
 }
@@ -367,8 +367,8 @@ TEST_F(InterpreterTest, BadBytesStayInsideTheirLine) {
     while (end.empty() && messages < 10) {
         end = RunToInput();
         if (end.empty()) {
-            e.Input(TInputCode::Confirm, -1, -1);
-            e.Input(TInputCode::Confirm, -1, -1);
+            e.ModeObject().Input(TInputCode::Confirm, -1, -1);
+            e.ModeObject().Input(TInputCode::Confirm, -1, -1);
             ++messages;
         }
     }

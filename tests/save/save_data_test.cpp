@@ -65,7 +65,7 @@ TEST_F(SaveDataTest, AGameReadsBackAsItWasSaved) {
     // Play on, changing everything the save holds.
     const auto saved = TSaveGame(e.Snapshot());
     Run("*m ann1.png");
-    e.ClearAllVariables();
+    e.Variables().ClearAll(e.SystemState().Finished);
     e.Variables().Set("other", 3);
     e.Channels().SetFile(0, "");
     e.Scene().Background().SetVisible(false);

@@ -88,13 +88,13 @@ TEST_F(CdMusicTest, RippedTracksStandInForTheDriveAndATrackThatEndsPlaysAgain) {
     TVelmor& engine = Start("#start\n*cd 5\n一\n*cd 6\n二\n*cd pause\n三\n*cd replay\n四\n");
     // No "no CD" message: the folder is the CD, opened with no drive named.
     EXPECT_TRUE(m_Boxes.Records().empty());
-    ASSERT_NE(engine.CDAudio(), nullptr);
+    ASSERT_NE(engine.CD().Audio(), nullptr);
     ASSERT_EQ(Named("open").size(), 1u);
     EXPECT_EQ(Named("open")[0].from, 0u);
-    EXPECT_EQ(engine.CDAudio()->TrackCount(), 5);
+    EXPECT_EQ(engine.CD().Audio()->TrackCount(), 5);
     // Track 5 of 5 plays to the end of the disc, with notification.
     ASSERT_EQ(Named("play").size(), 1u);
-    EXPECT_EQ(Named("play")[0], (FakeCdAudio::Command{"play", engine.CDAudio()->Device(),
+    EXPECT_EQ(Named("play")[0], (FakeCdAudio::Command{"play", engine.CD().Audio()->Device(),
                                                       CdAudio::Tmsf(5), 0, true}));
     // Its normal end reaches the window later, from the sound thread, and plays it again.
     ASSERT_TRUE(m_Drive.FinishPlay());
@@ -104,7 +104,7 @@ TEST_F(CdMusicTest, RippedTracksStandInForTheDriveAndATrackThatEndsPlaysAgain) {
     EXPECT_EQ(Named("play")[1].from, CdAudio::Tmsf(5));
     // A stopped track does not loop.
     m_Drive.ClearLog();
-    engine.CDAudio()->Stop();
+    engine.CD().Audio()->Stop();
     QApplication::processEvents();
     EXPECT_TRUE(Named("play").empty());
 
@@ -135,7 +135,7 @@ TEST_F(CdMusicTest, WithoutDriveOrFolderThePlayerIsToldAndNoCDIsPlayed) {
     ASSERT_EQ(m_Boxes.Records().size(), 1u);
     EXPECT_NE(platform::SjisToUtf8(m_Boxes.Records()[0].text).find("ゲームのCDが見つかりません"),
               std::string::npos);
-    EXPECT_EQ(engine.CDAudio(), nullptr);
+    EXPECT_EQ(engine.CD().Audio(), nullptr);
     EXPECT_TRUE(m_Drive.Log().empty());
     EXPECT_EQ(engine.Channels().CDTrack(), 2);
 }

@@ -118,9 +118,9 @@ TEST_F(FormLoopTest, APassNeverRunsInsideAnother) {
     ASSERT_TRUE(form.FormCreate(Project()));
     uint64_t inner = 0, outer = 0;
     form.Engine()->Hooks().variablesChanged = [&] {
-        outer = form.Engine()->LinesRun();
+        outer = form.Engine()->Interpreter().LinesRun();
         EXPECT_TRUE(form.IdlePass());
-        inner = form.Engine()->LinesRun();
+        inner = form.Engine()->Interpreter().LinesRun();
     };
     form.IdlePass();
     EXPECT_EQ(outer, 1u);

@@ -127,7 +127,7 @@ TEST_F(InfoWindowTest, TheVariableTableShowsEditsAndWritesTheGamesVariables) {
     EXPECT_EQ(Cell(info, 16, 0), "");  // the refresh took the row away
 
     // A variable the script sets while the window is open shows at once.
-    m_Form->Engine()->ScriptSetFlag("?v2 = 99");
+    m_Form->Engine()->Interpreter().ScriptSetFlag("?v2 = 99");
     EXPECT_EQ(Cell(info, 3, 1), "99");
 
     std::map<std::string, std::string> rows;

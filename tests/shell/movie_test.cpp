@@ -158,7 +158,7 @@ TEST_F(MovieTest, AKeyOrAClickEndsTheMovieOnce) {
     Settle();
     EXPECT_EQ(Message(), "一");
     // A second ending (the movie's own stop arriving late) changes nothing.
-    engine.EndMovie();
+    engine.Interpreter().EndMovie();
     EXPECT_TRUE(engine.Flow().ClickWait);
 
     m_Form->DeliverInput(TInputCode::Confirm, -1, -1);

@@ -141,7 +141,7 @@ TEST_F(SaveLoadTest, ChoicesComeBackOnScreenAndSavingFollowsTheMode) {
     for (int i = 0; i < 4; ++i) Click();
     ASSERT_EQ(Engine().Mode(), TGameMode::Choice);
     WithDialog([](TFormSave& d) { d.m_ActNewSave->trigger(); });
-    Engine().ChoiceInput(TInputCode::Confirm, -1, -1);  // nothing highlighted: stays
+    Engine().Interpreter().ChoiceInput(TInputCode::Confirm, -1, -1);  // nothing highlighted: stays
     Engine().Choices().Clear();
     Engine().EnterGameMode(TGameMode::Script);
 

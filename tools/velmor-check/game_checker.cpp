@@ -452,7 +452,7 @@ void TGameChecker::CheckScript(ScriptInfo& script) {
         TStringList tokens;
         switch (TVelmorScript::ClassifyLine(line)) {
             case TVelmorScript::kLineCommand:
-                yx::SplitNonEmpty(line, TVelmor::kCommandDelimiters, tokens);
+                yx::SplitNonEmpty(line, TVelmorInterpreter::kCommandDelimiters, tokens);
                 if (!tokens.empty() && yx::SameText(tokens[0], "clrsel")) addsel = 0;
                 if (!tokens.empty() && yx::SameText(tokens[0], "addsel") && ++addsel == 5)
                     Say({script.Name, n}, Level::Error,
@@ -460,11 +460,11 @@ void TGameChecker::CheckScript(ScriptInfo& script) {
                 CheckCommand(script, n, tokens);
                 break;
             case TVelmorScript::kLineSystem:
-                yx::SplitNonEmpty(line, TVelmor::kSystemDelimiters, tokens);
+                yx::SplitNonEmpty(line, TVelmorInterpreter::kSystemDelimiters, tokens);
                 CheckSystem(script, n, tokens);
                 break;
             case TVelmorScript::kLineVariable:
-                yx::SplitNonEmpty(line, TVelmor::kVariableDelimiters, tokens);
+                yx::SplitNonEmpty(line, TVelmorInterpreter::kVariableDelimiters, tokens);
                 CheckVariable(script, n, tokens);
                 break;
             case TVelmorScript::kLineEnd:
@@ -532,7 +532,7 @@ void TGameChecker::CheckCommand(ScriptInfo& script, int32_t line, const TStringL
             TStringList t;
             const std::string& l = script.Lines[static_cast<size_t>(i)];
             if (TVelmorScript::ClassifyLine(l) != TVelmorScript::kLineCommand) continue;
-            yx::SplitNonEmpty(l, TVelmor::kCommandDelimiters, t);
+            yx::SplitNonEmpty(l, TVelmorInterpreter::kCommandDelimiters, t);
             if (t.empty()) continue;
             if (yx::SameText(t[0], "clrsel")) break;
             if (yx::SameText(t[0], "addsel") && t.size() >= 3)
@@ -1008,12 +1008,12 @@ void TGameChecker::ReportUnreached() {
             if (kind == TVelmorScript::kLineEnd) {
                 transfer = true;
             } else if (kind == TVelmorScript::kLineCommand) {
-                yx::SplitNonEmpty(line, TVelmor::kCommandDelimiters, tokens);
+                yx::SplitNonEmpty(line, TVelmorInterpreter::kCommandDelimiters, tokens);
                 transfer = transfer || (!tokens.empty() && (yx::SameText(tokens[0], "jump") ||
                                                             yx::SameText(tokens[0], "return") ||
                                                             yx::SameText(tokens[0], "select")));
             } else if (kind == TVelmorScript::kLineSystem) {
-                yx::SplitNonEmpty(line, TVelmor::kSystemDelimiters, tokens);
+                yx::SplitNonEmpty(line, TVelmorInterpreter::kSystemDelimiters, tokens);
                 transfer = transfer || (!tokens.empty() &&
                                         (yx::SameText(tokens[0], "titlereturn") ||
                                          yx::SameText(tokens[0], "warpmap") ||

@@ -165,7 +165,7 @@ void Builder::IndexChoices(size_t s) {
         TStringList t;
         const std::string& line = script.Lines[size_t(i)];
         if (TVelmorScript::ClassifyLine(line) == TVelmorScript::kLineCommand)
-            yx::SplitNonEmpty(line, TVelmor::kCommandDelimiters, t);
+            yx::SplitNonEmpty(line, TVelmorInterpreter::kCommandDelimiters, t);
         return t;
     };
     for (int32_t select = 0; select < int32_t(script.Lines.size()); ++select) {
@@ -244,9 +244,9 @@ void Builder::WriteScript(std::ostream& out, size_t s) {
         const auto kind = TVelmorScript::ClassifyLine(line);
         TStringList t;
         if (kind == TVelmorScript::kLineCommand)
-            yx::SplitNonEmpty(line, TVelmor::kCommandDelimiters, t);
+            yx::SplitNonEmpty(line, TVelmorInterpreter::kCommandDelimiters, t);
         else if (kind == TVelmorScript::kLineSystem)
-            yx::SplitNonEmpty(line, TVelmor::kSystemDelimiters, t);
+            yx::SplitNonEmpty(line, TVelmorInterpreter::kSystemDelimiters, t);
         const bool end = kind == TVelmorScript::kLineEnd;
         const bool back =
             kind == TVelmorScript::kLineCommand && !t.empty() && yx::SameText(t[0], "return");
@@ -338,7 +338,7 @@ void Builder::WriteRoute(std::ostream& out, const TGameChecker::Route& route) {
         if (route.Why == "jump" &&
             TVelmorScript::ClassifyLine(line) == TVelmorScript::kLineVariable) {
             TStringList t;
-            yx::SplitNonEmpty(line, TVelmor::kVariableDelimiters, t);
+            yx::SplitNonEmpty(line, TVelmorInterpreter::kVariableDelimiters, t);
             if (t.size() >= 3)
                 caption = "if " + platform::SjisToUtf8(t[0] + " " + t[1] + " " + t[2]);
         }

@@ -13,7 +13,7 @@ void TCoverageRecorder::LineRan(const std::string& script, int32_t line, const s
             break;
         case TVelmorScript::kLineCommand:
             // What unlocks a gallery picture: *e file, *cross file e.
-            yx::SplitNonEmpty(text, TVelmor::kCommandDelimiters, tokens);
+            yx::SplitNonEmpty(text, TVelmorInterpreter::kCommandDelimiters, tokens);
             if (tokens.size() >= 2 &&
                 (yx::SameText(tokens[0], "e") ||
                  (yx::SameText(tokens[0], "cross") && tokens.size() >= 3 &&
@@ -21,7 +21,7 @@ void TCoverageRecorder::LineRan(const std::string& script, int32_t line, const s
                 m_Run.EventPictures.insert(tokens[1]);
             break;
         case TVelmorScript::kLineSystem:
-            yx::SplitNonEmpty(text, TVelmor::kSystemDelimiters, tokens);
+            yx::SplitNonEmpty(text, TVelmorInterpreter::kSystemDelimiters, tokens);
             if (tokens.size() >= 2 && yx::SameText(tokens[0], "sceneset"))
                 m_Run.Scenes.insert(tokens[1]);
             break;

@@ -348,7 +348,7 @@ public:
 
 private:
     bool Ended() const { return !m_Form.IdleHandlerInstalled() || !m_Form.Engine(); }
-    bool OverLimit() const { return m_Form.Engine() && m_Form.Engine()->LinesRun() >= maxLines; }
+    bool OverLimit() const { return m_Form.Engine() && m_Form.Engine()->Interpreter().LinesRun() >= maxLines; }
     // Virtual milliseconds since the run started, counted across the clock's wrap.
     uint64_t Elapsed() {
         const uint32_t now = m_Clock.TickCount();
@@ -358,7 +358,7 @@ private:
     }
     // True while the engine keeps running lines or time keeps moving.
     bool Progressing() {
-        const uint64_t lines = m_Form.Engine() ? m_Form.Engine()->LinesRun() : 0;
+        const uint64_t lines = m_Form.Engine() ? m_Form.Engine()->Interpreter().LinesRun() : 0;
         const uint32_t now = m_Clock.TickCount();
         if (lines != m_ProgressLines || now != m_ProgressTick) {
             m_ProgressLines = lines;
@@ -453,7 +453,7 @@ void Runner::Wait(uint32_t ms) {
 
 void Runner::Shot(const std::string& file) {
     const std::string path = ShotPath(file);
-    if (TVelmor* engine = m_Form.Engine()) engine->FlushFrame();
+    if (TVelmor* engine = m_Form.Engine()) engine->Presenter().FlushFrame();
     if (m_Form.ImgPrim()->Image().save(QString::fromStdString(path), "PNG"))
         m_T.Event("shot", ",\"file\":" + Json(path));
     else
@@ -707,7 +707,7 @@ std::string Runner::Run() {
             continue;
         }
         if (!autoPlay) return "inputs-done";
-        const uint64_t before = m_Form.Engine()->LinesRun();
+        const uint64_t before = m_Form.Engine()->Interpreter().LinesRun();
         const TGameMode mode = m_Form.Engine()->Mode();
         const auto* map =
             mode == TGameMode::WarpMap
@@ -732,7 +732,7 @@ std::string Runner::Run() {
             m_Form.DeliverInput(TInputCode::Confirm, -1, -1);
         }
         Settle();
-        autoInRow = m_Form.Engine() && m_Form.Engine()->LinesRun() == before ? autoInRow + 1 : 0;
+        autoInRow = m_Form.Engine() && m_Form.Engine()->Interpreter().LinesRun() == before ? autoInRow + 1 : 0;
         if (autoInRow >= kAutoStall) return "inputs-done";
     }
     return m_EndReason;

@@ -1,0 +1,141 @@
+// Composing the layers into the screen layer and showing it.
+#include "engine/velmor_presenter.h"
+
+#include "engine/velmor.h"
+#include "engine/velmor_busy_scope.h"
+#include "platform/clock.h"
+
+#include <algorithm>
+#include <array>
+#include <span>
+
+namespace {
+
+// The layers under the message. Where every one allows it they are drawn band by band, so a
+// band of the screen is still in the cache when the next layer is drawn over it: the same
+// pixels, with the screen read from memory once instead of once a layer.
+void DrawLayers(TVelmorScene& scene, TSprite& screen, bool windowHidden) {
+    // Background, character, at most eight small faces and the window.
+    std::array<TSprite*, 11> layers{};
+    size_t count = 0;
+    auto add = [&](TSprite& layer) {
+        if (layer.Visible() && count < layers.size()) layers[count++] = &layer;
+    };
+    if (scene.Background().Visible())
+        add(scene.Background());
+    else
+        screen.Fill(scene.Background().FillColour());
+    add(scene.Face());
+    if (!windowHidden) {
+        for (int i = 0; i < scene.MiniFaceCount(); ++i) add(scene.MiniFace(i));
+        add(scene.MessageWindow());
+    }
+    const auto drawn = std::span(layers).first(count);
+    if (!std::all_of(drawn.begin(), drawn.end(),
+                     [&](const TSprite* layer) { return layer->DrawsByRows(screen); })) {
+        for (TSprite* layer : drawn) layer->DrawTo(screen);
+        return;
+    }
+    // About 256 KiB of screen a band: it and the layers' rows over it fit a core's cache.
+    const int band = std::max(8, (256 << 10) / std::max(1, screen.Width() * 4));
+    for (int y = 0; y < screen.Height(); y += band)
+        for (TSprite* layer : drawn) layer->DrawRowsTo(screen, y, y + band);
+}
+
+}  // namespace
+
+TVelmorPresenter::TVelmorPresenter(TVelmor& engine)
+    : m_Engine(engine),
+      m_Scene(engine.Scene()),
+      m_Message(engine.Message()),
+      m_Choices(engine.Choices()),
+      m_Flow(engine.Flow()),
+      m_Data(engine.SystemData()),
+      m_State(engine.SystemState()),
+      m_Clock(*engine.Services().clock) {}
+
+uint32_t TVelmorPresenter::Now() const {
+    return m_Clock.TickCount();
+}
+
+void TVelmorPresenter::ComposeFrame(TReveal reveal) {
+    TVelmorScene& scene = m_Scene;
+    TSprite& screen = scene.Screen();
+    m_FramePending = m_RevealHeld = false;
+    scene.Composed();
+    DrawLayers(scene, screen, m_Flow.WindowHidden);
+    if (m_Flow.WindowHidden) return;
+    TSprite& window = scene.MessageWindow();
+    const TVelmorGameMode& mode = m_Engine.ModeObject();
+    if (mode.ShowsMessage() && window.Visible()) {
+        if (m_State.MessageAnimation && reveal == TReveal::Keep)
+            m_Message.DrawRevealed();
+        else if (m_State.MessageAnimation)
+            m_Message.StartReveal();
+        else
+            m_Message.Draw();
+    }
+    if (mode.ShowsChoices())
+        m_Choices.Draw(screen, scene.LinePitch(), static_cast<uint32_t>(m_Data.MessageColor),
+                       static_cast<uint32_t>(m_Data.MessageSelectColor), m_State.AntiAliasText);
+}
+
+void TVelmorPresenter::PresentFrame() {
+    m_LastPresent = Now();
+    if (!m_Scene.Redraw() || m_Flow.Skip) {
+        m_Scene.Present(m_Flow.Skip);
+        return;
+    }
+    TVelmorBusyScope busy(m_Flow.Busy);
+    m_Scene.Present(m_Flow.Skip);
+}
+
+void TVelmorPresenter::SetMessageFont(const std::string& name) {
+    m_State.FontName = name;
+    m_Scene.Screen().SetFontName(name);
+}
+
+bool TVelmorPresenter::DeferFrame() const {
+    // A cross-fade to show takes its time, seen or not.
+    if (m_Scene.Redraw() && !m_Flow.Skip) return false;
+    if (m_FramesOnDemand) return true;
+    // A reveal the player watches is shown piece by piece; skipping draws it whole.
+    if (m_State.MessageAnimation && !m_Flow.Skip) return false;
+    return m_Flow.Skip && Now() - m_LastPresent < kSkipFrameMs;
+}
+
+bool TVelmorPresenter::HoldMessageFrame() {
+    if (!DeferFrame()) {
+        ComposeFrame();
+        PresentFrame();
+        return false;
+    }
+    m_FramePending = true;
+    // The reveal runs its course unseen; the frame, when asked for, shows where it got.
+    m_RevealHeld = m_State.MessageAnimation && !m_Flow.Skip && !m_Flow.WindowHidden &&
+                   m_Engine.ModeObject().ShowsMessage();
+    if (m_RevealHeld) m_Message.StartReveal();
+    return true;
+}
+
+void TVelmorPresenter::FlushDueFrame() {
+    if (m_FramePending && !m_FramesOnDemand &&
+        (!m_Flow.Skip || Now() - m_LastPresent >= kSkipFrameMs))
+        FlushFrame();
+}
+
+void TVelmorPresenter::FlushFrame() {
+    if (!m_FramePending) return;
+    // A reveal that went on unseen is drawn to where it reached, not started again.
+    ComposeFrame(m_RevealHeld ? TReveal::Keep : TReveal::Restart);
+    PresentFrame();
+}
+
+void TVelmorPresenter::FadeToMode() {
+    m_Flow.WindowHidden = true;
+    ComposeFrame();
+    RunEffect(10);
+    m_Scene.Background().SetVisible(true);
+    m_Scene.HideFaces();
+    m_Flow.WindowHidden = false;
+}
