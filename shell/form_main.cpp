@@ -318,32 +318,7 @@ bool TFormMain::StartUp() {
     if (!yx::SameText(yx::IncludeTrailingBackslash(projectFolder),
                       yx::IncludeTrailingBackslash(m_ProgramFolder)))
         m_Manager->AddFolder(projectFolder, 0);
-    // 7. The project's archive list, relative to the program's folder or, where the program
-    // is not kept in the game's folder, to the project's.
-    {
-        TXiniFile project(m_ScriptConfigPath, true);
-        TStringList archives;
-        project.ReadSectionLines("BCL", archives);
-        std::string missing;
-        for (const auto& name : archives) {
-            // The project's own archive list may name archives anywhere; nothing else there.
-            auto add = [&](const std::string& full) {
-                const std::string ext = yx::ExtractFileExt(full);
-                if (yx::SameTextAscii(ext, ".bcl") || yx::SameTextAscii(ext, ".bcx"))
-                    platform::GameFolders::AllowReadFile(full);
-                return m_Manager->AddArchive(full);
-            };
-            if (!name.empty() && name[0] == '/') {
-                if (!add(name)) missing += name + "\r\n";
-                continue;
-            }
-            if (add(m_ProgramFolder + name)) continue;
-            const std::string beside = yx::IncludeTrailingBackslash(projectFolder) + name;
-            if (!add(beside)) missing += beside + "\r\n";
-        }
-        AllowArchiveData();
-        if (!missing.empty()) app.Warn(missing + SJ("以上のファイルが見つかりません。"));
-    }
+    OpenProjectArchives(projectFolder);
     // 8. The program's icon.
     m_AppIcon = ProgramIcon();
     // 9. The message font.
@@ -380,6 +355,46 @@ bool TFormMain::StartUp() {
     for (const auto& record : m_PendingRecords) m_Engine->AddErrorRecord(record);
     m_PendingRecords.clear();
     const TVelmorSystemData& data = m_Engine->SystemData();
+    SetProjectIcon();
+    // 14. The application title.
+    app.SetTitle(data.Title);
+    ConnectEngineServices();
+    ConnectInfoWindow();
+    return ShowGameWindow();
+}
+
+void TFormMain::OpenProjectArchives(const std::string& projectFolder) {
+    TyxApplication& app = *m_App;
+    // 7. The project's archive list, relative to the program's folder or, where the program
+    // is not kept in the game's folder, to the project's.
+    {
+        TXiniFile project(m_ScriptConfigPath, true);
+        TStringList archives;
+        project.ReadSectionLines("BCL", archives);
+        std::string missing;
+        for (const auto& name : archives) {
+            // The project's own archive list may name archives anywhere; nothing else there.
+            auto add = [&](const std::string& full) {
+                const std::string ext = yx::ExtractFileExt(full);
+                if (yx::SameTextAscii(ext, ".bcl") || yx::SameTextAscii(ext, ".bcx"))
+                    platform::GameFolders::AllowReadFile(full);
+                return m_Manager->AddArchive(full);
+            };
+            if (!name.empty() && name[0] == '/') {
+                if (!add(name)) missing += name + "\r\n";
+                continue;
+            }
+            if (add(m_ProgramFolder + name)) continue;
+            const std::string beside = yx::IncludeTrailingBackslash(projectFolder) + name;
+            if (!add(beside)) missing += beside + "\r\n";
+        }
+        AllowArchiveData();
+        if (!missing.empty()) app.Warn(missing + SJ("以上のファイルが見つかりません。"));
+    }
+}
+
+void TFormMain::SetProjectIcon() {
+    const TVelmorSystemData& data = m_Engine->SystemData();
     // 13. The project's icon.
     if (!data.Icon.empty()) {
         QIcon icon;
@@ -398,8 +413,10 @@ bool TFormMain::StartUp() {
             m_AppIcon = icon;
     }
     QApplication::setWindowIcon(m_AppIcon);
-    // 14. The application title.
-    app.SetTitle(data.Title);
+}
+
+void TFormMain::ConnectEngineServices() {
+    TyxApplication& app = *m_App;
     // 15. CD control.
     platform::HostCdAudio::Instance().SetTrackFolder(m_Engine->CD().TrackFolder());
     TVelmor::THooks& hooks = m_Engine->Hooks();
@@ -440,6 +457,11 @@ bool TFormMain::StartUp() {
     m_FormLog = new TFormLog(this);
     m_FormLog->Setup(100, this);
     hooks.messageLogged = [this](const std::string& text) { m_FormLog->AddLine(text); };
+}
+
+void TFormMain::ConnectInfoWindow() {
+    const TVelmorSystemData& data = m_Engine->SystemData();
+    TVelmor::THooks& hooks = m_Engine->Hooks();
     // 19. The information window's services.
     m_FormInfo->SetResourceManager(m_Manager.get());
     m_FormInfo->ShowAbout(m_ScriptConfigPath, data.Title);
@@ -470,6 +492,11 @@ bool TFormMain::StartUp() {
         m_ImgPrimMouseUp(button, x, y);
     };
     m_ImgPrim->OnMouseMove = [this](int x, int y) { DeliverMouseMove(x, y); };
+}
+
+bool TFormMain::ShowGameWindow() {
+    TyxApplication& app = *m_App;
+    const TVelmorSystemData& data = m_Engine->SystemData();
     // 21. Menu pictures.
     for (const char* name :
          {"IDB_MI_MESSWINDOW", "IDB_MI_SKIP", "IDB_MI_AUTOPLAY", "IDB_MI_SAVE", "IDB_MI_RETURN",

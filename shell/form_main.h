@@ -156,6 +156,12 @@ private:
     void ConfineToGame(const std::string& projectFolder);
     void RecordRefusal(const std::string& file, const std::string& rule);
     bool StartUp();
+    // Start-up steps, in their order.
+    void OpenProjectArchives(const std::string& projectFolder);
+    void SetProjectIcon();
+    void ConnectEngineServices();
+    void ConnectInfoWindow();
+    bool ShowGameWindow();
     bool ScenarioLookup();
     void InstallIdleHandler();
     void RemoveIdleHandler();
