@@ -453,7 +453,9 @@ bool TRouteMap::Write(const std::string& hostPath, std::string& error) const {
         error = "cannot write " + hostPath;
         return false;
     }
-    GVC_t* context = gvContext();
+    // The text plug-in keeps a pointer to a font name owned by the first context
+    // that measured text; freeing that context and making another leaves it dangling.
+    static GVC_t* const context = gvContext();
     Agraph_t* graph = agmemread(m_Dot.c_str());
     bool ok = graph && gvLayout(context, graph, "dot") == 0;
     if (ok) {
@@ -466,6 +468,5 @@ bool TRouteMap::Write(const std::string& hostPath, std::string& error) const {
         error = "Graphviz could not lay out the route map";
     }
     if (graph) agclose(graph);
-    gvFreeContext(context);
     return ok;
 }
