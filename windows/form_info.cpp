@@ -76,8 +76,18 @@ TFormInfo::TFormInfo(QWidget* owner, platform::Bitmap* wallpaper, TyxWitch* witc
       m_App(app) {
     setWindowTitle("velmor");
     setMinimumSize(320, 240);
+    BuildAbout();
+    BuildCopyMenu();
+    BuildDebugPanel();
+    BuildVariableMenu();
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_About);
+    layout->addWidget(m_PnlInfo);
+    hide();
+}
 
-    // The about part.
+// The engine's name and version, its notice, and the game's own about text.
+void TFormInfo::BuildAbout() {
     m_About = new QWidget(this);
     auto* about = new QVBoxLayout(m_About);
     auto* head = new QHBoxLayout;
@@ -117,6 +127,9 @@ TFormInfo::TFormInfo(QWidget* owner, platform::Bitmap* wallpaper, TyxWitch* witc
     m_SB->setWidget(game);
     m_SB->setWidgetResizable(true);
     about->addWidget(m_SB);
+}
+
+void TFormInfo::BuildCopyMenu() {
     m_ActRichEdit_Copy = new QAction(QString::fromUtf8("コピー(&C)"), this);
     m_ActRichEdit_Copy->setShortcut(QKeySequence::Copy);
     connect(m_ActRichEdit_Copy, &QAction::triggered, this, [this] {
@@ -133,8 +146,10 @@ TFormInfo::TFormInfo(QWidget* owner, platform::Bitmap* wallpaper, TyxWitch* witc
             menu.exec(edit->viewport()->mapToGlobal(at));
         });
     }
+}
 
-    // The debug panel.
+// The error list, the system information and the variable table, hidden until unlocked.
+void TFormInfo::BuildDebugPanel() {
     m_PnlInfo = new QWidget(this);
     m_PnlInfo->installEventFilter(this);
     auto* panel = new QVBoxLayout(m_PnlInfo);
@@ -161,7 +176,9 @@ TFormInfo::TFormInfo(QWidget* owner, platform::Bitmap* wallpaper, TyxWitch* witc
     m_PageControl->addTab(variables, QString::fromUtf8("ゲーム変数"));
     panel->addWidget(m_PageControl);
     m_PnlInfo->hide();
+}
 
+void TFormInfo::BuildVariableMenu() {
     m_ActVar_Read = new QAction(QString::fromUtf8("最新の変数データの読み込み(&R)"), this);
     m_ActVar_Write = new QAction(QString::fromUtf8("変数データの書き込み(&W)"), this);
     connect(m_ActVar_Read, &QAction::triggered, this, [this] {
@@ -182,11 +199,6 @@ TFormInfo::TFormInfo(QWidget* owner, platform::Bitmap* wallpaper, TyxWitch* witc
                 "変更した変数の値は右クリック「変数データの書き込み」で有効になります"));
     });
     WriteGridHeader();
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_About);
-    layout->addWidget(m_PnlInfo);
-    hide();
 }
 
 void TFormInfo::WriteGridHeader() {

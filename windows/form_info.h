@@ -73,6 +73,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The window's parts, built in this order by the constructor.
+    void BuildAbout();
+    void BuildCopyMenu();
+    void BuildDebugPanel();
+    void BuildVariableMenu();
     void RefreshErrors();
     void WriteVariables();
     void WriteGridHeader();
