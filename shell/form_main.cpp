@@ -118,8 +118,10 @@ TFormMain::TFormMain(TServices services)
     m_ImgPrim = new TDisplayImage(this, *m_Services.clock);
     m_ImgPrim->move(0, 0);
     m_ImgPrim->setEnabled(false);
-    // There is no system menu to extend here, so its added item is an action with a key.
+    // There is no system menu to extend here: its added item is an action with a key, offered
+    // last in the context menu so the player can find it.
     m_ActAbout = new QAction(QString::fromUtf8("システムについて"), this);
+    m_ActAbout->setObjectName("m_ActAbout");
     m_ActAbout->setShortcut(QKeySequence(Qt::Key_F1));
     m_ActAbout->setShortcutContext(Qt::WindowShortcut);
     connect(m_ActAbout, &QAction::triggered, this, [this] { ToggleInfoWindow(); });
@@ -203,6 +205,8 @@ void TFormMain::CreateActions() {
     m_PMSystem->addAction(m_ActSnapshot);
     m_PMSystem->addSeparator();
     m_PMSystem->addAction(m_ActAppTerminate);
+    m_PMSystem->addSeparator();
+    m_PMSystem->addAction(m_ActAbout);
 }
 
 void TFormMain::SetActionImages() {

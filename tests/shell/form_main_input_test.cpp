@@ -21,6 +21,7 @@
 #include "shell/display_image.h"
 #include "shell/form_main.h"
 #include "tests/support/temp_folder.h"
+#include "windows/form_info.h"
 #include "windows/form_log.h"
 #include "windows/form_option.h"
 
@@ -124,7 +125,21 @@ TEST_F(FormInputTest, ActionsCarryTheirCaptionsShortcutsPicturesAndMenuOrder) {
         order << (a->isSeparator() ? "-" : a->objectName());
     EXPECT_EQ(order.join(' '),
               "m_ActMessWinShow - m_ActMessSkip m_ActMessAutoPlay - m_ActSaveLoad m_ActSceneEnd - "
-              "m_ActSystemOption m_ActLogForm m_ActSnapshot - m_ActAppTerminate");
+              "m_ActSystemOption m_ActLogForm m_ActSnapshot - m_ActAppTerminate - m_ActAbout");
+    // The information window, which has no system menu to be found in here, is offered last,
+    // in every state of the game, and toggles it as F1 does.
+    QAction* about = Act(form, "m_ActAbout");
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(about->text(), QString::fromUtf8("システムについて"));
+    EXPECT_EQ(about->shortcut(), QKeySequence(Qt::Key_F1));
+    form.Engine()->Flow().PopupEnabled = false;
+    form.FormContextPopup(QPoint(10, 10));
+    EXPECT_TRUE(about->isVisible() && about->isEnabled());
+    form.PMSystem()->hide();
+    about->trigger();
+    EXPECT_TRUE(form.FormInfo()->isVisible());
+    about->trigger();
+    EXPECT_FALSE(form.FormInfo()->isVisible());
     // Save and load and the options open their dialogs.
     int opened = 0;
     form.SetSaveDialogDriver([&](TFormSave&) { ++opened; });
