@@ -33,6 +33,8 @@ public:
     QRectF PictureRect() const { return m_Scaler.Target(); }
     // A position in this widget to the picture's pixel; false on the bars.
     bool ToImage(const QPointF& position, QPoint& out) const;
+    // The same, beyond the picture too (TDisplayScaler::ToGameBeyond).
+    QPoint ToImageBeyond(const QPointF& position) const { return m_Scaler.ToGameBeyond(position); }
 
     std::function<void(Qt::MouseButton, int, int)> OnMouseUp;
     std::function<void(int, int)> OnMouseMove;

@@ -42,6 +42,15 @@ bool TDisplayScaler::ToGame(QPointF position, QPoint& game) const {
     return true;
 }
 
+QPoint TDisplayScaler::ToGameBeyond(QPointF position) const {
+    QPoint game;
+    if (ToGame(position, game) || m_Picture.isEmpty()) return game;
+    const double x = position.x() * m_Dpr - m_Offset.x();
+    const double y = position.y() * m_Dpr - m_Offset.y();
+    return QPoint(int(std::floor(x * m_Game.width() / m_Picture.width())),
+                  int(std::floor(y * m_Game.height() / m_Picture.height())));
+}
+
 QPointF TDisplayScaler::FromGame(QPoint game) const {
     if (m_Game.isEmpty()) return QPointF(game);
     return QPointF(

@@ -18,6 +18,9 @@ public:
     QRectF Target() const;
     // A position in the area to the game pixel under it; false on the bars.
     bool ToGame(QPointF position, QPoint& game) const;
+    // Any position to game coordinates, beyond the picture too (negative or past its size on
+    // the bars and outside the area): where a click there lands as the game counts positions.
+    QPoint ToGameBeyond(QPointF position) const;
     // The centre of a game pixel, in the area.
     QPointF FromGame(QPoint game) const;
     // Nearest-pixel drawing: whole multiples, and the picture at its own size.

@@ -723,9 +723,10 @@ void TFormMain::m_ImgPrimMouseUp(Qt::MouseButton button, int x, int y) {
 }
 
 void TFormMain::ClickAtPointer() {
-    QPoint p;
-    if (m_ImgPrim->ToImage(m_ImgPrim->mapFromGlobal(QPointF(QCursor::pos())), p))
-        m_ImgPrimMouseUp(Qt::LeftButton, p.x(), p.y());
+    // A click wherever the pointer is, on the bars and outside the window too, where the
+    // game's positions go on past the picture.
+    const QPoint p = m_ImgPrim->ToImageBeyond(m_ImgPrim->mapFromGlobal(QPointF(QCursor::pos())));
+    m_ImgPrimMouseUp(Qt::LeftButton, p.x(), p.y());
 }
 
 void TFormMain::MovePointer(int dx, int dy) {

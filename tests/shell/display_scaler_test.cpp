@@ -164,6 +164,37 @@ TEST(DisplayScalerTest, PlacesThePictureAndMapsPositionsBack) {
     }
 }
 
+// Alt+Enter clicks wherever the pointer is: on the bars and outside the area the positions go
+// on past the picture's edges, and on the picture they are those of ToGame.
+TEST(DisplayScalerTest, PositionsBeyondThePictureGoOnPastItsEdges) {
+    struct Row {
+        QSize game, area;
+        double dpr;
+        QPointF at;
+        QPoint want;
+    };
+    const Row rows[] = {
+        // 640 x 480 from (80, 0): bars left and right.
+        {{320, 240}, {800, 480}, 1, {100, 50}, {10, 25}},
+        {{320, 240}, {800, 480}, 1, {79, 200}, {-1, 100}},
+        {{320, 240}, {800, 480}, 1, {0, 0}, {-40, 0}},
+        {{320, 240}, {800, 480}, 1, {799, 479}, {359, 239}},
+        {{320, 240}, {800, 480}, 1, {-20, -10}, {-50, -5}},
+        // Device pixels: 800 x 600 from (350, 150) of 1500 x 900.
+        {{800, 600}, {1000, 600}, 1.5, {0, 0}, {-350, -150}},
+        {{800, 600}, {1000, 600}, 1.5, {999, 599}, {1148, 748}},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(std::to_string(r.at.x()) + "," + std::to_string(r.at.y()));
+        const TDisplayScaler scaler(r.game, r.area, r.dpr, Filter::Whole);
+        EXPECT_EQ(scaler.ToGameBeyond(r.at), r.want);
+        QPoint on;
+        if (scaler.ToGame(r.at, on)) {
+            EXPECT_EQ(on, r.want);
+        }
+    }
+}
+
 TEST(DisplayScalerTest, TheFirstWindowIsTheLargestWholeMultipleTheScreenHolds) {
     struct Row {
         QSize game, available;

@@ -207,6 +207,29 @@ TEST_F(FormInputTest, AltArrowsMoveThePointerAndAltEnterClicksThere) {
     form.close();
 }
 
+// The window's black bars are no picture, but Alt+Enter and Alt+Space there are still a
+// click, which confirms in the script.
+TEST_F(FormInputTest, AltEnterOverTheBarsOfAScaledWindowStillClicks) {
+    TFormMain form;
+    ASSERT_TRUE(Start(form));
+    Settle(form);
+    form.resize(800, 240);
+    QApplication::processEvents();
+    ASSERT_EQ(form.ImgPrim()->size(), QSize(800, 240));
+    int expected = 0;
+    for (int key : {Qt::Key_Return, Qt::Key_Space}) {
+        for (const QPoint at : {QPoint(10, 100), QPoint(790, 10)}) {
+            QPoint image;
+            ASSERT_FALSE(form.ImgPrim()->ToImage(at, image));  // on a bar
+            QCursor::setPos(form.ImgPrim()->mapToGlobal(at));
+            Key(form, QEvent::KeyRelease, key, Qt::AltModifier);
+            Settle(form);
+            EXPECT_EQ(Line(form), ++expected) << key << " at " << at.x();
+        }
+    }
+    form.close();
+}
+
 TEST_F(FormInputTest, ContextMenuFollowsTheGameStateAndNeverOpensWhileBusy) {
     TFormMain form;
     ASSERT_TRUE(Start(form));
