@@ -1,5 +1,7 @@
 #include "rc/generator/pictures.h"
 
+#include <iconv.h>
+
 #include <QFontDatabase>
 #include <QLinearGradient>
 #include <QPainter>
@@ -8,7 +10,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <iconv.h>
 #include <string>
 
 namespace rcgen {
@@ -59,7 +60,8 @@ QPen Pen(QRgb colour, double width) {
     return pen;
 }
 
-// Rank of each cell of an 8 x 8 ordered-dither matrix, 0..63: pixels leave the pattern in this order.
+// Rank of each cell of an 8 x 8 ordered-dither matrix, 0..63: pixels leave the pattern in this
+// order.
 int BayerRank(int x, int y) {
     int rank = 0;
     for (int bit = 0; bit < 3; ++bit) {
@@ -97,8 +99,10 @@ void DrawGear(QPainter& p, QPointF c, double outer, double inner, double hole, Q
         const double a = (i - 0.5) * M_PI * 2.0 / (teeth * 4);
         const double r = (i % 4 == 0 || i % 4 == 1) ? outer : inner;
         const QPointF pt(c.x() + r * std::cos(a), c.y() + r * std::sin(a));
-        if (i == 0) gear.moveTo(pt);
-        else gear.lineTo(pt);
+        if (i == 0)
+            gear.moveTo(pt);
+        else
+            gear.lineTo(pt);
     }
     gear.closeSubpath();
     gear.addEllipse(c, hole, hole);
@@ -159,174 +163,229 @@ bool LoadFonts() {
     return false;
 }
 
-QString UiFamily() { return g_Family; }
+QString UiFamily() {
+    return g_Family;
+}
 
 // ---------------------------------------------------------------------------------------------
 // Menu and save-dialog icons, 16 x 16.
 
-QImage MenuIcon(const QString& name) {
+namespace {
+void DrawMessageWindowIcon(QPainter& p) {
     using namespace palette;
+    p.setPen(Pen(kInk, 1.0));
+    p.setBrush(QColor(0xDD, 0xEB, 0xF2));
+    p.drawRoundedRect(QRectF(1.5, 3.5, 13, 9), 2, 2);
+    p.setPen(Pen(kAccent, 1.4));
+    p.drawLine(QPointF(4.2, 6.5), QPointF(11.8, 6.5));
+    p.drawLine(QPointF(4.2, 9.5), QPointF(9.0, 9.5));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor::fromRgba(kInk));
+    p.drawPolygon(QPolygonF({QPointF(10.6, 8.6), QPointF(12.8, 8.6), QPointF(11.7, 10.4)}));
+}
+void DrawSkipIcon(QPainter& p) {
+    using namespace palette;
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor::fromRgba(kAccent));
+    p.drawPolygon(QPolygonF({QPointF(1.5, 3.5), QPointF(7.5, 8), QPointF(1.5, 12.5)}));
+    p.drawPolygon(QPolygonF({QPointF(7.0, 3.5), QPointF(13.0, 8), QPointF(7.0, 12.5)}));
+    p.setBrush(QColor::fromRgba(kInk));
+    p.drawRect(QRectF(13.0, 3.5, 1.8, 9));
+}
+void DrawAutoPlayIcon(QPainter& p) {
+    using namespace palette;
+    p.setPen(Pen(kAccent, 1.5));
+    p.setBrush(QColor(0xE4, 0xF5, 0xF8));
+    p.drawEllipse(QPointF(8, 8), 6.3, 6.3);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor::fromRgba(kInk));
+    p.drawPolygon(QPolygonF({QPointF(6.4, 4.8), QPointF(11.2, 8), QPointF(6.4, 11.2)}));
+}
+void DrawSaveIcon(QPainter& p) {
+    QPainterPath disk;
+    disk.moveTo(2, 2);
+    disk.lineTo(11.5, 2);
+    disk.lineTo(14, 4.5);
+    disk.lineTo(14, 14);
+    disk.lineTo(2, 14);
+    disk.closeSubpath();
+    p.setPen(Pen(0xFF1F4E86, 1.0));
+    p.setBrush(QColor(0x3C, 0x78, 0xC0));
+    p.drawPath(disk);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0xDC, 0xE6, 0xF2));
+    p.drawRect(QRectF(4.5, 2.5, 6, 4));
+    p.setBrush(QColor(0x3C, 0x78, 0xC0));
+    p.drawRect(QRectF(8.3, 3.2, 1.4, 2.6));
+    p.setBrush(QColor(0xFF, 0xFF, 0xFF));
+    p.drawRoundedRect(QRectF(4, 8.5, 8, 5), 0.8, 0.8);
+    p.setPen(Pen(0xFF9AB3D3, 0.9));
+    p.drawLine(QPointF(5.5, 10.3), QPointF(10.5, 10.3));
+    p.drawLine(QPointF(5.5, 12.0), QPointF(10.5, 12.0));
+}
+void DrawReturnIcon(QPainter& p) {
+    using namespace palette;
+    QPainterPath path;
+    path.moveTo(13, 13.5);
+    path.lineTo(13, 9);
+    path.cubicTo(13, 6, 11, 5, 8.5, 5);
+    path.lineTo(4.5, 5);
+    p.setPen(Pen(kAccent, 2.0));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(path);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor::fromRgba(kAccent));
+    p.drawPolygon(QPolygonF({QPointF(5.8, 1.4), QPointF(1.2, 5), QPointF(5.8, 8.6)}));
+}
+void DrawOptionIcon(QPainter& p) {
+    DrawGear(p, QPointF(8, 8), 7.2, 5.2, 2.3, 0xFF56627A);
+}
+void DrawLogIcon(QPainter& p) {
+    using namespace palette;
+    DrawPage(p, QRectF(2.5, 1.5, 11, 13), 0xFFFFFFFF);
+    p.setPen(Pen(kAccent, 1.2));
+    for (int i = 0; i < 4; ++i) {
+        const double y = 5.0 + i * 2.6;
+        p.drawLine(QPointF(4.8, y), QPointF(i == 3 ? 8.5 : 11.2, y));
+    }
+}
+void DrawSnapIcon(QPainter& p) {
+    using namespace palette;
+    p.setPen(Pen(kInk, 1.0));
+    p.setBrush(QColor(0x4A, 0x56, 0x70));
+    p.drawRoundedRect(QRectF(1.5, 4.5, 13, 9), 2, 2);
+    p.drawRoundedRect(QRectF(5, 2.5, 5, 2.5), 0.8, 0.8);
+    p.setBrush(QColor(0xE8, 0xEE, 0xF6));
+    p.drawEllipse(QPointF(8, 9), 3.3, 3.3);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor::fromRgba(kAccent));
+    p.drawEllipse(QPointF(8, 9), 1.8, 1.8);
+    p.setBrush(QColor(0xF5, 0xC1, 0x42));
+    p.drawEllipse(QPointF(12.3, 6.6), 0.9, 0.9);
+}
+void DrawExitIcon(QPainter& p) {
+    using namespace palette;
+    p.setPen(Pen(kInk, 1.0));
+    p.setBrush(QColor(0xE9, 0xE2, 0xD6));
+    p.drawRect(QRectF(2.5, 1.5, 7, 13));
+    p.setBrush(QColor::fromRgba(kInk));
+    p.drawEllipse(QPointF(7.6, 8.5), 0.6, 0.6);
+    p.setPen(Pen(0xFFD0483F, 1.8));
+    p.drawLine(QPointF(7.5, 8), QPointF(12.5, 8));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0xD0, 0x48, 0x3F));
+    p.drawPolygon(QPolygonF({QPointF(10.8, 4.8), QPointF(14.6, 8), QPointF(10.8, 11.2)}));
+}
+void DrawNewIcon(QPainter& p) {
+    DrawPage(p, QRectF(2.5, 1.5, 10, 13), 0xFFFFFFFF);
+    p.setPen(Pen(0xFFB9C3D3, 1.0));
+    p.drawLine(QPointF(4.5, 5.5), QPointF(9.5, 5.5));
+    p.drawLine(QPointF(4.5, 8.0), QPointF(8.0, 8.0));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0x2F, 0xA8, 0x5E));
+    p.drawEllipse(QPointF(11.4, 11.4), 3.9, 3.9);
+    p.setPen(Pen(0xFFFFFFFF, 1.5));
+    p.drawLine(QPointF(11.4, 9.4), QPointF(11.4, 13.4));
+    p.drawLine(QPointF(9.4, 11.4), QPointF(13.4, 11.4));
+}
+void DrawLoadIcon(QPainter& p) {
+    QPainterPath back;
+    back.moveTo(1.5, 3);
+    back.lineTo(6, 3);
+    back.lineTo(7.5, 4.8);
+    back.lineTo(13.5, 4.8);
+    back.lineTo(13.5, 13.5);
+    back.lineTo(1.5, 13.5);
+    back.closeSubpath();
+    p.setPen(Pen(0xFFA9771C, 1.0));
+    p.setBrush(QColor(0xE6, 0xB4, 0x50));
+    p.drawPath(back);
+    QPainterPath front;
+    front.moveTo(3.5, 7.3);
+    front.lineTo(15.2, 7.3);
+    front.lineTo(13.5, 13.5);
+    front.lineTo(1.5, 13.5);
+    front.closeSubpath();
+    p.setBrush(QColor(0xF7, 0xD3, 0x7A));
+    p.drawPath(front);
+}
+void DrawDeleteIcon(QPainter& p) {
+    p.setPen(Pen(0xFF9E2F2A, 1.0));
+    p.setBrush(QColor(0xD9, 0x53, 0x4F));
+    QPainterPath can;
+    can.moveTo(3.5, 5);
+    can.lineTo(12.5, 5);
+    can.lineTo(11.5, 14.5);
+    can.lineTo(4.5, 14.5);
+    can.closeSubpath();
+    p.drawPath(can);
+    p.drawRoundedRect(QRectF(2, 3, 12, 2), 0.8, 0.8);
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(QRectF(6, 1.2, 4, 1.8), 0.6, 0.6);
+    p.setPen(Pen(0xFFF6D3D1, 1.0));
+    for (const double x : {6.2, 8.0, 9.8}) p.drawLine(QPointF(x, 7.2), QPointF(x, 12.5));
+}
+void DrawEjectIcon(QPainter& p) {
+    using namespace palette;
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor::fromRgba(kInk));
+    p.drawPolygon(QPolygonF({QPointF(2, 9.2), QPointF(8, 2.5), QPointF(14, 9.2)}));
+    p.setBrush(QColor::fromRgba(kAccent));
+    p.drawRoundedRect(QRectF(2, 11, 12, 2.8), 0.8, 0.8);
+}
+void DrawRewriteIcon(QPainter& p) {
+    using namespace palette;
+    p.save();
+    p.translate(8, 8);
+    p.rotate(-45);
+    p.setPen(Pen(0xFF8A5A12, 0.9));
+    p.setBrush(QColor(0xF2, 0xA9, 0x3B));
+    p.drawRect(QRectF(-4.5, -2, 8.5, 4));
+    p.setBrush(QColor(0xE8, 0x8F, 0x9A));
+    p.drawRect(QRectF(4, -2, 2.4, 4));
+    p.setBrush(QColor(0xF3, 0xDE, 0xB8));
+    p.drawPolygon(QPolygonF({QPointF(-4.5, -2), QPointF(-7.5, 0), QPointF(-4.5, 2)}));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor::fromRgba(kInk));
+    p.drawPolygon(QPolygonF({QPointF(-6.4, -0.75), QPointF(-7.6, 0), QPointF(-6.4, 0.75)}));
+    p.restore();
+    p.setPen(Pen(kAccent, 1.2));
+    p.drawLine(QPointF(8.5, 14.5), QPointF(14.5, 14.5));
+}
+
+struct MenuIconDrawing {
+    const char* name;
+    void (*draw)(QPainter&);
+};
+
+constexpr MenuIconDrawing kMenuIcons[] = {
+    {"MESSWINDOW", DrawMessageWindowIcon},
+    {"SKIP", DrawSkipIcon},
+    {"AUTOPLAY", DrawAutoPlayIcon},
+    {"SAVE", DrawSaveIcon},
+    {"RETURN", DrawReturnIcon},
+    {"OPTION", DrawOptionIcon},
+    {"LOG", DrawLogIcon},
+    {"SNAP", DrawSnapIcon},
+    {"EXIT", DrawExitIcon},
+    {"NEW", DrawNewIcon},
+    {"LOAD", DrawLoadIcon},
+    {"DELETE", DrawDeleteIcon},
+    {"EJECT", DrawEjectIcon},
+    {"REWRITE", DrawRewriteIcon},
+};
+
+}  // namespace
+
+QImage MenuIcon(const QString& name) {
     QImage image = Transparent(16, 16);
     QPainter p(&image);
     Smooth(p);
-    if (name == "MESSWINDOW") {
-        p.setPen(Pen(kInk, 1.0));
-        p.setBrush(QColor(0xDD, 0xEB, 0xF2));
-        p.drawRoundedRect(QRectF(1.5, 3.5, 13, 9), 2, 2);
-        p.setPen(Pen(kAccent, 1.4));
-        p.drawLine(QPointF(4.2, 6.5), QPointF(11.8, 6.5));
-        p.drawLine(QPointF(4.2, 9.5), QPointF(9.0, 9.5));
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor::fromRgba(kInk));
-        p.drawPolygon(QPolygonF({QPointF(10.6, 8.6), QPointF(12.8, 8.6), QPointF(11.7, 10.4)}));
-    } else if (name == "SKIP") {
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor::fromRgba(kAccent));
-        p.drawPolygon(QPolygonF({QPointF(1.5, 3.5), QPointF(7.5, 8), QPointF(1.5, 12.5)}));
-        p.drawPolygon(QPolygonF({QPointF(7.0, 3.5), QPointF(13.0, 8), QPointF(7.0, 12.5)}));
-        p.setBrush(QColor::fromRgba(kInk));
-        p.drawRect(QRectF(13.0, 3.5, 1.8, 9));
-    } else if (name == "AUTOPLAY") {
-        p.setPen(Pen(kAccent, 1.5));
-        p.setBrush(QColor(0xE4, 0xF5, 0xF8));
-        p.drawEllipse(QPointF(8, 8), 6.3, 6.3);
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor::fromRgba(kInk));
-        p.drawPolygon(QPolygonF({QPointF(6.4, 4.8), QPointF(11.2, 8), QPointF(6.4, 11.2)}));
-    } else if (name == "SAVE") {
-        QPainterPath disk;
-        disk.moveTo(2, 2);
-        disk.lineTo(11.5, 2);
-        disk.lineTo(14, 4.5);
-        disk.lineTo(14, 14);
-        disk.lineTo(2, 14);
-        disk.closeSubpath();
-        p.setPen(Pen(0xFF1F4E86, 1.0));
-        p.setBrush(QColor(0x3C, 0x78, 0xC0));
-        p.drawPath(disk);
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(0xDC, 0xE6, 0xF2));
-        p.drawRect(QRectF(4.5, 2.5, 6, 4));
-        p.setBrush(QColor(0x3C, 0x78, 0xC0));
-        p.drawRect(QRectF(8.3, 3.2, 1.4, 2.6));
-        p.setBrush(QColor(0xFF, 0xFF, 0xFF));
-        p.drawRoundedRect(QRectF(4, 8.5, 8, 5), 0.8, 0.8);
-        p.setPen(Pen(0xFF9AB3D3, 0.9));
-        p.drawLine(QPointF(5.5, 10.3), QPointF(10.5, 10.3));
-        p.drawLine(QPointF(5.5, 12.0), QPointF(10.5, 12.0));
-    } else if (name == "RETURN") {
-        QPainterPath path;
-        path.moveTo(13, 13.5);
-        path.lineTo(13, 9);
-        path.cubicTo(13, 6, 11, 5, 8.5, 5);
-        path.lineTo(4.5, 5);
-        p.setPen(Pen(kAccent, 2.0));
-        p.setBrush(Qt::NoBrush);
-        p.drawPath(path);
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor::fromRgba(kAccent));
-        p.drawPolygon(QPolygonF({QPointF(5.8, 1.4), QPointF(1.2, 5), QPointF(5.8, 8.6)}));
-    } else if (name == "OPTION") {
-        DrawGear(p, QPointF(8, 8), 7.2, 5.2, 2.3, 0xFF56627A);
-    } else if (name == "LOG") {
-        DrawPage(p, QRectF(2.5, 1.5, 11, 13), 0xFFFFFFFF);
-        p.setPen(Pen(kAccent, 1.2));
-        for (int i = 0; i < 4; ++i) {
-            const double y = 5.0 + i * 2.6;
-            p.drawLine(QPointF(4.8, y), QPointF(i == 3 ? 8.5 : 11.2, y));
+    for (const MenuIconDrawing& icon : kMenuIcons) {
+        if (name == QLatin1String(icon.name)) {
+            icon.draw(p);
+            break;
         }
-    } else if (name == "SNAP") {
-        p.setPen(Pen(kInk, 1.0));
-        p.setBrush(QColor(0x4A, 0x56, 0x70));
-        p.drawRoundedRect(QRectF(1.5, 4.5, 13, 9), 2, 2);
-        p.drawRoundedRect(QRectF(5, 2.5, 5, 2.5), 0.8, 0.8);
-        p.setBrush(QColor(0xE8, 0xEE, 0xF6));
-        p.drawEllipse(QPointF(8, 9), 3.3, 3.3);
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor::fromRgba(kAccent));
-        p.drawEllipse(QPointF(8, 9), 1.8, 1.8);
-        p.setBrush(QColor(0xF5, 0xC1, 0x42));
-        p.drawEllipse(QPointF(12.3, 6.6), 0.9, 0.9);
-    } else if (name == "EXIT") {
-        p.setPen(Pen(kInk, 1.0));
-        p.setBrush(QColor(0xE9, 0xE2, 0xD6));
-        p.drawRect(QRectF(2.5, 1.5, 7, 13));
-        p.setBrush(QColor::fromRgba(kInk));
-        p.drawEllipse(QPointF(7.6, 8.5), 0.6, 0.6);
-        p.setPen(Pen(0xFFD0483F, 1.8));
-        p.drawLine(QPointF(7.5, 8), QPointF(12.5, 8));
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(0xD0, 0x48, 0x3F));
-        p.drawPolygon(QPolygonF({QPointF(10.8, 4.8), QPointF(14.6, 8), QPointF(10.8, 11.2)}));
-    } else if (name == "NEW") {
-        DrawPage(p, QRectF(2.5, 1.5, 10, 13), 0xFFFFFFFF);
-        p.setPen(Pen(0xFFB9C3D3, 1.0));
-        p.drawLine(QPointF(4.5, 5.5), QPointF(9.5, 5.5));
-        p.drawLine(QPointF(4.5, 8.0), QPointF(8.0, 8.0));
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(0x2F, 0xA8, 0x5E));
-        p.drawEllipse(QPointF(11.4, 11.4), 3.9, 3.9);
-        p.setPen(Pen(0xFFFFFFFF, 1.5));
-        p.drawLine(QPointF(11.4, 9.4), QPointF(11.4, 13.4));
-        p.drawLine(QPointF(9.4, 11.4), QPointF(13.4, 11.4));
-    } else if (name == "LOAD") {
-        QPainterPath back;
-        back.moveTo(1.5, 3);
-        back.lineTo(6, 3);
-        back.lineTo(7.5, 4.8);
-        back.lineTo(13.5, 4.8);
-        back.lineTo(13.5, 13.5);
-        back.lineTo(1.5, 13.5);
-        back.closeSubpath();
-        p.setPen(Pen(0xFFA9771C, 1.0));
-        p.setBrush(QColor(0xE6, 0xB4, 0x50));
-        p.drawPath(back);
-        QPainterPath front;
-        front.moveTo(3.5, 7.3);
-        front.lineTo(15.2, 7.3);
-        front.lineTo(13.5, 13.5);
-        front.lineTo(1.5, 13.5);
-        front.closeSubpath();
-        p.setBrush(QColor(0xF7, 0xD3, 0x7A));
-        p.drawPath(front);
-    } else if (name == "DELETE") {
-        p.setPen(Pen(0xFF9E2F2A, 1.0));
-        p.setBrush(QColor(0xD9, 0x53, 0x4F));
-        QPainterPath can;
-        can.moveTo(3.5, 5);
-        can.lineTo(12.5, 5);
-        can.lineTo(11.5, 14.5);
-        can.lineTo(4.5, 14.5);
-        can.closeSubpath();
-        p.drawPath(can);
-        p.drawRoundedRect(QRectF(2, 3, 12, 2), 0.8, 0.8);
-        p.setBrush(Qt::NoBrush);
-        p.drawRoundedRect(QRectF(6, 1.2, 4, 1.8), 0.6, 0.6);
-        p.setPen(Pen(0xFFF6D3D1, 1.0));
-        for (const double x : {6.2, 8.0, 9.8}) p.drawLine(QPointF(x, 7.2), QPointF(x, 12.5));
-    } else if (name == "EJECT") {
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor::fromRgba(kInk));
-        p.drawPolygon(QPolygonF({QPointF(2, 9.2), QPointF(8, 2.5), QPointF(14, 9.2)}));
-        p.setBrush(QColor::fromRgba(kAccent));
-        p.drawRoundedRect(QRectF(2, 11, 12, 2.8), 0.8, 0.8);
-    } else if (name == "REWRITE") {
-        p.save();
-        p.translate(8, 8);
-        p.rotate(-45);
-        p.setPen(Pen(0xFF8A5A12, 0.9));
-        p.setBrush(QColor(0xF2, 0xA9, 0x3B));
-        p.drawRect(QRectF(-4.5, -2, 8.5, 4));
-        p.setBrush(QColor(0xE8, 0x8F, 0x9A));
-        p.drawRect(QRectF(4, -2, 2.4, 4));
-        p.setBrush(QColor(0xF3, 0xDE, 0xB8));
-        p.drawPolygon(QPolygonF({QPointF(-4.5, -2), QPointF(-7.5, 0), QPointF(-4.5, 2)}));
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor::fromRgba(kInk));
-        p.drawPolygon(QPolygonF({QPointF(-6.4, -0.75), QPointF(-7.6, 0), QPointF(-6.4, 0.75)}));
-        p.restore();
-        p.setPen(Pen(kAccent, 1.2));
-        p.drawLine(QPointF(8.5, 14.5), QPointF(14.5, 14.5));
     }
     p.end();
     return image;
@@ -345,9 +404,12 @@ QImage Wallpaper() {
             if ((x + y) % 16 == 0) shade -= 5;
             if ((x - y + 64) % 16 == 0) shade -= 5;
             if ((x + y) % 16 == 8 && (x - y + 64) % 16 == 8) shade += 5;
-            shade += static_cast<int>(Hash(static_cast<uint32_t>(x), static_cast<uint32_t>(y), 7) % 5) - 2;
+            shade +=
+                static_cast<int>(Hash(static_cast<uint32_t>(x), static_cast<uint32_t>(y), 7) % 5) -
+                2;
             image.setPixel(x, y,
-                           qRgb(std::clamp(ground.red() + shade, 0, 255), std::clamp(ground.green() + shade, 0, 255),
+                           qRgb(std::clamp(ground.red() + shade, 0, 255),
+                                std::clamp(ground.green() + shade, 0, 255),
                                 std::clamp(ground.blue() + shade + 1, 0, 255)));
         }
     }
@@ -397,7 +459,8 @@ QImage TitlePicture() {
     p.drawText(QPointF(80, 68), QStringLiteral("visual novel engine"));
     p.setPen(QColor(0x8C, 0x98, 0xAE));
     p.setFont(UiFont(11));
-    p.drawText(QRectF(0, h - 20, w - 10, 16), Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("0.1.0"));
+    p.drawText(QRectF(0, h - 20, w - 10, 16), Qt::AlignRight | Qt::AlignVCenter,
+               QStringLiteral("0.1.0"));
     p.end();
     return image.convertToFormat(QImage::Format_RGB32);
 }
@@ -489,7 +552,8 @@ QImage DialogButton(bool ok, bool pressed) {
     p.drawRoundedRect(body, 8, 8);
     if (!pressed) {
         p.setPen(QPen(QColor(255, 255, 255, ok ? 70 : 200), 1.0));
-        p.drawLine(QPointF(body.left() + 8, body.top() + 1.5), QPointF(body.right() - 8, body.top() + 1.5));
+        p.drawLine(QPointF(body.left() + 8, body.top() + 1.5),
+                   QPointF(body.right() - 8, body.top() + 1.5));
     }
     p.setPen(text);
     p.setFont(UiFont(15, ok ? QFont::Bold : QFont::Normal));
@@ -667,15 +731,16 @@ QImage GalleryButton(const QString& kind, bool pressed) {
         glyph.moveTo(25, cy - 5);
         glyph.lineTo(15, cy + 5);
     }
-    p.setPen(QPen(pressed ? ink : QColor::fromRgb(palette::kAccentLight), 2.2, Qt::SolidLine, Qt::RoundCap,
-                  Qt::RoundJoin));
+    p.setPen(QPen(pressed ? ink : QColor::fromRgb(palette::kAccentLight), 2.2, Qt::SolidLine,
+                  Qt::RoundCap, Qt::RoundJoin));
     p.setBrush(Qt::NoBrush);
     p.drawPath(glyph);
     QFont font = UiFont(14, QFont::Bold);
     font.setLetterSpacing(QFont::AbsoluteSpacing, 1.5);
     p.setFont(font);
     p.setPen(ink);
-    const QRectF textRect = kind == "NEXT" ? body.adjusted(8, 0, -24, 0) : body.adjusted(24, 0, -8, 0);
+    const QRectF textRect =
+        kind == "NEXT" ? body.adjusted(8, 0, -24, 0) : body.adjusted(24, 0, -8, 0);
     p.drawText(textRect.translated(0, 0.5), Qt::AlignCenter, label);
     p.end();
     return image;
@@ -688,15 +753,19 @@ QByteArray AboutDocument() {
     std::string rtf;
     rtf += "{\\rtf1\\ansi\\ansicpg932\\deff0\\deflang1041";
     rtf += "{\\fonttbl{\\f0\\fswiss\\fcharset128 Sans;}}";
-    rtf += "{\\colortbl;\\red42\\green157\\blue181;\\red47\\green58\\blue82;\\red110\\green120\\blue140;}\n";
+    rtf +=
+        "{\\colortbl;\\red42\\green157\\blue181;\\red47\\green58\\blue82;"
+        "\\red110\\green120\\blue140;}\n";
     rtf += "\\viewkind4\\uc1\\pard\\f0\\fs36\\b\\cf1 velmor\\b0\\fs20\\cf2\\par\n";
     rtf += RtfText(QString::fromUtf8("ビジュアルノベル・アドベンチャーゲームエンジン")) + "\\par\n";
     rtf += RtfText(QString::fromUtf8("バージョン 0.1.0.0")) + "\\par\n\\par\n";
+    rtf +=
+        RtfText(QString::fromUtf8(
+            "シナリオスクリプトに書かれた物語を、背景・立ち絵・メッセージ・音楽・効果音・ボイス・"
+            "ムービーとともに再生します。")) +
+        "\\par\n";
     rtf += RtfText(QString::fromUtf8(
-               "シナリオスクリプトに書かれた物語を、背景・立ち絵・メッセージ・音楽・効果音・ボイス・"
-               "ムービーとともに再生します。")) +
-           "\\par\n";
-    rtf += RtfText(QString::fromUtf8("セーブとロード、メッセージ履歴、CGモード、シーン回想にも対応しています。")) +
+               "セーブとロード、メッセージ履歴、CGモード、シーン回想にも対応しています。")) +
            "\\par\n\\par\n";
     rtf += "\\cf3\\fs18 " +
            RtfText(QString::fromUtf8("このライブラリの画像・パターン・文書は、すべて velmor "
