@@ -1,8 +1,8 @@
 #pragma once
 // The media control interface's CD audio device: devices opened by alias on a drive, time in
 // tracks, minutes, seconds and frames (TMSF: track in the low byte), play with a completion
-// notification. CdAudio::Current() is the host's (a disc in a drive, or ripped track files)
-// unless a test installs a FakeCdAudio.
+// notification. CdAudio::Current() is the installed driver: the game window's HostCdAudio (a
+// disc in a drive, or ripped track files), a test's FakeCdAudio, or none (no drive at all).
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -37,7 +37,8 @@ public:
     virtual void SetVolume(int32_t /*attenuation*/) {}
 
     static CdAudio& Current();
-    // Installs a device driver (not owned); nullptr restores the host's.
+    static bool Installed();
+    // Installs a device driver (not owned); nullptr leaves none.
     static void SetCurrent(CdAudio* cdAudio);
 
     static constexpr uint32_t Tmsf(int track, int minutes = 0, int seconds = 0, int frames = 0) {

@@ -13,6 +13,21 @@ namespace platform {
 namespace {
 CdAudio* g_Current = nullptr;
 
+// What plays when no driver is installed: no drive, so the game goes on without CD music.
+class NoCdAudio final : public CdAudio {
+public:
+    uint32_t Open(const std::string&, int) override { return 0; }
+    bool Close(uint32_t) override { return false; }
+    bool SetTimeFormat(uint32_t, int) override { return false; }
+    bool TrackCount(uint32_t, int&) override { return false; }
+    bool Position(uint32_t, uint32_t&) override { return false; }
+    bool Play(uint32_t, uint32_t, uint32_t, Notify) override { return false; }
+    bool Stop(uint32_t) override { return false; }
+    bool Pause(uint32_t) override { return false; }
+    bool Resume(uint32_t, Notify) override { return false; }
+    bool Seek(uint32_t, uint32_t) override { return false; }
+};
+
 // "trackNN.ogg", ".wav" or ".flac" in any letter case: NN, or 0 for any other name.
 int TrackNumberOf(const std::string& name) {
     std::string lower;
@@ -29,7 +44,12 @@ int TrackNumberOf(const std::string& name) {
 
 CdAudio& CdAudio::Current() {
     if (g_Current) return *g_Current;
-    return HostCdAudio::Instance();
+    static NoCdAudio none;
+    return none;
+}
+
+bool CdAudio::Installed() {
+    return g_Current != nullptr;
 }
 
 void CdAudio::SetCurrent(CdAudio* cdAudio) {
@@ -38,11 +58,6 @@ void CdAudio::SetCurrent(CdAudio* cdAudio) {
 
 HostCdAudio::HostCdAudio() = default;
 HostCdAudio::~HostCdAudio() = default;
-
-HostCdAudio& HostCdAudio::Instance() {
-    static HostCdAudio host;
-    return host;
-}
 
 void HostCdAudio::SetTrackFolder(const std::string& folder) {
     m_TrackFolder = folder;

@@ -1,7 +1,8 @@
 #pragma once
 // The host's CD audio: a drive's disc read as digital audio when it holds audio tracks,
 // otherwise the game's ripped tracks ("trackNN.ogg", ".wav" or ".flac" in its CD folder).
-// Both play through the mixer the sound player opened.
+// Both play through the mixer the sound player opened. The game window owns one and installs
+// it as the current driver.
 #include <map>
 #include <memory>
 #include <mutex>
@@ -18,7 +19,6 @@ class HostCdAudio : public CdAudio {
 public:
     HostCdAudio();
     ~HostCdAudio() override;
-    static HostCdAudio& Instance();
 
     // The folder of ripped tracks (engine path); empty for none.
     void SetTrackFolder(const std::string& folder);

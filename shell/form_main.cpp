@@ -109,7 +109,13 @@ TFormMain::TFormMain(TServices services)
     : QWidget(nullptr),
       m_Services(services),
       m_App(std::make_unique<TyxApplication>(*services.boxes)),
-      m_Pictures(std::make_unique<TVelmorPictureDecoder>()) {
+      m_Pictures(std::make_unique<TVelmorPictureDecoder>()),
+      m_HostCd(std::make_unique<platform::HostCdAudio>()) {
+    // A driver installed before the window (a test's) stays in force.
+    if (!platform::CdAudio::Installed()) {
+        platform::CdAudio::SetCurrent(m_HostCd.get());
+        m_HostCdInstalled = true;
+    }
     setWindowTitle("velmor");
     setMinimumSize(320, 240);
     resize(312, 213);
@@ -227,6 +233,7 @@ void TFormMain::SetActionImages() {
 
 TFormMain::~TFormMain() {
     Shutdown();
+    if (m_HostCdInstalled) platform::CdAudio::SetCurrent(nullptr);
 }
 
 // An archive's data file is read where the game's folders allow it, or below its index (the
@@ -422,7 +429,7 @@ void TFormMain::SetProjectIcon() {
 void TFormMain::ConnectEngineServices() {
     TyxApplication& app = *m_App;
     // 15. CD control.
-    platform::HostCdAudio::Instance().SetTrackFolder(m_Engine->CD().TrackFolder());
+    m_HostCd->SetTrackFolder(m_Engine->CD().TrackFolder());
     TVelmor::THooks& hooks = m_Engine->Hooks();
     hooks.cdControl = [this](TCDRequest request) { CDControl(request); };
     m_Engine->CD().Request(TCDRequest::Open);
@@ -437,7 +444,7 @@ void TFormMain::ConnectEngineServices() {
     }
     // CD music plays through the same device.
     if (platform::Mixer* mixer = channels.Player().Device())
-        platform::HostCdAudio::Instance().SetMixer(mixer->shared_from_this());
+        m_HostCd->SetMixer(mixer->shared_from_this());
     ApplyCDVolume();
     // 17. The video player, over the whole window while a movie plays.
     m_Avi = new TyxAvi(this, *m_Services.clock);

@@ -35,6 +35,7 @@ class TyxBCLManager;
 class TyxApplication;
 class TyxPictureDecoder;
 namespace platform {
+class HostCdAudio;
 class Clock;
 class Joystick;
 class MessageBox;
@@ -224,6 +225,10 @@ private:
     std::unique_ptr<TyxApplication> m_App;
     std::unique_ptr<TyxPictureDecoder> m_Pictures;
     std::unique_ptr<TyxBCLManager> m_Manager;
+    // The host's CD audio, the current driver unless one was installed before this window;
+    // it outlives the engine, which stops and closes its devices.
+    std::unique_ptr<platform::HostCdAudio> m_HostCd;
+    bool m_HostCdInstalled = false;
     const int m_SysMenuCommand = 10;
     const uint8_t m_PixelFormat = 7;
     bool m_JoystickPresent = false;
