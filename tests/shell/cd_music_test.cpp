@@ -5,6 +5,8 @@
 #include <QApplication>
 
 #include "engine/velmor.h"
+#include "engine/velmor_snapshot.h"
+#include "engine/velmor_sound_channels.h"
 #include "platform/cd_audio.h"
 #include "platform/clock.h"
 #include "platform/fake_cd_audio.h"
@@ -13,54 +15,29 @@
 #include "platform/test_message_responder.h"
 #include "platform/virtual_clock.h"
 #include "resources/sjis_text.h"
-#include "engine/velmor_snapshot.h"
-#include "engine/velmor_sound_channels.h"
 #include "shell/form_main.h"
 #include "sound/cd_audio.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/game_window_test.h"
 
 namespace {
 
 using platform::CdAudio;
 using platform::FakeCdAudio;
 
-class CdMusicTest : public ::testing::Test {
+class CdMusicTest : public GameWindowTest {
 protected:
     void SetUp() override {
-        platform::MessageBox::SetCurrent(&m_Boxes);
-        platform::Clock::SetCurrent(&m_Clock);
+        GameWindowTest::SetUp();
         CdAudio::SetCurrent(&m_Drive);
-        m_SavedFolder = platform::FileSystem::CurrentFolder();
         m_Drive.SetDisc({75 * 10, 75 * 20, 75 * 30, 75 * 40, 75 * 50});
         m_Dir.WriteSjis("game.vsc",
                         "<velmor>\nStartScript=start.txt\n</velmor>\n"
                         "<Sound>\nCDRomDrive=vol:NOSUCHDISC\n</Sound>\n");
+        std::filesystem::remove(m_Dir.Path() / "game.vss");
     }
     void TearDown() override {
-        if (m_Form) m_Form->close();
-        m_Form.reset();
-        platform::FileSystem::SetCurrentFolder(m_SavedFolder);
+        GameWindowTest::TearDown();
         CdAudio::SetCurrent(nullptr);
-        platform::Clock::SetCurrent(nullptr);
-        platform::MessageBox::SetCurrent(nullptr);
-    }
-    TVelmor& Start(const std::string& script) {
-        m_Dir.WriteSjis("start.txt", script);
-        m_Form = std::make_unique<TFormMain>();
-        m_Form->SetExternalDriver(true);
-        EXPECT_TRUE(
-            m_Form->FormCreate({platform::FileSystem::FromHostPath(m_Dir.Str() + "game.vsc")}));
-        Settle();
-        return *m_Form->Engine();
-    }
-    void Settle() {
-        for (int i = 0; i < 200 && m_Form->Engine(); ++i) {
-            uint32_t deadline;
-            const auto rest = m_Form->NextRest(deadline);
-            if (rest == TFormMain::Rest::Input) return;
-            if (rest == TFormMain::Rest::Deadline) m_Clock.Advance(deadline - m_Clock.TickCount());
-            m_Form->IdlePass();
-        }
     }
     void Confirm() {
         m_Form->DeliverInput(TInputCode::Confirm, -1, -1);
@@ -73,14 +50,7 @@ protected:
         return out;
     }
 
-    TempFolder m_Dir;
-    TempFolder m_Home;
-    ScopedDataHome m_DataHome{m_Home.Str()};
-    platform::TestMessageResponder m_Boxes;
-    platform::VirtualClock m_Clock{5000};
     FakeCdAudio m_Drive;
-    std::string m_SavedFolder;
-    std::unique_ptr<TFormMain> m_Form;
 };
 
 TEST_F(CdMusicTest, RippedTracksStandInForTheDriveAndATrackThatEndsPlaysAgain) {

@@ -20,68 +20,22 @@
 #include "save/form_save.h"
 #include "shell/display_image.h"
 #include "shell/form_main.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/game_window_test.h"
 #include "windows/form_info.h"
 #include "windows/form_log.h"
 #include "windows/form_option.h"
 
 namespace {
 
-class FormInputTest : public ::testing::Test {
+class FormInputTest : public GameWindowTest {
 protected:
     void SetUp() override {
-        platform::MessageBox::SetCurrent(&m_Boxes);
-        platform::Clock::SetCurrent(&m_Clock);
-        platform::Joystick::SetCurrent(&m_Joy);
-        m_Joy.devices = 0;
-        m_SavedFolder = platform::FileSystem::CurrentFolder();
-        m_Dir.WriteSjis("game.vsc",
-                        "<velmor>\nTitle=灯台\nStartScript=start.txt\n</velmor>\n"
-                        "<Screen>\nWidth=160\nHeight=120\n</Screen>\n");
+        GameWindowTest::SetUp();
         m_Dir.WriteSjis("start.txt", "一\n二\n三\n四\n五\n");
-        State("");
     }
-    void TearDown() override {
-        platform::FileSystem::SetCurrentFolder(m_SavedFolder);
-        platform::Joystick::SetCurrent(nullptr);
-        platform::Clock::SetCurrent(nullptr);
-        platform::MessageBox::SetCurrent(nullptr);
-    }
-    void State(const std::string& extra) {
-        m_Dir.WriteSjis("game.vss",
-                        "<SystemState>\nMessageAnimation=0\n" + extra + "</SystemState>\n");
-    }
-    bool Start(TFormMain& form) {
-        form.SetExternalDriver(true);
-        return form.FormCreate({platform::FileSystem::FromHostPath(m_Dir.Str() + "game.vsc")});
-    }
-    // Idle passes until the game waits for the player.
-    void Settle(TFormMain& form) {
-        for (int i = 0; i < 200 && form.Engine(); ++i) {
-            uint32_t deadline;
-            const auto rest = form.NextRest(deadline);
-            if (rest == TFormMain::Rest::Input) return;
-            if (rest == TFormMain::Rest::Deadline) m_Clock.Advance(deadline - m_Clock.TickCount());
-            form.IdlePass();
-        }
-    }
-    void Key(TFormMain& form, QEvent::Type type, int key, Qt::KeyboardModifiers mods = {},
-             bool repeat = false) {
-        QKeyEvent e(type, key, mods, QString(), repeat);
-        QApplication::sendEvent(&form, &e);
-    }
-    static QAction* Act(TFormMain& form, const char* name) {
-        return form.findChild<QAction*>(name);
-    }
+    void State(const std::string& extra) const { WriteState("MessageAnimation=0\n" + extra); }
+    bool Start(TFormMain& form) const { return Open(form); }
     int Line(TFormMain& form) { return form.Engine()->Script().Position().Line; }
-
-    TempFolder m_Dir;
-    TempFolder m_Home;
-    ScopedDataHome m_DataHome{m_Home.Str()};
-    platform::TestMessageResponder m_Boxes;
-    platform::VirtualClock m_Clock{5000};
-    platform::FakeJoystick m_Joy;
-    std::string m_SavedFolder;
 };
 
 TEST_F(FormInputTest, ActionsCarryTheirCaptionsShortcutsPicturesAndMenuOrder) {

@@ -19,29 +19,17 @@
 #include "resources/sjis_text.h"
 #include "shell/display_image.h"
 #include "shell/form_main.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/game_window_test.h"
 
 namespace {
 
-class FormLoopTest : public ::testing::Test {
+class FormLoopTest : public GameWindowTest {
 protected:
     void SetUp() override {
-        platform::MessageBox::SetCurrent(&m_Boxes);
-        platform::Clock::SetCurrent(&m_Clock);
-        m_SavedFolder = platform::FileSystem::CurrentFolder();
-        m_Dir.WriteSjis("game.vsc",
-                        "<velmor>\nTitle=灯台\nStartScript=start.txt\n</velmor>\n"
-                        "<Screen>\nWidth=160\nHeight=120\n</Screen>\n");
-        m_Dir.WriteSjis("game.vss", "<SystemState>\nMessageAnimationSpeed=30\n</SystemState>\n");
+        GameWindowTest::SetUp();
+        WriteState("MessageAnimationSpeed=30\n");
     }
-    void TearDown() override {
-        platform::FileSystem::SetCurrentFolder(m_SavedFolder);
-        platform::Clock::SetCurrent(nullptr);
-        platform::MessageBox::SetCurrent(nullptr);
-    }
-    std::vector<std::string> Project() const {
-        return {platform::FileSystem::FromHostPath(m_Dir.Str() + "game.vsc")};
-    }
+    std::vector<std::string> Projects() const { return {Project()}; }
     // Idle passes until the loop rests; time moves on to any deadline it rests for.
     void RunUntilInput(TFormMain& form) {
         for (int i = 0; i < 1000 && form.IdleHandlerInstalled(); ++i) {
@@ -55,21 +43,15 @@ protected:
             form.IdlePass();
         }
     }
-
-    TempFolder m_Dir;
-    TempFolder m_Home;
-    ScopedDataHome m_DataHome{m_Home.Str()};
-    platform::TestMessageResponder m_Boxes;
-    platform::VirtualClock m_Clock{5000};
-    std::string m_SavedFolder;
 };
 
 // Each revealed piece is shown by its box alone; at the end of a reveal that wrapped lines,
 // with outline and smooth text on and off, the window shows exactly the composed screen.
 TEST_F(FormLoopTest, APieceAtATimeEndsShowingTheWholeScreen) {
     // Large enough for the built-in message window to hold its text on the screen.
-    m_Dir.WriteSjis("game.vsc", "<velmor>\nTitle=灯台\nStartScript=start.txt\n</velmor>\n"
-                                "<Screen>\nWidth=800\nHeight=600\n</Screen>\n");
+    m_Dir.WriteSjis("game.vsc",
+                    "<velmor>\nTitle=灯台\nStartScript=start.txt\n</velmor>\n"
+                    "<Screen>\nWidth=800\nHeight=600\n</Screen>\n");
     for (const char* smooth : {"0", "1"}) {
         SCOPED_TRACE(smooth);
         m_Dir.WriteSjis("game.vss", std::string("<SystemState>\nMessageAnimationSpeed=30\n"
@@ -78,7 +60,7 @@ TEST_F(FormLoopTest, APieceAtATimeEndsShowingTheWholeScreen) {
         m_Dir.WriteSjis("start.txt",
                         "灯台の明かりが、遠くの海を照らしている。波は静かで、夜は長い。\n次\n");
         TFormMain form;
-        ASSERT_TRUE(form.FormCreate(Project()));
+        ASSERT_TRUE(form.FormCreate(Projects()));
         RunUntilInput(form);
         ASSERT_EQ(form.Engine()->Script().Position().Line, 0);
         const QImage shown = form.ImgPrim()->Image().convertToFormat(QImage::Format_RGB32);
@@ -93,7 +75,7 @@ TEST_F(FormLoopTest, APieceAtATimeEndsShowingTheWholeScreen) {
 TEST_F(FormLoopTest, RestsUntilTheRevealDeadlineOrAnInput) {
     m_Dir.WriteSjis("start.txt", "あい\n次\n");
     TFormMain form;
-    ASSERT_TRUE(form.FormCreate(Project()));
+    ASSERT_TRUE(form.FormCreate(Projects()));
     EXPECT_TRUE(form.IdleRunning());
     form.IdlePass();  // the message line
     form.IdlePass();  // the first reveal step
@@ -115,7 +97,7 @@ TEST_F(FormLoopTest, RestsUntilTheRevealDeadlineOrAnInput) {
 TEST_F(FormLoopTest, APassNeverRunsInsideAnother) {
     m_Dir.WriteSjis("start.txt", "; note\n; note\n一\n");
     TFormMain form;
-    ASSERT_TRUE(form.FormCreate(Project()));
+    ASSERT_TRUE(form.FormCreate(Projects()));
     uint64_t inner = 0, outer = 0;
     form.Engine()->Hooks().variablesChanged = [&] {
         outer = form.Engine()->Interpreter().LinesRun();
@@ -131,7 +113,7 @@ TEST_F(FormLoopTest, APassNeverRunsInsideAnother) {
 TEST_F(FormLoopTest, AFatalErrorShowsTwoBoxesThenShutsDownWritingTheState) {
     m_Dir.WriteSjis("start.txt", "#first\n*jump second\n#second\n*jump nowhere\n");
     TFormMain form;
-    ASSERT_TRUE(form.FormCreate(Project()));
+    ASSERT_TRUE(form.FormCreate(Projects()));
     RunUntilInput(form);
     EXPECT_FALSE(form.IdleHandlerInstalled());
     EXPECT_FALSE(form.IdlePass());
@@ -152,7 +134,7 @@ TEST_F(FormLoopTest, AFatalErrorShowsTwoBoxesThenShutsDownWritingTheState) {
 TEST_F(FormLoopTest, MouseAndWheelConfirmAtTheirPositions) {
     m_Dir.WriteSjis("start.txt", "一\n二\n三\n");
     TFormMain form;
-    ASSERT_TRUE(form.FormCreate(Project()));
+    ASSERT_TRUE(form.FormCreate(Projects()));
     RunUntilInput(form);
     std::vector<std::pair<int, int>> seen;
     struct Recorder : TVelmorGameMode {
@@ -188,7 +170,7 @@ namespace {
 TEST_F(FormLoopTest, ClosingDuringAnEffectWaitsForItToFinish) {
     m_Dir.WriteSjis("start.txt", "*in fade\nおわり\n");
     TFormMain form;
-    ASSERT_TRUE(form.FormCreate(Project()));
+    ASSERT_TRUE(form.FormCreate(Projects()));
     // The close arrives while the effect lets window messages through between its frames.
     bool closeSeen = false;
     QTimer::singleShot(0, &form, [&] {

@@ -21,44 +21,17 @@
 #include "resources/engine_key.h"
 #include "resources/sjis_text.h"
 #include "shell/form_main.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/game_window_test.h"
 #include "windows/form_info.h"
 
 namespace {
 
-class InfoWindowTest : public ::testing::Test {
+class InfoWindowTest : public GameWindowTest {
 protected:
-    void SetUp() override {
-        platform::MessageBox::SetCurrent(&m_Boxes);
-        platform::Clock::SetCurrent(&m_Clock);
-        m_SavedFolder = platform::FileSystem::CurrentFolder();
-        m_Dir.WriteSjis("game.vss", "<SystemState>\nMessageAnimation=0\n</SystemState>\n");
-    }
-    void TearDown() override {
-        if (m_Form) m_Form->close();
-        m_Form.reset();
-        platform::FileSystem::SetCurrentFolder(m_SavedFolder);
-        platform::Clock::SetCurrent(nullptr);
-        platform::MessageBox::SetCurrent(nullptr);
-    }
     TFormInfo& Start(const std::string& script, bool developer, const std::string& project = "") {
-        m_Dir.WriteSjis("game.vsc",
-                        "<velmor>\nTitle=灯台\nStartScript=start.txt\n</velmor>\n"
-                        "<Screen>\nWidth=160\nHeight=120\n</Screen>\n" +
-                            project);
-        m_Dir.WriteSjis("start.txt", script);
+        WriteProject(project);
         if (developer) m_Dir.WriteBytes(platform::SjisToUtf8(EngineKeyText()), "");
-        m_Form = std::make_unique<TFormMain>();
-        m_Form->SetExternalDriver(true);
-        EXPECT_TRUE(
-            m_Form->FormCreate({platform::FileSystem::FromHostPath(m_Dir.Str() + "game.vsc")}));
-        for (int i = 0; i < 200 && m_Form->Engine(); ++i) {
-            uint32_t deadline;
-            const auto rest = m_Form->NextRest(deadline);
-            if (rest == TFormMain::Rest::Input) break;
-            if (rest == TFormMain::Rest::Deadline) m_Clock.Advance(deadline - m_Clock.TickCount());
-            m_Form->IdlePass();
-        }
+        GameWindowTest::Start(script);
         return *m_Form->FormInfo();
     }
     static std::string Cell(TFormInfo& info, int row, int column) {
@@ -69,14 +42,6 @@ protected:
         info.m_SGVariable->setItem(row, 0, new QTableWidgetItem(QString::fromUtf8(name)));
         info.m_SGVariable->setItem(row, 1, new QTableWidgetItem(QString::fromUtf8(value)));
     }
-
-    TempFolder m_Dir;
-    TempFolder m_Home;
-    ScopedDataHome m_DataHome{m_Home.Str()};
-    platform::TestMessageResponder m_Boxes;
-    platform::VirtualClock m_Clock{5000};
-    std::string m_SavedFolder;
-    std::unique_ptr<TFormMain> m_Form;
 };
 
 TEST_F(InfoWindowTest, AboutTextsComeFromTheLibraryAndTheGame) {

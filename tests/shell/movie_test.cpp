@@ -19,7 +19,7 @@ extern "C" {
 #include "resources/sjis_text.h"
 #include "shell/form_main.h"
 #include "shell/yx_avi.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/game_window_test.h"
 
 namespace {
 
@@ -74,57 +74,21 @@ bool WriteMovie(const std::string& path) {
     return true;
 }
 
-class MovieTest : public ::testing::Test {
+class MovieTest : public GameWindowTest {
 protected:
     void SetUp() override {
-        platform::MessageBox::SetCurrent(&m_Boxes);
-        platform::Clock::SetCurrent(&m_Clock);
-        m_SavedFolder = platform::FileSystem::CurrentFolder();
+        GameWindowTest::SetUp();
         ASSERT_TRUE(WriteMovie(m_Dir.Str() + "movie.avi"));
         m_Dir.WriteBytes("broken.avi", "RIFF....AVI LIST not really a movie");
-        m_Dir.WriteSjis("game.vss", "<SystemState>\nMessageAnimation=0\n</SystemState>\n");
         m_Dir.WriteSjis("game.vsc",
                         "<velmor>\nStartScript=start.txt\n</velmor>\n"
                         "<Screen>\nWidth=160\nHeight=120\n</Screen>\n");
-    }
-    void TearDown() override {
-        if (m_Form) m_Form->close();
-        m_Form.reset();
-        platform::FileSystem::SetCurrentFolder(m_SavedFolder);
-        platform::Clock::SetCurrent(nullptr);
-        platform::MessageBox::SetCurrent(nullptr);
-    }
-    TVelmor& Start(const std::string& script) {
-        m_Dir.WriteSjis("start.txt", script);
-        m_Form = std::make_unique<TFormMain>();
-        m_Form->SetExternalDriver(true);
-        EXPECT_TRUE(
-            m_Form->FormCreate({platform::FileSystem::FromHostPath(m_Dir.Str() + "game.vsc")}));
-        Settle();
-        return *m_Form->Engine();
-    }
-    void Settle() {
-        for (int i = 0; i < 200 && m_Form->Engine(); ++i) {
-            uint32_t deadline;
-            const auto rest = m_Form->NextRest(deadline);
-            if (rest == TFormMain::Rest::Input) return;
-            if (rest == TFormMain::Rest::Deadline) m_Clock.Advance(deadline - m_Clock.TickCount());
-            m_Form->IdlePass();
-        }
     }
     // The grey of the picture on show (0 before any).
     int Shown() {
         return m_Form->Avi()->Frame().isNull() ? 0 : qGray(m_Form->Avi()->Frame().pixel(5, 5));
     }
     std::string Message() { return platform::SjisToUtf8(m_Form->Engine()->Message().Text()); }
-
-    TempFolder m_Dir;
-    TempFolder m_Home;
-    ScopedDataHome m_DataHome{m_Home.Str()};
-    platform::TestMessageResponder m_Boxes;
-    platform::VirtualClock m_Clock{5000};
-    std::string m_SavedFolder;
-    std::unique_ptr<TFormMain> m_Form;
 };
 
 TEST_F(MovieTest, AMoviePlaysOnTheGameClockAndTheScriptGoesOnAfterItsEnd) {

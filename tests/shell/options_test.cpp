@@ -22,70 +22,38 @@
 #include "sound/ds_play_thread.h"
 #include "sound/ds_player.h"
 #include "tests/sound/sound_fixtures.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/game_window_test.h"
 #include "windows/form_option.h"
 
 namespace {
 
 using platform::MessageAnswer;
 
-class OptionsTest : public ::testing::Test {
+class OptionsTest : public GameWindowTest {
 protected:
     void SetUp() override {
-        platform::MessageBox::SetCurrent(&m_Boxes);
-        platform::Clock::SetCurrent(&m_Clock);
-        m_SavedFolder = platform::FileSystem::CurrentFolder();
-        m_Dir.WriteSjis("game.vsc",
-                        "<velmor>\nTitle=灯台\nStartScript=start.txt\n</velmor>\n"
-                        "<Screen>\nWidth=160\nHeight=120\n</Screen>\n");
-        m_Dir.WriteSjis("start.txt", "*bgm music.wav\n一\n二\n");
+        GameWindowTest::SetUp();
         const auto wave = fixtures::MakeWave(fixtures::Bytes16(std::vector<int16_t>(44100, 1000)));
         m_Dir.WriteBytes("music.wav", std::string(wave.begin(), wave.end()));
-        m_Dir.WriteSjis("game.vss",
-                        "<SystemState>\nMessageAnimation=1\n"
-                        "MessageAnimationSpeed=47\nFontName=存在しない書体\n"
-                        "</SystemState>\n");
-        m_Form.SetExternalDriver(true);
-        ASSERT_TRUE(
-            m_Form.FormCreate({platform::FileSystem::FromHostPath(m_Dir.Str() + "game.vsc")}));
-        for (int i = 0; i < 200 && m_Form.Engine(); ++i) {
-            uint32_t deadline;
-            const auto rest = m_Form.NextRest(deadline);
-            if (rest == TFormMain::Rest::Input) break;
-            if (rest == TFormMain::Rest::Deadline) m_Clock.Advance(deadline - m_Clock.TickCount());
-            m_Form.IdlePass();
-        }
-    }
-    void TearDown() override {
-        m_Form.close();
-        platform::FileSystem::SetCurrentFolder(m_SavedFolder);
-        platform::Clock::SetCurrent(nullptr);
-        platform::MessageBox::SetCurrent(nullptr);
+        WriteState("MessageAnimation=1\nMessageAnimationSpeed=47\nFontName=存在しない書体\n");
+        Start("*bgm music.wav\n一\n二\n");
     }
     void WithDialog(const std::function<void(TFormOption&)>& run) {
-        m_Form.SetOptionDialogDriver(run);
-        m_Form.findChild<QAction*>("m_ActSystemOption")->trigger();
+        m_Form->SetOptionDialogDriver(run);
+        m_Form->findChild<QAction*>("m_ActSystemOption")->trigger();
     }
     // The music slot's attenuation in hundredths of a decibel.
     int32_t MusicLevel() {
-        TyxDSPlayer* player = &m_Form.Engine()->Channels().Player();
+        TyxDSPlayer* player = &m_Form->Engine()->Channels().Player();
         if (!player->Slot(0) || !player->Slot(0)->Buffer()) return 1;
         int32_t level = 1;
         player->Slot(0)->Buffer()->GetVolume(&level);
         return level;
     }
-
-    TempFolder m_Dir;
-    TempFolder m_Home;
-    ScopedDataHome m_DataHome{m_Home.Str()};
-    platform::TestMessageResponder m_Boxes;
-    platform::VirtualClock m_Clock{5000};
-    std::string m_SavedFolder;
-    TFormMain m_Form{TFormMain::TServices{&m_Clock, &m_Boxes, &platform::Joystick::Current()}};
 };
 
 TEST_F(OptionsTest, VolumesAreHeardAtOnceAndCancelOrEscapeBringsThemBack) {
-    if (!m_Form.Engine()->Channels().Player().Device()) GTEST_SKIP() << "no sound device";
+    if (!m_Form->Engine()->Channels().Player().Device()) GTEST_SKIP() << "no sound device";
     ASSERT_EQ(MusicLevel(), 0);
     int32_t during = 1;
     WithDialog([&](TFormOption& d) {
@@ -95,7 +63,7 @@ TEST_F(OptionsTest, VolumesAreHeardAtOnceAndCancelOrEscapeBringsThemBack) {
     });
     EXPECT_EQ(during, -10000);
     EXPECT_EQ(MusicLevel(), 0);
-    EXPECT_EQ(m_Form.Engine()->SystemState().BGMVolume, 10);
+    EXPECT_EQ(m_Form->Engine()->SystemState().BGMVolume, 10);
 
     WithDialog([&](TFormOption& d) {
         d.m_TBVolumes[0]->setValue(3);
@@ -107,12 +75,12 @@ TEST_F(OptionsTest, VolumesAreHeardAtOnceAndCancelOrEscapeBringsThemBack) {
         d.m_TBVolumes[0]->setValue(5);
         d.Ok();
     });
-    EXPECT_EQ(m_Form.Engine()->SystemState().BGMVolume, 5);
+    EXPECT_EQ(m_Form->Engine()->SystemState().BGMVolume, 5);
     EXPECT_EQ(MusicLevel(), TyxDSPlayer::VolumeToAttenuation(50));
 }
 
 TEST_F(OptionsTest, SpeedFontAndTheTextSettingsTakeEffectOnOk) {
-    TVelmorSystemState& state = m_Form.Engine()->SystemState();
+    TVelmorSystemState& state = m_Form->Engine()->SystemState();
     WithDialog([](TFormOption& d) {
         EXPECT_EQ(d.m_TBMessageAnimation->value(), 4);
         EXPECT_TRUE(d.m_TBMessageAnimation->isEnabled());
@@ -150,8 +118,8 @@ TEST_F(OptionsTest, FullScreenIsAskedForAndNoKeepsTheWindow) {
     });
     ASSERT_EQ(m_Boxes.Records().size(), 1u);
     EXPECT_EQ(platform::SjisToUtf8(m_Boxes.Records()[0].caption), "フルスクリーン確認");
-    EXPECT_TRUE(m_Form.Engine()->SystemState().WindowMode);
-    EXPECT_FALSE(m_Form.isFullScreen());
+    EXPECT_TRUE(m_Form->Engine()->SystemState().WindowMode);
+    EXPECT_FALSE(m_Form->isFullScreen());
 }
 
 }  // namespace

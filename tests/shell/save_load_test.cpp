@@ -20,54 +20,29 @@
 #include "save/form_save.h"
 #include "save/form_save_data.h"
 #include "shell/form_main.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/game_window_test.h"
 
 namespace {
 
 using platform::MessageAnswer;
 
-class SaveLoadTest : public ::testing::Test {
+class SaveLoadTest : public GameWindowTest {
 protected:
     void SetUp() override {
-        platform::MessageBox::SetCurrent(&m_Boxes);
-        platform::Clock::SetCurrent(&m_Clock);
-        m_SavedFolder = platform::FileSystem::CurrentFolder();
-        m_Dir.WriteSjis("game.vsc",
-                        "<velmor>\nTitle=灯台\nStartScript=start.txt\n</velmor>\n"
-                        "<Screen>\nWidth=160\nHeight=120\n</Screen>\n");
-        m_Dir.WriteSjis("start.txt", "#start\n:title\n一\n二\n*jump #room other.txt\n");
+        GameWindowTest::SetUp();
         m_Dir.WriteSjis("other.txt",
                         "#room\n三\n四\n*clrsel\n*addsel 北 #n\n*addsel 南 #s\n"
                         "*select\n#n\n北だ\n#s\n南だ\n");
-        m_Dir.WriteSjis("game.vss", "<SystemState>\nMessageAnimation=0\n</SystemState>\n");
-        m_Form.SetExternalDriver(true);
-        ASSERT_TRUE(
-            m_Form.FormCreate({platform::FileSystem::FromHostPath(m_Dir.Str() + "game.vsc")}));
-        Settle();
+        Start("#start\n:title\n一\n二\n*jump #room other.txt\n");
     }
-    void TearDown() override {
-        m_Form.close();
-        platform::FileSystem::SetCurrentFolder(m_SavedFolder);
-        platform::Clock::SetCurrent(nullptr);
-        platform::MessageBox::SetCurrent(nullptr);
-    }
-    TVelmor& Engine() { return *m_Form.Engine(); }
-    void Settle() {
-        for (int i = 0; i < 200 && m_Form.Engine(); ++i) {
-            uint32_t deadline;
-            const auto rest = m_Form.NextRest(deadline);
-            if (rest == TFormMain::Rest::Input) return;
-            if (rest == TFormMain::Rest::Deadline) m_Clock.Advance(deadline - m_Clock.TickCount());
-            m_Form.IdlePass();
-        }
-    }
+    TVelmor& Engine() { return *m_Form->Engine(); }
     void Click() {
-        m_Form.DeliverInput(TInputCode::Confirm, -1, -1);
+        m_Form->DeliverInput(TInputCode::Confirm, -1, -1);
         Settle();
     }
     // Opens the dialog and lets run act on it in place of the player.
     void WithDialog(const std::function<void(TFormSave&)>& run) {
-        m_Form.SetSaveDialogDriver([&](TFormSave& dialog) {
+        m_Form->SetSaveDialogDriver([&](TFormSave& dialog) {
             dialog.SetNow([] { return QDateTime(QDate(2026, 12, 9), QTime(15, 0, 0)); });
             dialog.SetDetailsQuestion([this](const std::string& caption, const std::string& name,
                                              std::string&, std::string&, std::string& comment) {
@@ -78,7 +53,7 @@ protected:
             });
             run(dialog);
         });
-        m_Form.findChild<QAction*>("m_ActSaveLoad")->trigger();
+        m_Form->findChild<QAction*>("m_ActSaveLoad")->trigger();
     }
     static QStringList Names(TFormSave& dialog) {
         QStringList names;
@@ -87,15 +62,8 @@ protected:
         return names;
     }
     std::string Message() const { return platform::SjisToUtf8(Engine_().Message().Text()); }
-    const TVelmor& Engine_() const { return *const_cast<TFormMain&>(m_Form).Engine(); }
+    const TVelmor& Engine_() const { return *m_Form->Engine(); }
 
-    TempFolder m_Dir;
-    TempFolder m_Home;
-    ScopedDataHome m_DataHome{m_Home.Str()};
-    platform::TestMessageResponder m_Boxes;
-    platform::VirtualClock m_Clock{5000};
-    std::string m_SavedFolder;
-    TFormMain m_Form{TFormMain::TServices{&m_Clock, &m_Boxes, &platform::Joystick::Current()}};
     bool m_DetailsAnswer = true;
     std::vector<std::string> m_Asked;
 };
