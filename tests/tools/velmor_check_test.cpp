@@ -31,8 +31,8 @@ std::string Png(uint32_t w, uint32_t h) {
 }
 
 std::string Le32(uint32_t v) {
-    return std::string{static_cast<char>(v), static_cast<char>(v >> 8),
-                       static_cast<char>(v >> 16), static_cast<char>(v >> 24)};
+    return std::string{static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
+                       static_cast<char>(v >> 24)};
 }
 
 // A PCM WAVE file, with extra chunks where given.
@@ -53,14 +53,14 @@ const char* const kStart =
 
 struct Case {
     const char* name;
-    const char* mistake;   // replaces line 5 of start.txt (may be several lines)
-    const char* file;      // extra or replaced file, or nullptr
+    const char* mistake;  // replaces line 5 of start.txt (may be several lines)
+    const char* file;     // extra or replaced file, or nullptr
     std::string content;
-    const char* where;     // file of the finding
+    const char* where;  // file of the finding
     int line;
     Level level;
-    const char* text;      // part of the finding's text
-    size_t findings = 1;   // findings in all (the one above among them)
+    const char* text;     // part of the finding's text
+    size_t findings = 1;  // findings in all (the one above among them)
 };
 
 class CheckTest : public ::testing::Test {
@@ -85,12 +85,41 @@ protected:
                  TCheckReport::LevelName(f.Severity) + ": " + f.Text + "\n";
         return s;
     }
+    // The game of one case: the base game with the case's line and file.
+    void WriteCase(const Case& c, TyxWitch& witch) {
+        std::error_code ec;
+        fs::remove_all(m_Dir.Path() / "game", ec);
+        WriteBase();
+        std::string start = kStart;
+        start.replace(start.find("@@"), 2, c.mistake);
+        m_Dir.WriteSjis("game/start.txt", start);
+        if (c.file) {
+            const std::string f = c.file;
+            // Text files are written as a game would: Shift-JIS, unless the case is about
+            // other bytes.
+            if (f.ends_with(".txt") && std::string(c.name) != "UTF-8 script")
+                m_Dir.WriteSjis(f, c.content);
+            else if (f.ends_with(".vsc") && std::string(c.name) != "project in UTF-8")
+                m_Dir.WriteBytes(
+                    f, c.content[0] == '\xEF' ? c.content : platform::Utf8ToSjis(c.content));
+            else
+                m_Dir.WriteBytes(f, c.content);
+        }
+        if (std::string(c.name) == "scrambled name needed") {
+            std::string error;
+            ASSERT_TRUE(TyxArchiveWriter::Write(
+                TyxArchiveWriter::Format::Bcl,
+                platform::FileSystem::FromHostPath((m_Dir.Path() / "game" / "pics.bcl").string()),
+                {{"scr.png", {}, (m_Dir.Path() / "game/bg.png").string()}}, &witch, error))
+                << error;
+        }
+    }
     TempFolder m_Dir;
 };
 
-TEST_F(CheckTest, EachMistakeIsOneFindingAtItsLine) {
-    const std::string scrambledArchive = "pics.bcl";
-    const Case cases[] = {
+// One mistake a case, with the finding it must give.
+std::vector<Case> MistakeCases() {
+    return {
         {"clean", "", nullptr, "", nullptr, 0, Level::Note, ""},
         {"unknown command", "*bgx foo", nullptr, "", "start.txt", 5, Level::Error,
          "unknown command bgx"},
@@ -110,8 +139,8 @@ TEST_F(CheckTest, EachMistakeIsOneFindingAtItsLine) {
          "*clrsel\n*addsel a second\n*addsel b second\n*addsel c second\n*addsel d second\n"
          "*addsel e second",
          nullptr, "", "start.txt", 10, Level::Error, "fifth choice"},
-        {"variable never set", "?ghost == 1 jump second", nullptr, "", "start.txt", 5,
-         Level::Error, "variable ghost is tested but never set"},
+        {"variable never set", "?ghost == 1 jump second", nullptr, "", "start.txt", 5, Level::Error,
+         "variable ghost is tested but never set"},
         {"variable read by a set", "?a = ghost2", nullptr, "", "start.txt", 5, Level::Error,
          "variable ghost2 is tested but never set"},
         {"missing picture", "*f none.png", nullptr, "", "start.txt", 5, Level::Error,
@@ -140,18 +169,17 @@ TEST_F(CheckTest, EachMistakeIsOneFindingAtItsLine) {
         {"junction section missing", ":junction table.txt Stop", "game/table.txt",
          "<Go>\n:,#second\n</Go>\n", "start.txt", 5, Level::Error, "no section <Stop>"},
         {"junction to a missing label", ":junction table.txt Go", "game/table.txt",
-         "<Go>\nflag,:,#nowhere\n</Go>\n", "table.txt", 2, Level::Error,
-         "paragraph #nowhere"},
-        {"UTF-8 script", "*jump u utf8.txt", "game/utf8.txt", "#u\nこんにちは\n%\n", "utf8.txt",
-         2, Level::Error, "the text is UTF-8"},
+         "<Go>\nflag,:,#nowhere\n</Go>\n", "table.txt", 2, Level::Error, "paragraph #nowhere"},
+        {"UTF-8 script", "*jump u utf8.txt", "game/utf8.txt", "#u\nこんにちは\n%\n", "utf8.txt", 2,
+         Level::Error, "the text is UTF-8"},
         {"small face without slots", "*m bg.png", "game/game.vsc",
          "<velmor>\r\nStartScript=start.txt\r\n</velmor>\r\n", "start.txt", 5, Level::Warning,
          "MiniFace Count 0"},
         {"project byte-order mark", "", "game/game.vsc", std::string("\xEF\xBB\xBF") + kProject,
          "game.vsc", 1, Level::Error, "byte-order mark"},
         {"project unknown key", "", "game/game.vsc",
-         std::string(kProject) + "<Screen>\nWidht=640\n</Screen>\n", "game.vsc", 9,
-         Level::Warning, "unknown key Widht in <Screen>"},
+         std::string(kProject) + "<Screen>\nWidht=640\n</Screen>\n", "game.vsc", 9, Level::Warning,
+         "unknown key Widht in <Screen>"},
         {"project value out of range", "", "game/game.vsc",
          "<velmor>\nStartScript=start.txt\n</velmor>\n<MiniFace>\nCount=9\n</MiniFace>\n",
          "game.vsc", 5, Level::Error, "MiniFace Count must be 0 to 8, not 9"},
@@ -170,36 +198,14 @@ TEST_F(CheckTest, EachMistakeIsOneFindingAtItsLine) {
          "Count=2\n</MiniFace>\n",
          "game.vsc", 3, Level::Error, "description file cg.ini cannot be found"},
     };
+}
+
+TEST_F(CheckTest, EachMistakeIsOneFindingAtItsLine) {
     TyxWitch witch(0);
     witch.SetKey(EngineKeyText());
-    for (const Case& c : cases) {
+    for (const Case& c : MistakeCases()) {
         SCOPED_TRACE(c.name);
-        std::error_code ec;
-        fs::remove_all(m_Dir.Path() / "game", ec);
-        WriteBase();
-        std::string start = kStart;
-        start.replace(start.find("@@"), 2, c.mistake);
-        m_Dir.WriteSjis("game/start.txt", start);
-        if (c.file) {
-            const std::string f = c.file;
-            // Text files are written as a game would: Shift-JIS, unless the case is about
-            // other bytes.
-            if (f.ends_with(".txt") && std::string(c.name) != "UTF-8 script")
-                m_Dir.WriteSjis(f, c.content);
-            else if (f.ends_with(".vsc") && std::string(c.name) != "project in UTF-8")
-                m_Dir.WriteBytes(f, c.content[0] == '\xEF' ? c.content
-                                                           : platform::Utf8ToSjis(c.content));
-            else
-                m_Dir.WriteBytes(f, c.content);
-        }
-        if (std::string(c.name) == "scrambled name needed") {
-            std::string error;
-            ASSERT_TRUE(TyxArchiveWriter::Write(
-                TyxArchiveWriter::Format::Bcl,
-                platform::FileSystem::FromHostPath((m_Dir.Path() / "game" / scrambledArchive).string()),
-                {{"scr.png", {}, (m_Dir.Path() / "game/bg.png").string()}}, &witch, error))
-                << error;
-        }
+        WriteCase(c, witch);
         const auto found = Check(m_Dir.Path() / "game/game.vsc");
         if (!c.where) {
             EXPECT_TRUE(found.empty()) << Shown(found);
