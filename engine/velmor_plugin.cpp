@@ -1,5 +1,7 @@
 #include "engine/velmor_plugin.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -8,6 +10,7 @@
 #include <vector>
 
 #include "engine/velmor.h"
+#include "graphics/message_text.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "resources/bcl_manager.h"
@@ -50,18 +53,61 @@ uint8_t* Allocate(size_t size) {
 }  // namespace
 
 TVelmorPlugin::TVelmorPlugin(TVelmor& engine) : m_Engine(engine) {
-    m_DisplayApi = {VELMOR_PLUGIN_VERSION, sizeof(VelmorDisplay), this,
-                    &DisplaySize,          &DisplayPresent,       &DisplayTicks};
-    m_ResourcesApi = {
-        VELMOR_PLUGIN_VERSION, sizeof(VelmorResources), this, &ReadFile, &LoadPicture, &Release};
-    m_ScreenApi = {VELMOR_PLUGIN_VERSION, sizeof(VelmorScreen), this, &ScreenImage};
-    m_ScriptApi = {VELMOR_PLUGIN_VERSION,
-                   sizeof(VelmorScript),
-                   this,
-                   &GetVariable,
-                   &SetVariable,
-                   &Resume,
-                   &Jump};
+    Offer(VELMOR_PLUGIN_VERSION);
+}
+
+void TVelmorPlugin::Offer(uint32_t version) {
+    const bool v2 = version >= 2;
+    m_DisplayApi = {
+        version,
+        static_cast<uint32_t>(v2 ? sizeof(VelmorDisplay) : offsetof(VelmorDisplay, key_down)),
+        this,
+        &DisplaySize,
+        &DisplayPresent,
+        &DisplayTicks,
+        v2 ? &KeyDown : nullptr};
+    m_ResourcesApi = {version, sizeof(VelmorResources), this, &ReadFile, &LoadPicture, &Release};
+    m_ScreenApi = {
+        version,
+        static_cast<uint32_t>(v2 ? sizeof(VelmorScreen) : offsetof(VelmorScreen, draw_text)), this,
+        &ScreenImage, v2 ? &DrawText : nullptr};
+    m_ScriptApi = {
+        version,
+        static_cast<uint32_t>(v2 ? sizeof(VelmorScript) : offsetof(VelmorScript, variable_count)),
+        this,
+        &GetVariable,
+        &SetVariable,
+        &Resume,
+        &Jump,
+        v2 ? &VariableCount : nullptr,
+        v2 ? &VariableAt : nullptr};
+}
+
+template <class Call>
+bool TVelmorPlugin::Guard(const char* exportName, Call&& call) {
+    std::string what;
+    try {
+        call();
+        return true;
+    } catch (const std::exception& e) {
+        what = e.what();
+    } catch (...) {
+        what = "an exception of unknown type";
+    }
+    // Only now, with the exception object (whose code may be the library's) gone.
+    EndAfterException(exportName, what);
+    return false;
+}
+
+void TVelmorPlugin::EndAfterException(const char* exportName, const std::string& what) {
+    std::fprintf(stderr, "velmor: plug-in %s: %s threw: %s\n", platform::SjisToUtf8(m_Name).c_str(),
+                 exportName, what.c_str());
+    m_Engine.AddErrorRecord(SJ("プラグインで例外が発生しました ") + m_Name + " (" + exportName +
+                            ": " + what + ")");
+    const bool attached = m_Engine.Mode() == TGameMode::Plugin;
+    Close();
+    // Its state is unknown now: the game goes on without it rather than wait in its mode.
+    if (attached) m_Engine.EnterGameMode(TGameMode::Script);
 }
 
 TVelmorPlugin::~TVelmorPlugin() {
@@ -97,11 +143,13 @@ void TVelmorPlugin::Forget() {
     m_OnMouseMove = nullptr;
     m_Clock = nullptr;
     m_Attach = nullptr;
+    m_OnKey = nullptr;
     m_WayBack = TWayBack::kNone;
 }
 
 void TVelmorPlugin::Close() {
     Forget();
+    m_Version = 0;
     m_Library.Free();
 }
 
@@ -114,6 +162,7 @@ bool TVelmorPlugin::Refuse(const std::string& why) {
 void TVelmorPlugin::Open(const std::string& name) {
     Close();
     m_OpenError.clear();
+    m_Name = name;
     auto open = [&]() -> bool {
         std::string host;
         if (!ResolveLibraryPath(yx::ExtractFilePath(m_Engine.ScriptConfigPath()), name, host))
@@ -122,13 +171,25 @@ void TVelmorPlugin::Open(const std::string& name) {
         const auto* info =
             static_cast<const VelmorPluginInfo*>(m_Library.FindExport("VelmorPlugin"));
         if (info == nullptr) return Refuse(host + ": no VelmorPlugin export");
-        if (info->version != VELMOR_PLUGIN_VERSION)
+        if (info->version < 1 || info->version > VELMOR_PLUGIN_VERSION)
             return Refuse(host + ": built for plug-in interface " + std::to_string(info->version) +
-                          ", this engine has " + std::to_string(VELMOR_PLUGIN_VERSION));
+                          ", this engine has 1 to " + std::to_string(VELMOR_PLUGIN_VERSION));
         auto dllOpen = reinterpret_cast<VelmorDLLOpenFn>(m_Library.FindExport("DLLOpen"));
         if (dllOpen == nullptr) return Refuse(host + ": no DLLOpen export");
-        if (dllOpen(&m_DisplayApi, &m_ResourcesApi, &m_ScreenApi) == 0)
-            return Refuse(host + ": DLLOpen failed");
+        Offer(info->version);
+        unsigned char opened = 0;
+        std::string what = "an exception of unknown type";
+        bool threw = true;
+        try {
+            opened = dllOpen(&m_DisplayApi, &m_ResourcesApi, &m_ScreenApi);
+            threw = false;
+        } catch (const std::exception& e) {
+            what = e.what();
+        } catch (...) {
+        }
+        if (threw) return Refuse(host + ": DLLOpen threw: " + what);
+        if (opened == 0) return Refuse(host + ": DLLOpen failed");
+        m_Version = info->version;
         // A way back asked for outside the plug-in mode means nothing.
         m_WayBack = TWayBack::kNone;
         return true;
@@ -136,6 +197,9 @@ void TVelmorPlugin::Open(const std::string& name) {
     if (open()) return;
     std::fprintf(stderr, "velmor: plug-in %s: %s\n", platform::SjisToUtf8(name).c_str(),
                  m_OpenError.c_str());
+    // The fatal box names only the file; the list keeps why.
+    m_Engine.AddErrorRecord(SJ("プラグインを使えません ") + name + " (" +
+                            platform::Utf8ToSjis(m_OpenError) + ")");
     m_Engine.FatalScriptError(SJ("TVelmor : ") + name + SJ("がオープンできません"));
 }
 
@@ -152,35 +216,43 @@ void TVelmorPlugin::Attach(const std::string& argument) {
         m_Engine.AddErrorRecord(SJ("dllのattachに失敗しました"));
         return;
     }
+    // Optional, and unknown to a plug-in of the first version.
+    if (m_Version >= 2) m_OnKey = reinterpret_cast<VelmorOnKeyFn>(m_Library.FindExport("OnKey"));
     m_Engine.EnterGameMode(TGameMode::Plugin);
     m_WayBack = TWayBack::kNone;
     m_LastClock = Ticks();
     // The argument is copied so the plug-in may keep the pointer for the call only.
     const std::string text = argument;
-    if (m_Attach(text.c_str(), &m_ScriptApi) == 0)
-        m_Engine.AddErrorRecord(SJ("dllのattachに失敗しました"));
+    unsigned char attached = 0;
+    if (!Guard("Attach", [&] { attached = m_Attach(text.c_str(), &m_ScriptApi); })) return;
+    if (attached == 0) m_Engine.AddErrorRecord(SJ("dllのattachに失敗しました"));
     AfterCall();
 }
 
 void TVelmorPlugin::Clock() {
     m_LastClock = Ticks();
     if (!m_Clock) return;
-    m_Clock();
-    AfterCall();
+    if (Guard("Clock", [&] { m_Clock(); })) AfterCall();
 }
 
 void TVelmorPlugin::Input(TInputCode code, int x, int y) {
     if (code != TInputCode::Confirm || x < 0 || y < 0 || !m_OnInput) return;
     const VelmorPoint point{x, y};
-    m_OnInput(&point);
-    AfterCall();
+    if (Guard("OnInput", [&] { m_OnInput(&point); })) AfterCall();
 }
 
 void TVelmorPlugin::MouseMove(int x, int y) {
     if (!m_OnMouseMove) return;
     const VelmorPoint point{x, y};
-    m_OnMouseMove(&point);
-    AfterCall();
+    if (Guard("OnMouseMove", [&] { m_OnMouseMove(&point); })) AfterCall();
+}
+
+void TVelmorPlugin::Key(int32_t key, bool down, bool repeat) {
+    if (key <= 0 || static_cast<size_t>(key) >= m_HeldKeys.size()) return;
+    m_HeldKeys[static_cast<size_t>(key)] = down;
+    if (!m_OnKey || m_Engine.Mode() != TGameMode::Plugin) return;
+    const VelmorKeyEvent event{key, down ? 1 : 0, repeat ? 1 : 0};
+    if (Guard("OnKey", [&] { m_OnKey(&event); })) AfterCall();
 }
 
 TIdleWait TVelmorPlugin::NextWait() const {
@@ -206,7 +278,8 @@ void TVelmorPlugin::AfterCall() {
     m_WayBack = TWayBack::kNone;
     if (m_Engine.Mode() != TGameMode::Plugin) return;
     m_Engine.EnterGameMode(TGameMode::Script);
-    if (wayBack == TWayBack::kParagraph) m_Engine.Interpreter().CommandJump(m_WayBackParagraph, m_WayBackScript);
+    if (wayBack == TWayBack::kParagraph)
+        m_Engine.Interpreter().CommandJump(m_WayBackParagraph, m_WayBackScript);
 }
 
 // The C side.
@@ -341,6 +414,59 @@ int32_t TVelmorPlugin::SetVariable(void* host, const char* name, int32_t value) 
     } catch (...) {
         return 0;
     }
+}
+
+int32_t TVelmorPlugin::KeyDown(void* host, int32_t key) {
+    const TVelmorPlugin& self = Self(host);
+    if (key <= 0 || static_cast<size_t>(key) >= self.m_HeldKeys.size()) return 0;
+    return self.m_HeldKeys[static_cast<size_t>(key)] ? 1 : 0;
+}
+
+int32_t TVelmorPlugin::DrawText(void* host, const VelmorRect* area, const char* text,
+                                uint32_t colour, uint32_t outline) {
+    if (area == nullptr || text == nullptr) return 0;
+    try {
+        TVelmor& engine = Self(host).m_Engine;
+        TSprite& screen = engine.Scene().Screen();
+        if (screen.Image().Empty()) return 0;
+        const std::string bytes = text;
+        const int pitch = engine.Scene().LinePitch();
+        const bool smooth = engine.SystemState().AntiAliasText;
+        const TRect rect{area->left, area->top, area->right, area->bottom};
+        // The message window's outline: the text once at each of the eight neighbours.
+        if (outline != VELMOR_NO_OUTLINE)
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx)
+                    if (dx != 0 || dy != 0)
+                        TMessageText::DrawWrappedText(
+                            screen,
+                            {rect.Left + dx, rect.Top + dy, rect.Right + dx, rect.Bottom + dy},
+                            bytes, pitch, outline & 0xFFFFFF, smooth);
+        TMessageText::DrawWrappedText(screen, rect, bytes, pitch, colour & 0xFFFFFF, smooth);
+        return 1;
+    } catch (...) {
+        return 0;
+    }
+}
+
+int32_t TVelmorPlugin::VariableCount(void* host) {
+    const size_t n = Self(host).m_Engine.Variables().List().size();
+    return n > INT32_MAX ? INT32_MAX : static_cast<int32_t>(n);
+}
+
+int32_t TVelmorPlugin::VariableAt(void* host, int32_t index, char* name, uint32_t capacity,
+                                  int32_t* value) {
+    const auto& list = Self(host).m_Engine.Variables().List();
+    if (index < 0 || static_cast<size_t>(index) >= list.size()) return -1;
+    const TVelmorIntVariable& variable = list[static_cast<size_t>(index)];
+    if (name != nullptr && capacity > 0) {
+        const size_t n = std::min<size_t>(variable.Name.size(), capacity - 1);
+        std::memcpy(name, variable.Name.data(), n);
+        name[n] = 0;
+    }
+    if (value != nullptr) *value = variable.Value;
+    return variable.Name.size() > INT32_MAX ? INT32_MAX
+                                            : static_cast<int32_t>(variable.Name.size());
 }
 
 int32_t TVelmorPlugin::Resume(void* host) {

@@ -1,10 +1,12 @@
 #pragma once
+#include <bitset>
 #include <cstdint>
 #include <string>
 
 #include "engine/velmor_codes.h"
 #include "engine/velmor_idle_wait.h"
 #include "platform/dynamic_library.h"
+#define VELMOR_PLUGIN_HOST
 #include "plugin/velmor_plugin.h"
 
 class TVelmor;
@@ -12,6 +14,8 @@ class TVelmor;
 // The plug-in host: loads a game's native library, hands it the engine's screen, files and
 // variables through the C structures of plugin/velmor_plugin.h, and runs its exports while
 // the engine is in the plug-in mode. After a release nothing of the library is called again.
+// A plug-in built for an earlier interface version gets the structures of its version.
+// An exception out of an export ends the plug-in (record, release, the script goes on).
 class TVelmorPlugin {
 public:
     explicit TVelmorPlugin(TVelmor& engine);
@@ -31,6 +35,11 @@ public:
     void Clock();
     void Input(TInputCode code, int x, int y);
     void MouseMove(int x, int y);
+    // A key (VELMOR_KEY_ code) pressed or released on the game window: kept for key_down in any
+    // mode, passed to OnKey in the plug-in mode.
+    void Key(int32_t key, bool down, bool repeat);
+    // The window lost the keyboard: nothing is held any more.
+    void ReleaseKeys() { m_HeldKeys.reset(); }
     // The idle loop's pace while the plug-in runs (its Clock on every pass).
     TIdleWait NextWait() const;
     static constexpr uint32_t kClockIntervalMs = 16;
@@ -40,8 +49,10 @@ public:
     // the name leaves the folder.
     static bool ResolveLibraryPath(const std::string& projectFolder, const std::string& name,
                                    std::string& hostPath);
-    // Why the last open failed, for the error stream.
+    // Why the last open failed, for the error stream and the error list.
     const std::string& LastOpenError() const { return m_OpenError; }
+    // The interface version the loaded plug-in was built for (0 when none is loaded).
+    uint32_t Version() const { return m_Version; }
 
 private:
     enum class TWayBack { kNone, kNextLine, kParagraph };
@@ -51,6 +62,12 @@ private:
     void AfterCall();
     bool RequestWayBack(TWayBack kind, const char* paragraph, const char* script);
     uint32_t Ticks() const;
+    // The structures as the plug-in's version knows them.
+    void Offer(uint32_t version);
+    // Runs a call into the plug-in; false when it threw, which has then ended the plug-in.
+    template <class Call>
+    bool Guard(const char* exportName, Call&& call);
+    void EndAfterException(const char* exportName, const std::string& what);
 
     // The C side calls these through the structures; they never throw.
     static void DisplaySize(void* host, int32_t* width, int32_t* height);
@@ -64,6 +81,12 @@ private:
     static int32_t SetVariable(void* host, const char* name, int32_t value);
     static int32_t Resume(void* host);
     static int32_t Jump(void* host, const char* paragraph, const char* script);
+    static int32_t KeyDown(void* host, int32_t key);
+    static int32_t DrawText(void* host, const VelmorRect* area, const char* text, uint32_t colour,
+                            uint32_t outline);
+    static int32_t VariableCount(void* host);
+    static int32_t VariableAt(void* host, int32_t index, char* name, uint32_t capacity,
+                              int32_t* value);
 
     TVelmor& m_Engine;
     platform::DynamicLibrary m_Library;
@@ -71,6 +94,10 @@ private:
     VelmorOnMouseMoveFn m_OnMouseMove = nullptr;
     VelmorClockFn m_Clock = nullptr;
     VelmorAttachFn m_Attach = nullptr;
+    VelmorOnKeyFn m_OnKey = nullptr;
+    uint32_t m_Version = 0;
+    std::string m_Name;
+    std::bitset<256> m_HeldKeys;
     VelmorDisplay m_DisplayApi{};
     VelmorResources m_ResourcesApi{};
     VelmorScreen m_ScreenApi{};

@@ -25,6 +25,7 @@
 
 #include "engine/velmor.h"
 #include "engine/velmor_monitor.h"
+#include "engine/velmor_plugin.h"
 #include "engine/velmor_scenario_end.h"
 #include "engine/velmor_scene.h"
 #include "graphics/velmor_picture_decoder.h"
@@ -725,6 +726,18 @@ void TFormMain::DeliverMouseMove(int x, int y) {
     WakeIdle();
 }
 
+void TFormMain::DeliverKey(int key, bool down, bool repeat) {
+    const int32_t code = TKeyMap::PluginKey(key);
+    if (!m_Engine || m_ShutDown || code == 0) return;
+    try {
+        m_Engine->Plugin().Key(code, down, repeat);
+    } catch (const EEngineError& e) {
+        FatalError(e);
+        return;
+    }
+    WakeIdle();
+}
+
 void TFormMain::m_ImgPrimMouseUp(Qt::MouseButton button, int x, int y) {
     if (button == Qt::LeftButton) DeliverInput(TInputCode::Confirm, x, y);
 }
@@ -753,6 +766,7 @@ void TFormMain::PollJoystick() {
 }
 
 void TFormMain::keyPressEvent(QKeyEvent* event) {
+    DeliverKey(event->key(), true, event->isAutoRepeat());
     const TKeyMap::Action action =
         TKeyMap::Press(event->key(), event->modifiers() & Qt::AltModifier);
     switch (action.kind) {
@@ -782,6 +796,7 @@ void TFormMain::keyReleaseEvent(QKeyEvent* event) {
         return;
     }
     StopKeyRepeat(event->key());
+    DeliverKey(event->key(), false, false);
     const TKeyMap::Action action =
         TKeyMap::Release(event->key(), event->modifiers() & Qt::AltModifier);
     switch (action.kind) {
@@ -821,6 +836,7 @@ void TFormMain::focusOutEvent(QFocusEvent* event) {
     // A key let go in another window sends no release here.
     m_RepeatKeys.clear();
     m_RepeatTimer->stop();
+    if (m_Engine) m_Engine->Plugin().ReleaseKeys();
     QWidget::focusOutEvent(event);
 }
 

@@ -114,6 +114,8 @@ public:
     // An input code with its display-image position to the present mode's handler.
     void DeliverInput(TInputCode code, int x, int y);
     void DeliverMouseMove(int x, int y);
+    // A key pressed or released on the window, for a plug-in.
+    void DeliverKey(int key, bool down, bool repeat);
 
     // Input.
     const TJoystickInput& Joystick() const { return m_Joystick; }

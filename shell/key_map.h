@@ -1,4 +1,6 @@
 #pragma once
+#include <cstdint>
+
 #include "engine/velmor_codes.h"
 
 // What a key press or release on the game window does, by key (Qt key code) and Alt.
@@ -15,4 +17,6 @@ public:
 
     static Action Press(int key, bool alt);
     static Action Release(int key, bool alt);
+    // The plug-in interface's code (VELMOR_KEY_) for a Qt key; 0 for a key it has none for.
+    static int32_t PluginKey(int key);
 };

@@ -1,6 +1,8 @@
 // The plug-in host: dllopen, dllattach and dllclose with probe libraries built beside the
-// tests, the plug-in mode's clock and input rules, the way back to the script, and which file
-// a game's library name loads.
+// tests, the plug-in mode's clock and input rules, the way back to the script, which file a
+// game's library name loads, the second interface (keys, text, the variable walk) beside the
+// first, and exceptions out of a C++ plug-in.
+#include <cstddef>
 #include <filesystem>
 #include <fstream>
 
@@ -32,8 +34,8 @@ protected:
         fs::copy_file(std::string(VELMOR_TEST_PLUGIN_DIR) + variant + ".so", m_Dir.Str() + as,
                       fs::copy_options::overwrite_existing);
     }
-    TVelmor& StartWith(const std::string& script) {
-        TVelmor& engine = Start(script);
+    TVelmor& StartWith(const std::string& script, const std::string& project = "") {
+        TVelmor& engine = Start(script, project);
         engine.Scene().SetDisplay(&m_Display);
         return engine;
     }
@@ -93,7 +95,8 @@ TEST_F(PluginHostTest, AttachedPluginGetsClockClicksAndMovesUntilItReturns) {
     EXPECT_EQ(Var("clocks"), before + 10);
     EXPECT_EQ(static_cast<uint32_t>(Var("tick")), m_Clock.TickCount());
     EXPECT_EQ(m_Engine->ModeObject().NextWait().kind, TIdleWait::kDeadline);
-    EXPECT_EQ(m_Engine->ModeObject().NextWait().deadline, m_Clock.TickCount() + TVelmorPlugin::kClockIntervalMs);
+    EXPECT_EQ(m_Engine->ModeObject().NextWait().deadline,
+              m_Clock.TickCount() + TVelmorPlugin::kClockIntervalMs);
 
     // Keyboard and joystick confirms, and every other code, reach nothing; skip ends.
     ClearLog();
@@ -101,7 +104,8 @@ TEST_F(PluginHostTest, AttachedPluginGetsClockClicksAndMovesUntilItReturns) {
     m_Engine->ModeObject().Input(TInputCode::Confirm, -1, -1);
     EXPECT_FALSE(m_Engine->Flow().Skip);
     m_Engine->ModeObject().Input(TInputCode::Confirm, 3, -1);
-    for (int code = 2; code <= 8; ++code) m_Engine->ModeObject().Input(static_cast<TInputCode>(code), 4, 4);
+    for (int code = 2; code <= 8; ++code)
+        m_Engine->ModeObject().Input(static_cast<TInputCode>(code), 4, 4);
     m_Engine->ModeObject().MouseMove(12, 34);
     EXPECT_EQ(Log(), "probe move 12 34\n");
     EXPECT_EQ(Mode(), 8);
@@ -170,7 +174,9 @@ TEST_F(PluginHostTest, LibrariesThatCannotServeEndTheGameWithTheOpenError) {
     fs::copy_file(std::string(VELMOR_TEST_PLUGIN_DIR) + "probe.so",
                   m_Dir.Path().parent_path() / (m_Dir.Path().filename().string() + "-out.so"));
     Install("probe_noinfo", "noinfo.so");
-    Install("probe_v2", "v2.so");
+    Install("probe_future", "future.so");
+    Install("probe_cpp", "throws.so");
+    m_Dir.WriteBytes("throw.txt", "DLLOpen\n");
     Install("probe_noopen", "noopen.so");
     Install("probe_openfails", "openfails.so");
     m_Dir.WriteBytes("text.so", "not a library at all\n");
@@ -183,9 +189,9 @@ TEST_F(PluginHostTest, LibrariesThatCannotServeEndTheGameWithTheOpenError) {
         f.write(machine, 2);
     }
     const std::string parentName = "..\\" + m_Dir.Path().filename().string() + "-out.dll";
-    const std::string cases[] = {"missing.dll", "text.so",  "arm.dll",
-                                 "noinfo.dll",  "v2.dll",   "noopen.dll",
-                                 "openfails",   parentName, elsewhere.Str() + "out.so"};
+    const std::string cases[] = {
+        "missing.dll", "text.so",   "arm.dll",    "noinfo.dll", "future.dll",
+        "noopen.dll",  "openfails", "throws.dll", parentName,   elsewhere.Str() + "out.so"};
     for (const std::string& name : cases) {
         SCOPED_TRACE(name);
         ClearLog();
@@ -193,9 +199,12 @@ TEST_F(PluginHostTest, LibrariesThatCannotServeEndTheGameWithTheOpenError) {
         EXPECT_EQ(RunToInput(), "TVelmor : " + name + "がオープンできません");
         EXPECT_FALSE(m_Engine->Plugin().Loaded());
         EXPECT_FALSE(m_Engine->Plugin().LastOpenError().empty());
-        // Nothing of a refused library ran, except a DLLOpen that said no.
-        EXPECT_EQ(Log().find("open") == std::string::npos, name != "openfails");
-        EXPECT_EQ(Records(), TStringList{});
+        // Nothing of a refused library ran, except a DLLOpen that said no or threw.
+        EXPECT_EQ(Log().find("open") == std::string::npos,
+                  name != "openfails" && name != "throws.dll");
+        // Why, in the error list too.
+        EXPECT_EQ(Records(), TStringList{"プラグインを使えません " + name + " (" +
+                                         m_Engine->Plugin().LastOpenError() + ")"});
     }
 }
 
@@ -238,9 +247,10 @@ TEST_F(PluginHostTest, ReleasedLibrariesAreNeverCalledAgain) {
     // A second dllopen releases the first before it loads; the same library loads afresh.
     StartWith("#start\n:dllopen probe.dll\n:dllopen b.dll\n:dllopen probe.dll\n:dllattach x\n");
     EXPECT_EQ(Pass(10), "");
-    EXPECT_EQ(Log(),
-              "probe open 1 v1\nprobe release\nprobe_b open 1 v1\nprobe_b release\n"
-              "probe open 1 v1\nprobe attach x\n");
+    // (The variable walk the probe logs after its attach is checked below.)
+    EXPECT_EQ(Log().substr(0, Log().find("probe vars")),
+              "probe open 1 v2\nprobe release\nprobe_b open 1 v2\nprobe_b release\n"
+              "probe open 1 v2\nprobe attach x\n");
     ASSERT_EQ(Mode(), 8);
     // Released in its own mode: clock, clicks and moves reach nothing, and the loop rests.
     m_Engine->Plugin().Close();
@@ -256,6 +266,149 @@ TEST_F(PluginHostTest, ReleasedLibrariesAreNeverCalledAgain) {
     ClearLog();
     m_Engine.reset();
     EXPECT_EQ(Log(), "probe release\n");
+}
+
+TEST_F(PluginHostTest, FirstVersionPluginsSeeOnlyTheFirstInterface) {
+    Install("probe", "probe.so");
+    Install("probe_v1", "v1.so");
+    struct Case {
+        const char* name;
+        uint32_t version, display, screen, script;
+    };
+    const Case cases[] = {
+        {"v1", 1, offsetof(VelmorDisplay, key_down), offsetof(VelmorScreen, draw_text),
+         offsetof(VelmorScript, variable_count)},
+        {"probe", 2, sizeof(VelmorDisplay), sizeof(VelmorScreen), sizeof(VelmorScript)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        StartWith(std::string("#start\n?seed = 7\n:dllopen ") + c.name + "\n:dllattach x\n");
+        ClearLog();
+        EXPECT_EQ(Pass(20), "");
+        ASSERT_EQ(Mode(), 8);
+        EXPECT_EQ(m_Engine->Plugin().Version(), c.version);
+        EXPECT_EQ(Var("api_version"), static_cast<int32_t>(c.version));
+        EXPECT_EQ(Var("api_display"), static_cast<int32_t>(c.display));
+        EXPECT_EQ(Var("api_screen"), static_cast<int32_t>(c.screen));
+        EXPECT_EQ(Var("api_script"), static_cast<int32_t>(c.script));
+        // The walk, in the list's order, as far as Attach had set them; a name cut to fit.
+        std::string vars = "vars";
+        for (const TVelmorIntVariable& v : m_Engine->Variables().List()) {
+            vars += " " + v.Name + "=" + std::to_string(v.Value);
+            if (v.Name == "api_script") break;
+        }
+        const std::string first = m_Engine->Variables().List().front().Name;
+        vars += " | " + first.substr(0, 2) + " " + std::to_string(first.size()) + " -1";
+        // Keys: held state and events, the events in the plug-in mode only and for version 2.
+        m_Engine->Plugin().Key(VELMOR_KEY_LEFT, true, false);
+        m_Engine->Plugin().Key(VELMOR_KEY_LEFT, true, true);
+        m_Engine->Plugin().Key('Z', true, false);
+        m_Engine->Plugin().Key(VELMOR_KEY_LEFT, false, false);
+        m_Engine->Plugin().Key(0, true, false);
+        m_Engine->Plugin().Key(300, true, false);
+        const std::string keys = c.version < 2
+                                     ? ""
+                                     : "probe key 37 1 0 held 1\nprobe key 37 1 1 held 1\n"
+                                       "probe key 90 1 0 held 1\nprobe key 37 0 0 held 0\n";
+        const std::string name = c.version < 2 ? "probe" : c.name;
+        EXPECT_EQ(Log(), name + " open 1 v" + std::to_string(c.version) + "\n" + name +
+                             " attach x\n" + (c.version < 2 ? "" : name + " " + vars + "\n") +
+                             keys);
+    }
+    // Out of the plug-in mode a key is only remembered.
+    StartWith("#start\n:dllopen probe\nheld\n");
+    EXPECT_EQ(RunToInput(), "");
+    ClearLog();
+    m_Engine->Plugin().Key('A', true, false);
+    EXPECT_EQ(Log(), "");
+}
+
+TEST_F(PluginHostTest, TextIsDrawnAsTheMessageWindowDrawsIt) {
+    Install("probe", "probe.so");
+    struct Case {
+        const char* argument;
+        bool smooth, outline;
+    };
+    const Case cases[] = {{"text-WM", false, false},
+                          {"outline-WM", false, true},
+                          {"text-WM", true, false},
+                          {"outline-WM", true, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.argument) + (c.smooth ? " smooth" : " plain"));
+        // A font of 20 pixels (the screen's height / 6).
+        StartWith(std::string("#start\n:dllopen probe\n:dllattach ") + c.argument + "\n",
+                  "<Font>\nFontHeightPercent=6\n</Font>\n");
+        m_Engine->SystemState().AntiAliasText = c.smooth;
+        EXPECT_EQ(Pass(20), "");
+        m_Engine->ModeObject().Input(TInputCode::Confirm, 20, 30);
+        EXPECT_EQ(Var("drawn"), 1);
+        EXPECT_EQ(Mode(), 8);
+        int text = 0, outline = 0, mixed = 0;
+        for (int y = 0; y < 120; ++y)
+            for (int x = 0; x < 160; ++x) {
+                const uint32_t p = m_Display.last.Pixel(x, y) & 0xFFFFFF;
+                if (p == 0xFFFFFF)
+                    ++text;
+                else if (p == 0x00FF00)
+                    ++outline;
+                else if (p != 0x0000FF)
+                    ++mixed;
+                // Inside the area, give or take the outline and the font's overhang.
+                if (p != 0x0000FF) {
+                    EXPECT_GE(x, 19);
+                    EXPECT_GE(y, 29);
+                    EXPECT_LE(x, 81);
+                }
+            }
+        EXPECT_GT(text, 20);
+        EXPECT_EQ(outline > 0, c.outline);
+        EXPECT_EQ(mixed > 0, c.smooth);
+    }
+}
+
+TEST_F(PluginHostTest, AnExceptionOutOfAPluginEndsItAndTheScriptGoesOn) {
+    Install("probe_cpp", "cpp.so");
+    // The C++ build loads (its exports have C linkage) and plays as the C one does.
+    StartWith("#start\n:dllopen cpp.dll\n:dllattach resume\nafter\n%\n");
+    EXPECT_EQ(Pass(20), "");
+    ASSERT_EQ(Mode(), 8);
+    EXPECT_GT(Var("clocks"), 0);
+    m_Engine->ModeObject().Input(TInputCode::Confirm, 1, 1);
+    EXPECT_EQ(RunToInput(), "");
+    EXPECT_EQ(m_Engine->Message().Text(), "after");
+
+    struct Case {
+        const char* throws;
+        const char* record;
+    };
+    const Case cases[] = {
+        {"Attach", "Attach: Attach gave up"},
+        {"Clock", "Clock: Clock gave up"},
+        {"Clock!", "Clock: an exception of unknown type"},
+        {"OnInput", "OnInput: OnInput gave up"},
+        {"OnMouseMove", "OnMouseMove: OnMouseMove gave up"},
+        {"OnKey", "OnKey: OnKey gave up"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.throws);
+        m_Dir.WriteBytes("throw.txt", c.throws);
+        ClearLog();
+        StartWith("#start\n:dllopen cpp.dll\n:dllattach x\nafter\n%\n");
+        EXPECT_EQ(Pass(20), "");
+        // Each only while the plug-in runs: after it, a click would go on in the script.
+        if (Mode() == 8) m_Engine->ModeObject().MouseMove(2, 2);
+        if (Mode() == 8) m_Engine->Plugin().Key('K', true, false);
+        if (Mode() == 8) m_Engine->ModeObject().Input(TInputCode::Confirm, 3, 3);
+        EXPECT_EQ(Records(), TStringList{std::string("プラグインで例外が発生しました cpp.dll (") +
+                                         c.record + ")"});
+        // Released at once, never called again; the game went on at the next line.
+        EXPECT_FALSE(m_Engine->Plugin().Loaded());
+        const std::string log = Log();
+        EXPECT_EQ(log.substr(log.size() - 14), "probe release\n");
+        EXPECT_EQ(RunToInput(), "");
+        EXPECT_EQ(m_Engine->Message().Text(), "after");
+        EXPECT_EQ(Mode(), 1);
+    }
 }
 
 TEST_F(PluginHostTest, LibraryNamesResolveInsideTheGameFolderOnly) {

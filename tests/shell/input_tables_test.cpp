@@ -52,6 +52,22 @@ TEST(KeyMapTest, ReleaseTableConfirmsOrClicksAtThePointer) {
         EXPECT_EQ(TKeyMap::Release(key, false), Action{}) << key;
 }
 
+TEST(KeyMapTest, PluginKeysAreTheOriginalsVirtualKeyCodes) {
+    const std::pair<int, int32_t> cases[] = {
+        {Qt::Key_A, 'A'},          {Qt::Key_Z, 'Z'},           {Qt::Key_0, '0'},
+        {Qt::Key_9, '9'},          {Qt::Key_Space, 0x20},      {Qt::Key_Return, 0x0D},
+        {Qt::Key_Enter, 0x0D},     {Qt::Key_Escape, 0x1B},     {Qt::Key_Left, 0x25},
+        {Qt::Key_Up, 0x26},        {Qt::Key_Right, 0x27},      {Qt::Key_Down, 0x28},
+        {Qt::Key_Shift, 0x10},     {Qt::Key_Control, 0x11},    {Qt::Key_Alt, 0x12},
+        {Qt::Key_F1, 0x70},        {Qt::Key_F12, 0x7B},        {Qt::Key_PageDown, 0x22},
+        {Qt::Key_Delete, 0x2E},    {Qt::Key_Backspace, 0x08},  {Qt::Key_Tab, 0x09},
+        {Qt::Key_Home, 0x24},      {Qt::Key_End, 0x23},        {Qt::Key_Insert, 0x2D},
+        {Qt::Key_Exclam, 0},       {Qt::Key_F13, 0},           {Qt::Key_Meta, 0},
+        {Qt::Key_unknown, 0},
+    };
+    for (const auto& [key, code] : cases) EXPECT_EQ(TKeyMap::PluginKey(key), code) << key;
+}
+
 class JoystickInputTest : public ::testing::Test {
 protected:
     std::vector<int> Poll() {

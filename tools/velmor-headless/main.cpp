@@ -284,6 +284,9 @@ int KeyOf(const std::string& name) {
                                                         {"Alt", Qt::Key_Alt}};
     for (const auto& [n, k] : kKeys)
         if (name == n) return k;
+    // Letters and digits by themselves, for plug-ins that read the keyboard.
+    if (name.size() == 1 && std::isalnum(static_cast<unsigned char>(name[0])))
+        return std::toupper(static_cast<unsigned char>(name[0]));
     return 0;
 }
 

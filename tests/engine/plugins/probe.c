@@ -1,6 +1,7 @@
 /* A plug-in that reports what the engine did to it: its calls go to "probe.log" in the current
  * folder and its counters into variables. Built in several variants by the test build:
- * NO_INFO, PROBE_VERSION, NO_DLLOPEN, OPEN_RESULT, ATTACH_RESULT, NO_MOUSE_MOVE, PROBE_NAME. */
+ * NO_INFO, PROBE_VERSION, NO_DLLOPEN, OPEN_RESULT, ATTACH_RESULT, NO_MOUSE_MOVE, PROBE_NAME;
+ * and as C++ (probe_cpp.cpp), where it throws out of the export "throw.txt" names. */
 #include <stdio.h>
 #include <string.h>
 
@@ -37,6 +38,25 @@ static void Log(const char* text) {
     fprintf(f, "%s %s\n", PROBE_NAME, text);
     fclose(f);
 }
+
+#ifdef __cplusplus
+#include <stdexcept>
+/* "Clock" throws a std::runtime_error out of Clock, "Clock!" an int. */
+static void MaybeThrow(const char* name) {
+    char line[64] = "";
+    FILE* f = fopen("throw.txt", "r");
+    if (!f) return;
+    if (!fgets(line, sizeof line, f)) line[0] = 0;
+    fclose(f);
+    line[strcspn(line, "\n")] = 0;
+    const size_t n = strlen(name);
+    if (strncmp(line, name, n) != 0) return;
+    if (line[n] == '!') throw 42;
+    if (line[n] == 0) throw std::runtime_error(std::string(name) + " gave up");
+}
+#else
+#define MaybeThrow(name) ((void)0)
+#endif
 
 __attribute__((destructor)) static void Released(void) {
     Log("release");
@@ -92,11 +112,36 @@ VELMOR_PLUGIN_EXPORT unsigned char DLLOpen(const VelmorDisplay* display,
     char text[64];
     snprintf(text, sizeof text, "open %d v%u", g_opens, (unsigned)display->version);
     Log(text);
+    MaybeThrow("DLLOpen");
     return OPEN_RESULT;
 }
 #endif
 
+/* Interface 2 only: the variables walked ("vars", then the first name cut to two bytes), and
+ * the structures' sizes as variables. */
+static void Walk(const VelmorScript* script) {
+    Set("api_version", (int32_t)script->version);
+    Set("api_display", (int32_t)g_display->size);
+    Set("api_screen", (int32_t)g_screen->size);
+    Set("api_script", (int32_t)script->size);
+    if (script->version < 2) return;
+    char text[512] = "vars";
+    const int32_t count = script->variable_count(script->host);
+    for (int32_t i = 0; i < count; ++i) {
+        char name[64];
+        int32_t value = 0;
+        if (script->variable_at(script->host, i, name, sizeof name, &value) < 0) break;
+        snprintf(text + strlen(text), sizeof text - strlen(text), " %s=%d", name, (int)value);
+    }
+    char cut[3] = "??";
+    const int32_t length = script->variable_at(script->host, 0, cut, sizeof cut, NULL);
+    snprintf(text + strlen(text), sizeof text - strlen(text), " | %s %d %d", cut, (int)length,
+             (int)script->variable_at(script->host, count, cut, sizeof cut, NULL));
+    Log(text);
+}
+
 VELMOR_PLUGIN_EXPORT unsigned char Attach(const char* argument, const VelmorScript* script) {
+    MaybeThrow("Attach");
     g_script = script;
     snprintf(g_argument, sizeof g_argument, "%s", argument);
     char text[300];
@@ -127,11 +172,13 @@ VELMOR_PLUGIN_EXPORT unsigned char Attach(const char* argument, const VelmorScri
     } else {
         Set("pic_w", -1);
     }
+    Walk(script);
     if (strcmp(g_argument, "now") == 0) WayBack();
     return ATTACH_RESULT;
 }
 
 VELMOR_PLUGIN_EXPORT void Clock(void) {
+    MaybeThrow("Clock");
     Set("clocks", ++g_clocks);
     Set("tick", (int32_t)g_display->tick_count(g_display->host));
 }
@@ -140,7 +187,17 @@ VELMOR_PLUGIN_EXPORT void OnInput(const VelmorPoint* point) {
     char text[64];
     snprintf(text, sizeof text, "input %d %d", (int)point->x, (int)point->y);
     Log(text);
+    MaybeThrow("OnInput");
     Paint(0x0000FF);
+    /* "text-..." draws the rest over the red screen, "outline-..." with a green outline. */
+    const int outline = strncmp(g_argument, "outline-", 8) == 0;
+    if ((outline || strncmp(g_argument, "text-", 5) == 0) && g_screen->version >= 2) {
+        const VelmorRect area = {point->x, point->y, point->x + 60, point->y + 60};
+        Set("drawn", g_screen->draw_text(g_screen->host, &area, g_argument + (outline ? 8 : 5),
+                                         0xFFFFFF, outline ? 0x00FF00 : VELMOR_NO_OUTLINE));
+        g_display->present(g_display->host);
+        return;
+    }
     WayBack();
 }
 
@@ -149,5 +206,14 @@ VELMOR_PLUGIN_EXPORT void OnMouseMove(const VelmorPoint* point) {
     char text[64];
     snprintf(text, sizeof text, "move %d %d", (int)point->x, (int)point->y);
     Log(text);
+    MaybeThrow("OnMouseMove");
 }
 #endif
+
+VELMOR_PLUGIN_EXPORT void OnKey(const VelmorKeyEvent* event) {
+    char text[64];
+    snprintf(text, sizeof text, "key %d %d %d held %d", (int)event->key, (int)event->down,
+             (int)event->repeat, (int)g_display->key_down(g_display->host, event->key));
+    Log(text);
+    MaybeThrow("OnKey");
+}
