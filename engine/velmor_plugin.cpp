@@ -417,9 +417,7 @@ int32_t TVelmorPlugin::SetVariable(void* host, const char* name, int32_t value) 
 }
 
 int32_t TVelmorPlugin::KeyDown(void* host, int32_t key) {
-    const TVelmorPlugin& self = Self(host);
-    if (key <= 0 || static_cast<size_t>(key) >= self.m_HeldKeys.size()) return 0;
-    return self.m_HeldKeys[static_cast<size_t>(key)] ? 1 : 0;
+    return Self(host).KeyHeld(key) ? 1 : 0;
 }
 
 int32_t TVelmorPlugin::DrawText(void* host, const VelmorRect* area, const char* text,

@@ -40,6 +40,11 @@ public:
     void Key(int32_t key, bool down, bool repeat);
     // The window lost the keyboard: nothing is held any more.
     void ReleaseKeys() { m_HeldKeys.reset(); }
+    // What key_down answers.
+    bool KeyHeld(int32_t key) const {
+        return key > 0 && static_cast<size_t>(key) < m_HeldKeys.size() &&
+               m_HeldKeys[static_cast<size_t>(key)];
+    }
     // The idle loop's pace while the plug-in runs (its Clock on every pass).
     TIdleWait NextWait() const;
     static constexpr uint32_t kClockIntervalMs = 16;

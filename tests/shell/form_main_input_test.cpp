@@ -9,6 +9,7 @@
 #include <QMenu>
 
 #include "engine/velmor.h"
+#include "engine/velmor_plugin.h"
 #include "platform/clock.h"
 #include "platform/fake_joystick.h"
 #include "platform/file_system.h"
@@ -138,6 +139,27 @@ TEST_F(FormInputTest, ShiftHidesTheWindowWhileHeldAndCtrlRepeatsItsSkip) {
     Key(form, QEvent::KeyRelease, Qt::Key_Return);
     Settle(form);
     EXPECT_EQ(Line(form), 3);
+    form.close();
+}
+
+// What a plug-in reads through key_down: real presses and releases, not the platform's repeat
+// pairs, and nothing held once the window lost the keyboard.
+TEST_F(FormInputTest, KeysHeldOnTheWindowAreKeptForPlugins) {
+    TFormMain form;
+    ASSERT_TRUE(Start(form));
+    Settle(form);
+    TVelmorPlugin& plugin = form.Engine()->Plugin();
+    Key(form, QEvent::KeyPress, Qt::Key_A);
+    Key(form, QEvent::KeyPress, Qt::Key_Left);
+    Key(form, QEvent::KeyRelease, Qt::Key_A, {}, true);
+    EXPECT_TRUE(plugin.KeyHeld('A'));
+    EXPECT_TRUE(plugin.KeyHeld(VELMOR_KEY_LEFT));
+    Key(form, QEvent::KeyRelease, Qt::Key_A);
+    EXPECT_FALSE(plugin.KeyHeld('A'));
+    EXPECT_TRUE(plugin.KeyHeld(VELMOR_KEY_LEFT));
+    QFocusEvent out(QEvent::FocusOut);
+    QApplication::sendEvent(&form, &out);
+    EXPECT_FALSE(plugin.KeyHeld(VELMOR_KEY_LEFT));
     form.close();
 }
 
