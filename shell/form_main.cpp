@@ -21,7 +21,10 @@
 #include <QUrl>
 #include <QWheelEvent>
 #include <algorithm>
+#include <cstdio>
+#include <exception>
 #include <filesystem>
+#include <new>
 
 #include "engine/velmor.h"
 #include "engine/velmor_monitor.h"
@@ -100,6 +103,19 @@ bool RepeatedByForm(int key) {
 constexpr int kKeyRepeatDelayMs = 500;
 constexpr int kJoystickPollMs = 10;
 }  // namespace
+
+template <class Body>
+bool TFormMain::Guarded(Body&& body) {
+    std::exception_ptr error;
+    try {
+        body();
+        return true;
+    } catch (...) {
+        error = std::current_exception();
+    }
+    Fail(error);
+    return false;
+}
 
 TFormMain::TServices TFormMain::PlatformServices() {
     return {&platform::Clock::Current(), &platform::MessageBox::Current(),
@@ -451,7 +467,7 @@ void TFormMain::ConnectEngineServices() {
     m_Avi = new TyxAvi(this, *m_Services.clock);
     hooks.moviePlayer = [this](const std::string& path) {
         const auto end = [this] {
-            if (m_Engine) m_Engine->Interpreter().EndMovie();
+            if (m_Engine && !Guarded([this] { m_Engine->Interpreter().EndMovie(); })) return;
             WakeIdle();
         };
         m_Avi->OnClick = [end](int, int) { end(); };
@@ -636,14 +652,17 @@ bool TFormMain::IdlePass() {
     PollJoystick();
     if (!m_IdleInstalled || !m_Engine) return false;
     m_InIdle = true;
+    std::exception_ptr error;
     try {
         m_Engine->ModeObject().Idle();
-    } catch (const EEngineError& e) {
-        m_InIdle = false;
-        FatalError(e);
-        return false;
+    } catch (...) {
+        error = std::current_exception();
     }
     m_InIdle = false;
+    if (error) {
+        Fail(error);
+        return false;
+    }
     RestUntilNeeded();
     return true;
 }
@@ -688,13 +707,31 @@ void TFormMain::WakeIdle() {
     if (!m_IdleTimer->isActive()) m_IdleTimer->start();
 }
 
-void TFormMain::FatalError(const EEngineError& error) {
+void TFormMain::Fail(std::exception_ptr error) {
     // The handler goes first, so no tick runs while the boxes are open.
     RemoveIdleHandler();
-    const std::string& text = error.Text();
-    if (m_Monitor)
-        m_Monitor->Fatal(text, dynamic_cast<const EScenarioEnd*>(&error) ? TEndReason::ScenarioEnd
-                                                                         : TEndReason::Fatal);
+    std::string text;
+    TEndReason reason = TEndReason::Fatal;
+    try {
+        std::rethrow_exception(error);
+    } catch (const EScenarioEnd& e) {
+        text = e.Text();
+        reason = TEndReason::ScenarioEnd;
+    } catch (const EEngineError& e) {
+        text = e.Text();
+    } catch (const std::bad_alloc&) {
+        text = SJ("メモリが足りません");
+    } catch (const std::exception& e) {
+        // Not the engine's own (Qt, a library): said as it is, for a report.
+        std::fprintf(stderr, "velmor: unexpected exception: %s\n", e.what());
+        text = SJ("予期しないエラーが発生しました\n") + platform::Utf8ToSjis(e.what());
+    } catch (...) {
+        std::fputs("velmor: unexpected exception\n", stderr);
+        text = SJ("予期しないエラーが発生しました");
+    }
+    if (m_Failed) return;
+    m_Failed = true;
+    if (m_Monitor) m_Monitor->Fatal(text, reason);
     m_App->Warn(text);
     StopAfterFatalError();
 }
@@ -706,24 +743,12 @@ void TFormMain::StopAfterFatalError() {
 
 void TFormMain::DeliverInput(TInputCode code, int x, int y) {
     if (!m_Engine || m_ShutDown) return;
-    try {
-        m_Engine->ModeObject().Input(code, x, y);
-    } catch (const EEngineError& e) {
-        FatalError(e);
-        return;
-    }
-    WakeIdle();
+    if (Guarded([&] { m_Engine->ModeObject().Input(code, x, y); })) WakeIdle();
 }
 
 void TFormMain::DeliverMouseMove(int x, int y) {
     if (!m_Engine || m_ShutDown) return;
-    try {
-        m_Engine->ModeObject().MouseMove(x, y);
-    } catch (const EEngineError& e) {
-        FatalError(e);
-        return;
-    }
-    WakeIdle();
+    if (Guarded([&] { m_Engine->ModeObject().MouseMove(x, y); })) WakeIdle();
 }
 
 void TFormMain::DeliverKey(int key, bool down, bool repeat) {
@@ -891,8 +916,28 @@ void TFormMain::m_ActMessAutoPlayExecute() {
     WakeIdle();
 }
 
-void TFormMain::m_ActSaveLoadExecute() {
+// The dialogs run their own event loops, from which anything may escape.
+void TFormMain::RunDialog(void (TFormMain::*dialog)()) {
     if (!m_Engine) return;
+    ++m_DialogDepth;
+    Guarded([this, dialog] { (this->*dialog)(); });
+    --m_DialogDepth;
+}
+
+void TFormMain::m_ActSaveLoadExecute() {
+    RunDialog(&TFormMain::SaveLoadDialog);
+}
+
+void TFormMain::m_ActSystemOptionExecute() {
+    RunDialog(&TFormMain::OptionDialog);
+}
+
+void TFormMain::m_ActSnapshotExecute() {
+    // The menu keeps this command hidden and disabled; the runner calls it directly.
+    RunDialog(&TFormMain::SnapshotDialog);
+}
+
+void TFormMain::SaveLoadDialog() {
     if (!m_FormSave) m_FormSave = new TFormSave(this, m_DllRes.get(), *m_App);
     const TGameMode mode = m_Engine->Mode();
     const std::string script = m_Engine->Script().Position().Script;
@@ -925,17 +970,10 @@ void TFormMain::m_ActSaveLoadExecute() {
 
 void TFormMain::m_ActSceneEndExecute() {
     if (!m_Engine) return;
-    try {
-        m_Engine->Galleries().SceneEnd();
-    } catch (const EEngineError& e) {
-        FatalError(e);
-        return;
-    }
-    WakeIdle();
+    if (Guarded([this] { m_Engine->Galleries().SceneEnd(); })) WakeIdle();
 }
 
-void TFormMain::m_ActSystemOptionExecute() {
-    if (!m_Engine) return;
+void TFormMain::OptionDialog() {
     TVelmorSystemState& state = m_Engine->SystemState();
     TFormOption::Values given;
     given.WindowMode = state.WindowMode ? 1 : 0;
@@ -1005,9 +1043,7 @@ void TFormMain::m_ActLogFormExecute() {
     m_FormLog->setFocus();
 }
 
-void TFormMain::m_ActSnapshotExecute() {
-    // The menu keeps this command hidden and disabled; the runner calls it directly.
-    if (!m_Engine) return;
+void TFormMain::SnapshotDialog() {
     m_Engine->Presenter().FlushFrame();
     TFormSnap dialog(this, &m_Wallpaper, *m_App);
     dialog.SetSystemData(&m_Engine->SystemData());
@@ -1030,7 +1066,9 @@ void TFormMain::m_ActAppTerminateExecute() {
 void TFormMain::m_ActFullScreenExecute() {
     if (!m_Engine || m_ShutDown || m_Engine->Flow().Busy) return;
     const bool toFullScreen = m_Engine->SystemState().WindowMode;
-    if (!SwitchDisplayMode())
+    bool switched = false;
+    if (!Guarded([&] { switched = SwitchDisplayMode(); })) return;
+    if (!switched)
         m_App->Inform(
             toFullScreen ? SJ("フルスクリーン化できません") : SJ("ウィンドウ化できません"),
             SJ("お知らせ"));
@@ -1131,8 +1169,7 @@ void TFormMain::CDNotify(uint32_t device, uint32_t code) {
     // Only a track that played to its end loops; stopped, superseded or failed ones do not.
     if (code != platform::CdAudio::kNotifySuccessful || !m_Engine || m_ShutDown) return;
     if (!m_Engine->CD().Audio() || !m_Engine->CD().Audio()->IsDevice(device)) return;
-    CDControl(TCDRequest::PlayNotify);
-    WakeIdle();
+    if (Guarded([this] { CDControl(TCDRequest::PlayNotify); })) WakeIdle();
 }
 
 void TFormMain::ApplyCDVolume() {
@@ -1277,8 +1314,11 @@ void TFormMain::Shutdown() {
 void TFormMain::closeEvent(QCloseEvent* event) {
     // Effects let window messages through between frames, so a close can arrive while the
     // engine is still drawing inside its own call; tearing it down there would pull the
-    // pictures from under the running effect. Close once it has returned instead.
-    if (m_InIdle || (m_Engine && m_Engine->Flow().Busy)) {
+    // pictures from under the running effect. Close once it has returned instead. A dialog
+    // of ours open over the game still uses it too: it is closed first.
+    if (m_InIdle || m_DialogDepth > 0 || (m_Engine && m_Engine->Flow().Busy)) {
+        if (QWidget* modal = QApplication::activeModalWidget(); modal && m_DialogDepth > 0)
+            modal->close();
         event->ignore();
         QTimer::singleShot(10, this, [this] { close(); });
         return;
@@ -1296,6 +1336,5 @@ void TFormMain::dropEvent(QDropEvent* event) {
     const QString path = event->mimeData()->urls().first().toLocalFile();
     const std::string dropped = platform::FileSystem::FromHostPath(path.toStdString());
     platform::GameFolders::AllowReadFile(dropped);  // the developer chose it
-    m_Engine->Interpreter().LoadDroppedScript(dropped);
-    WakeIdle();
+    if (Guarded([&] { m_Engine->Interpreter().LoadDroppedScript(dropped); })) WakeIdle();
 }

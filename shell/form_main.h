@@ -1,6 +1,7 @@
 #pragma once
 #include <QIcon>
 #include <QWidget>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -17,7 +18,6 @@
 
 class QTimer;
 class TVelmorMonitor;
-class EEngineError;
 class QAction;
 class QMenu;
 class TDisplayImage;
@@ -67,7 +67,7 @@ public:
     // Brings the game's window (or the dialog in front of it) to the front.
     void RaiseWindow();
     void Shutdown();
-    // Orderly stop after a fatal script error.
+    // Orderly stop after a fatal script error: the stop message, then the window closes.
     void StopAfterFatalError();
 
     TVelmor* Engine() { return m_Engine.get(); }
@@ -168,10 +168,21 @@ private:
     bool ScenarioLookup();
     void InstallIdleHandler();
     void RemoveIdleHandler();
+    // The dialogs' commands, run guarded by their actions.
+    void RunDialog(void (TFormMain::*dialog)());
+    void SaveLoadDialog();
+    void OptionDialog();
+    void SnapshotDialog();
     // Stops the idle passes until the next deadline or input, when the game has nothing to do.
     void RestUntilNeeded();
     void WakeIdle();
-    void FatalError(const EEngineError& error);
+    // Runs what the event loop called; whatever escapes it ends the game through Fail, and
+    // false says so.
+    template <class Body>
+    bool Guarded(Body&& body);
+    // The game cannot go on: shows why (the end of the scenario quietly, as a game ends) and
+    // closes the window in order, so the player's progress is written.
+    void Fail(std::exception_ptr error);
     void m_ImgPrimMouseUp(Qt::MouseButton button, int x, int y);
     void ClickAtPointer();
     void MovePointer(int dx, int dy);
@@ -212,9 +223,13 @@ private:
     bool m_IdleInstalled = false;
     bool m_ExternalDriver = false;
     bool m_InIdle = false;
+    // The dialogs of the commands open now (their event loops run the idle passes too).
+    int m_DialogDepth = 0;
     TVelmorMonitor* m_Monitor = nullptr;
     bool m_FramesOnDemand = false;
     bool m_ShutDown = false;
+    // Fail has run: a second failure on the way out shows nothing more.
+    bool m_Failed = false;
     bool m_DeveloperMode = false;
 
     QIcon m_AppIcon;

@@ -6,8 +6,13 @@
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QTimer>
+#include <functional>
+#include <new>
+#include <stdexcept>
 
 #include "engine/velmor.h"
+#include "engine/velmor_game_mode.h"
+#include "engine/velmor_monitor.h"
 #include "graphics/sprite.h"
 #include "platform/bitmap_qt.h"
 #include "platform/clock.h"
@@ -17,9 +22,11 @@
 #include "platform/test_message_responder.h"
 #include "platform/virtual_clock.h"
 #include "resources/sjis_text.h"
+#include "save/form_save.h"
 #include "shell/display_image.h"
 #include "shell/form_main.h"
 #include "tests/support/game_window_test.h"
+#include "windows/form_option.h"
 
 namespace {
 
@@ -42,6 +49,19 @@ protected:
             }
             form.IdlePass();
         }
+    }
+
+    // A close held back by what ran (an effect, a dialog) comes once that has returned.
+    static void WaitUntilClosed(TFormMain& form) {
+        if (!form.Engine()) return;
+        QEventLoop loop;
+        QTimer guard;
+        QObject::connect(&guard, &QTimer::timeout, &loop, [&] {
+            if (!form.Engine()) loop.quit();
+        });
+        guard.start(5);
+        QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+        loop.exec();
     }
 };
 
@@ -129,6 +149,69 @@ TEST_F(FormLoopTest, AFatalErrorShowsTwoBoxesThenShutsDownWritingTheState) {
     const std::string state = m_Dir.ReadUtf8(m_Dir.Path() / "game.vss");
     EXPECT_NE(state.find("<Paragraph>\r\n#first\r\n</Paragraph>"), std::string::npos) << state;
     EXPECT_NE(state.find("MessageAnimationSpeed=30"), std::string::npos);
+}
+
+// Whatever else escapes a pass or a dialog (out of memory, a library's exception) is told in
+// a box like a fatal error's and the game still ends in order, writing the state.
+TEST_F(FormLoopTest, AnyExceptionIsShownAndEndsTheGameInOrder) {
+    m_Dir.WriteSjis("start.txt", "一\n二\n");
+    struct Throwing : TVelmorGameMode {
+        bool Idle() override { throw std::bad_alloc(); }
+    };
+    struct Case {
+        const char* name;
+        std::function<void(TFormMain&)> fail;
+        const char* shown;
+    };
+    const Case cases[] = {
+        {"idle pass",
+         [](TFormMain& form) {
+             form.Engine()->SetModeObject(TGameMode::Script, std::make_unique<Throwing>());
+             form.IdlePass();
+         },
+         "メモリが足りません"},
+        {"options dialog",
+         [](TFormMain& form) {
+             form.SetOptionDialogDriver([](TFormOption&) { throw std::runtime_error("broken"); });
+             form.m_ActSystemOptionExecute();
+         },
+         "予期しないエラーが発生しました\nbroken"},
+        {"save dialog",
+         [](TFormMain& form) {
+             form.SetSaveDialogDriver([](TFormSave&) { throw 7; });
+             form.m_ActSaveLoadExecute();
+         },
+         "予期しないエラーが発生しました"},
+        // A pass run by the open dialog's event loop: the game goes down once it has returned.
+        {"idle pass under a dialog",
+         [](TFormMain& form) {
+             form.SetOptionDialogDriver([&form](TFormOption&) {
+                 form.Engine()->SetModeObject(TGameMode::Script, std::make_unique<Throwing>());
+                 form.IdlePass();
+                 EXPECT_NE(form.Engine(), nullptr);
+             });
+             form.m_ActSystemOptionExecute();
+         },
+         "メモリが足りません"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_Boxes.Clear();
+        TFormMain form;
+        ASSERT_TRUE(form.FormCreate(Projects()));
+        RunUntilInput(form);
+        std::filesystem::remove(m_Dir.Path() / "game.vss");
+        c.fail(form);
+        WaitUntilClosed(form);
+        EXPECT_EQ(form.Engine(), nullptr);
+        EXPECT_FALSE(form.IdleHandlerInstalled());
+        ASSERT_EQ(m_Boxes.Records().size(), 2u);
+        EXPECT_EQ(platform::SjisToUtf8(m_Boxes.Records()[0].text), c.shown);
+        EXPECT_EQ(platform::SjisToUtf8(m_Boxes.Records()[0].caption), "灯台");
+        EXPECT_EQ(platform::SjisToUtf8(m_Boxes.Records()[1].text), "問題が発生したので終了します");
+        const std::string state = m_Dir.ReadUtf8(m_Dir.Path() / "game.vss");
+        EXPECT_NE(state.find("MessageAnimationSpeed=30"), std::string::npos);
+    }
 }
 
 TEST_F(FormLoopTest, MouseAndWheelConfirmAtTheirPositions) {
