@@ -732,6 +732,11 @@ void TFormMain::Fail(std::exception_ptr error) {
     if (m_Failed) return;
     m_Failed = true;
     if (m_Monitor) m_Monitor->Fatal(text, reason);
+    // A finished game is no failure: it closes as the player's own exit would.
+    if (reason == TEndReason::ScenarioEnd) {
+        close();
+        return;
+    }
     m_App->Warn(text);
     StopAfterFatalError();
 }

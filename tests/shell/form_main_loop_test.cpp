@@ -214,6 +214,38 @@ TEST_F(FormLoopTest, AnyExceptionIsShownAndEndsTheGameInOrder) {
     }
 }
 
+// The end of the scenario is the game's own end, not a failure: no box, the state written,
+// and a watcher still told how it ended.
+TEST_F(FormLoopTest, TheEndOfTheScenarioClosesTheGameWithoutABox) {
+    struct Watcher : TVelmorMonitor {
+        void Fatal(const std::string& text, TEndReason reason) override {
+            told = text;
+            ended = reason;
+        }
+        std::string told;
+        TEndReason ended = TEndReason::Fatal;
+    };
+    for (const char* script : {"一\n%\n二\n", "一\n"}) {
+        SCOPED_TRACE(script);
+        m_Boxes.Clear();
+        m_Dir.WriteSjis("start.txt", script);
+        Watcher watcher;
+        TFormMain form;
+        form.SetMonitor(&watcher);
+        ASSERT_TRUE(form.FormCreate(Projects()));
+        RunUntilInput(form);
+        std::filesystem::remove(m_Dir.Path() / "game.vss");
+        form.DeliverInput(TInputCode::Confirm, -1, -1);
+        RunUntilInput(form);
+        EXPECT_EQ(form.Engine(), nullptr);
+        EXPECT_TRUE(m_Boxes.Records().empty());
+        EXPECT_EQ(watcher.ended, TEndReason::ScenarioEnd);
+        EXPECT_EQ(platform::SjisToUtf8(watcher.told),
+                  "scriptAction : シナリオの終了信号を検出しました\nstart.txt:1");
+        EXPECT_TRUE(std::filesystem::exists(m_Dir.Path() / "game.vss"));
+    }
+}
+
 TEST_F(FormLoopTest, MouseAndWheelConfirmAtTheirPositions) {
     m_Dir.WriteSjis("start.txt", "一\n二\n三\n");
     TFormMain form;
