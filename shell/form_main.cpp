@@ -759,13 +759,7 @@ void TFormMain::DeliverMouseMove(int x, int y) {
 void TFormMain::DeliverKey(int key, bool down, bool repeat) {
     const int32_t code = TKeyMap::PluginKey(key);
     if (!m_Engine || m_ShutDown || code == 0) return;
-    try {
-        m_Engine->Plugin().Key(code, down, repeat);
-    } catch (const EEngineError& e) {
-        FatalError(e);
-        return;
-    }
-    WakeIdle();
+    if (Guarded([&] { m_Engine->Plugin().Key(code, down, repeat); })) WakeIdle();
 }
 
 void TFormMain::m_ImgPrimMouseUp(Qt::MouseButton button, int x, int y) {
