@@ -21,6 +21,8 @@ public:
 
 protected:
     const std::string& SeenName(size_t entry) const override { return m_Images[entry]; }
+    // A blank line names no picture: its cell always shows the placeholder.
+    bool CanBeSeen(size_t entry) const override { return !m_Images[entry].empty(); }
     void CellPictures(size_t entry, std::string& ownSize, std::string& scaled) const override;
     void Open(size_t entry) override;
 

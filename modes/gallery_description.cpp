@@ -34,8 +34,8 @@ void TGalleryDescription::Read(const TStringList& lines, const std::string& grid
     file.ReadSectionLines(listSection, body);
     entries.clear();
     entries.reserve(body.size());
+    // Every line is an entry, a blank one too: it keeps its cell in the grid.
     for (const std::string& line : body) {
-        if (line.empty()) continue;
         TStringList items;
         yx::Split(line, ",", items);
         if (items.size() > maxItems) items.resize(maxItems);

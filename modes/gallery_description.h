@@ -36,7 +36,8 @@ public:
     TPoint nextPosition{540, 420};
     TPoint prevPosition{420, 420};
     TPoint exitPosition{60, 420};
-    // Items of each non-empty entry line, at most maxItems of them, in the file's order.
+    // Items of each entry line, blank lines included, at most maxItems of them, in the file's
+    // order.
     std::vector<TStringList> entries;
 
     // Reads the keys from lines in the extended INI syntax.

@@ -66,7 +66,8 @@ void TGalleryPage::Enter() {
     seen.reserve(m_SeenList.size());
     for (const std::string& name : m_SeenList) seen.insert(yx::FoldText(name));
     m_Seen.assign(count, 0);
-    for (size_t k = 0; k < count; ++k) m_Seen[k] = seen.count(yx::FoldText(SeenName(k))) != 0;
+    for (size_t k = 0; k < count; ++k)
+        m_Seen[k] = CanBeSeen(k) && seen.count(yx::FoldText(SeenName(k))) != 0;
 
     m_PrevPressed = m_NextPressed = m_ExitPressed = false;
     m_ExitRect = ButtonRect(P::kExit);

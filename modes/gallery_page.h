@@ -62,8 +62,12 @@ public:
     size_t CachedCells() const { return m_Cells.size(); }
 
 protected:
-    // The name looked up in the seen list.
+    // The name looked up in the seen list; an entry that cannot be seen is never looked up.
     virtual const std::string& SeenName(size_t entry) const = 0;
+    virtual bool CanBeSeen(size_t entry) const {
+        (void)entry;
+        return true;
+    }
     // A reached entry's cell: a picture drawn at its own size, or else one scaled into it.
     virtual void CellPictures(size_t entry, std::string& ownSize, std::string& scaled) const = 0;
     // A click on a reached entry's cell.

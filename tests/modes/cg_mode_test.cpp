@@ -149,6 +149,36 @@ TEST_F(CGModeTest, CellsShowWhatTheirEntryAllows) {
     EXPECT_EQ(At(0, 0), 0x445566u);
 }
 
+TEST_F(CGModeTest, ABlankLineIsAnEntryThatKeepsItsCellWithThePlaceholder) {
+    // Blank lines after the first entry and at the end of the list: eleven entries.
+    const std::string lines = Entries(9);
+    const size_t firstEnd = lines.find('\n') + 1;
+    auto mode = Make(File("", lines.substr(0, firstEnd) + "\n" + lines.substr(firstEnd) + "\n"));
+    ASSERT_EQ(mode->EntryCount(), 11u);
+    EXPECT_EQ(mode->Images()[1], "");
+    EXPECT_EQ(mode->Thumbnails()[1], "");
+    SeeAll(*mode);  // the seen list holds the empty names too
+    mode->Enter();
+    mode->Redraw();
+    EXPECT_EQ(mode->LastPage(), 1);
+    EXPECT_FALSE(mode->Seen(1));
+    EXPECT_FALSE(mode->Seen(10));
+    EXPECT_EQ(At(60, 20), Thumb(0));
+    EXPECT_EQ(At(240, 20), kNever);  // the blank line's cell
+    EXPECT_EQ(At(420, 20), Thumb(1));
+    const int presents = surface.presents;
+    mode->Click(250, 30);
+    EXPECT_FALSE(mode->Viewing());
+    EXPECT_EQ(surface.presents, presents);
+    mode->Click(430, 30);
+    ASSERT_TRUE(mode->Viewing());
+    EXPECT_EQ(At(0, 0), Full(1));
+    mode->Click(0, 0);
+    mode->Click(540, 420);
+    EXPECT_EQ(At(60, 20), Thumb(8));
+    EXPECT_EQ(At(240, 20), kNever);  // the last line, blank
+}
+
 TEST_F(CGModeTest, AnEmptyListHasOnePageWhereOnlyExitReacts) {
     auto mode = Make(File("", ""));
     int left = 0;
