@@ -7,6 +7,7 @@
 #include "engine/velmor_scene_list_mode.h"
 #include "modes/cg_mode.h"
 #include "modes/event_mode.h"
+#include "resources/application.h"
 #include "resources/engine_error.h"
 #include "resources/sjis_text.h"
 #include "resources/yxstringlib.h"
@@ -113,13 +114,24 @@ void TVelmorGalleries::StartScene(const std::string& paragraph, const std::strin
     try {
         jumped = m_Engine.Interpreter().CommandJump(paragraph, script);
     } catch (const EEngineError& e) {
-        // A scene that cannot start leaves the player on the list, not out of the game.
-        m_Engine.AddErrorRecord(e.Text());
+        SceneNotStarted(e.Text());
+        return;
     }
     m_SceneReplayActive = jumped;
     if (!jumped) return;
     m_Engine.EnterGameMode(TGameMode::Script);
     m_Engine.Flow().WindowHidden = false;
+}
+
+void TVelmorGalleries::SceneNotStarted(const std::string& error) {
+    // The player stays in the game, on the list drawn again, and is told why nothing played:
+    // a black screen with only an unseen exit button would look like a hang.
+    m_SceneReplayActive = false;
+    m_Engine.AddErrorRecord(error);
+    m_Engine.Flow().WindowHidden = false;
+    m_EventMode->Redraw();
+    m_Engine.Presenter().PresentFrame();
+    if (TyxApplication* app = m_Engine.Services().app) app->Warn(error);
 }
 
 void TVelmorGalleries::ReturnTo(const TVelmorScriptPosition& position) {

@@ -41,6 +41,7 @@ private:
     void LeaveGallery();
     void LeaveSceneList();
     void StartScene(const std::string& paragraph, const std::string& script);
+    void SceneNotStarted(const std::string& error);
     void ReturnTo(const TVelmorScriptPosition& position);
     void BackToStory();
 

@@ -120,16 +120,27 @@ TEST_F(GalleryCommandTest, AReplayedSceneEndsOnItsListAndTheListReturnsToWhereIt
         EXPECT_EQ(At(5, 5), kBack);  // the list is drawn again
     }
 
-    // A scene whose paragraph is missing keeps the list, with a record instead of the end.
+    // A scene whose paragraph is missing keeps the list, drawn again, with a record and a
+    // box with the game's title instead of the end.
     Click(10, 60);  // no cell there
     EXPECT_EQ(Mode(), 5);
     m_Engine->Galleries().SceneList()->Redraw();
     ASSERT_EQ(m_Engine->Galleries().SceneList()->Page(), 0);
     Click(110, 90);  // next page: the third scene
+    m_Boxes.Clear();
     Click(15, 15);
     EXPECT_EQ(Mode(), 5);
     EXPECT_FALSE(m_Engine->Galleries().SceneReplayActive());
+    EXPECT_FALSE(m_Engine->Flow().WindowHidden);
     EXPECT_EQ(Records().size(), 1u);
+    const std::string missing =
+        SJ("commandJump : シナリオジャンプ先パラグラフ #nothere が見つかりません");
+    ASSERT_EQ(m_Boxes.Records().size(), 1u);
+    EXPECT_EQ(m_Boxes.Records()[0].caption, TestApplication().Title());
+    EXPECT_EQ(m_Boxes.Records()[0].text, missing);
+    EXPECT_EQ(m_Boxes.Records()[0].icon, platform::MessageIcon::Warning);
+    EXPECT_EQ(At(5, 5), kBack);
+    EXPECT_EQ(At(12, 92), 0xC0C0C0u);  // the exit button shows
 
     Click(10, 90);  // exit
     EXPECT_EQ(Mode(), 1);
