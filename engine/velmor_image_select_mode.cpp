@@ -17,6 +17,8 @@ TDisplaySurface& TVelmorImageSelectMode::Window() {
 }
 
 void TVelmorImageSelectMode::Open(const std::string& fileName) {
+    // The menu is drawn over the frame the script reached, never under a frame held back.
+    m_Engine.Presenter().FlushFrame();
     m_Selector.reset();
     try {
         m_Selector = std::make_unique<TImageSelect>(fileName, Window(), m_Engine.Scene().Screen(),

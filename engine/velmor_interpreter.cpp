@@ -40,6 +40,14 @@ void TVelmorInterpreter::AddErrorRecord(const std::string& message) {
 }
 
 bool TVelmorInterpreter::Tick() {
+    const bool ran = Step();
+    // The game rests, for an input or a deadline: what the window shows now is the frame
+    // held back, and the reveal it starts runs meanwhile.
+    if (NextWait().kind != TIdleWait::kRun) m_Presenter.FrameAtRest();
+    return ran;
+}
+
+bool TVelmorInterpreter::Step() {
     if (m_WaitDeadline != 0) {
         if (Now() < m_WaitDeadline) return false;
         m_WaitDeadline = 0;
@@ -49,11 +57,7 @@ bool TVelmorInterpreter::Tick() {
     }
     m_Presenter.FlushDueFrame();
     if (m_Message.Animating() && RevealStep()) return true;
-    if (MustWait()) {
-        // Stopped at a message: the player sees it.
-        if (!m_Presenter.FramesOnDemand()) m_Presenter.FlushFrame();
-        return false;
-    }
+    if (MustWait()) return false;
     if (m_Script.Lines().empty()) {
         RunLine(TVelmorScript::kLineEnd);
         return true;
@@ -116,6 +120,7 @@ void TVelmorInterpreter::RunLine(TVelmorScript::LineKind kind) {
             m_Script.MarkParagraph(m_PresentLine);
             break;
         case S::kLineCommand:
+            m_Presenter.BeforeSceneChange();
             Tokenise(m_PresentLine, kCommandDelimiters);
             if (!m_Tokens.empty()) {
                 const TStringList tokens = m_Tokens;
@@ -123,6 +128,7 @@ void TVelmorInterpreter::RunLine(TVelmorScript::LineKind kind) {
             }
             break;
         case S::kLineSystem:
+            m_Presenter.BeforeSceneChange();
             ScriptSVCParser(m_PresentLine);
             break;
         case S::kLineVariable:

@@ -89,6 +89,8 @@ private:
     void CommandJunction(const TStringList& tokens);
     void MarkEventSeen(const std::string& file);
     void LeaveChoice(int index);
+    // The tick without what the window shows once it rests.
+    bool Step();
 
     TVelmor& m_Engine;
     TVelmorScene& m_Scene;

@@ -13,14 +13,16 @@ uint32_t StepDeadline(uint32_t now, int32_t ms) {
 
 bool TVelmorInterpreter::RevealStep() {
     if (m_Flow.WindowHidden) return false;
-    if (m_Presenter.RevealHeld() && !m_Flow.Skip) {
+    // Skipping draws read text whole; unread text is revealed even then.
+    const bool whole = m_Flow.Skip && (m_State.NoReadTextSkip || m_Script.ParagraphRead());
+    if (m_Presenter.RevealHeld() && !whole) {
         // Nobody looks: the piece is counted, at the same pace, and drawn when asked for.
         m_WaitDeadline = StepDeadline(Now(), m_State.MessageAnimationSpeed);
         m_Message.SkipNextPiece();
         return true;
     }
     m_Presenter.FlushFrame();
-    if (m_Flow.Skip && (m_State.NoReadTextSkip || m_Script.ParagraphRead())) {
+    if (whole) {
         m_Message.Draw();
         m_Message.StopAnimating();
         m_Presenter.PresentFrame();

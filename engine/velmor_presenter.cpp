@@ -3,6 +3,7 @@
 
 #include "engine/velmor.h"
 #include "engine/velmor_busy_scope.h"
+#include "graphics/display_surface.h"
 #include "platform/clock.h"
 
 #include <algorithm>
@@ -61,7 +62,7 @@ uint32_t TVelmorPresenter::Now() const {
 void TVelmorPresenter::ComposeFrame(TReveal reveal) {
     TVelmorScene& scene = m_Scene;
     TSprite& screen = scene.Screen();
-    m_FramePending = m_RevealHeld = false;
+    m_FramePending = m_FrameShown = m_RevealHeld = false;
     scene.Composed();
     DrawLayers(scene, screen, m_Flow.WindowHidden);
     if (m_Flow.WindowHidden) return;
@@ -81,7 +82,7 @@ void TVelmorPresenter::ComposeFrame(TReveal reveal) {
 }
 
 void TVelmorPresenter::PresentFrame() {
-    m_LastPresent = Now();
+    m_Schedule.Presented(Now());
     if (!m_Scene.Redraw() || m_Flow.Skip) {
         m_Scene.Present(m_Flow.Skip);
         return;
@@ -95,33 +96,50 @@ void TVelmorPresenter::SetMessageFont(const std::string& name) {
     m_Scene.Screen().SetFontName(name);
 }
 
-bool TVelmorPresenter::DeferFrame() const {
-    // A cross-fade to show takes its time, seen or not.
-    if (m_Scene.Redraw() && !m_Flow.Skip) return false;
-    if (m_FramesOnDemand) return true;
-    // A reveal the player watches is shown piece by piece; skipping draws it whole.
-    if (m_State.MessageAnimation && !m_Flow.Skip) return false;
-    return m_Flow.Skip && Now() - m_LastPresent < kSkipFrameMs;
+bool TVelmorPresenter::ComposeStartsReveal() const {
+    return m_State.MessageAnimation && !m_Flow.WindowHidden &&
+           m_Engine.ModeObject().ShowsMessage() && m_Scene.MessageWindow().Visible();
 }
 
 bool TVelmorPresenter::HoldMessageFrame() {
-    if (!DeferFrame()) {
+    using F = TVelmorFrameSchedule::TFate;
+    const F fate = m_Schedule.NewFrame(m_Scene.Redraw() && !m_Flow.Skip, m_Flow.Skip,
+                                       m_State.MessageAnimation && !m_Flow.Skip, Now());
+    if (fate == F::Drawn) {
         ComposeFrame();
         PresentFrame();
         return false;
     }
+    // The window shows a frame until the next refresh, even when a held one follows it.
+    if (fate == F::Held && m_FrameShown) FlushFrame();
     m_FramePending = true;
-    // The reveal runs its course unseen; the frame, when asked for, shows where it got.
-    m_RevealHeld = m_State.MessageAnimation && !m_Flow.Skip && !m_Flow.WindowHidden &&
-                   m_Engine.ModeObject().ShowsMessage();
-    if (m_RevealHeld) m_Message.StartReveal();
+    m_FrameShown = m_RevealHeld = false;
+    if (fate == F::Shown) ShowHeldFrame();
     return true;
 }
 
-void TVelmorPresenter::FlushDueFrame() {
-    if (m_FramePending && !m_FramesOnDemand &&
-        (!m_Flow.Skip || Now() - m_LastPresent >= kSkipFrameMs))
+void TVelmorPresenter::ShowHeldFrame() {
+    if (m_Schedule.ShownFate() == TVelmorFrameSchedule::TFate::Drawn) {
         FlushFrame();
+        return;
+    }
+    m_FrameShown = true;
+    m_Schedule.Presented(Now());
+    // The reveal runs its course unseen; the frame, when drawn, shows where it got.
+    m_RevealHeld = ComposeStartsReveal();
+    if (m_RevealHeld) m_Message.StartReveal();
+}
+
+void TVelmorPresenter::FlushDueFrame() {
+    if (m_FramePending && !m_FrameShown && m_Schedule.Due(m_Flow.Skip, Now())) ShowHeldFrame();
+}
+
+void TVelmorPresenter::FrameAtRest() {
+    if (m_FramePending && !m_FrameShown) ShowHeldFrame();
+}
+
+void TVelmorPresenter::BeforeSceneChange() {
+    if (m_FrameShown) FlushFrame();
 }
 
 void TVelmorPresenter::FlushFrame() {
@@ -129,6 +147,13 @@ void TVelmorPresenter::FlushFrame() {
     // A reveal that went on unseen is drawn to where it reached, not started again.
     ComposeFrame(m_RevealHeld ? TReveal::Keep : TReveal::Restart);
     PresentFrame();
+}
+
+bool TVelmorPresenter::ShownFrame(platform::Bitmap& out) {
+    // A frame still held back is not on the window yet.
+    if (m_FrameShown) FlushFrame();
+    // During a moving effect the display holds the moving frame apart: it tells what shows.
+    return m_Scene.Display() && m_Scene.Display()->CopyImage(out);
 }
 
 void TVelmorPresenter::FadeToMode() {

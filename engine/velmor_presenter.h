@@ -2,6 +2,8 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/velmor_frame_schedule.h"
+
 class TVelmor;
 class TVelmorChoices;
 struct TVelmorFlow;
@@ -10,8 +12,9 @@ class TVelmorScene;
 struct TVelmorSystemData;
 struct TVelmorSystemState;
 namespace platform {
+class Bitmap;
 class Clock;
-}
+}  // namespace platform
 
 // What the player sees: the layers composed into the screen layer with the message and the
 // choices, the screen presented to the display, the frames held back while nobody can see
@@ -29,20 +32,32 @@ public:
     // The screen layer to the display, cross-fading when a change asked for it.
     void PresentFrame();
 
-    // Message frames nobody can see are not composed: while skipping, those between the
-    // display's frames; with frames on demand (a host that looks only when it says so), all
-    // of a message flow without reveal. FlushFrame composes and presents the one held back;
-    // anything that reads the screen layer or the display calls it first.
-    void SetFramesOnDemand(bool onDemand) { m_FramesOnDemand = onDemand; }
-    bool FramesOnDemand() const { return m_FramesOnDemand; }
+    // Message frames nobody can see are not composed, and with frames on demand (a host that
+    // looks only when it says so) neither are those the window shows until their pixels are
+    // needed; the schedule says which. FlushFrame composes and presents the one held back;
+    // anything that reads or draws on the screen layer or the display calls it first.
+    void SetFramesOnDemand(bool onDemand) {
+        m_Schedule.SetViewer(onDemand ? TVelmorFrameSchedule::TViewer::OnRequest
+                                      : TVelmorFrameSchedule::TViewer::Player);
+    }
+    bool FramesOnDemand() const {
+        return m_Schedule.Viewer() == TVelmorFrameSchedule::TViewer::OnRequest;
+    }
     void FlushFrame();
-    static constexpr uint32_t kSkipFrameMs = 16;
-    // A new message: shown now, or held back when nobody would see it (true).
+    static constexpr uint32_t kSkipFrameMs = TVelmorFrameSchedule::kSkipFrameMs;
+    // A new message: shown now, or held back (true).
     bool HoldMessageFrame();
     // Whether the held frame's message is being revealed unseen.
     bool RevealHeld() const { return m_RevealHeld; }
-    // A held frame whose time has come while skipping (not with frames on demand).
+    // A held frame whose refresh has come while skipping.
     void FlushDueFrame();
+    // The game rests (for an input or a deadline): the window shows the held frame.
+    void FrameAtRest();
+    // A line that may change the scene runs next: a frame the window shows is drawn from the
+    // scene it was made of.
+    void BeforeSceneChange();
+    // What the window shows now (a host's look at it); false without a display that can tell.
+    bool ShownFrame(platform::Bitmap& out);
 
     // The effect dispatcher: runs effect number on the layer it belongs to; 0 does nothing.
     void RunEffect(int number);
@@ -54,7 +69,10 @@ public:
     void SetMessageFont(const std::string& name);
 
 private:
-    bool DeferFrame() const;
+    // The window shows the held frame now: drawn, or only what showing it starts.
+    void ShowHeldFrame();
+    // Whether composing the frame starts the message's reveal.
+    bool ComposeStartsReveal() const;
     uint32_t Now() const;
 
     TVelmor& m_Engine;
@@ -65,8 +83,8 @@ private:
     const TVelmorSystemData& m_Data;
     TVelmorSystemState& m_State;
     platform::Clock& m_Clock;
-    bool m_FramesOnDemand = false;
+    TVelmorFrameSchedule m_Schedule;
     bool m_FramePending = false;
+    bool m_FrameShown = false;  // the held frame is on the window, only not drawn
     bool m_RevealHeld = false;  // the held frame's message is being revealed unseen
-    uint32_t m_LastPresent = 0;
 };

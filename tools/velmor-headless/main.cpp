@@ -28,6 +28,8 @@
 #include "engine/velmor_script.h"
 #include "resources/text_encoding.h"
 #include "tools/velmor-headless/coverage_recorder.h"
+#include "platform/bitmap.h"
+#include "platform/bitmap_qt.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/message_box.h"
@@ -456,8 +458,13 @@ void Runner::Wait(uint32_t ms) {
 
 void Runner::Shot(const std::string& file) {
     const std::string path = ShotPath(file);
-    if (TVelmor* engine = m_Form.Engine()) engine->Presenter().FlushFrame();
-    if (m_Form.ImgPrim()->Image().save(QString::fromStdString(path), "PNG"))
+    // What the window shows, as the engine tells it; before a game, the window's own picture.
+    platform::Bitmap shown;
+    TVelmor* engine = m_Form.Engine();
+    const QImage image = engine && engine->Presenter().ShownFrame(shown)
+                             ? platform::QImageOf(shown)
+                             : m_Form.ImgPrim()->Image();
+    if (image.save(QString::fromStdString(path), "PNG"))
         m_T.Event("shot", ",\"file\":" + Json(path));
     else
         std::fprintf(stderr, "velmor-headless: cannot write %s\n", path.c_str());
