@@ -23,11 +23,9 @@
 
 #include "engine/velmor.h"
 #include "engine/velmor_monitor.h"
+#include "engine/velmor_script.h"
 #include "engine/velmor_warp_map_mode.h"
 #include "modes/warp_map_move.h"
-#include "engine/velmor_script.h"
-#include "resources/text_encoding.h"
-#include "tools/velmor-headless/coverage_recorder.h"
 #include "platform/bitmap.h"
 #include "platform/bitmap_qt.h"
 #include "platform/clock.h"
@@ -37,10 +35,12 @@
 #include "platform/sjis.h"
 #include "platform/virtual_clock.h"
 #include "resources/sjis_text.h"
+#include "resources/text_encoding.h"
 #include "save/form_save.h"
 #include "shell/command_line.h"
 #include "shell/display_image.h"
 #include "shell/form_main.h"
+#include "tools/velmor-headless/coverage_recorder.h"
 #include "windows/form_option.h"
 #include "windows/form_snap.h"
 
@@ -353,7 +353,9 @@ public:
 
 private:
     bool Ended() const { return !m_Form.IdleHandlerInstalled() || !m_Form.Engine(); }
-    bool OverLimit() const { return m_Form.Engine() && m_Form.Engine()->Interpreter().LinesRun() >= maxLines; }
+    bool OverLimit() const {
+        return m_Form.Engine() && m_Form.Engine()->Interpreter().LinesRun() >= maxLines;
+    }
     // Virtual milliseconds since the run started, counted across the clock's wrap.
     uint64_t Elapsed() {
         const uint32_t now = m_Clock.TickCount();
@@ -646,7 +648,8 @@ void Runner::DriveSnapDialog(TFormSnap& dialog) {
         } else if (m_Snapshot[i] == "quality" && i + 1 < m_Snapshot.size()) {
             dialog.m_TBQuality->setValue(std::atoi(m_Snapshot[++i].c_str()));
         } else {
-            std::fprintf(stderr, "velmor-headless: unknown snapshot word %s\n", m_Snapshot[i].c_str());
+            std::fprintf(stderr, "velmor-headless: unknown snapshot word %s\n",
+                         m_Snapshot[i].c_str());
         }
     }
     // A box the dialog disabled stays as it is, as for a player.
@@ -742,150 +745,188 @@ std::string Runner::Run() {
             m_Form.DeliverInput(TInputCode::Confirm, -1, -1);
         }
         Settle();
-        autoInRow = m_Form.Engine() && m_Form.Engine()->Interpreter().LinesRun() == before ? autoInRow + 1 : 0;
+        autoInRow = m_Form.Engine() && m_Form.Engine()->Interpreter().LinesRun() == before
+                        ? autoInRow + 1
+                        : 0;
         if (autoInRow >= kAutoStall) return "inputs-done";
     }
     return m_EndReason;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+// What the command line asked for.
+struct Options {
     std::string inputsFile, shots, project, coverageFile;
     bool autoPlay = false;
     std::deque<int> choices;
     uint64_t maxLines = kDefaultMaxLines;
     uint64_t maxTime = kDefaultMaxTime;
+};
+
+// One option with its value; -1 when it was read, else the exit status of a bad one.
+int ReadOption(const std::string& arg, const char* v, Options& o) {
+    if (!v) return Usage(("missing value of " + arg).c_str());
+    if (arg == "--coverage") {
+        // The game runs in its own folder: a relative name means the starting folder.
+        o.coverageFile = std::filesystem::absolute(v).string();
+    } else if (arg == "--inputs") {
+        o.inputsFile = v;
+    } else if (arg == "--shots") {
+        o.shots = v;
+    } else if (arg == "--max-lines" || arg == "--max-time") {
+        char* end = nullptr;
+        const long long n = std::strtoll(v, &end, 10);
+        if (!*v || *end || n < 0) return Usage((arg + " needs a number").c_str());
+        (arg == "--max-lines" ? o.maxLines : o.maxTime) = static_cast<uint64_t>(n);
+    } else {
+        std::stringstream list(v);
+        for (std::string item; std::getline(list, item, ',');) {
+            char* end = nullptr;
+            const long n = std::strtol(item.c_str(), &end, 10);
+            if (item.empty() || *end || n < 0 || n > 3)
+                return Usage("--choices needs numbers 0 to 3");
+            o.choices.push_back(static_cast<int>(n));
+        }
+    }
+    return -1;
+}
+
+// -1 when the run can go on, else the exit status.
+int ParseArguments(int argc, char** argv, Options& o) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
         if (arg == "--auto") {
-            autoPlay = true;
-        } else if (arg == "--coverage") {
-            const char* v = value();
-            if (!v) return Usage("missing value of --coverage");
-            // The game runs in its own folder: a relative name means the starting folder.
-            coverageFile = std::filesystem::absolute(v).string();
-        } else if (arg == "--inputs" || arg == "--shots" || arg == "--choices" ||
-                   arg == "--max-lines" || arg == "--max-time") {
-            const char* v = value();
-            if (!v) return Usage(("missing value of " + arg).c_str());
-            if (arg == "--inputs")
-                inputsFile = v;
-            else if (arg == "--shots")
-                shots = v;
-            else if (arg == "--max-lines" || arg == "--max-time") {
-                char* end = nullptr;
-                const long long n = std::strtoll(v, &end, 10);
-                if (!*v || *end || n < 0) return Usage((arg + " needs a number").c_str());
-                (arg == "--max-lines" ? maxLines : maxTime) = static_cast<uint64_t>(n);
-            } else {
-                std::stringstream list(v);
-                for (std::string item; std::getline(list, item, ',');) {
-                    char* end = nullptr;
-                    const long n = std::strtol(item.c_str(), &end, 10);
-                    if (item.empty() || *end || n < 0 || n > 3)
-                        return Usage("--choices needs numbers 0 to 3");
-                    choices.push_back(static_cast<int>(n));
-                }
-            }
+            o.autoPlay = true;
+        } else if (arg == "--coverage" || arg == "--inputs" || arg == "--shots" ||
+                   arg == "--choices" || arg == "--max-lines" || arg == "--max-time") {
+            const char* value = i + 1 < argc ? argv[++i] : nullptr;
+            if (const int status = ReadOption(arg, value, o); status >= 0) return status;
         } else if (!arg.empty() && arg[0] == '-') {
             return Usage(("unknown option " + arg).c_str());
-        } else if (project.empty()) {
-            project = arg;
+        } else if (o.project.empty()) {
+            o.project = arg;
         } else {
             return Usage("one project only");
         }
     }
-    if (project.empty()) return Usage();
+    if (o.project.empty()) return Usage();
     // Anything else would end in the lookup's questions and a file dialog nobody can answer.
-    if (std::string why; !TCommandLine::IsProjectFile(project, why)) return Usage(why.c_str());
-    // The engine plays such a project as an empty game; an author's run must not pass.
-    {
-        std::ifstream in(project, std::ios::binary);
-        const std::string bytes((std::istreambuf_iterator<char>(in)), {});
-        if (const std::string problem = TTextEncoding::ProjectProblem(bytes); !problem.empty()) {
-            std::fprintf(stderr, "velmor-headless: project file %s %s\n", project.c_str(),
-                         problem.c_str());
-            std::printf("{\"t\":0,\"event\":\"end\",\"reason\":\"bad-project\",\"text\":%s}\n",
-                        Json("project file " + problem).c_str());
-            return 4;
-        }
+    if (std::string why; !TCommandLine::IsProjectFile(o.project, why)) return Usage(why.c_str());
+    return -1;
+}
+
+// The engine plays a project it cannot read as an empty game; an author's run must not pass.
+// -1 when the project file is sound, else the exit status.
+int CheckProjectFile(const std::string& project) {
+    std::ifstream in(project, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+    const std::string problem = TTextEncoding::ProjectProblem(bytes);
+    if (problem.empty()) return -1;
+    std::fprintf(stderr, "velmor-headless: project file %s %s\n", project.c_str(), problem.c_str());
+    std::printf("{\"t\":0,\"event\":\"end\",\"reason\":\"bad-project\",\"text\":%s}\n",
+                Json("project file " + problem).c_str());
+    return 4;
+}
+
+bool ReadInputs(const std::string& file, Inputs& inputs) {
+    if (file.empty()) return true;
+    std::ifstream in(file);
+    if (!in) return false;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        inputs.lines.push_back(line);
     }
+    return true;
+}
+
+// The folder of the shots, made and named in full: the game runs in its own folder.
+void PrepareShotsFolder(std::string& shots) {
+    if (shots.empty()) return;
+    std::error_code ec;
+    std::filesystem::create_directories(shots, ec);
+    shots = std::filesystem::absolute(shots).string();
+}
+
+// Plays the started game to its end and writes the end event; returns the exit status.
+int PlayStartedGame(TFormMain& form, Monitor& monitor, Runner& runner, Transcript& transcript,
+                    TCoverageRecorder& recorder) {
+    int status = 0;
+    std::string reason = runner.Run();
+    Snapshot end = monitor.end;
+    if (monitor.fatalText) {
+        const bool scenarioEnd = monitor.endReason == TEndReason::ScenarioEnd;
+        reason = scenarioEnd ? "scenario-end" : "fatal";
+        status = scenarioEnd ? 0 : 3;
+        if (scenarioEnd) recorder.EndReached(end.script, end.line);
+    } else {
+        if (reason.empty()) reason = "inputs-done";
+        if (form.Engine()) end.Take(*form.Engine());
+        form.close();
+    }
+    transcript.Event("end", ",\"reason\":\"" + reason + "\",\"script\":" + JsonSjis(end.script) +
+                                ",\"line\":" + std::to_string(end.line) + ",\"paragraph\":" +
+                                JsonSjis(end.paragraph) + ",\"variables\":" + end.variables);
+    return status;
+}
+
+// Every service the game uses is made here and handed to the window; returns the exit status.
+int Play(const Options& o, Inputs& inputs, TCoverageRecorder& recorder) {
+    platform::VirtualClock clock;
+    Transcript transcript(clock);
+    if (!o.shots.empty()) transcript.Open(o.shots + "/transcript.jsonl");
+    Responder responder(transcript, inputs);
+    platform::SdlJoystick joystick;
+    const TFormMain::TServices services{&clock, &responder, &joystick};
+    const std::string full = std::filesystem::absolute(o.project).string();
+    const std::string launchFolder = std::filesystem::current_path().string();
+
+    TFormMain form(services);
+    Monitor monitor(transcript, form);
+    if (!o.coverageFile.empty()) monitor.coverage = &recorder;
+    form.SetMonitor(&monitor);
+    form.SetFramesOnDemand(true);
+    form.SetExternalDriver(true);
+    int status = 2;
+    if (!form.FormCreate({platform::FileSystem::FromHostPath(full)})) {
+        std::fprintf(stderr, "velmor-headless: the game did not start\n");
+    } else {
+        Runner runner(form, clock, transcript, inputs);
+        runner.autoPlay = o.autoPlay;
+        runner.choices = o.choices;
+        runner.maxLines = o.maxLines;
+        runner.maxTime = o.maxTime;
+        runner.shotsDir = o.shots;
+        runner.startFolder = launchFolder;
+        runner.m_CDRequests = &monitor.cdRequests;
+        status = PlayStartedGame(form, monitor, runner, transcript, recorder);
+    }
+    form.SetMonitor(nullptr);
+    return status;
+}
+
+// Adds the run's coverage to the file; the status, made an error when the file failed.
+int WriteCoverage(const std::string& file, const TCoverageRecorder& recorder, int status) {
+    if (file.empty() || status == 2) return status;
+    std::string error;
+    if (recorder.AddTo(file, error)) return status;
+    std::fprintf(stderr, "velmor-headless: %s\n", error.c_str());
+    return status == 0 ? 2 : status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (const int status = ParseArguments(argc, argv, options); status >= 0) return status;
+    if (const int status = CheckProjectFile(options.project); status >= 0) return status;
     Inputs inputs;
-    if (!inputsFile.empty()) {
-        std::ifstream in(inputsFile);
-        if (!in) return Usage(("cannot read " + inputsFile).c_str());
-        for (std::string line; std::getline(in, line);) {
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            inputs.lines.push_back(line);
-        }
-    }
-    if (!shots.empty()) {
-        std::error_code ec;
-        std::filesystem::create_directories(shots, ec);
-        shots = std::filesystem::absolute(shots).string();
-    }
+    if (!ReadInputs(options.inputsFile, inputs))
+        return Usage(("cannot read " + options.inputsFile).c_str());
+    PrepareShotsFolder(options.shots);
 
     qputenv("QT_QPA_PLATFORM", "offscreen");
     if (!std::getenv("SDL_AUDIODRIVER")) setenv("SDL_AUDIODRIVER", "dummy", 1);
     QApplication app(argc, argv);
-    // Every service the game uses is made here and handed to the window.
-    platform::VirtualClock clock;
-    Transcript transcript(clock);
-    if (!shots.empty()) transcript.Open(shots + "/transcript.jsonl");
-    Responder responder(transcript, inputs);
-    platform::SdlJoystick joystick;
-    const TFormMain::TServices services{&clock, &responder, &joystick};
-
-    const std::string full = std::filesystem::absolute(project).string();
-    const std::string launchFolder = std::filesystem::current_path().string();
-    int status = 0;
     TCoverageRecorder recorder;
-    {
-        TFormMain form(services);
-        Monitor monitor(transcript, form);
-        if (!coverageFile.empty()) monitor.coverage = &recorder;
-        form.SetMonitor(&monitor);
-        form.SetFramesOnDemand(true);
-        form.SetExternalDriver(true);
-        if (!form.FormCreate({platform::FileSystem::FromHostPath(full)})) {
-            std::fprintf(stderr, "velmor-headless: the game did not start\n");
-            status = 2;
-        } else {
-            Runner runner(form, clock, transcript, inputs);
-            runner.autoPlay = autoPlay;
-            runner.choices = choices;
-            runner.maxLines = maxLines;
-            runner.maxTime = maxTime;
-            runner.shotsDir = shots;
-            runner.startFolder = launchFolder;
-            runner.m_CDRequests = &monitor.cdRequests;
-            std::string reason = runner.Run();
-            Snapshot end = monitor.end;
-            if (monitor.fatalText) {
-                const bool scenarioEnd = monitor.endReason == TEndReason::ScenarioEnd;
-                reason = scenarioEnd ? "scenario-end" : "fatal";
-                status = scenarioEnd ? 0 : 3;
-                if (scenarioEnd) recorder.EndReached(end.script, end.line);
-            } else {
-                if (reason.empty()) reason = "inputs-done";
-                if (form.Engine()) end.Take(*form.Engine());
-                form.close();
-            }
-            transcript.Event("end",
-                             ",\"reason\":\"" + reason + "\",\"script\":" + JsonSjis(end.script) +
-                                 ",\"line\":" + std::to_string(end.line) + ",\"paragraph\":" +
-                                 JsonSjis(end.paragraph) + ",\"variables\":" + end.variables);
-        }
-        form.SetMonitor(nullptr);
-    }
-    if (!coverageFile.empty() && status != 2) {
-        std::string error;
-        if (!recorder.AddTo(coverageFile, error)) {
-            std::fprintf(stderr, "velmor-headless: %s\n", error.c_str());
-            if (status == 0) status = 2;
-        }
-    }
-    return status;
+    const int status = Play(options, inputs, recorder);
+    return WriteCoverage(options.coverageFile, recorder, status);
 }
