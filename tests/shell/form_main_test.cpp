@@ -15,37 +15,20 @@
 #include "resources/sjis_text.h"
 #include "shell/display_image.h"
 #include "shell/form_main.h"
+#include "tests/support/game_window_test.h"
 #include "windows/form_info.h"
 #include "windows/form_option.h"
-#include "tests/support/temp_folder.h"
-#include "windows/form_info.h"
 
 namespace {
 
-class FormMainTest : public ::testing::Test {
+class FormMainTest : public GameWindowTest {
 protected:
+    // Each test writes the game files its start-up needs, and only those.
     void SetUp() override {
-        platform::MessageBox::SetCurrent(&m_Boxes);
-        m_SavedFolder = platform::FileSystem::CurrentFolder();
+        GameWindowTest::SetUp();
+        std::filesystem::remove(m_Dir.Path() / "game.vsc");
+        std::filesystem::remove(m_Dir.Path() / "game.vss");
     }
-    void TearDown() override {
-        platform::FileSystem::SetCurrentFolder(m_SavedFolder);
-        platform::MessageBox::SetCurrent(nullptr);
-    }
-    std::string Project(const std::string& name = "game.vsc") const {
-        return platform::FileSystem::FromHostPath(m_Dir.Str() + name);
-    }
-    std::vector<std::string> Texts() const {
-        std::vector<std::string> out;
-        for (const auto& r : m_Boxes.Records()) out.push_back(platform::SjisToUtf8(r.text));
-        return out;
-    }
-
-    TempFolder m_Dir;
-    TempFolder m_Home;
-    ScopedDataHome m_DataHome{m_Home.Str()};
-    platform::TestMessageResponder m_Boxes;
-    std::string m_SavedFolder;
 };
 
 TEST_F(FormMainTest, StartsAWindowOfTheProjectSizeAndWritesStateOnClose) {
@@ -76,8 +59,9 @@ TEST_F(FormMainTest, StartsAWindowOfTheProjectSizeAndWritesStateOnClose) {
 }
 
 TEST_F(FormMainTest, AFullScreenStartStaysFullScreenInEveryReportAndInTheStateFile) {
-    m_Dir.WriteSjis("game.vsc", "<velmor>\nStartScript=start.txt\n</velmor>\n"
-                                "<Screen>\nWidth=320\nHeight=240\n</Screen>\n");
+    m_Dir.WriteSjis("game.vsc",
+                    "<velmor>\nStartScript=start.txt\n</velmor>\n"
+                    "<Screen>\nWidth=320\nHeight=240\n</Screen>\n");
     m_Dir.WriteSjis("start.txt", "#start\nはじまり\n");
     m_Dir.WriteSjis("game.vss", "<SystemState>\nWindowMode=0\n</SystemState>\n");
     {
@@ -153,8 +137,9 @@ TEST_F(FormMainTest, DataBesideTheProjectFolderIsReadAndFartherIsRecorded) {
     far.WriteBytes("far.bcd", "far bytes");
     m_Dir.WriteBytes("pics/bg.png", "picture");
     m_Dir.WriteBytes("shared/data.bcd", std::string(16, '-') + "shared bytes");
-    m_Dir.WriteSjis("game/near.bcx", "<?bcd?>\nBCDFileName=..\\shared\\data.bcd\n</?bcd?>\n"
-                                     "<m.txt>\naddress=16\nsize=12\n</m.txt>\n");
+    m_Dir.WriteSjis("game/near.bcx",
+                    "<?bcd?>\nBCDFileName=..\\shared\\data.bcd\n</?bcd?>\n"
+                    "<m.txt>\naddress=16\nsize=12\n</m.txt>\n");
     m_Dir.WriteSjis("game/far.bcl", "[BinaryCombineData]\n..\\..\\" +
                                         far.Path().filename().string() +
                                         "\\far.bcd\n[f.txt]\n0\n3\n");
