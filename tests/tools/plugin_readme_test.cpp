@@ -45,6 +45,31 @@ std::string BuildLine(const std::string& readme, const std::string& compiler,
                               "-I" + std::string(VELMOR_SOURCE_DIR) + "/plugin");
 }
 
+// The runner's play of the game with its "inputs.txt": the last message and the end event.
+struct Played {
+    std::string lastMessage;
+    QJsonObject end;
+};
+Played Play(const TempFolder& game) {
+    TempFolder home;
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_DATA_HOME", QString::fromStdString(home.Str()));
+    p.setProcessEnvironment(env);
+    p.start(QString(VELMOR_BINARY_DIR) + "/bin/velmor-headless",
+            {"--inputs", QString::fromStdString(game.Str() + "inputs.txt"),
+             QString::fromStdString(game.Str() + "game.vsc")});
+    Played played;
+    EXPECT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    for (const QByteArray& json : p.readAllStandardOutput().split('\n')) {
+        const QJsonObject e = QJsonDocument::fromJson(json).object();
+        if (e["event"] == "message") played.lastMessage = e["text"].toString().toStdString();
+        if (e["event"] == "end") played.end = e;
+    }
+    return played;
+}
+
 TEST(PluginReadme, TheExampleBuildsWithOneCommandAndPlays) {
     const std::string readme = ReadText(std::string(VELMOR_SOURCE_DIR) + "/plugin/README.md");
     const size_t start = readme.find("```c\n");
@@ -79,25 +104,9 @@ TEST(PluginReadme, TheExampleBuildsWithOneCommandAndPlays) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);
         game.WriteBytes("inputs.txt", std::regex_replace(c.inputs, std::regex("SHOT"), shot));
-        TempFolder home;
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_DATA_HOME", QString::fromStdString(home.Str()));
-        p.setProcessEnvironment(env);
-        p.start(QString(VELMOR_BINARY_DIR) + "/bin/velmor-headless",
-                {"--inputs", QString::fromStdString(game.Str() + "inputs.txt"),
-                 QString::fromStdString(game.Str() + "game.vsc")});
-        ASSERT_TRUE(p.waitForFinished(60000));
-        ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
-        std::string last;
-        QJsonObject end;
-        for (const QByteArray& json : p.readAllStandardOutput().split('\n')) {
-            const QJsonObject e = QJsonDocument::fromJson(json).object();
-            if (e["event"] == "message") last = e["text"].toString().toStdString();
-            if (e["event"] == "end") end = e;
-        }
-        EXPECT_EQ(last, c.message);
-        EXPECT_EQ(end["variables"].toObject()["clicks"].toInt(), c.clicks);
+        const Played played = Play(game);
+        EXPECT_EQ(played.lastMessage, c.message);
+        EXPECT_EQ(played.end["variables"].toObject()["clicks"].toInt(), c.clicks);
     }
     // The squares the plug-in drew at the first two clicks, on its dark screen.
     const QImage image(QString::fromStdString(shot));
@@ -137,25 +146,9 @@ TEST(PluginReadme, TheCppExampleBuildsWithGxxAndPlaysWithKeysAndText) {
         SCOPED_TRACE(c.key);
         // Other keys, and releases, leave the question open.
         game.WriteBytes("inputs.txt", "wait 100\nshot " + shot + "\nkey A\nkey " + c.key + "\n");
-        TempFolder home;
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_DATA_HOME", QString::fromStdString(home.Str()));
-        p.setProcessEnvironment(env);
-        p.start(QString(VELMOR_BINARY_DIR) + "/bin/velmor-headless",
-                {"--inputs", QString::fromStdString(game.Str() + "inputs.txt"),
-                 QString::fromStdString(game.Str() + "game.vsc")});
-        ASSERT_TRUE(p.waitForFinished(60000));
-        ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
-        std::string last;
-        QJsonObject finish;
-        for (const QByteArray& json : p.readAllStandardOutput().split('\n')) {
-            const QJsonObject e = QJsonDocument::fromJson(json).object();
-            if (e["event"] == "message") last = e["text"].toString().toStdString();
-            if (e["event"] == "end") finish = e;
-        }
-        EXPECT_EQ(last, c.message);
-        EXPECT_EQ(finish["variables"].toObject()["answer"].toInt(), c.answer);
+        const Played played = Play(game);
+        EXPECT_EQ(played.lastMessage, c.message);
+        EXPECT_EQ(played.end["variables"].toObject()["answer"].toInt(), c.answer);
     }
     // The question (a font of 15 pixels), white with its black outline, on the dark screen.
     const QImage image(QString::fromStdString(shot));
