@@ -144,9 +144,13 @@ void TVelmorPresenter::BeforeSceneChange() {
 
 void TVelmorPresenter::FlushFrame() {
     if (!m_FramePending) return;
+    const bool shown = m_FrameShown;
+    const TVelmorFrameSchedule pacing = m_Schedule;
     // A reveal that went on unseen is drawn to where it reached, not started again.
     ComposeFrame(m_RevealHeld ? TReveal::Keep : TReveal::Restart);
     PresentFrame();
+    // Drawn late, a frame the window showed keeps the moment it was shown.
+    if (shown) m_Schedule = pacing;
 }
 
 bool TVelmorPresenter::ShownFrame(platform::Bitmap& out) {

@@ -349,6 +349,36 @@ TEST_F(HeldFrameTest, AnUnseenRevealIsDrawnToWhereItReached) {
     }
 }
 
+TEST_F(HeldFrameTest, SkippingIntoUnreadTextShowsItAndRevealsItOnceTheGameRests) {
+    // Driven as the window and the runner drive it: ticks only while the game has work.
+    for (bool onDemand : {false, true}) {
+        SCOPED_TRACE(onDemand);
+        TVelmor& e = StartScene("#a\none\ntwo\n#b\nthree, not read yet\nfour\n",
+                                "MessageAnimation=1\nMessageAnimationSpeed=10\n");
+        e.SystemState().ReadParagraphs = {"#a"};
+        e.Presenter().SetFramesOnDemand(onDemand);
+        auto settle = [&] {
+            for (int i = 0; i < 1000; ++i) {
+                const TIdleWait wait = e.Interpreter().NextWait();
+                if (wait.kind == TIdleWait::kInput) return;
+                if (wait.kind == TIdleWait::kDeadline)
+                    m_Clock.Advance(wait.deadline - m_Clock.TickCount());
+                e.Interpreter().Tick();
+            }
+        };
+        settle();
+        e.Flow().Skip = true;
+        e.Presenter().PresentFrame();  // a display frame now: the next ones are held back
+        const uint32_t start = m_Clock.TickCount();
+        settle();
+        EXPECT_EQ(e.Message().Text(), "three, not read yet");
+        EXPECT_TRUE(e.Flow().Skip);
+        EXPECT_GE(m_Clock.TickCount() - start, 190u);  // nineteen pieces at 10 ms
+        e.Presenter().FlushFrame();
+        EXPECT_EQ(Pixels(m_Display.last), Pixels(e.Scene().Screen().Image()));
+    }
+}
+
 TEST_F(HeldFrameTest, SkippingShowsAFrameEachDisplayFrameAndTheMessageItStopsAt) {
     for (const char* state : {"MessageAnimation=0\nNoReadTextSkip=1\n",
                               "MessageAnimation=1\nNoReadTextSkip=1\n"}) {
