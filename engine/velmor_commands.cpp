@@ -54,6 +54,25 @@ Command CommandOf(const std::string& word) {
     return kUnknown;
 }
 
+// Commands that neither draw nor change what a frame is composed of.
+bool LeavesSceneAlone(Command command) {
+    switch (command) {
+        case kWait:
+        case kJump:
+        case kReturn:
+        case kClrSel:
+        case kAddSel:
+        case kCD:
+        case kBgm:
+        case kBge:
+        case kSound:
+        case kVoice:
+            return true;
+        default:
+            return false;
+    }
+}
+
 std::string TooFew(const char* word) {
     return SJ("scriptCommandExecute : ") + word + SJ(" コマンドの引数が足りません");
 }
@@ -72,6 +91,7 @@ int AnchorOf(const std::string& token) {
 void TVelmorInterpreter::ScriptCommandExecute(const TStringList& tokens) {
     if (tokens.empty()) return;
     const Command command = CommandOf(tokens[0]);
+    if (!LeavesSceneAlone(command)) m_Presenter.BeforeSceneChange();
     const bool hasArg = tokens.size() >= 2;
     const std::string arg = hasArg ? tokens[1] : std::string();
     switch (command) {

@@ -120,7 +120,6 @@ void TVelmorInterpreter::RunLine(TVelmorScript::LineKind kind) {
             m_Script.MarkParagraph(m_PresentLine);
             break;
         case S::kLineCommand:
-            m_Presenter.BeforeSceneChange();
             Tokenise(m_PresentLine, kCommandDelimiters);
             if (!m_Tokens.empty()) {
                 const TStringList tokens = m_Tokens;
