@@ -49,6 +49,8 @@ protected:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("XDG_DATA_HOME", QString::fromStdString(m_Home.Str()));
         p.setProcessEnvironment(env);
+        // Relative shot names land in the game's folder, not where the tests run.
+        p.setWorkingDirectory(QString::fromStdString(m_Dir.Str()));
         p.start(QString(VELMOR_BINARY_DIR) + "/bin/velmor-headless", args);
         Played run;
         if (!p.waitForFinished(60000)) return run;
