@@ -29,4 +29,7 @@ public:
     virtual void Display(bool /*windowed*/, int /*width*/, int /*height*/) {}
     // Reported by the shell just before the fatal error's boxes, while the engine still lives.
     virtual void Fatal(const std::string& /*text*/, TEndReason /*reason*/) {}
+    // A save made or loaded without the save dialog (slot name, and "saved", "loaded",
+    // "refused", "declined" or "failed").
+    virtual void Saves(const std::string& /*slot*/, const std::string& /*outcome*/) {}
 };

@@ -7,6 +7,12 @@ const char* const kState = "SystemState";
 const char* const kSound = "Sound";
 // A section of the program's own, apart from those of the original's settings.
 const char* const kDisplay = "Display";
+const char* const kResume = "Resume";
+
+// Written once set, so a game whose player never used it keeps its file as it was.
+void WriteFlag(TXiniFile& ini, const char* key, bool value) {
+    if (value || !ini.ReadString(kResume, key, "").empty()) ini.WriteBool(kResume, key, value);
+}
 }  // namespace
 
 void TVelmorSystemState::Read(const std::string& fileName, bool defaultWindowMode,
@@ -38,6 +44,8 @@ void TVelmorSystemState::Read(const TXiniFile& ini, bool defaultWindowMode,
     SoundVolume = ini.ReadInteger(kSound, "SoundVolume", 10);
     VoiceVolume = ini.ReadInteger(kSound, "VoiceVolume", 10);
     Scaling = ini.ReadString(kDisplay, "Scaling", "smooth");
+    ResumePending = ini.ReadBool(kResume, "Pending", false);
+    NoResumeQuestion = ini.ReadBool(kResume, "NoQuestion", false);
 }
 
 void TVelmorSystemState::Write(TXiniFile& ini) const {
@@ -57,4 +65,6 @@ void TVelmorSystemState::Write(TXiniFile& ini) const {
     ini.WriteInteger(kSound, "SoundVolume", SoundVolume);
     ini.WriteInteger(kSound, "VoiceVolume", VoiceVolume);
     ini.WriteString(kDisplay, "Scaling", Scaling);
+    WriteFlag(ini, "Pending", ResumePending);
+    WriteFlag(ini, "NoQuestion", NoResumeQuestion);
 }

@@ -24,6 +24,9 @@ struct TVelmorSystemState {
     int32_t VoiceVolume = 10;
     // The program's own: how the window scales the picture, "smooth" or "integer".
     std::string Scaling = "smooth";
+    // The program's own: an automatic save waits to be resumed; the player wants no question.
+    bool ResumePending = false;
+    bool NoResumeQuestion = false;
 
     // A missing or unreadable file gives the defaults.
     void Read(const std::string& fileName, bool defaultWindowMode, bool defaultAntiAlias,

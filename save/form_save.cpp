@@ -258,14 +258,20 @@ QTime TFormSave::ParseTime(const std::string& text) {
     return {};
 }
 
+std::string TFormSave::DateText(const QDateTime& at) {
+    return FromQString(at.date().toString(QStringLiteral("yyyy/MM/dd")));
+}
+
+std::string TFormSave::TimeText(const QDateTime& at) {
+    return FromQString(at.time().toString(QStringLiteral("HH:mm:ss")));
+}
+
 std::string TFormSave::DateNow() const {
-    const QDateTime now = m_Now ? m_Now() : QDateTime::currentDateTime();
-    return FromQString(now.date().toString(QStringLiteral("yyyy/MM/dd")));
+    return DateText(m_Now ? m_Now() : QDateTime::currentDateTime());
 }
 
 std::string TFormSave::TimeNow() const {
-    const QDateTime now = m_Now ? m_Now() : QDateTime::currentDateTime();
-    return FromQString(now.time().toString(QStringLiteral("HH:mm:ss")));
+    return TimeText(m_Now ? m_Now() : QDateTime::currentDateTime());
 }
 
 bool TFormSave::AskDetails(const std::string& caption, const std::string& name, std::string& date,

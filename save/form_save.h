@@ -54,6 +54,9 @@ public:
     // Dates and times as the list shows them; invalid when the text does not parse.
     static QDate ParseDate(const std::string& text);
     static QTime ParseTime(const std::string& text);
+    // A moment as a new save's date and time show it.
+    static std::string DateText(const QDateTime& at);
+    static std::string TimeText(const QDateTime& at);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

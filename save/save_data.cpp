@@ -104,6 +104,14 @@ bool TSaveData::dataRead(const std::string& name) {
     return true;
 }
 
+void TSaveData::Resume(TVelmor& engine, TGameMode mode, const std::string& script,
+                       const TVelmorSnapshot& before) {
+    const std::string saved = engine.Script().Position().Script;
+    if (engine.ResumeLoaded(mode, script)) return;
+    engine.Restore(before);
+    throw EEngineError(SJ("commandJump : ") + saved + SJ(" がロードできません"));
+}
+
 void TSaveData::dataDelete(const std::string& name) {
     TXiniFile state(m_StatePath, false);
     TStringList lines;

@@ -4,7 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "engine/velmor_codes.h"
+
 class TVelmor;
+struct TVelmorSnapshot;
 
 class TSaveData {
 public:
@@ -25,6 +28,10 @@ public:
     // Takes the save over into the engine; false after telling the player why, with the
     // engine unchanged.
     bool dataRead(const std::string& name);
+    // Play goes on from a save just read, the game having been in mode and script before;
+    // throws EEngineError, with the game put back to before, when its script cannot be loaded.
+    static void Resume(TVelmor& engine, TGameMode mode, const std::string& script,
+                       const TVelmorSnapshot& before);
     // The list entry goes first; throws EEngineError, keeping the data, when the list cannot
     // be written.
     void dataDelete(const std::string& name);

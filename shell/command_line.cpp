@@ -57,10 +57,13 @@ std::string TCommandLine::HelpText() {
            "  --scaling=smooth|integer  how the picture is scaled to the window: smoothly\n"
            "                            (default) or by whole multiples; kept for good as\n"
            "                            Scaling= in the <Display> section of the state file\n"
+           "  --continue                resume the automatic save left when the game was\n"
+           "                            last closed, without asking\n"
            "  -h, --help                show this help and exit\n"
            "  --version                 show the version and exit\n"
            "\n"
-           "F11 switches between a window and full screen.\n"
+           "F11 switches between a window and full screen; F6 saves quickly, F7 loads that\n"
+           "save.\n"
            "Exit status: 0 when the game ended, 1 when it could not start or already runs\n"
            "(the running game is brought to the front), 2 for a bad command line.\n";
 }
@@ -105,7 +108,9 @@ TCommandLine TCommandLine::Parse(const std::vector<std::string>& args) {
             line.status = 0;
             return line;
         }
-        if (arg == "--scaling" || arg.rfind("--scaling=", 0) == 0) {
+        if (arg == "--continue") {
+            line.resume = true;
+        } else if (arg == "--scaling" || arg.rfind("--scaling=", 0) == 0) {
             std::string value;
             if (arg == "--scaling") {
                 if (i + 1 >= args.size()) return Fail("--scaling needs smooth or integer");

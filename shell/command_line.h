@@ -14,6 +14,7 @@ struct TCommandLine {
     std::string project;
     std::string folder;
     std::optional<TDisplayScaler::Filter> scaling;
+    bool resume = false;  // --continue
     std::string message;  // the error, for standard error
     int status = 0;       // the exit status for Help, Version and Error
 

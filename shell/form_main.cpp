@@ -57,12 +57,14 @@
 #include "resources/xini_file.h"
 #include "resources/yxstringlib.h"
 #include "save/form_save.h"
+#include "save/save_data.h"
 #include "save/save_game.h"
 #include "shell/display_image.h"
 #include "shell/display_monitor.h"
 #include "shell/form_select.h"
 #include "shell/key_map.h"
 #include "shell/menu_rules.h"
+#include "shell/quick_commands.h"
 #include "shell/program_icon.h"
 #include "shell/yx_avi.h"
 #include "sound/cd_audio.h"
@@ -151,6 +153,15 @@ TFormMain::TFormMain(TServices services)
     addAction(m_ActAbout);
     setFocusPolicy(Qt::StrongFocus);
     CreateActions();
+    // Its boxes run as the dialogs do: a close waits for them, a failure ends the game.
+    m_Quick = std::make_unique<TQuickCommands>(*this, [this](const std::function<void()>& body) {
+        ++m_DialogDepth;
+        // Before the idle handler the game has not begun: there is no game to end yet.
+        const bool carried = m_IdleInstalled ? Guarded(body) : (body(), true);
+        --m_DialogDepth;
+        if (carried) WakeIdle();
+    });
+    m_Quick->AddToMenu(*m_PMSystem);
     m_RepeatTimer = new QTimer(this);
     connect(m_RepeatTimer, &QTimer::timeout, this, [this] {
         const int rate = QGuiApplication::styleHints()->keyboardAutoRepeatRate();
@@ -312,6 +323,8 @@ bool TFormMain::FormCreate(const std::vector<std::string>& args) {
         Shutdown();
         return false;
     }
+    m_Quick->OfferResume(m_Continue);
+    if (!m_Engine || m_ShutDown) return false;
     m_Engine->Presenter().ComposeFrame();
     m_Engine->Presenter().PresentFrame();
     InstallIdleHandler();
@@ -892,6 +905,7 @@ void TFormMain::FormContextPopup(const QPoint& screenPos) {
     m_ActSaveLoad->setEnabled(st.saveLoadEnabled);
     m_ActSaveLoad->setVisible(st.saveLoadVisible);
     m_ActSceneEnd->setVisible(st.sceneEndVisible);
+    m_Quick->UpdateMenu();
     m_PMSystem->popup(screenPos);
 }
 
@@ -949,11 +963,7 @@ void TFormMain::SaveLoadDialog() {
         else
             m_FormSave->exec();
         if (m_FormSave->Loaded()) {
-            const std::string saved = m_Engine->Script().Position().Script;
-            if (!m_Engine->ResumeLoaded(mode, script)) {
-                m_Engine->Restore(before);
-                throw EEngineError(SJ("commandJump : ") + saved + SJ(" がロードできません"));
-            }
+            TSaveData::Resume(*m_Engine, mode, script, before);
         } else if (m_FormSave->TitleRequested()) {
             m_Engine->Galleries().TitleReturn();
         }
@@ -981,6 +991,7 @@ void TFormMain::OptionDialog() {
     given.SpeedPosition = std::clamp(state.MessageAnimationSpeed / 10, 0, 10);
     given.AntiAliasText = state.AntiAliasText;
     given.FontName = state.FontName;
+    given.NoResumeQuestion = state.NoResumeQuestion;
     const int32_t volumes[4] = {state.BGMVolume, state.BGEVolume, state.SoundVolume,
                                 state.VoiceVolume};
     for (int i = 0; i < 4; ++i) given.Volumes[i] = std::clamp(volumes[i], 0, 10);
@@ -1016,6 +1027,7 @@ void TFormMain::OptionDialog() {
         }
     }
     state.NoReadTextSkip = result.NoReadTextSkip;
+    state.NoResumeQuestion = result.NoResumeQuestion;
     state.MessageAnimation = result.MessageAnimation;
     state.AntiAliasText = result.AntiAliasText;
     state.MessageAnimationSpeed = result.SpeedPosition * 10;
@@ -1322,6 +1334,8 @@ void TFormMain::closeEvent(QCloseEvent* event) {
         QTimer::singleShot(10, this, [this] { close(); });
         return;
     }
+    // Only a game left in the middle: one that ended or failed has nothing to resume.
+    if (!m_Failed && !m_ShutDown) m_Quick->AutoSave();
     Shutdown();
     event->accept();
 }

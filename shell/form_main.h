@@ -28,6 +28,7 @@ class TFormOption;
 class TFormSnap;
 class TyxAvi;
 class TFormSave;
+class TQuickCommands;
 class TVelmor;
 class TyxDllRes;
 class TyxWitch;
@@ -107,6 +108,9 @@ public:
     void SetSnapDialogDriver(std::function<void(TFormSnap&)> driver) {
         m_SnapDialogDriver = std::move(driver);
     }
+    // Set before FormCreate: resume the automatic save without asking.
+    void SetContinue(bool on) { m_Continue = on; }
+    TQuickCommands& Quick() { return *m_Quick; }
     // Set before FormCreate; handed to the engine when it is built.
     void SetMonitor(TVelmorMonitor* monitor) { m_Monitor = monitor; }
     // For a host that looks at the screen only when it says so (the runner).
@@ -258,6 +262,9 @@ private:
     std::function<void(TFormOption&)> m_OptionDialogDriver;
     std::function<void(TFormSnap&)> m_SnapDialogDriver;
     // False when the saved script cannot be loaded (nothing has moved then).
+
+    std::unique_ptr<TQuickCommands> m_Quick;
+    bool m_Continue = false;
 
     QMenu* m_PMSystem = nullptr;
     QAction* m_ActMessWinShow = nullptr;

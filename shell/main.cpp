@@ -14,6 +14,7 @@
 #include "platform/system_clock.h"
 #include "shell/command_line.h"
 #include "shell/form_main.h"
+#include "shell/quick_commands.h"
 #include "shell/qt_translations.h"
 
 int main(int argc, char** argv) {
@@ -59,6 +60,8 @@ int main(int argc, char** argv) {
         const TFormMain::TServices services{&clock, &boxes, &joystick};
         TFormMain form(services);
         form.SetScaling(line.scaling);
+        form.SetContinue(line.resume);
+        form.Quick().SetAutoSaveOnClose(true);
         // A later copy asks for the window; already while start-up asks its questions.
         platform::InstanceRaiser raiser;
         raiser.Listen("velmor", [&form] { form.RaiseWindow(); });

@@ -57,8 +57,9 @@ TFormOption::TFormOption(QWidget* owner, TyxDSPlayer& player, platform::Bitmap* 
     m_CBNoReadTextSkip = new QCheckBox(U("未読文章もスキップする(&N)"), view);
     m_CBAntiAliasText = new QCheckBox(U("メッセージをアンチエイリアス表示(&A)"), view);
     m_CBMessageAnimation = new QCheckBox(U("メッセージをアニメ表示させる(&M)"), view);
-    for (QCheckBox* box :
-         {m_CBWindowMode, m_CBNoReadTextSkip, m_CBAntiAliasText, m_CBMessageAnimation})
+    m_CBNoResumeQuestion = new QCheckBox(U("前回の続きから再開するか尋ねない(&R)"), view);
+    for (QCheckBox* box : {m_CBWindowMode, m_CBNoReadTextSkip, m_CBAntiAliasText,
+                           m_CBMessageAnimation, m_CBNoResumeQuestion})
         viewLayout->addWidget(box);
     m_LMessageAnimation1 = new QLabel(U("メッセージアニメスピード"), view);
     viewLayout->addWidget(m_LMessageAnimation1);
@@ -115,6 +116,7 @@ void TFormOption::SetValues(const Values& values) {
     m_CBNoReadTextSkip->setChecked(values.NoReadTextSkip);
     m_CBAntiAliasText->setChecked(values.AntiAliasText);
     m_CBMessageAnimation->setChecked(values.MessageAnimation);
+    m_CBNoResumeQuestion->setChecked(values.NoResumeQuestion);
     m_TBMessageAnimation->setValue(values.SpeedPosition);
     AnimationClicked();
     cbFontName->clear();
@@ -158,6 +160,7 @@ void TFormOption::Ok() {
     m_Values.NoReadTextSkip = m_CBNoReadTextSkip->isChecked();
     m_Values.MessageAnimation = m_CBMessageAnimation->isChecked();
     m_Values.AntiAliasText = m_CBAntiAliasText->isChecked();
+    m_Values.NoResumeQuestion = m_CBNoResumeQuestion->isChecked();
     m_Values.SpeedPosition = m_TBMessageAnimation->value();
     m_Values.FontName = platform::FromQString(cbFontName->currentText());
     for (int channel = 0; channel < 4; ++channel)

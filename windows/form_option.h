@@ -28,6 +28,7 @@ public:
         bool AntiAliasText = true;
         std::string FontName;
         int Volumes[4] = {10, 10, 10, 10};  // music, ambient, effects, voice; 0 to 10
+        bool NoResumeQuestion = false;
     };
 
     TFormOption(QWidget* owner, TyxDSPlayer& player, platform::Bitmap* wallpaper,
@@ -46,6 +47,7 @@ public:
     QCheckBox* m_CBNoReadTextSkip;
     QCheckBox* m_CBAntiAliasText;
     QCheckBox* m_CBMessageAnimation;
+    QCheckBox* m_CBNoResumeQuestion;
     QLabel* m_LMessageAnimation1;
     QLabel* m_LMessageAnimation2;
     QLabel* m_LMessageAnimation3;

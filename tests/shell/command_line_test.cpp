@@ -150,6 +150,8 @@ TEST_F(CommandLineTest, WhatTheParsedLineAsksFor) {
     EXPECT_EQ(platform::FileSystem::ToHostPath(one.project), root + "one/sub/game.vsc");
     EXPECT_EQ(one.folder, "");
     EXPECT_FALSE(one.scaling.has_value());
+    EXPECT_FALSE(one.resume);
+    EXPECT_TRUE(TCommandLine::Parse({"--continue", root + "one"}).resume);
     // Several: the folder is handed on for the choice; the toolkit's options are passed over.
     const TCommandLine two =
         TCommandLine::Parse({"-platform", "offscreen", "--scaling=smooth", root + "two/"});

@@ -80,7 +80,19 @@ TEST_F(FormInputTest, ActionsCarryTheirCaptionsShortcutsPicturesAndMenuOrder) {
         order << (a->isSeparator() ? "-" : a->objectName());
     EXPECT_EQ(order.join(' '),
               "m_ActMessWinShow - m_ActMessSkip m_ActMessAutoPlay - m_ActSaveLoad m_ActSceneEnd - "
-              "m_ActSystemOption m_ActLogForm m_ActSnapshot - m_ActAppTerminate - m_ActAbout");
+              "m_ActSystemOption m_ActLogForm m_ActSnapshot - m_ActAppTerminate - m_ActAbout - "
+              "m_ActQuickSave m_ActQuickLoad");
+    // The quick commands, on keys the window left unused.
+    const Row quick[] = {
+        {"m_ActQuickSave", "クイックセーブ(&Q)", QKeySequence(Qt::Key_F6), true, true},
+        {"m_ActQuickLoad", "クイックロード(&W)", QKeySequence(Qt::Key_F7), true, true},
+    };
+    for (const Row& r : quick) {
+        QAction* a = Act(form, r.name);
+        ASSERT_NE(a, nullptr) << r.name;
+        EXPECT_EQ(a->text(), QString::fromUtf8(r.caption)) << r.name;
+        EXPECT_EQ(a->shortcut(), r.key) << r.name;
+    }
     // The information window, which has no system menu to be found in here, is offered last,
     // in every state of the game, and toggles it as F1 does.
     QAction* about = Act(form, "m_ActAbout");

@@ -37,9 +37,11 @@
 #include "resources/sjis_text.h"
 #include "resources/text_encoding.h"
 #include "save/form_save.h"
+#include "save/save_data.h"
 #include "shell/command_line.h"
 #include "shell/display_image.h"
 #include "shell/form_main.h"
+#include "shell/quick_commands.h"
 #include "tools/velmor-headless/coverage_recorder.h"
 #include "windows/form_option.h"
 #include "windows/form_snap.h"
@@ -183,6 +185,15 @@ public:
         endReason = reason;
         if (m_Form.Engine()) end.Take(*m_Form.Engine());
     }
+    // A save without the dialog, with the list as it is now.
+    void Saves(const std::string& slot, const std::string& outcome) override {
+        std::string names = "[";
+        if (m_Form.Engine())
+            for (const auto& entry : TSaveData(*m_Form.Engine()).Entries())
+                names += (names.size() > 1 ? "," : "") + JsonSjis(entry.Name);
+        m_T.Event("saves", ",\"slot\":" + JsonSjis(slot) + ",\"outcome\":" + Json(outcome) +
+                               ",\"names\":" + names + "]");
+    }
     std::optional<std::string> fatalText;
     TEndReason endReason = TEndReason::Fatal;
     Snapshot end;
@@ -280,6 +291,8 @@ int KeyOf(const std::string& name) {
                                                         {"PageDown", Qt::Key_PageDown},
                                                         {"F4", Qt::Key_F4},
                                                         {"F5", Qt::Key_F5},
+                                                        {"F6", Qt::Key_F6},
+                                                        {"F7", Qt::Key_F7},
                                                         {"F8", Qt::Key_F8},
                                                         {"F9", Qt::Key_F9},
                                                         {"F12", Qt::Key_F12},
@@ -295,7 +308,7 @@ int KeyOf(const std::string& name) {
 int Usage(const char* why = nullptr) {
     if (why) std::fprintf(stderr, "velmor-headless: %s\n", why);
     std::fprintf(stderr,
-                 "usage: velmor-headless [--inputs FILE] [--auto] [--choices 0,1,...] "
+                 "usage: velmor-headless [--inputs FILE] [--auto] [--continue] [--choices 0,1,...] "
                  "[--max-lines N] [--max-time MS] [--shots DIR] [--coverage FILE.json] "
                  "PROJECT.vsc\n");
     return 2;
@@ -544,6 +557,11 @@ void Runner::Deliver(const std::string& line) {
             QApplication::processEvents(QEventLoop::AllEvents, 20);
         if (m_CDRequests && *m_CDRequests == before)
             std::fprintf(stderr, "velmor-headless: no CD request within the cdwait\n");
+    } else if (cmd == "close") {
+        // As the player closes the window: a game in the middle leaves its automatic save.
+        m_Form.Quick().SetAutoSaveOnClose(true);
+        m_Form.close();
+        m_EndReason = "closed";
     } else if (cmd == "menu" && w.size() > 1) {
         auto* action = m_Form.findChild<QAction*>(QString::fromStdString(w[1]));
         if (action && action->isEnabled())
@@ -622,6 +640,8 @@ void Runner::DriveOptionDialog(TFormOption& dialog) {
             dialog.m_CBAntiAliasText->setChecked(value != 0);
         else if (name == "fullscreen")
             dialog.m_CBWindowMode->setChecked(value != 0);
+        else if (name == "noresume")
+            dialog.m_CBNoResumeQuestion->setChecked(value != 0);
         else
             known = false;
         for (int c = 0; c < 4; ++c)
@@ -757,6 +777,7 @@ std::string Runner::Run() {
 struct Options {
     std::string inputsFile, shots, project, coverageFile;
     bool autoPlay = false;
+    bool resume = false;
     std::deque<int> choices;
     uint64_t maxLines = kDefaultMaxLines;
     uint64_t maxTime = kDefaultMaxTime;
@@ -796,6 +817,8 @@ int ParseArguments(int argc, char** argv, Options& o) {
         const std::string arg = argv[i];
         if (arg == "--auto") {
             o.autoPlay = true;
+        } else if (arg == "--continue") {
+            o.resume = true;
         } else if (arg == "--coverage" || arg == "--inputs" || arg == "--shots" ||
                    arg == "--choices" || arg == "--max-lines" || arg == "--max-time") {
             const char* value = i + 1 < argc ? argv[++i] : nullptr;
@@ -885,6 +908,7 @@ int Play(const Options& o, Inputs& inputs, TCoverageRecorder& recorder) {
     form.SetMonitor(&monitor);
     form.SetFramesOnDemand(true);
     form.SetExternalDriver(true);
+    form.SetContinue(o.resume);
     int status = 2;
     if (!form.FormCreate({platform::FileSystem::FromHostPath(full)})) {
         std::fprintf(stderr, "velmor-headless: the game did not start\n");
