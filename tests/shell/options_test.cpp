@@ -89,8 +89,11 @@ TEST_F(OptionsTest, SpeedFontAndTheTextSettingsTakeEffectOnOk) {
         d.m_CBMessageAnimation->click();
         EXPECT_FALSE(d.m_TBMessageAnimation->isEnabled());
         d.m_CBNoReadTextSkip->setChecked(true);
+        EXPECT_FALSE(d.m_CBNoResumeQuestion->isChecked());
+        d.m_CBNoResumeQuestion->setChecked(true);
         d.Ok();
     });
+    EXPECT_TRUE(state.NoResumeQuestion);
     EXPECT_EQ(state.MessageAnimationSpeed, 40);
     EXPECT_FALSE(state.MessageAnimation);
     EXPECT_TRUE(state.NoReadTextSkip);
