@@ -7,7 +7,8 @@
 // '_' and '-' are kept), then its bytes. A part with an empty name holds the player's moves
 // up to the end of the input, one or two bytes each (see Move). Every NAME.png, NAME.bmp and
 // NAME.jpg any part mentions exists as a small picture. A game ends at its own end, at an
-// error, when the player has no moves left, or after kMaxSteps idle passes or kMaxTime.
+// error, when the player has no moves left, or after kMaxSteps idle passes or kMaxTime;
+// screens over kMaxPixels are not played.
 #include <unistd.h>
 
 #include <QBuffer>
@@ -48,6 +49,7 @@ constexpr int kMaxSteps = 4000;
 constexpr uint32_t kMaxTime = 10 * 60 * 1000;
 constexpr size_t kMaxParts = 12;
 constexpr int kRestless = 20;
+constexpr int64_t kMaxPixels = 320 * 240;
 
 namespace fs = std::filesystem;
 
@@ -281,12 +283,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Moves moves(
         WriteGame(std::string(reinterpret_cast<const char*>(data), size), folder, f.pictures));
     const std::string project = folder.string() + "/game.vsc";
+    // libFuzzer reads and writes its corpus by relative paths: the folder is given back.
+    const std::string savedFolder = platform::FileSystem::CurrentFolder();
     platform::FileSystem::SetCurrentFolder(folder.string() + "/");
 
     platform::VirtualClock clock(1000);
     platform::Clock::SetCurrent(&clock);
     TVelmorSystemData data0;
     data0.Read(TXiniFile(project, true), project);
+    // Every pass composes whole screens: large ones would only slow the search down.
+    if (int64_t{data0.Width} * data0.Height > kMaxPixels) {
+        platform::FileSystem::SetCurrentFolder(savedFolder);
+        return 0;
+    }
     Surface surface(clock, data0.Width, data0.Height);
     TStringList errors;
     TVelmor::TServices s;
@@ -317,5 +326,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (const std::string& r : errors)
             std::fprintf(stderr, "%s\n", platform::SjisToUtf8(r).c_str());
     platform::Clock::SetCurrent(nullptr);
+    platform::FileSystem::SetCurrentFolder(savedFolder);
     return 0;
 }
