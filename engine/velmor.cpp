@@ -7,15 +7,14 @@
 #include <vector>
 
 #include "engine/velmor_plugin.h"
+#include "engine/velmor_state_location.h"
 #include "platform/file_system.h"
-#include "platform/sjis.h"
-#include "platform/game_folders.h"
 #include "platform/picture_limits.h"
+#include "platform/sjis.h"
 #include "resources/application.h"
 #include "resources/bcl_manager.h"
 #include "resources/dll_res.h"
 #include "resources/engine_error.h"
-#include "resources/file_services.h"
 #include "resources/sjis_text.h"
 #include "resources/text_encoding.h"
 #include "resources/xini_file.h"
@@ -47,11 +46,11 @@ TVelmor::TVelmor(const std::string& scriptConfigPath, const std::string& fontNam
     }
     // Every layer is a screen-sized surface: a screen beyond the limit cannot be shown at all.
     if (!platform::PictureLimits::ScreenAllowed(m_Data.Width, m_Data.Height))
-        TyxApplication::RaiseEngineError(SJ("TVelmor : 画面の大きさ ") + yx::IntToStr(m_Data.Width) +
-                                         "x" + yx::IntToStr(m_Data.Height) +
-                                         SJ(" には対応していません"));
+        TyxApplication::RaiseEngineError(SJ("TVelmor : 画面の大きさ ") +
+                                         yx::IntToStr(m_Data.Width) + "x" +
+                                         yx::IntToStr(m_Data.Height) + SJ(" には対応していません"));
     WarnOfProjectText();
-    m_StatePath = ResolveSystemStatePath();
+    m_StatePath = TVelmorStateLocation::Resolve(m_ScriptConfigPath, m_Data);
 
     const std::string& start = m_Data.StartScript;
     m_Script.Reset(start);
@@ -70,8 +69,8 @@ TVelmor::TVelmor(const std::string& scriptConfigPath, const std::string& fontNam
     m_Choices.SetAreas(m_Scene->ChoiceRowAreas());
     m_Channels = std::make_unique<TVelmorSoundChannels>(
         services.manager, m_State, [this](const std::string& text) { AddErrorRecord(text); });
-    m_CD = std::make_unique<TVelmorCD>(m_Data, m_ScriptConfigPath, *services.app,
-                                       *services.clock, m_Hooks.cdControl);
+    m_CD = std::make_unique<TVelmorCD>(m_Data, m_ScriptConfigPath, *services.app, *services.clock,
+                                       m_Hooks.cdControl);
     m_Presenter = std::make_unique<TVelmorPresenter>(*this);
     m_Interpreter = std::make_unique<TVelmorInterpreter>(*this);
 
@@ -127,30 +126,6 @@ void TVelmor::ReportRefusedStateName() {
                  platform::SjisToUtf8(m_Data.VssFileNameRefused).c_str(), rule.c_str());
     AddErrorRecord(SJ("VssFileName ") + m_Data.VssFileNameRefused + SJ(" は使えません (") +
                    platform::Utf8ToSjis(rule) + ")");
-}
-
-std::string TVelmor::ResolveSystemStatePath() const {
-    const std::string projectFolder = yx::ExtractFilePath(m_ScriptConfigPath);
-    const std::string beside = projectFolder + m_Data.VssFileName;
-    const bool confined = platform::GameFolders::Confined();
-    // The state file and its save folder, and nothing else, become writable.
-    auto allowBeside = [&] {
-        if (!confined) return;
-        platform::GameFolders::AllowWriteFile(beside);
-        platform::GameFolders::AllowWriteFolder(yx::ChangeFileExt(beside, ""));
-    };
-    if (platform::FileSystem::FileExists(beside)) {
-        allowBeside();
-        return beside;
-    }
-    std::string folder;
-    if (yx::AppDataFolderName("velmor", m_Data.Company, m_Data.Product, folder)) {
-        if (confined) platform::GameFolders::AllowWriteFolder(folder);
-        if (yx::AppDataFolder("velmor", m_Data.Company, m_Data.Product, folder))
-            return folder + m_Data.VssFileName;
-    }
-    allowBeside();
-    return beside;
 }
 
 void TVelmor::AddErrorRecord(const std::string& message) {

@@ -143,7 +143,6 @@ public:
 
 private:
     void WarnOfProjectText() const;
-    std::string ResolveSystemStatePath() const;
     void ReportRefusedStateName();
     void CreateModeObjects();
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 
 #include "engine/velmor.h"
@@ -103,6 +104,60 @@ TEST_F(VelmorTest, SystemStateGoesToThePerUserFolderUnlessOneLiesBesideTheProjec
     EXPECT_EQ(platform::FileSystem::ToHostPath(engine->SystemStatePath()),
               m_Dir.Str() + "game.vss");
     EXPECT_EQ(engine->SystemState().MessageAnimationSpeed, 40);
+}
+
+// A game on a disc or in a write-protected folder: the state file beside the project is read,
+// then it and its saves live in the per-user folder, without a question, from then on.
+TEST_F(VelmorTest, AStateFileThatCannotBeChangedMovesToThePerUserFolderWithItsSaves) {
+    namespace fs = std::filesystem;
+    using fs::perms;
+    const perms kFile = perms::owner_read | perms::owner_write | perms::group_read;
+    const perms kFolder = perms::owner_all | perms::group_read | perms::group_exec;
+    const perms kReadOnlyFile = perms::owner_read | perms::group_read;
+    const perms kReadOnlyFolder = perms::owner_read | perms::owner_exec;
+    struct Case {
+        perms file, folder;
+        bool perUser;
+    } const cases[] = {
+        {kFile, kFolder, false},
+        {kReadOnlyFile, kFolder, true},
+        {kFile, kReadOnlyFolder, true},
+        {kReadOnlyFile, kReadOnlyFolder, true},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        const std::string name = "case" + std::to_string(++n);
+        SCOPED_TRACE(name);
+        m_Dir.WriteSjis(name + "/game.vsc",
+                        "<velmor>\nCompany=Acme\nProduct=" + name + "\nStartScript=\n</velmor>\n");
+        m_Dir.WriteSjis(name + "/game.vss",
+                        "<SystemState>\nMessageAnimationSpeed=40\n"
+                        "</SystemState>\n<SaveData>\n1=slot1\n</SaveData>\n");
+        m_Dir.WriteBytes(name + "/game/slot1", "saved game");
+        const fs::path folder = m_Dir.Path() / name;
+        const std::string original = m_Dir.ReadUtf8(folder / "game.vss");
+        fs::permissions(folder / "game.vss", c.file);
+        fs::permissions(folder, c.folder);
+        const fs::path perUser = m_Home.Path() / "velmor/Acme" / name;
+        for (int start = 0; start < 2; ++start) {
+            auto engine = Make(name + "/game.vsc");
+            EXPECT_EQ(platform::FileSystem::ToHostPath(engine->SystemStatePath()),
+                      ((c.perUser ? perUser : folder) / "game.vss").string());
+            // The second start reads what the first one wrote, not the original again.
+            EXPECT_EQ(engine->SystemState().MessageAnimationSpeed, start == 0 ? 40 : 55);
+            engine->SystemState().MessageAnimationSpeed = 55;
+        }
+        const fs::path written = (c.perUser ? perUser : folder) / "game.vss";
+        EXPECT_NE(m_Dir.ReadUtf8(written).find("MessageAnimationSpeed=55"), std::string::npos);
+        EXPECT_NE(m_Dir.ReadUtf8(written).find("1=slot1"), std::string::npos);
+        if (c.perUser) {
+            EXPECT_EQ(m_Dir.ReadUtf8(folder / "game.vss"), original);
+            EXPECT_EQ(m_Dir.ReadUtf8(perUser / "game/slot1"), "saved game");
+        }
+        fs::permissions(folder, kFolder);
+    }
+    EXPECT_TRUE(m_Boxes.Records().empty());
+    EXPECT_TRUE(m_Errors.empty());
 }
 
 TEST_F(VelmorTest, EmptyCompanyAddsNoFolderLevel) {
