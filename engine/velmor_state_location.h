@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-class TVelmorSystemData;
+struct TVelmorSystemData;
 
 // Where the player's system-state file and its saves live: beside the project when a state
 // file is there and may be changed, otherwise in the per-user folder. A read-only one beside

@@ -45,8 +45,8 @@
 
 namespace {
 
-constexpr int kMaxSteps = 4000;
-constexpr uint32_t kMaxTime = 10 * 60 * 1000;
+constexpr int kMaxSteps = 1000;
+constexpr uint32_t kMaxTime = 60 * 1000;
 constexpr size_t kMaxParts = 12;
 constexpr int kRestless = 20;
 constexpr int64_t kMaxPixels = 320 * 240;
