@@ -5,6 +5,7 @@
 #include "engine/velmor.h"
 #include "engine/velmor_galleries.h"
 #include "engine/velmor_game_mode.h"
+#include "engine/velmor_interpreter.h"
 #include "engine/velmor_message.h"
 #include "engine/velmor_monitor.h"
 #include "engine/velmor_script.h"
@@ -119,13 +120,25 @@ TQuickSlots::Outcome TQuickSlots::AutoSave() {
     return Told(Slot::Auto, Outcome::Saved);
 }
 
+void TQuickSlots::Closing(bool ended, bool save) {
+    if (ended)
+        m_Engine.SystemState().ResumePending = false;
+    else if (save && m_Engine.Interpreter().LinesRun() > 0)
+        AutoSave();
+}
+
 TQuickSlots::Outcome TQuickSlots::OfferResume(bool resume) {
     TVelmorSystemState& state = m_Engine.SystemState();
-    const bool pending = state.ResumePending;
-    state.ResumePending = false;
-    if (!pending || !Exists(Slot::Auto)) return Outcome::Refused;
-    if (!resume && (state.NoResumeQuestion ||
-                    !m_Engine.Services().app->Confirm(SJ("前回の続きから再開しますか？"))))
-        return Told(Slot::Auto, Outcome::Declined);
-    return Load(Slot::Auto);
+    if (!state.ResumePending || !Exists(Slot::Auto)) {
+        state.ResumePending = false;
+        return Outcome::Refused;
+    }
+    Outcome outcome = Outcome::Declined;
+    if (resume || (!state.NoResumeQuestion &&
+                   m_Engine.Services().app->Confirm(SJ("前回の続きから再開しますか？"))))
+        outcome = Load(Slot::Auto);
+    else
+        Told(Slot::Auto, outcome);
+    if (outcome != Outcome::Loaded) state.ResumePending = false;
+    return outcome;
 }

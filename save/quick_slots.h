@@ -27,8 +27,12 @@ public:
     Outcome QuickLoad();
     // Written while the window closes; marks the state so the next start asks.
     Outcome AutoSave();
+    // The window closes: a game that ended leaves nothing to resume; one left in the middle
+    // leaves the automatic save when save is set; one that ran no line since the start (closed
+    // at the question) keeps the save and mark it had.
+    void Closing(bool ended, bool save);
     // Before the first line: asks (unless the player said never) or, with resume, loads at
-    // once. Clears the mark either way, so a game that then ends normally asks nothing.
+    // once. Declined or failed, the mark goes; loaded, the close decides it again.
     Outcome OfferResume(bool resume);
 
     void SetNow(std::function<QDateTime()> now) { m_Now = std::move(now); }

@@ -1334,8 +1334,8 @@ void TFormMain::closeEvent(QCloseEvent* event) {
         QTimer::singleShot(10, this, [this] { close(); });
         return;
     }
-    // Only a game left in the middle: one that ended or failed has nothing to resume.
-    if (!m_Failed && !m_ShutDown) m_Quick->AutoSave();
+    // A game left in the middle leaves its automatic save; one that ended or failed, none.
+    if (!m_ShutDown) m_Quick->Closing(m_Failed);
     Shutdown();
     event->accept();
 }

@@ -91,9 +91,8 @@ void TQuickCommands::QuickLoad() {
     });
 }
 
-void TQuickCommands::AutoSave() {
-    if (TVelmor* engine = m_Window.Engine(); engine && m_AutoSaveOnClose)
-        TQuickSlots(*engine).AutoSave();
+void TQuickCommands::Closing(bool ended) {
+    if (TVelmor* engine = m_Window.Engine()) TQuickSlots(*engine).Closing(ended, m_AutoSaveOnClose);
 }
 
 void TQuickCommands::OfferResume(bool resume) {

@@ -25,9 +25,10 @@ public:
     void UpdateMenu();
     void QuickSave();
     void QuickLoad();
-    // The window closes with the game in the middle (not after its end or a failure); only
-    // once the host asked for it (the program does, tests and the runner when they mean it).
-    void AutoSave();
+    // The window closes, after the game's end or a failure (ended) or in its middle; the
+    // automatic save only once the host asked for it (the program does, tests and the runner
+    // when they mean it).
+    void Closing(bool ended);
     void SetAutoSaveOnClose(bool on) { m_AutoSaveOnClose = on; }
     void OfferResume(bool resume);
 

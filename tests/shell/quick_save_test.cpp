@@ -145,3 +145,75 @@ TEST_F(QuickSaveTest, AQuickSaveThatCannotBeWrittenIsReportedAndNothingListed) {
 }
 
 }  // namespace
+
+namespace {
+
+class ResumeTest : public GameWindowTest {
+protected:
+    void SetUp() override {
+        GameWindowTest::SetUp();
+        m_Dir.WriteSjis("start.txt", "一\n二\n三\n");
+    }
+    // A window on the game; closed at once when play is false, else after it settles.
+    void Session(bool play, const std::function<void(TFormMain&)>& act = nullptr) {
+        TFormMain form;
+        form.Quick().SetAutoSaveOnClose(true);
+        ASSERT_TRUE(Open(form));
+        if (play) Settle(form);
+        if (act) act(form);
+        form.close();
+    }
+    std::string AutoComment() {
+        for (const auto& line : Lines())
+            if (line.rfind("オートセーブ,", 0) == 0) return line.substr(line.rfind(',') + 1);
+        return "";
+    }
+    std::vector<std::string> Lines() {
+        std::vector<std::string> lines;
+        std::string text = m_Dir.ReadUtf8(m_Dir.Path() / "game.vss");
+        for (size_t at = 0, next; at < text.size(); at = next + 1) {
+            next = text.find('\n', at);
+            if (next == std::string::npos) next = text.size();
+            std::string line = text.substr(at, next - at);
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            lines.push_back(line);
+        }
+        return lines;
+    }
+    bool Pending() {
+        for (const auto& line : Lines())
+            if (line == "Pending=1") return true;
+        return false;
+    }
+};
+
+TEST_F(ResumeTest, ClosingAtTheQuestionKeepsTheSaveAndAFinishedGameAsksNothing) {
+    Session(true, [&](TFormMain& form) {
+        form.DeliverInput(TInputCode::Confirm, -1, -1);
+        Settle(form);
+    });
+    ASSERT_EQ(AutoComment(), "二");
+    ASSERT_TRUE(Pending());
+    // Closed while the question is open (or right after it, before a line ran): the save and
+    // its mark stay as they were, not replaced by the game's first line.
+    m_Boxes.PushAnswer(MessageAnswer::Yes);
+    Session(false);
+    EXPECT_EQ(AutoComment(), "二");
+    EXPECT_TRUE(Pending());
+    EXPECT_EQ(Texts().back(), "前回の続きから再開しますか？");
+    // Played on to the end: nothing is offered any more.
+    m_Boxes.PushAnswer(MessageAnswer::Yes);
+    Session(true, [&](TFormMain& form) {
+        EXPECT_EQ(platform::SjisToUtf8(form.Engine()->Message().Text()), "二");
+        for (int i = 0; i < 2 && form.Engine(); ++i) {
+            form.DeliverInput(TInputCode::Confirm, -1, -1);
+            Settle(form);
+        }
+    });
+    EXPECT_FALSE(Pending());
+    m_Boxes.Clear();
+    Session(true);
+    EXPECT_TRUE(m_Boxes.Records().empty());
+}
+
+}  // namespace

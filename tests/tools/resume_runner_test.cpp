@@ -77,14 +77,13 @@ TEST_F(ResumeRunnerTest, AClosedGameIsOfferedAgainOnlyUntilItEndsOrIsResumed) {
         {"",
          "confirm\nkey F6\nclose\n",
          {"", "一|二", "クイックセーブ:saved|オートセーブ:saved", "closed"}},
+        // The next start asks; yes goes on from there, and closing again saves anew.
         {"",
-         "answer yes\n",
-         {"前回の続きから再開しますか？", "二", "オートセーブ:loaded", "inputs-done"}},
-        // Resumed once: a run that was not closed mid-game leaves nothing to offer.
-        {"", "", {"", "一", "", "inputs-done"}},
-        {"", "confirm\nclose\n", {"", "一|二", "オートセーブ:saved", "closed"}},
-        {"--continue", "", {"", "二", "オートセーブ:loaded", "inputs-done"}},
-        {"", "confirm\nclose\n", {"", "一|二", "オートセーブ:saved", "closed"}},
+         "answer yes\nconfirm\nclose\n",
+         {"前回の続きから再開しますか？", "二|三", "オートセーブ:loaded|オートセーブ:saved",
+          "closed"}},
+        // Not closed by the player (the runner's own end), the save stays on offer.
+        {"--continue", "", {"", "三", "オートセーブ:loaded", "inputs-done"}},
         // No starts afresh; a game that then ends normally asks nothing next time.
         {"",
          "answer no\nconfirm\nconfirm\nconfirm\n",
