@@ -7,8 +7,8 @@
 // '_' and '-' are kept), then its bytes. A part with an empty name holds the player's moves
 // up to the end of the input, one or two bytes each (see Move). Every NAME.png, NAME.bmp and
 // NAME.jpg any part mentions exists as a small picture. A game ends at its own end, at an
-// error, when the player has no moves left, or after kMaxSteps idle passes or kMaxTime;
-// screens over kMaxPixels are not played.
+// error, when the player has no moves left, or after kMaxSteps idle passes, kMaxFrames frames
+// or kMaxTime; screens over kMaxPixels are not played.
 #include <unistd.h>
 
 #include <QBuffer>
@@ -48,8 +48,9 @@ namespace {
 constexpr int kMaxSteps = 1000;
 constexpr uint32_t kMaxTime = 60 * 1000;
 constexpr size_t kMaxParts = 12;
+constexpr int kMaxFrames = 800;
 constexpr int kRestless = 20;
-constexpr int64_t kMaxPixels = 320 * 240;
+constexpr int64_t kMaxPixels = 160 * 120;
 
 namespace fs = std::filesystem;
 
@@ -92,7 +93,9 @@ public:
     Surface(platform::Clock& clock, int w, int h) : TDisplaySurface(clock), m_W(w), m_H(h) {}
     int Width() const override { return m_W; }
     int Height() const override { return m_H; }
-    void Present(const platform::Bitmap&, int, int) override {}
+    // Counted: drawing the frames is most of the work a game does.
+    void Present(const platform::Bitmap&, int, int) override { ++frames; }
+    int frames = 0;
 
 private:
     int m_W, m_H;
@@ -248,7 +251,9 @@ void Play(TVelmor& engine, Moves& moves, platform::VirtualClock& clock, Surface&
         ~Unhook() { s.PumpEvents = nullptr; }
     } unhook{surface};
     int restless = 0;
-    for (step = 0; step < kMaxSteps && clock.TickCount() - start < kMaxTime; ++step) {
+    for (step = 0;
+         step < kMaxSteps && clock.TickCount() - start < kMaxTime && surface.frames < kMaxFrames;
+         ++step) {
         const TIdleWait wait = engine.ModeObject().NextWait();
         // Modes that never rest for input (a map's clock) get the next move after a while.
         restless = wait.kind == TIdleWait::kInput ? 0 : restless + 1;
@@ -321,7 +326,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::fprintf(stderr, "fuzz_engine: unexpected exception: %s\n", e.what());
         std::abort();
     }
-    if (f.trace) std::fprintf(stderr, "%d passes, %u ms\n", steps, clock.TickCount() - 1000);
+    if (f.trace)
+        std::fprintf(stderr, "%d passes, %d frames, %u ms\n", steps, surface.frames,
+                     clock.TickCount() - 1000);
     if (f.trace)
         for (const std::string& r : errors)
             std::fprintf(stderr, "%s\n", platform::SjisToUtf8(r).c_str());
