@@ -104,6 +104,12 @@ TEST_F(VelmorTest, SystemStateGoesToThePerUserFolderUnlessOneLiesBesideTheProjec
     EXPECT_EQ(platform::FileSystem::ToHostPath(engine->SystemStatePath()),
               m_Dir.Str() + "game.vss");
     EXPECT_EQ(engine->SystemState().MessageAnimationSpeed, 40);
+    engine.reset();
+    // A project named without a folder lies in the current one.
+    engine = std::make_unique<TVelmor>("game.vsc", SJ("ＭＳ ゴシック"),
+                                       EngineServices(m_DllRes.get(), nullptr, &m_Errors));
+    EXPECT_EQ(platform::FileSystem::ToHostPath(engine->SystemStatePath()),
+              m_Dir.Str() + "game.vss");
 }
 
 // A game on a disc or in a write-protected folder: the state file beside the project is read,
