@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/velmor_cd.h"
+#include "engine/velmor_choice_skip.h"
 #include "engine/velmor_choices.h"
 #include "engine/velmor_codes.h"
 #include "engine/velmor_flow.h"
@@ -123,6 +124,8 @@ public:
     // switch.
     TVelmorFlow& Flow() { return m_Flow; }
     const TVelmorFlow& Flow() const { return m_Flow; }
+    // Skipping on to the next choice (F3).
+    TVelmorChoiceSkip& ChoiceSkip() { return m_ChoiceSkip; }
     // An error record "line: message : present line" for the information window.
     void AddErrorRecord(const std::string& message);
     [[noreturn]] void FatalScriptError(const std::string& message);
@@ -167,6 +170,7 @@ private:
     std::array<std::unique_ptr<TVelmorGameMode>, kGameModeCount> m_Modes;
 
     TVelmorFlow m_Flow;
+    TVelmorChoiceSkip m_ChoiceSkip{*this};
     std::unique_ptr<TVelmorPresenter> m_Presenter;
     std::unique_ptr<TVelmorInterpreter> m_Interpreter;
     // Declared last: the pages draw into the screen layer and must go before it.

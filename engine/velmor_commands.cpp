@@ -234,6 +234,8 @@ void TVelmorInterpreter::CommandWait(const TStringList& tokens) {
     if (tokens.size() >= 2) {
         int32_t ms;
         if (m_Variables.ParseValue(tokens[1], ms)) {
+            // Skipping on to the next choice, it is over before it starts.
+            if (m_Engine.ChoiceSkip().Running()) return;
             m_Flow.Busy = true;
             uint32_t deadline = Now() + static_cast<uint32_t>(std::max<int32_t>(ms, 0));
             // 0 is "no wait"; a sum that wraps onto it waits one millisecond more.

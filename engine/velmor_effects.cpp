@@ -18,14 +18,18 @@ void TVelmorPresenter::RunEffect(int number) {
     TVelmorBusyScope busy(m_Flow.Busy);
     TVelmorScene& scene = m_Scene;
     TVelmorOffscreenSurface offscreen(m_Clock, m_Data.Width, m_Data.Height);
-    TDisplaySurface& control = scene.Display() ? *scene.Display() : offscreen;
+    TVelmorOffscreenSurface instant(m_InstantTime, m_Data.Width, m_Data.Height);
+    const bool atOnce = m_Engine.ChoiceSkip().Running();
+    TDisplaySurface& control = atOnce ? instant : scene.Display() ? *scene.Display() : offscreen;
     if (number <= 12) {
         speffectRun(scene.Screen(), control, number, scene.DllRes());
+        if (atOnce) ShowEndState(scene.Screen());
         // The next composed frame starts in the colour the screen went to.
         if (number == 3 || number == 7 || number == 12) scene.Background().Fill(kWhite);
         if (number == 4 || number == 8 || number == 10) scene.Background().Fill(kBlack);
     } else if (number <= 22) {
         speffectRun(scene.Background(), control, number, scene.DllRes());
+        if (atOnce) ShowEndState(scene.Background());
     } else {
         speffectFilter(scene.Background(), number);
         speffectFilter(scene.Face(), number);
@@ -38,7 +42,14 @@ void TVelmorPresenter::CrossFadeToBackground(int durationMs) {
     TVelmorBusyScope busy(m_Flow.Busy);
     TVelmorScene& scene = m_Scene;
     TVelmorOffscreenSurface offscreen(m_Clock, m_Data.Width, m_Data.Height);
-    speffectCrossFade(scene.Screen(), scene.Display() ? *scene.Display() : offscreen,
-                      scene.Background(), static_cast<uint32_t>(durationMs < 0 ? 0 : durationMs),
-                      scene.DllRes());
+    TVelmorOffscreenSurface instant(m_InstantTime, m_Data.Width, m_Data.Height);
+    const bool atOnce = m_Engine.ChoiceSkip().Running();
+    TDisplaySurface& control = atOnce ? instant : scene.Display() ? *scene.Display() : offscreen;
+    speffectCrossFade(scene.Screen(), control, scene.Background(),
+                      static_cast<uint32_t>(durationMs < 0 ? 0 : durationMs), scene.DllRes());
+    if (atOnce) ShowEndState(scene.Screen());
+}
+
+void TVelmorPresenter::ShowEndState(TSprite& layer) {
+    if (m_Scene.Display()) m_Scene.Display()->Present(layer.Image(), layer.Left(), layer.Top());
 }

@@ -37,6 +37,7 @@ void TVelmor::EnterGameMode(TGameMode mode) {
     TVelmorGameMode& entered = ModeObject();
     m_Flow.ClickWait = entered.ClickWaitOnEntry(m_Flow.ClickWait);
     entered.Enter();
+    m_ChoiceSkip.ModeEntered(mode);
     if (m_Monitor) m_Monitor->ModeChanged(mode);
 }
 

@@ -41,9 +41,11 @@ void TVelmorInterpreter::AddErrorRecord(const std::string& message) {
 
 bool TVelmorInterpreter::Tick() {
     const bool ran = Step();
+    const TIdleWait::Kind rest = NextWait().kind;
+    if (rest == TIdleWait::kInput) m_Engine.ChoiceSkip().Rested();
     // The game rests, for an input or a deadline: what the window shows now is the frame
     // held back, and the reveal it starts runs meanwhile.
-    if (NextWait().kind != TIdleWait::kRun) m_Presenter.FrameAtRest();
+    if (rest != TIdleWait::kRun) m_Presenter.FrameAtRest();
     return ran;
 }
 

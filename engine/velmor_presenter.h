@@ -3,12 +3,14 @@
 #include <string>
 
 #include "engine/velmor_frame_schedule.h"
+#include "platform/virtual_clock.h"
 
 class TVelmor;
 class TVelmorChoices;
 struct TVelmorFlow;
 class TVelmorMessage;
 class TVelmorScene;
+class TSprite;
 struct TVelmorSystemData;
 struct TVelmorSystemState;
 namespace platform {
@@ -74,6 +76,8 @@ private:
     // Whether composing the frame starts the message's reveal.
     bool ComposeStartsReveal() const;
     uint32_t Now() const;
+    // An effect that ended at once, unseen: the window shows where it ended.
+    void ShowEndState(TSprite& layer);
 
     TVelmor& m_Engine;
     TVelmorScene& m_Scene;
@@ -84,6 +88,8 @@ private:
     TVelmorSystemState& m_State;
     platform::Clock& m_Clock;
     TVelmorFrameSchedule m_Schedule;
+    // Effects that must end at once run on this time, which only their own waits move on.
+    platform::VirtualClock m_InstantTime;
     bool m_FramePending = false;
     bool m_FrameShown = false;  // the held frame is on the window, only not drawn
     bool m_RevealHeld = false;  // the held frame's message is being revealed unseen

@@ -155,6 +155,7 @@ TFormMain::TFormMain(TServices services)
     CreateActions();
     // Its boxes run as the dialogs do: a close waits for them, a failure ends the game.
     m_Quick = std::make_unique<TQuickCommands>(*this, [this](const std::function<void()>& body) {
+        if (m_Engine) m_Engine->ChoiceSkip().Stop();  // before its question box opens
         ++m_DialogDepth;
         // Before the idle handler the game has not begun: there is no game to end yet.
         const bool carried = m_IdleInstalled ? Guarded(body) : (body(), true);
@@ -204,7 +205,12 @@ void TFormMain::CreateActions() {
         action->setShortcut(entry.shortcut);
         action->setShortcutContext(Qt::WindowShortcut);
         const auto run = entry.run;
-        connect(action, &QAction::triggered, this, [this, run] { (this->*run)(); });
+        connect(action, &QAction::triggered, this, [this, run] {
+            // A command ends skipping to the next choice before it runs (a dialog would
+            // otherwise open over a game still skipping).
+            if (m_Engine) m_Engine->ChoiceSkip().Stop();
+            (this->*run)();
+        });
         addAction(action);
         *entry.field = action;
     }
@@ -223,6 +229,15 @@ void TFormMain::CreateActions() {
     m_ActFullScreen->setShortcutContext(Qt::WindowShortcut);
     connect(m_ActFullScreen, &QAction::triggered, this, [this] { m_ActFullScreenExecute(); });
     addAction(m_ActFullScreen);
+    m_ActSkipToChoice = new QAction(QString::fromUtf8("次の選択肢までスキップ(&C)"), this);
+    m_ActSkipToChoice->setObjectName("m_ActSkipToChoice");
+    m_ActSkipToChoice->setShortcut(QKeySequence(Qt::Key_F3));
+    m_ActSkipToChoice->setShortcutContext(Qt::WindowShortcut);
+    m_ActSkipToChoice->setAutoRepeat(false);  // held down it would stop what it started
+    connect(m_ActSkipToChoice, &QAction::triggered, this, [this] {
+        if (m_Engine && m_Engine->ChoiceSkip().Toggle()) WakeIdle();
+    });
+    addAction(m_ActSkipToChoice);
 
     m_PMSystem = new QMenu(this);
     m_PMSystem->setObjectName("m_PMSystem");
@@ -241,6 +256,10 @@ void TFormMain::CreateActions() {
     m_PMSystem->addAction(m_ActAppTerminate);
     m_PMSystem->addSeparator();
     m_PMSystem->addAction(m_ActAbout);
+    m_PMSystem->addSeparator();
+    m_PMSystem->addAction(m_ActSkipToChoice);
+    // Greyed in the menu only: its key keeps its own rules once the menu is gone.
+    connect(m_PMSystem, &QMenu::aboutToHide, this, [this] { m_ActSkipToChoice->setEnabled(true); });
 }
 
 void TFormMain::SetActionImages() {
@@ -803,6 +822,7 @@ void TFormMain::PollJoystick() {
 }
 
 void TFormMain::keyPressEvent(QKeyEvent* event) {
+    if (m_Engine) m_Engine->ChoiceSkip().Stop();
     DeliverKey(event->key(), true, event->isAutoRepeat());
     const TKeyMap::Action action =
         TKeyMap::Press(event->key(), event->modifiers() & Qt::AltModifier);
@@ -902,6 +922,7 @@ void TFormMain::FormContextPopup(const QPoint& screenPos) {
     m_ActMessWinShow->setEnabled(st.messWinShowEnabled);
     m_ActMessAutoPlay->setEnabled(st.autoPlayEnabled);
     m_ActMessSkip->setEnabled(st.skipEnabled);
+    m_ActSkipToChoice->setEnabled(st.skipEnabled);
     m_ActSaveLoad->setEnabled(st.saveLoadEnabled);
     m_ActSaveLoad->setVisible(st.saveLoadVisible);
     m_ActSceneEnd->setVisible(st.sceneEndVisible);
@@ -1113,6 +1134,7 @@ QSize TFormMain::InitialWindowSize() const {
 }
 
 void TFormMain::wheelEvent(QWheelEvent* event) {
+    if (m_Engine) m_Engine->ChoiceSkip().Stop();
     // Turning the wheel towards the player is a click where the pointer is.
     if (event->angleDelta().y() < 0) {
         QPoint p;

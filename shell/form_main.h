@@ -277,6 +277,8 @@ private:
     QAction* m_ActSnapshot = nullptr;
     QAction* m_ActAppTerminate = nullptr;
     QAction* m_ActFullScreen = nullptr;
+    // F3: skipping on to the next choice; last in the menu, after the original's items.
+    QAction* m_ActSkipToChoice = nullptr;
 
     // Held keys repeated by the form itself; a key the platform repeats leaves the list.
     QTimer* m_RepeatTimer = nullptr;

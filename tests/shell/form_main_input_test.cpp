@@ -81,7 +81,7 @@ TEST_F(FormInputTest, ActionsCarryTheirCaptionsShortcutsPicturesAndMenuOrder) {
     EXPECT_EQ(order.join(' '),
               "m_ActMessWinShow - m_ActMessSkip m_ActMessAutoPlay - m_ActSaveLoad m_ActSceneEnd - "
               "m_ActSystemOption m_ActLogForm m_ActSnapshot - m_ActAppTerminate - m_ActAbout - "
-              "m_ActQuickSave m_ActQuickLoad");
+              "m_ActSkipToChoice - m_ActQuickSave m_ActQuickLoad");
     // The quick commands, on keys the window left unused.
     const Row quick[] = {
         {"m_ActQuickSave", "クイックセーブ(&Q)", QKeySequence(Qt::Key_F6), true, true},
@@ -93,8 +93,8 @@ TEST_F(FormInputTest, ActionsCarryTheirCaptionsShortcutsPicturesAndMenuOrder) {
         EXPECT_EQ(a->text(), QString::fromUtf8(r.caption)) << r.name;
         EXPECT_EQ(a->shortcut(), r.key) << r.name;
     }
-    // The information window, which has no system menu to be found in here, is offered last,
-    // in every state of the game, and toggles it as F1 does.
+    // The information window, which has no system menu to be found in here, is offered after
+    // the original items in every state of the game, and toggles it as F1 does.
     QAction* about = Act(form, "m_ActAbout");
     ASSERT_NE(about, nullptr);
     EXPECT_EQ(about->text(), QString::fromUtf8("システムについて"));
