@@ -9,6 +9,8 @@
 #include <QMouseEvent>
 #include <QSlider>
 #include <QTreeWidget>
+#include <QWheelEvent>
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <cstdio>
@@ -278,27 +280,24 @@ private:
 };
 
 int KeyOf(const std::string& name) {
-    static const std::pair<const char*, int> kKeys[] = {{"Enter", Qt::Key_Return},
-                                                        {"Space", Qt::Key_Space},
-                                                        {"Shift", Qt::Key_Shift},
-                                                        {"Ctrl", Qt::Key_Control},
-                                                        {"Escape", Qt::Key_Escape},
-                                                        {"Up", Qt::Key_Up},
-                                                        {"Down", Qt::Key_Down},
-                                                        {"Left", Qt::Key_Left},
-                                                        {"Right", Qt::Key_Right},
-                                                        {"PageUp", Qt::Key_PageUp},
-                                                        {"PageDown", Qt::Key_PageDown},
-                                                        {"F4", Qt::Key_F4},
-                                                        {"F5", Qt::Key_F5},
-                                                        {"F6", Qt::Key_F6},
-                                                        {"F7", Qt::Key_F7},
-                                                        {"F8", Qt::Key_F8},
-                                                        {"F9", Qt::Key_F9},
-                                                        {"F12", Qt::Key_F12},
-                                                        {"Alt", Qt::Key_Alt}};
+    static const std::pair<const char*, int> kKeys[] = {
+        {"Enter", Qt::Key_Return},      {"Space", Qt::Key_Space},
+        {"Shift", Qt::Key_Shift},       {"Ctrl", Qt::Key_Control},
+        {"Escape", Qt::Key_Escape},     {"Up", Qt::Key_Up},
+        {"Down", Qt::Key_Down},         {"Left", Qt::Key_Left},
+        {"Right", Qt::Key_Right},       {"PageUp", Qt::Key_PageUp},
+        {"PageDown", Qt::Key_PageDown}, {"Backspace", Qt::Key_Backspace},
+        {"Tab", Qt::Key_Tab},           {"Home", Qt::Key_Home},
+        {"End", Qt::Key_End},           {"Insert", Qt::Key_Insert},
+        {"Delete", Qt::Key_Delete},     {"Alt", Qt::Key_Alt}};
     for (const auto& [n, k] : kKeys)
         if (name == n) return k;
+    // F1 to F12: the window's commands and the keys plug-ins read.
+    if (name.size() >= 2 && name.size() <= 3 && name[0] == 'F' &&
+        std::all_of(name.begin() + 1, name.end(), [](char c) { return std::isdigit(c & 0xFF); })) {
+        const int n = std::atoi(name.c_str() + 1);
+        if (n >= 1 && n <= 12) return Qt::Key_F1 + (n - 1);
+    }
     // Letters and digits by themselves, for plug-ins that read the keyboard.
     if (name.size() == 1 && std::isalnum(static_cast<unsigned char>(name[0])))
         return std::toupper(static_cast<unsigned char>(name[0]));
@@ -401,6 +400,7 @@ private:
     void Wait(uint32_t ms);
     void Deliver(const std::string& line);
     void Key(int key, bool press, bool release);
+    void Wheel(bool up, bool at, int x, int y);
     void Shot(const std::string& file);
     void DriveSaveDialog(TFormSave& dialog);
     void DriveOptionDialog(TFormOption& dialog);
@@ -509,6 +509,21 @@ void Runner::Key(int key, bool press, bool release) {
     }
 }
 
+// One notch of the wheel, at a position of the game (the pointer stays there) or where the
+// pointer is.
+void Runner::Wheel(bool up, bool at, int x, int y) {
+    QPointF local = m_Form.ImgPrim()->mapFromGlobal(QPointF(QCursor::pos()));
+    if (at) {
+        local = m_Form.ImgPrim()->Scaler().FromGame(QPoint(x, y));
+        QCursor::setPos(m_Form.ImgPrim()->mapToGlobal(local).toPoint());
+    }
+    const QPointF onForm = m_Form.ImgPrim()->mapTo(&m_Form, local);
+    const QPointF global = m_Form.mapToGlobal(onForm);
+    QWheelEvent e(onForm, global, QPoint(), QPoint(0, up ? 120 : -120), Qt::NoButton, m_Held,
+                  Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&m_Form, &e);
+}
+
 void Runner::Deliver(const std::string& line) {
     const auto w = Words(line);
     auto num = [&](size_t i) { return i < w.size() ? std::atoi(w[i].c_str()) : 0; };
@@ -533,6 +548,8 @@ void Runner::Deliver(const std::string& line) {
             return;
         }
         Key(key, cmd != "keyup", cmd != "keydown");
+    } else if (cmd == "wheel" && w.size() > 1 && (w[1] == "up" || w[1] == "down")) {
+        Wheel(w[1] == "up", w.size() > 3, num(2), num(3));
     } else if (cmd == "shot" && w.size() > 1) {
         Shot(w[1]);
     } else if (cmd == "saveload" && w.size() > 1) {
