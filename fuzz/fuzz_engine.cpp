@@ -203,7 +203,10 @@ std::string WriteGame(const std::string& input, const fs::path& folder,
     return moves;
 }
 
-// One move of the player, as the window delivers it.
+// One move of the player, as the window delivers it. The low four bits of its byte: 0-7 input
+// codes 1-8 without a position; then with a second byte, 8 a click and 9 a pointer move on a
+// 16 x 16 grid, 10 time passing (16 ms steps), 11 a key for plug-ins, 12 skip, 13 auto play
+// on or off, the rest a click.
 void Move(TVelmor& engine, Moves& moves, platform::VirtualClock& clock, int w, int h) {
     const uint8_t b = moves.Next();
     TVelmorGameMode& mode = engine.ModeObject();
