@@ -266,6 +266,13 @@ std::string TFormSave::TimeText(const QDateTime& at) {
     return FromQString(at.time().toString(QStringLiteral("HH:mm:ss")));
 }
 
+void TFormSave::NowTexts(std::string& date, std::string& time) {
+    // One reading, so a save made at midnight gets a date and time that belong together.
+    const QDateTime now = QDateTime::currentDateTime();
+    date = DateText(now);
+    time = TimeText(now);
+}
+
 std::string TFormSave::DateNow() const {
     return DateText(m_Now ? m_Now() : QDateTime::currentDateTime());
 }

@@ -57,6 +57,8 @@ public:
     // A moment as a new save's date and time show it.
     static std::string DateText(const QDateTime& at);
     static std::string TimeText(const QDateTime& at);
+    // The date and time of a save made now, for saves made without the dialog.
+    static void NowTexts(std::string& date, std::string& time);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

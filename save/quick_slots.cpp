@@ -69,9 +69,9 @@ TQuickSlots::Outcome TQuickSlots::Told(Slot slot, Outcome outcome) {
 }
 
 TQuickSlots::Outcome TQuickSlots::Save(Slot slot) {
-    const QDateTime now = m_Now ? m_Now() : QDateTime::currentDateTime();
-    TSaveData(m_Engine).dataWrite(NameOf(slot), TFormSave::DateText(now), TFormSave::TimeText(now),
-                                  Comment());
+    std::string date, time;
+    TFormSave::NowTexts(date, time);
+    TSaveData(m_Engine).dataWrite(NameOf(slot), date, time, Comment());
     return Outcome::Saved;
 }
 

@@ -2,7 +2,6 @@
 // The two saves the player makes without the save dialog: the quick save (one key) and the
 // automatic save written when the window closes mid-game, offered again at the next start.
 // Both are ordinary saves in the save list, so every build lists and loads them.
-#include <QDateTime>
 #include <functional>
 #include <string>
 
@@ -35,7 +34,6 @@ public:
     // once. Declined or failed, the mark goes; loaded, the close decides it again.
     Outcome OfferResume(bool resume);
 
-    void SetNow(std::function<QDateTime()> now) { m_Now = std::move(now); }
     static const char* TextOf(Outcome outcome);
 
 private:
@@ -45,5 +43,4 @@ private:
     std::string Comment() const;
 
     TVelmor& m_Engine;
-    std::function<QDateTime()> m_Now;
 };
