@@ -9,6 +9,7 @@
 #include <QProcessEnvironment>
 
 #include "platform/bitmap.h"
+#include "tests/support/runner_process.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -28,15 +29,9 @@ protected:
                                       read + "</Paragraph>\n");
         dir.WriteSjis("start.txt", script);
     }
-    // A picture of one colour, the columns from split on in another.
     void Picture(const std::string& name, int w, int h, uint32_t colour, int split = -1,
                  uint32_t right = 0) {
-        platform::Bitmap b;
-        b.SetFormat(w, h, 32);
-        b.Fill(colour);
-        for (int y = 0; split >= 0 && y < h; ++y)
-            for (int x = split; x < w; ++x) b.SetPixel(x, y, right);
-        ASSERT_TRUE(b.SavePng(dir.Str() + name));
+        ASSERT_TRUE(WriteSplitPicture(dir.Str() + name, w, h, colour, split, right));
     }
     // The run's events; the status and standard error in the last two arguments.
     std::vector<QJsonObject> Play(const std::string& inputs, bool shots, int& status,
@@ -45,17 +40,10 @@ protected:
         QStringList args{"--inputs", QString::fromStdString(dir.Str() + "inputs.txt")};
         if (shots) args << "--shots" << QString::fromStdString(dir.Str() + "auto");
         args << QString::fromStdString(dir.Str() + "game.vsc");
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_DATA_HOME", QString::fromStdString(home.Str()));
-        p.setProcessEnvironment(env);
-        p.start(QString(VELMOR_BINARY_DIR) + "/bin/velmor-headless", args);
-        std::vector<QJsonObject> events;
-        status = p.waitForFinished(120000) ? p.exitCode() : -1;
-        err = p.readAllStandardError().toStdString();
-        for (const QByteArray& line : p.readAllStandardOutput().split('\n'))
-            if (!line.isEmpty()) events.push_back(QJsonDocument::fromJson(line).object());
-        return events;
+        RunnerRun run = RunRunner(args, home.Str());
+        status = run.status;
+        err = run.err;
+        return run.events;
     }
     uint32_t Pixel(const std::string& shot, int x, int y) {
         const QImage image(QString::fromStdString(dir.Str() + shot));

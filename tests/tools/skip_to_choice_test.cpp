@@ -10,6 +10,7 @@
 #include <QProcessEnvironment>
 
 #include "platform/bitmap.h"
+#include "tests/support/runner_process.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -44,29 +45,16 @@ protected:
     }
     void Picture(const std::string& name, int w, int h, uint32_t colour, int split = -1,
                  uint32_t right = 0) {
-        platform::Bitmap b;
-        b.SetFormat(w, h, 32);
-        b.Fill(colour);
-        for (int y = 0; split >= 0 && y < h; ++y)
-            for (int x = split; x < w; ++x) b.SetPixel(x, y, right);
-        ASSERT_TRUE(b.SavePng(dir.Str() + name));
+        ASSERT_TRUE(WriteSplitPicture(dir.Str() + name, w, h, colour, split, right));
     }
     std::vector<QJsonObject> Play(const std::string& inputs, std::string& err) {
         dir.WriteSjis("inputs.txt", inputs);
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_DATA_HOME", QString::fromStdString(home.Str()));
-        p.setProcessEnvironment(env);
-        p.start(QString(VELMOR_BINARY_DIR) + "/bin/velmor-headless",
-                {"--inputs", QString::fromStdString(dir.Str() + "inputs.txt"),
-                 QString::fromStdString(dir.Str() + "game.vsc")});
-        std::vector<QJsonObject> events;
-        const bool done = p.waitForFinished(120000);
-        err = p.readAllStandardError().toStdString();
-        EXPECT_TRUE(done && p.exitCode() == 0) << err;
-        for (const QByteArray& line : p.readAllStandardOutput().split('\n'))
-            if (!line.isEmpty()) events.push_back(QJsonDocument::fromJson(line).object());
-        return events;
+        RunnerRun run = RunRunner({"--inputs", QString::fromStdString(dir.Str() + "inputs.txt"),
+                                   QString::fromStdString(dir.Str() + "game.vsc")},
+                                  home.Str());
+        err = run.err;
+        EXPECT_EQ(run.status, 0) << err;
+        return run.events;
     }
     // The run as "message:TEXT", "choices", "mode:N", each with its time after "one".
     static std::vector<std::pair<std::string, int>> Story(const std::vector<QJsonObject>& events) {
