@@ -296,14 +296,7 @@ TEST_F(FormLoopTest, ClosingDuringAnEffectWaitsForItToFinish) {
     ASSERT_TRUE(closeSeen);
     ASSERT_NE(form.Engine(), nullptr);  // not torn down under the running effect
     EXPECT_EQ(form.Engine()->Script().Position().Line, 0);
-    QEventLoop loop;
-    QTimer guard;
-    QObject::connect(&guard, &QTimer::timeout, &loop, [&] {
-        if (!form.Engine()) loop.quit();
-    });
-    guard.start(5);
-    QTimer::singleShot(5000, &loop, &QEventLoop::quit);
-    loop.exec();
+    WaitUntilClosed(form);
     EXPECT_EQ(form.Engine(), nullptr);
     EXPECT_TRUE(std::filesystem::exists(m_Dir.Path() / "game.vss"));
 }
